@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, but only those
+# missing, and only when run as root; otherwise it names what is missing.
+set -eu
+packages="
+build-essential
+cmake
+pkg-config
+libgtest-dev
+libgmock-dev
+libbenchmark-dev
+libproj-dev
+proj-bin
+"
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages:$missing (run as root to install them)" >&2
+    exit 0
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends $missing
