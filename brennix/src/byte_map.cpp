@@ -14,39 +14,50 @@ namespace {
 
 #ifdef BRENNIX_HAVE_VBMI_PATH
 
-// A 256-entry look-up in four 64-byte table registers: vpermt2b picks from
-// two of them by the low 7 bits of each index, the top bit chooses the pair.
+#define BRENNIX_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
 struct WideTable {
     __m512i quarter[4];
 };
 
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) inline __m512i
-look_up(const __m512i *quarter, __m512i index)
+BRENNIX_VBMI inline WideTable load_table(const unsigned char *table)
 {
-    const __m512i low = _mm512_permutex2var_epi8(quarter[0], index, quarter[1]);
-    const __m512i high = _mm512_permutex2var_epi8(quarter[2], index, quarter[3]);
+    WideTable wide;
+    for (int q = 0; q < 4; ++q)
+        wide.quarter[q] = _mm512_loadu_si512(table + 64 * q);
+    return wide;
+}
+
+// vpermt2b picks from two table registers by the low 7 bits of each index;
+// the top bit chooses the pair.
+BRENNIX_VBMI inline __m512i look_up(const WideTable &table, __m512i index)
+{
+    const __m512i low = _mm512_permutex2var_epi8(table.quarter[0], index, table.quarter[1]);
+    const __m512i high = _mm512_permutex2var_epi8(table.quarter[2], index, table.quarter[3]);
     return _mm512_mask_blend_epi8(_mm512_movepi8_mask(index), low, high);
 }
 
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) bool
-map_bytes_vbmi(const ByteMapTables &tables, const unsigned char *in, unsigned char *out,
-               std::size_t count, std::size_t &done)
+BRENNIX_VBMI std::size_t map_unlogged_prefix_vbmi(const ByteMapTables &tables,
+                                                  unsigned char *bytes, std::size_t count)
 {
-    __m512i stored[4];
-    __m512i logged[4];
-    for (int q = 0; q < 4; ++q) {
-        stored[q] = _mm512_loadu_si512(tables.stored + 64 * q);
-        logged[q] = _mm512_loadu_si512(tables.logged + 64 * q);
-    }
-    __m512i seen = _mm512_setzero_si512();
+    const WideTable stored = load_table(tables.stored);
+    const WideTable logged = load_table(tables.logged);
     std::size_t i = 0;
     for (; i + 64 <= count; i += 64) {
-        const __m512i v = _mm512_loadu_si512(in + i);
-        _mm512_storeu_si512(out + i, look_up(stored, v));
-        seen = _mm512_or_si512(seen, look_up(logged, v));
+        const __m512i v = _mm512_loadu_si512(bytes + i);
+        const __m512i flags = look_up(logged, v);
+        const __mmask64 to_log = _mm512_test_epi8_mask(flags, flags);
+        const __m512i mapped = look_up(stored, v);
+        if (to_log != 0) {
+            // Only the bytes before the first logged one are replaced.
+            const int first = __builtin_ctzll(to_log);
+            const __mmask64 before = first == 0 ? 0 : (~0ULL >> (64 - first));
+            _mm512_mask_storeu_epi8(bytes + i, before, mapped);
+            return i + static_cast<std::size_t>(first);
+        }
+        _mm512_storeu_si512(bytes + i, mapped);
     }
-    done = i;
-    return _mm512_test_epi8_mask(seen, seen) != 0;
+    return i + map_unlogged_prefix_plain(tables, bytes + i, count - i);
 }
 
 bool processor_has_vbmi()
@@ -56,33 +67,31 @@ bool processor_has_vbmi()
            __builtin_cpu_supports("avx512vbmi");
 }
 
+const bool use_vbmi = processor_has_vbmi();
+
 #endif
 
 } // namespace
 
-bool map_bytes_plain(const ByteMapTables &tables, const unsigned char *in, unsigned char *out,
-                     std::size_t count)
+std::size_t map_unlogged_prefix_plain(const ByteMapTables &tables, unsigned char *bytes,
+                                      std::size_t count)
 {
-    unsigned seen = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        out[i] = tables.stored[in[i]];
-        seen |= tables.logged[in[i]];
+        if (tables.logged[bytes[i]])
+            return i;
+        bytes[i] = tables.stored[bytes[i]];
     }
-    return seen != 0;
+    return count;
 }
 
-bool map_bytes(const ByteMapTables &tables, const unsigned char *in, unsigned char *out,
-               std::size_t count)
+std::size_t map_unlogged_prefix(const ByteMapTables &tables, unsigned char *bytes,
+                                std::size_t count)
 {
 #ifdef BRENNIX_HAVE_VBMI_PATH
-    static const bool vbmi = processor_has_vbmi();
-    if (vbmi) {
-        std::size_t done = 0;
-        const bool seen = map_bytes_vbmi(tables, in, out, count, done);
-        return map_bytes_plain(tables, in + done, out + done, count - done) || seen;
-    }
+    if (use_vbmi)
+        return map_unlogged_prefix_vbmi(tables, bytes, count);
 #endif
-    return map_bytes_plain(tables, in, out, count);
+    return map_unlogged_prefix_plain(tables, bytes, count);
 }
 
 } // namespace brennix

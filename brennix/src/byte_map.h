@@ -1,6 +1,6 @@
-// The pixel loop's one operation: every byte of a piece replaced through a
-// 256-entry table, noting whether any byte of the piece is one that has to
-// be logged.  Vector instructions do it where the processor has them.
+// The pixel loop's one operation: pixel bytes replaced in place through a
+// 256-entry table up to the first byte that has to be logged.  Vector
+// instructions do it where the processor has them.
 #ifndef BRENNIX_BYTE_MAP_H
 #define BRENNIX_BYTE_MAP_H
 
@@ -13,14 +13,15 @@ struct ByteMapTables {
     unsigned char logged[256];  // non-zero when that input byte is logged
 };
 
-// out[i] = stored[in[i]] for i < count; true when some logged[in[i]] is set.
-// in and out must not overlap.
-bool map_bytes(const ByteMapTables &tables, const unsigned char *in, unsigned char *out,
-               std::size_t count);
+// Replaces bytes[i] by stored[bytes[i]] for the longest prefix whose bytes
+// are none of them logged, and returns its length (count when no byte is
+// logged); the byte at that index and those after it are left as they are.
+std::size_t map_unlogged_prefix(const ByteMapTables &tables, unsigned char *bytes,
+                                std::size_t count);
 
 // The same without vector instructions, for comparison in tests.
-bool map_bytes_plain(const ByteMapTables &tables, const unsigned char *in, unsigned char *out,
-                     std::size_t count);
+std::size_t map_unlogged_prefix_plain(const ByteMapTables &tables, unsigned char *bytes,
+                                      std::size_t count);
 
 } // namespace brennix
 

@@ -10,7 +10,7 @@ namespace {
 
 // Large enough that each system call moves plenty of data, small enough to
 // stay in the processor's caches between reading and writing.
-constexpr std::size_t piece_size = 256u << 10;
+constexpr std::size_t piece_size = 128u << 10;
 
 std::string short_pixels_reason(std::size_t present, std::size_t promised)
 {
@@ -56,19 +56,19 @@ StreamResult stream_pixels(InputFile &input, std::size_t count, PixelRescaler &r
                            ReplacingFile &output, std::string &reason)
 {
     const std::size_t capacity = std::min(count, piece_size);
-    std::unique_ptr<unsigned char[]> in(new unsigned char[capacity]);
-    std::unique_ptr<unsigned char[]> out(new unsigned char[capacity]);
+    // One buffer, re-encoded in place: every page of it costs a fault.
+    std::unique_ptr<unsigned char[]> piece(new unsigned char[capacity]);
     std::size_t done = 0;
     while (done < count) {
         const std::size_t want = std::min(capacity, count - done);
-        const std::size_t got = input.read(in.get(), want);
+        const std::size_t got = input.read(piece.get(), want);
         if (got < want) {
             reason = !input.error().empty() ? input.error()
                                             : short_pixels_reason(done + got, count);
             return StreamResult::input_failed;
         }
-        rescaler.next(in.get(), out.get(), got);
-        if (!output.write(out.get(), got)) {
+        rescaler.next(piece.get(), got);
+        if (!output.write(piece.get(), got)) {
             reason = output.error();
             return StreamResult::output_failed;
         }

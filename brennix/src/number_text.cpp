@@ -99,6 +99,22 @@ std::string layout_number(char sign, const DecimalDigits &d)
     return text + " ";
 }
 
+// The first 16 significant digits of the exact expansion, cheaply: 25
+// correctly rounded digits agree with the exact ones in their first 16
+// unless the rounding carried through digits 17 to 25, which leaves them all
+// 0; only then (or for values whose expansion simply ends there) is the
+// whole expansion produced.
+DecimalDigits leading_exact_digits(double magnitude)
+{
+    constexpr std::size_t needed = kept_significant + 1;
+    constexpr int guard_precision = 24;
+    DecimalDigits guarded = scientific_digits(magnitude, guard_precision);
+    if (guarded.digits.find_first_not_of('0', needed) == std::string::npos)
+        return scientific_digits(magnitude, exact_precision);
+    guarded.digits.resize(needed);
+    return guarded;
+}
+
 // Every whole number below 10^15 is written exactly as its digits.
 constexpr double exact_integer_limit = 1e15;
 
@@ -134,8 +150,8 @@ std::string number_text(double value)
             text[0] = '-';
         return text;
     }
-    const DecimalDigits rounded = round_to_significant(
-        scientific_digits(magnitude, exact_precision), kept_significant);
+    const DecimalDigits rounded =
+        round_to_significant(leading_exact_digits(magnitude), kept_significant);
     return layout_number(value < 0 ? '-' : ' ', rounded);
 }
 

@@ -4,9 +4,9 @@
 #include "number_text.h"
 #include "quorvex/quorvex.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 namespace brennix {
 
@@ -69,57 +69,47 @@ PixelRescaler::PixelRescaler(const ByteTable &table, int height, int width, LogF
     : table_(table), visits_(height > 0 && width > 0),
       width_(width > 0 ? static_cast<std::size_t>(width) : 0), log_(log)
 {
-    // Column texts are shared by every row, so they are made once.
-    if (visits_) {
-        column_text_.resize(width_);
-        for (std::size_t c = 0; c < width_; ++c)
-            append_integer_text(column_text_[c], static_cast<long long>(c));
-    }
 }
 
-void PixelRescaler::next(const unsigned char *in, unsigned char *out, std::size_t count)
+void PixelRescaler::next(unsigned char *pixels, std::size_t count)
 {
-    if (!visits_) {
-        std::memcpy(out, in, count);
+    if (!visits_)
         return;
+    // Runs of pixels with nothing to log go through the table look-up in
+    // bulk; each logged pixel is handled on its own, and the stretch after
+    // it by the plain loop, since logged pixels tend to come in crowds that
+    // would only restart the bulk path again and again.
+    constexpr std::size_t stretch = 64;
+    std::size_t i = 0;
+    while ((i += map_unlogged_prefix(table_.maps(), pixels + i, count - i)) < count) {
+        const std::size_t stretch_end = std::min(count, i + stretch);
+        while (i < stretch_end) {
+            log_pixel(position_ + i, pixels[i]);
+            pixels[i] = table_.stored(pixels[i]);
+            ++i;
+            i += map_unlogged_prefix_plain(table_.maps(), pixels + i, stretch_end - i);
+        }
     }
-    // The common case, nothing to log, is a table look-up per pixel; the
-    // positions of logged pixels are worked out only when there are some.
-    if (map_bytes(table_.maps(), in, out, count))
-        log_piece(in, count);
     position_ += count;
 }
 
-void PixelRescaler::log_piece(const unsigned char *in, std::size_t count)
+void PixelRescaler::log_pixel(std::size_t position, unsigned char v)
 {
-    std::size_t row = position_ / width_;
-    std::size_t column = position_ % width_;
-    std::size_t row_of_text = static_cast<std::size_t>(-1);
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned char v = in[i];
-        if (table_.logged(v)) {
-            if (row_of_text != row) {
-                row_text_.clear();
-                append_integer_text(row_text_, static_cast<long long>(row));
-                row_of_text = row;
-            }
-            const std::string &tail = table_.log_tail(v);
-            // A pixel logged on both sides gets its position on each line.
-            for (std::size_t start = 0; start < tail.size();) {
-                const std::size_t end = tail.find('\n', start) + 1;
-                log_.add(" Pixel/Row ");
-                log_.add(column_text_[column]);
-                log_.add("/");
-                log_.add(row_text_);
-                log_.add(tail.data() + start, end - start - 2);
-                log_.end_line();
-                start = end;
-            }
-        }
-        if (++column == width_) {
-            column = 0;
-            ++row;
-        }
+    column_text_.clear();
+    append_integer_text(column_text_, static_cast<long long>(position % width_));
+    row_text_.clear();
+    append_integer_text(row_text_, static_cast<long long>(position / width_));
+    const std::string &tail = table_.log_tail(v);
+    // A pixel logged on both sides gets its position on each line.
+    for (std::size_t start = 0; start < tail.size();) {
+        const std::size_t end = tail.find('\n', start) + 1;
+        log_.add(" Pixel/Row ");
+        log_.add(column_text_);
+        log_.add("/");
+        log_.add(row_text_);
+        log_.add(tail.data() + start, end - start - 2);
+        log_.end_line();
+        start = end;
     }
 }
 

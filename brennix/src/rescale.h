@@ -10,7 +10,6 @@
 
 #include <array>
 #include <string>
-#include <vector>
 
 namespace brennix {
 
@@ -49,18 +48,18 @@ private:
 class PixelRescaler {
 public:
     PixelRescaler(const ByteTable &table, int height, int width, LogFile &log);
-    // The next count pixels, from in to out.
-    void next(const unsigned char *in, unsigned char *out, std::size_t count);
+    // The next count pixels, re-encoded in place.
+    void next(unsigned char *pixels, std::size_t count);
 
 private:
-    void log_piece(const unsigned char *in, std::size_t count);
+    void log_pixel(std::size_t position, unsigned char v);
 
     const ByteTable &table_;
     const bool visits_;
     const std::size_t width_;
     LogFile &log_;
     std::size_t position_ = 0;
-    std::vector<std::string> column_text_;
+    std::string column_text_;
     std::string row_text_;
 };
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <string>
 
 namespace brennix {
@@ -77,6 +80,58 @@ TEST(NumberText, OnlyTheFirstDroppedDigitDecides)
     };
     for (const TextCase &c : cases)
         EXPECT_EQ(number_text(c.value), c.text) << c.value;
+}
+
+// The significant digits the rule keeps, worked out independently from the
+// whole exact expansion.
+std::string reference_digits(double value)
+{
+    char buffer[800];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                   std::chars_format::scientific, 767).ptr;
+    std::string digits;
+    for (const char *p = buffer; p < end && *p != 'e'; ++p)
+        if (*p != '.')
+            digits += *p;
+    std::string kept = digits.substr(0, 15);
+    const char dropped = digits[15];
+    if (dropped > '5' || (dropped == '5' && (kept[14] - '0') % 2 == 1)) {
+        int i = 14;
+        while (i >= 0 && kept[i] == '9')
+            kept[i--] = '0';
+        if (i < 0)
+            kept.insert(kept.begin(), '1');
+        else
+            ++kept[i];
+    }
+    kept.erase(kept.find_last_not_of('0') + 1);
+    return kept;
+}
+
+// The significant digits of a number text.
+std::string text_digits(const std::string &text)
+{
+    std::string digits;
+    for (char c : text) {
+        if (c == 'E')
+            break;
+        if (c >= '0' && c <= '9')
+            digits += c;
+    }
+    digits.erase(0, digits.find_first_not_of('0'));
+    digits.erase(digits.find_last_not_of('0') + 1);
+    return digits;
+}
+
+TEST(NumberText, DigitsAgreeWithTheWholeExpansion)
+{
+    std::mt19937_64 random(20050711);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-40, 40);
+    for (int i = 0; i < 20000; ++i) {
+        const double value = mantissa(random) * std::pow(10.0, exponent(random));
+        ASSERT_EQ(text_digits(number_text(value)), reference_digits(value)) << value;
+    }
 }
 
 TEST(NumberText, IntegerTextMatchesGeneralRule)
