@@ -170,7 +170,7 @@ TEST(WholeMask, RightAlignedInTwentyOnePositions)
     EXPECT_EQ(whole_mask_text(-32768), std::string(15, ' ') + "-32768");
 }
 
-TEST(RealMask, WholePartPointAndThirteenDecimals)
+TEST(RealMask, WholeDigitsPointAndThirteenDecimals)
 {
     const TextCase cases[] = {
         {5.0, "      5.             "},

@@ -76,7 +76,7 @@ TEST(ColourFile, LegendsFollowTheLaw)
     EXPECT_EQ(falling.back(), "-533 ");   // floor(-532.5)
 }
 
-TEST(ColourFileName, OnlyTheFileNamePartIsUpperCased)
+TEST(ColourFileName, OnlyTheFileNameIsUpperCased)
 {
     const struct {
         const char *typed;
