@@ -1,0 +1,33 @@
+// Which forward, inverse and constant function belong to a projection code.
+// The frame installs them at initialisation and calls them by the image's
+// code at every conversion; a code without a case here has no operations.
+#include "trasfo/trasfo.h"
+
+namespace quorvex {
+
+namespace {
+
+bool set(PROJECTION_OPERATIONS *ops, PROJ_OPERATION forward,
+         PROJ_OPERATION inverse, void (*prepare)())
+{
+    ops->forward = forward;
+    ops->inverse = inverse;
+    ops->prepare = prepare;
+    return true;
+}
+
+} // namespace
+
+bool operations_for(int16_t code, PROJECTION_OPERATIONS *ops)
+{
+    switch (code) {
+    case 3:  // plate carree: no block field is used
+        return set(ops, _PlatteCarreForward, _PlatteCarreInverse, nullptr);
+
+    default:
+        *ops = PROJECTION_OPERATIONS{};
+        return false;
+    }
+}
+
+} // namespace quorvex
