@@ -158,4 +158,17 @@ TEST(PolarStereographic, InverseConvertsWidthPairsPastAnEarlyMarker)
     EXPECT_NE(pairs[0], end_marker);
 }
 
+TEST(PolarStereographic, LongitudesBeyondAHalfTurnAreFolded)
+{
+    IMAGETYPE it = polar(-45.0, 70.0);
+    _InitProjection(&it, 0);
+    double x1, y1, x2, y2;
+    plane_of(it, 10.0, 60.0, &x1, &y1);
+    plane_of(it, 370.0, 60.0, &x2, &y2);
+    // 360 times the truncated degree factor is 1.6e-11 rad short of a
+    // turn: under 1e-4 m at this radius.
+    EXPECT_NEAR(x1, x2, 1e-4);
+    EXPECT_NEAR(y1, y2, 1e-4);
+}
+
 } // namespace

@@ -11,6 +11,7 @@
 #include <proj.h>
 
 #include <cmath>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -140,6 +141,9 @@ const PeerCase peer_cases[] = {
      "+proj=tmerc +lat_0=0 +lon_0=9 +k_0=0.9996 +x_0=500000 +y_0=0 +a=6378137 +b=6356752.314",
      1.0, 5.5, 12.5, -80, 84, 2e-3, 2e-8},
 };
+
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const PeerCase &c, std::ostream *os) { *os << c.name; }
 
 class PeerTest : public ::testing::TestWithParam<PeerCase> {};
 
