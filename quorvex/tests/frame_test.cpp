@@ -327,4 +327,19 @@ TEST(Frame, InverseLineFedToTheForwardGivesThePixelsBack)
     }
 }
 
+TEST(Frame, NullImageOrBufferDoesNothing)
+{
+    IMAGETYPE it = image(3, 0.0, 0.0);
+    _InitProjection(&it, 0);
+    quorvex::PROJ *const before = quorvex::Pj;
+    _InitProjection(nullptr, 1);
+    _LonLatToImage(nullptr, nullptr, 1, 1);
+    _LonLatToImage(&it, nullptr, 1, 1);
+    _ImageToLonLat(&it, 0, nullptr, 10, 1);
+    std::vector<double> buf = point_list({1.0, 2.0});
+    _ImageToLonLat(nullptr, 0, buf.data(), 1, 1);
+    EXPECT_EQ(quorvex::Pj, before);
+    EXPECT_EQ(buf, point_list({1.0, 2.0}));
+}
+
 } // namespace
