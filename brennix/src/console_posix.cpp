@@ -61,17 +61,20 @@ public:
 
     void wait_for_key() override
     {
-        std::fflush(stdout);
-        if (!input_is_terminal_)
-            return;
         termios saved;
-        if (tcgetattr(STDIN_FILENO, &saved) != 0)
+        if (!input_is_terminal_ || tcgetattr(STDIN_FILENO, &saved) != 0) {
+            std::fflush(stdout);
             return;
+        }
+        // Raw mode before the prompt is shown, so that no early key is
+        // echoed or held back for an Enter.
         termios raw = saved;
         raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
-        if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0) {
+        const bool raw_set = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+        std::fflush(stdout);
+        if (raw_set) {
             char key;
             (void)!read(STDIN_FILENO, &key, 1);
             tcsetattr(STDIN_FILENO, TCSANOW, &saved);
