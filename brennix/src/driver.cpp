@@ -147,6 +147,65 @@ void echo_input_header(Console &console, const HeaderBytes &header, const Law &i
                           .text() + "\n");
 }
 
+// Re-encodes the pixels into the output image while their log lines are
+// written; the log stays open for the caller.
+int write_image(const Fields &fields, const HeaderBytes &input, const Law &input_law,
+                const Law &output_law, InputFile &input_file, LogFile &log, Console &console)
+{
+    const HeaderBytes output = derive_output_header(input, fields.in_file, output_law);
+    console.clear();
+    for (const std::string &line : header_report_lines(output))
+        log.line(line);
+    log.line("");
+
+    // The pixels flow from the input through the re-encoding into a new
+    // file that replaces the output only once it is complete, so the output
+    // may name the input and a failure leaves no half-written image.
+    ReplacingFile output_file;
+    if (!output_file.begin(fields.out_file) || !output_file.write(output.data(), output.size()))
+        return fail_with_log(console, log, fields,
+                             failure_text("write Out_file", fields.out_file, output_file.error()));
+    const ByteTable table(input_law, output_law, input[field::Missing]);
+    PixelRescaler rescaler(table, read_int16(input, field::Height),
+                           read_int16(input, field::WIDz), log);
+    std::string reason;
+    switch (stream_pixels(input_file, promised_pixel_count(input), rescaler, output_file,
+                          reason)) {
+    case StreamResult::input_failed:
+        return fail_with_log(console, log, fields,
+                             failure_text("read In_file", fields.in_file, reason));
+    case StreamResult::output_failed:
+        return fail_with_log(console, log, fields,
+                             failure_text("write Out_file", fields.out_file, reason));
+    case StreamResult::done:
+        break;
+    }
+    // A log that could not take its lines fails the run before the image is
+    // put in place, so that a finished image always comes with its full log.
+    if (log.failed()) {
+        console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
+        return exit_failure;
+    }
+    if (!output_file.commit())
+        return fail_with_log(console, log, fields,
+                             failure_text("write Out_file", fields.out_file, output_file.error()));
+    return exit_success;
+}
+
+// The colour file comes last, after the log is closed.
+int write_colour_file(const Fields &fields, const Law &output_law, Console &console)
+{
+    const std::string colour_name = colour_file_name(fields.colour_file);
+    OutputFile colour;
+    const std::string colour_text = colour_file_text(output_law.slope, output_law.intercept);
+    if (!colour.create(colour_name) || !colour.write(colour_text.data(), colour_text.size()) ||
+        !colour.close()) {
+        console.report_error(failure_text("write Colour_File.CLR", colour_name, colour.error()));
+        return exit_failure;
+    }
+    return exit_success;
+}
+
 int process(const Fields &fields, const Law &output_law, const std::string &command_text,
             Console &console)
 {
@@ -170,56 +229,16 @@ int process(const Fields &fields, const Law &output_law, const std::string &comm
                         _RealPascalToDoubleC(&input[field::b])};
     echo_input_header(console, input, input_law);
 
-    const HeaderBytes output = derive_output_header(input, fields.in_file, output_law);
-    console.clear();
-    for (const std::string &line : header_report_lines(output))
-        log.line(line);
-    log.line("");
-
-    // The pixels flow from the input through the re-encoding into a new
-    // file that replaces the output only once it is complete, so the output
-    // may name the input and a failure leaves no half-written image.
-    ReplacingFile output_file;
-    if (!output_file.begin(fields.out_file) || !output_file.write(output.data(), output.size()))
-        return fail_with_log(console, log, fields,
-                             failure_text("write Out_file", fields.out_file, output_file.error()));
-    const ByteTable table(input_law, output_law, input[field::Missing]);
-    PixelRescaler rescaler(table, read_int16(input, field::Height),
-                           read_int16(input, field::WIDz), log);
-    switch (stream_pixels(input_file, promised_pixel_count(input), rescaler, output_file,
-                          reason)) {
-    case StreamResult::input_failed:
-        return fail_with_log(console, log, fields,
-                             failure_text("read In_file", fields.in_file, reason));
-    case StreamResult::output_failed:
-        return fail_with_log(console, log, fields,
-                             failure_text("write Out_file", fields.out_file, reason));
-    case StreamResult::done:
-        break;
-    }
-    // A log that could not take its lines fails the run before the image is
-    // put in place, so that a finished image always comes with its full log.
-    if (log.failed()) {
-        console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
-        return exit_failure;
-    }
-    if (!output_file.commit())
-        return fail_with_log(console, log, fields,
-                             failure_text("write Out_file", fields.out_file, output_file.error()));
+    const int status = write_image(fields, input, input_law, output_law, input_file, log,
+                                   console);
+    if (status != exit_success)
+        return status;
     if (!log.close()) {
         console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
         return exit_failure;
     }
 
-    const std::string colour_name = colour_file_name(fields.colour_file);
-    OutputFile colour;
-    const std::string colour_text = colour_file_text(output_law.slope, output_law.intercept);
-    if (!colour.create(colour_name) || !colour.write(colour_text.data(), colour_text.size()) ||
-        !colour.close()) {
-        console.report_error(failure_text("write Colour_File.CLR", colour_name, colour.error()));
-        return exit_failure;
-    }
-    return exit_success;
+    return write_colour_file(fields, output_law, console);
 }
 
 } // namespace
