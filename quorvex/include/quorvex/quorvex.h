@@ -218,9 +218,110 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
  * Consistency check of several images
  * ------------------------------------------------------------------------ */
 
+/* Checks that the IDA files nome[0] .. nome[nfiles - 1] can be combined pixel
+ * by pixel.  The first file is described in *pit with _IDAHeaderToIT (same
+ * tables, local codes); each further header is compared with *pit in this
+ * order, stopping at the first difference: IDA type, projection code, rows
+ * and columns (exactly), image column and line of the projection centre
+ * (exactly), dx and dy (to 1e-7), then centre, parallels and false origin
+ * (to 0.00001, as _CheckCurrImageParams).  A header whose dx or dy is below
+ * 1e-7 counts as projection 0, as when reading; for projection 0 nothing
+ * after the size is compared.  Files after a difference are not opened.
+ *
+ * *err receives 100 when all files agree, else the outside number:
+ *   1   a file cannot be opened or is shorter than 512 bytes (also a null
+ *       nome, a null name or nfiles below 1);
+ *   16  the first file's projection code is refused, 31 its IDA type is
+ *       unknown; *pit keeps what _IDAHeaderToIT filled before it stopped;
+ *   21 IDA type, 22 size, 23 pixel size, 24 projection, 25 centre position
+ *       or centre, 26 parallels, 27 false easting/northing differ.
+ * When p is not NULL a message is written at *p and *p is moved onto its
+ * terminating zero: "File <name>: " naming the file concerned (not for
+ * status 1), then the table text, its placeholder filled with the file
+ * name (status 1 and 21-27), the projection code in decimal (16), or the
+ * file name and the IDA type in decimal (31).  No line end follows.  The
+ * caller provides room for 2 * strlen(longest name) + 100 bytes.  Touches
+ * no module state. */
+QUORVEX_API void QUORVEX_CALL _CheckInputImages(
+    IMAGETYPE *pit, const PROJITEM *ProjectionItems, const SFEROID *Spheroid,
+    const IDATYPE *IdaType, int16_t NIdaType, char *const *nome,
+    int16_t nfiles, char **p, int16_t *err);
+
 /* ------------------------------------------------------------------------
  * Text records
  * ------------------------------------------------------------------------ */
+
+/* Record syntax: a record is one line; it ends at the first line feed, ";"
+ * or "#" (a comment follows ";" and "#", between double quotes too).
+ * Fields are separated by runs of spaces and tabs.  Double quotes group: a
+ * field that begins with a double quote starts after it and ends at the
+ * next double quote; a double quote inside a field (key="a b") opens a
+ * quoted part that stays in the field and whose closing quote ends the
+ * field.  A tab ends a field even between quotes.  No space may stand next
+ * to an "=". */
+
+/* Splits one record into at most num fields, terminating each in place in
+ * rec and storing its start in punt[0 .. num - 1] (never beyond).  With fp
+ * not NULL, first reads one line of fp into rec, which must hold 5120 bytes
+ * (a longer line is cut and its rest is the next record); with fp NULL,
+ * splits the text already in rec.  Returns the number of fields (0 for a
+ * blank or comment line, and when num is 0 or less), -1 at the end of fp,
+ * or -100 when a space stands directly before or after an "=" before the
+ * first comment character: then *MyErr = 11 and nothing is split.  When the
+ * num-th field ends after an odd number of double quotes, *MyErr = 2 and
+ * the count is returned as usual.  *MyErr is written only on these errors,
+ * so the caller presets it. */
+QUORVEX_API int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
+                                          int16_t num, int16_t *MyErr);
+
+/* Splits a key=value field at its first "=", which becomes the key's
+ * terminating zero.  *is_equal = 1 when there is an "=", else 0; *pval
+ * points at the value with any double quotes at its start skipped, or is
+ * NULL when there is no "=" or nothing follows it.  Either output pointer
+ * may be NULL. */
+QUORVEX_API void QUORVEX_CALL _SplitField(char *field, char **pval,
+                                          int16_t *is_equal);
+
+/* Checks a numeric text: leading spaces are skipped, trailing spaces
+ * removed in place; the rest must be non-empty and consist of digits, "+"
+ * and "-" (tipo 0, integer) or digits, ".", "+" and "-" (any other tipo,
+ * real).  No exponent; signs are accepted anywhere.  Unless minval and
+ * maxval are both 0 the value (the leading number of the text) must lie in
+ * [minval, maxval]; for an integer both bounds are first cut toward zero.
+ * Returns 100 when valid, -9999 when not.  Independent of the C locale. */
+QUORVEX_API int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
+                                              double minval, double maxval);
+
+/* Reads an angle typed as one to three blank-separated parts: degrees
+ * (ended by "d" or the degree sign, byte 176 or its UTF-8 form), minutes
+ * (ended by "'" or "m", 0 to 59.99999) and seconds (ended by a double quote
+ * or "s", 0 to 59.999999); markers are optional and only end their own
+ * part.  Degrees lie within +-180 for a longitude (tipo 0), +-90 otherwise.
+ * Minutes and seconds extend the magnitude of the degrees: "-45 30" is
+ * -45.5 and "-0 30" is -0.5.  The result of two or three parts must again
+ * lie within +-180 (tipo 0) or +-90 (tipo 1).  Returns decimal degrees, or
+ * -99999.0 when the text is not a valid angle.  str is split in place. */
+QUORVEX_API double QUORVEX_CALL _RetrieveLonLat(char *str, int16_t tipo);
+
+/* Convert s in place to upper (a_maiusc) or lower (a_minusc) case; only
+ * the ASCII letters change.  Return s. */
+QUORVEX_API char *QUORVEX_CALL a_maiusc(char *s);
+QUORVEX_API char *QUORVEX_CALL a_minusc(char *s);
+
+/* Reads one key from the console without echo and returns it with the PC
+ * console's codes: an ordinary key as its character (Enter 13, Backspace
+ * 8, Escape 27), a function key F1-F10 as its code negated (F1 = -59), a
+ * cursor or editing key and F11/F12 as 224, the key's own code coming with
+ * the next call (Up 72, Down 80, Left 75, Right 77, Home 71, End 79, PgUp
+ * 73, PgDn 81, Insert 82, Delete 83, F11 133, F12 134).  A terminal is set
+ * to raw mode for the read and restored afterwards.  When standard input
+ * is not a console, returns its next byte, or -1 at its end.  Keeps the
+ * second code of a key between calls (module state). */
+QUORVEX_API int16_t QUORVEX_CALL a_key(void);
+
+/* Swaps the two bytes of each of the first dim 16-bit words of buffer
+ * (nothing when dim is 0 or less). */
+QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
 
 /* ------------------------------------------------------------------------
  * Projection frame
