@@ -325,7 +325,66 @@ QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
 
 /* ------------------------------------------------------------------------
  * Projection frame
+ *
+ * Converts between longitude/latitude (degrees) and image column/line for
+ * the projection of an image's header.  Two projection blocks hold the
+ * constants of two images side by side: selector (projtype) 0 chooses the
+ * input block, any other value the output block.  The blocks and the rest
+ * of the engine's state are module-wide and unguarded: one conversion at a
+ * time per process.  Nothing reports a failure; a point that cannot be
+ * converted is marked with -99999.
+ *
+ * Projection codes with operations: 3 plate carree (plane unit: degrees),
+ * 4 Lambert conformal conic (km for axes in metres), 5 geostationary view
+ * (degrees of scan angle), 7 polar stereographic and 10 transverse Mercator
+ * (the unit of the axes).  Image column = x * dx + x_center, line =
+ * y_center - y * dy, with (x, y) the plane coordinates.
  * ------------------------------------------------------------------------ */
+
+/* Prepares the block chosen by projtype for the image pit: copies the
+ * header's axes, centre (as radians), standard parallels (unless par1 is
+ * -99999) and false easting/northing (unless fe is -99999; always for code
+ * 10), installs the projection's operations and computes its constants.
+ * Plate carree (code 3) fills no parameter field.  A code without
+ * operations installs nothing and the block keeps the operations it had.
+ * Must run before any conversion through the selector and again whenever
+ * the image or its header changes.  Touches the module state. */
+QUORVEX_API void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
+                                              int16_t projtype);
+
+/* Converts the point list pp in place into image coordinates of pit,
+ * through the block chosen by projtype (prepared for pit beforehand).  pp
+ * holds (longitude, latitude) pairs in degrees ended by one -99999.0 where
+ * the next longitude would stand; nothing after it is read.  calltype 1
+ * turns the result into 32-bit integers: column and line of point k in
+ * bytes 8k..8k+7, rounded to the nearest with halves down for positive
+ * values, truncated for negative ones, saturated at the 32-bit limits, NaN
+ * as -99999; the bytes behind the last integer keep their content.  A
+ * point the geostationary view cannot see becomes (-99999, -99999) and the
+ * list goes on.  The transverse Mercator on a sphere stops at a point that
+ * projects to infinity: earlier points hold plane coordinates, that point
+ * and later ones their longitude/latitude, and no rounding is done.  An
+ * image code without operations leaves pp unchanged.  Touches the module
+ * state. */
+QUORVEX_API void QUORVEX_CALL _LonLatToImage(const IMAGETYPE *pit,
+                                             double *pp, int16_t calltype,
+                                             int16_t projtype);
+
+/* Fills Buflinedouble, which must hold 2 * width + 1 doubles, with the
+ * longitude/latitude (degrees) of pixels 0 to width - 1 of image line
+ * line of pit, through the block chosen by projtype, followed by -99999.0.
+ * The result is a valid point list for _LonLatToImage.  Pixels outside the
+ * projection's domain are marked -99999 as the projection defines; an
+ * inverse that fails to converge stops the line there, leaving that pixel
+ * and the later ones as plane coordinates.  When the image's code has no
+ * operations, or the block was never prepared with operations, the buffer
+ * holds the plane coordinates ((pixel - x_center) / dx, (y_center - line)
+ * / dy) and nothing is converted.  Touches the module state. */
+QUORVEX_API void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
+                                             uint16_t line,
+                                             double *Buflinedouble,
+                                             uint16_t width,
+                                             int16_t projtype);
 
 /* ------------------------------------------------------------------------
  * File dialogs
