@@ -214,6 +214,50 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
  * Header writing and reference-point units
  * ------------------------------------------------------------------------ */
 
+/* Unit codes of IMAGETYPE.ul_units, the form of x_center and y_center:
+ *   0  image values as the projection engine uses them (in a header, and as
+ *      _IDAHeaderToIT delivers them: column and line of the projection
+ *      centre);
+ *   1  the unit-0 values divided by dx and dy;
+ *   2  longitude and latitude offsets: x_center = longitude - lon_center,
+ *      y_center = lat_center - latitude;
+ *   3  longitude and latitude in degrees.
+ * Units 0 and 3 are tied through the image's projection: the unit-3
+ * values of a unit-0 point (x_center, y_center) are the longitude/latitude
+ * of the plane point (x_center / dx, -y_center / dy), which is the pixel at
+ * column 2 * x_center, line 2 * y_center.  (For plate carree units 1 and 2
+ * therefore hold the same numbers.) */
+
+/* Writes the 512 header bytes of the image *pit at header: every byte 0,
+ * then the projection code (low byte), for a projected image the centre,
+ * the standard parallels (when bit 0 of ProjectionItems[code].parfalse is
+ * set), dx and dy as given, and the reference point turned into unit 0; the
+ * IDA type (low byte, 200 for -9999), rows and columns (low 16 bits), slope
+ * and intercept; for IDA type 200 the lowest, highest and missing codes
+ * (the missing code only when missingcodes[0] is not -99999).  The title
+ * and every other byte stay 0.  When pit->ul_units is not 0 the point is
+ * converted from that unit with the reciprocals of dx and dy, through the
+ * projection engine's input block (which is then prepared for this image).
+ * ProjectionItems needs a row for the code's low byte.  *pit is never
+ * changed.  Returns 1, or 0 when the reference point cannot be converted;
+ * the bytes written up to then (projection, centre, parallels, dx, dy)
+ * stay. */
+QUORVEX_API int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
+                                           unsigned char *header,
+                                           const PROJITEM *ProjectionItems);
+
+/* Converts pIT->x_center and pIT->y_center in place from unit code unit1
+ * to unit code unit2 (see above), with pIT's dx, dy and projection centre.
+ * pIT->ul_units is not changed.  A unit code outside 0-3 on either side
+ * changes nothing.  Conversions between units 0/1 and 2/3 prepare the
+ * projection engine's input block for pIT (re-initialise it afterwards if
+ * it served another image) and run one point through it.  Returns 1, or 0
+ * when the image's projection cannot convert the point (including an
+ * image whose code has no projection operations); x_center and y_center
+ * are then both -99999.0.  Touches the module state of the engine. */
+QUORVEX_API int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
+                                             int16_t unit2);
+
 /* ------------------------------------------------------------------------
  * Consistency check of several images
  * ------------------------------------------------------------------------ */
