@@ -44,30 +44,22 @@ std::string input_image(const std::string &name, const char *what)
     return "File <" + name + ">:  Input image <" + name + ">: \nnot the same " + what + ".";
 }
 
-TEST(CheckInputImages, OneReadableFileDescribesTheImage)
-{
-    Tables t;
-    TempDir dir;
-    const std::string a = dir.write("a.ida", description::worked_header());
-    IMAGETYPE it{};
-    const Outcome got = check(t, {a}, &it);
-    EXPECT_EQ(got.err, 100);
-    EXPECT_EQ(got.message, "");
-    EXPECT_TRUE(got.pointer_at_end);
-    EXPECT_EQ(it.columns, 200);
-    EXPECT_EQ(it.x_center, 100.0);
-    EXPECT_EQ(it.slope, 0.5);
-}
-
-TEST(CheckInputImages, IdenticalFilesAgree)
+TEST(CheckInputImages, AgreeingFilesDescribeTheFirstWithoutMessage)
 {
     Tables t;
     TempDir dir;
     const Header h = description::worked_header();
-    const std::string a = dir.write("a.ida", h), b = dir.write("b.ida", h),
-                      c = dir.write("c.ida", h);
-    IMAGETYPE it{};
-    EXPECT_EQ(check(t, {a, b, c}, &it).err, 100);
+    const std::string a = dir.write("a.ida", h);
+    for (const auto &names : {std::vector<std::string>{a},
+                              std::vector<std::string>{a, dir.write("b.ida", h), a}}) {
+        IMAGETYPE it{};
+        const Outcome got = check(t, names, &it);
+        EXPECT_EQ(got.err, 100);
+        EXPECT_EQ(got.message, "");
+        EXPECT_TRUE(got.pointer_at_end);
+        EXPECT_EQ(it.columns, 200);
+        EXPECT_EQ(it.x_center, 100.0);
+    }
 }
 
 // Each compared field of the second file, just inside and just outside its
@@ -158,6 +150,7 @@ TEST(CheckInputImages, FilesThatCannotBeRead)
         {{good, good, empty}, empty},
         // the first unreadable file is named, later ones are not opened
         {{good, missing, short_file}, missing},
+        {{}, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.named);
@@ -169,66 +162,48 @@ TEST(CheckInputImages, FilesThatCannotBeRead)
     }
 }
 
-TEST(CheckInputImages, ShortFileIsNotComparedWithStaleBytes)
+TEST(CheckInputImages, RefusedFirstFileStopsTheCheck)
 {
-    // A short second file whose bytes agree as far as they go must not pass
-    // on the first file's remaining bytes.
+    struct Case {
+        int at;
+        unsigned char value;
+        int16_t err;
+        std::string text;  // after the prefix; <a> stands for the file name
+    };
+    const Case cases[] = {
+        {23, 1, 16, " Projection <1> unknown."},
+        {23, 200, 16, " Projection <200> unknown."},
+        {22, 99, 31, " File <a>: Ida Type <99> unknown.\n Please update file <IDATYPES.DAT>."},
+    };
     Tables t;
-    TempDir dir;
-    const Header h = description::worked_header();
-    IMAGETYPE it{};
-    EXPECT_EQ(check(t, {dir.write("a.ida", h), dir.write("b.ida", h, 200)}, &it).err, 1);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        TempDir dir;
+        Header h = description::worked_header();
+        h[c.at] = c.value;
+        const std::string a = dir.write("a.ida", h);
+        std::string text = c.text;
+        const size_t name = text.find("<a>");
+        if (name != std::string::npos)
+            text.replace(name, 3, "<" + a + ">");
+        IMAGETYPE it{};
+        // the second file does not exist: it is never opened
+        const Outcome got = check(t, {a, dir.missing("b.ida")}, &it);
+        EXPECT_EQ(got.err, c.err);
+        EXPECT_EQ(got.message, "File <" + a + ">: " + text);
+        EXPECT_EQ(it.header.projection, h[23]);
+    }
 }
 
-TEST(CheckInputImages, RefusedFirstFile)
+TEST(CheckInputImages, StatusWithoutMessageBuffer)
 {
     Tables t;
     TempDir dir;
-    Header h = description::worked_header();
-    h[23] = 1;
-    const std::string a = dir.write("a.ida", h);
-    IMAGETYPE it{};
-    // the second file does not exist: it is never opened
-    const Outcome got = check(t, {a, dir.missing("b.ida")}, &it);
-    EXPECT_EQ(got.err, 16);
-    EXPECT_EQ(got.message, "File <" + a + ">:  Projection <1> unknown.");
-    EXPECT_EQ(it.header.projection, 1);
-}
-
-TEST(CheckInputImages, UnknownIdaTypeOfTheFirstFile)
-{
-    Tables t;
-    TempDir dir;
-    Header h = description::worked_header();
-    h[22] = 99;
-    const std::string a = dir.write("a.ida", h);
-    IMAGETYPE it{};
-    const Outcome got = check(t, {a, dir.missing("b.ida")}, &it);
-    EXPECT_EQ(got.err, 31);
-    EXPECT_EQ(got.message, "File <" + a + ">:  File <" + a +
-                               ">: Ida Type <99> unknown.\n Please update file <IDATYPES.DAT>.");
-    EXPECT_EQ(it.rows, 100);  // filled before the type was looked up
-}
-
-TEST(CheckInputImages, NoMessageWithoutABuffer)
-{
-    Tables t;
-    TempDir dir;
-    IMAGETYPE it{};
-    EXPECT_EQ(check(t, {dir.missing("x.ida")}, &it, false).err, 1);
     Header second = description::worked_header();
     second[30] = 1;
+    IMAGETYPE it{};
     EXPECT_EQ(check(t, {dir.write("a.ida", description::worked_header()),
                         dir.write("b.ida", second)}, &it, false).err, 22);
-}
-
-TEST(CheckInputImages, AnEmptyListIsAFailure)
-{
-    Tables t;
-    IMAGETYPE it{};
-    const Outcome got = check(t, {}, &it);
-    EXPECT_EQ(got.err, 1);
-    EXPECT_EQ(got.message, " Cannot open file <>.");
 }
 
 // Without a projection the geolocation bytes mean nothing: they are not
