@@ -21,8 +21,14 @@ bool set(PROJECTION_OPERATIONS *ops, PROJ_OPERATION forward,
 bool operations_for(int16_t code, PROJECTION_OPERATIONS *ops)
 {
     switch (code) {
+    case 2:  // Hammer-Aitoff: reads Lam0 and Phi0 only
+        return set(ops, _HAForwardPoly, _HAInverse, nullptr);
     case 3:  // plate carree: no block field is used
         return set(ops, _PlatteCarreForward, _PlatteCarreInverse, nullptr);
+    case 6:  // Lambert azimuthal: takes sin and cos of Phi0 per call
+        return set(ops, _LambertAzForward, _LambertAzInverse, nullptr);
+    case 9:
+        return set(ops, _GHForward, _GHInverse, _InitGH);
 
     default:
         *ops = PROJECTION_OPERATIONS{};
