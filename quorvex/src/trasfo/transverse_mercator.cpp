@@ -51,7 +51,12 @@ int16_t _UtmForward(double *pp)
             if (std::fabs(std::fabs(b) - 1.0) < at_infinity)
                 return -100;
             const double x = 0.5 * p.a * k0 * std::log((1.0 + b) / (1.0 - b));
-            double c = std::acos(cos_phi * std::cos(dlam) / std::sqrt(1.0 - b * b));
+            // On the equator the quotient is +-1 and rounding can push it
+            // past; the clamp keeps such points finite.
+            double cos_c = cos_phi * std::cos(dlam) / std::sqrt(1.0 - b * b);
+            if (std::fabs(cos_c) > 1.0)
+                cos_c = cos_c > 0 ? 1.0 : -1.0;
+            double c = std::acos(cos_c);
             if (phi < 0)
                 c = -c;
             q[0] = x;
