@@ -202,4 +202,22 @@ TEST(TransverseMercator, RoundTripThroughImageLines)
     }
 }
 
+TEST(TransverseMercator, LineResultsEqualPointByPointResults)
+{
+    // Northings repeat, change and come back within one line: each pair
+    // must convert exactly as it does alone.
+    IMAGETYPE it = utm(9.0);
+    _InitProjection(&it, 0);
+    const std::vector<double> line = {400000.0, 5e6, 450000.0, 5e6, 520000.0, 2e6,
+                                      560000.0, 5e6, 600000.0, 5e6, 610000.0, -3e6};
+    std::vector<double> together = line;
+    ASSERT_EQ(inverse_of(it, together), 100);
+    for (size_t k = 0; k < line.size() / 2; ++k) {
+        std::vector<double> alone = {line[2 * k], line[2 * k + 1]};
+        ASSERT_EQ(inverse_of(it, alone), 100);
+        EXPECT_EQ(together[2 * k], alone[0]) << k;
+        EXPECT_EQ(together[2 * k + 1], alone[1]) << k;
+    }
+}
+
 } // namespace
