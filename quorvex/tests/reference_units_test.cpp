@@ -47,11 +47,20 @@ std::vector<Projected> projected_images()
     conic.header.par2 = 50.0;
     IMAGETYPE utm = image(10, 9.0, 0.0, 6378137.0, 6356752.314, 0.0001);
     utm.header.fe = 500000.0;
+    IMAGETYPE albers = image(8, -96.0, 23.0, 6378137.0, 6356752.314, 0.0001);
+    albers.header.par1 = 29.5;
+    albers.header.par2 = 45.5;
+    IMAGETYPE hammer = image(2, 0.0, 0.0, 0, 0, 400.0);
+    hammer.dy = 200.0;  // the plane is normalised to [-1, 1]
     return {
         {"plate carree", image(3, 10.0, 45.0, 0, 0, 10.0), 1e-9},
         {"conformal conic", conic, 1e-6},
         {"polar stereographic", image(7, -45.0, 90.0, 6378137.0, 6356752.314, 0.0001), 1e-6},
         {"transverse Mercator", utm, 1e-6},
+        {"Albers", albers, 1e-6},
+        {"Lambert azimuthal", image(6, 10.0, 52.0, 6371007.0, 6371007.0, 0.0001), 1e-6},
+        {"Goode", image(9, 0.0, 0.0, 6370997.0, 6370997.0, 0.00005), 1e-6},
+        {"Hammer-Aitoff", hammer, 1e-6},
         // the view's radius ratios are rounded to 7 digits, so its inverse
         // is not the exact reverse of its forward
         {"geostationary", image(5, 0.0, 0.0, 6378.155, 6356.7518, 20.0), 1e-5},
@@ -155,7 +164,14 @@ TEST(ChangeULValues, UnconvertiblePointsGiveZeroAndTheMarker)
     IMAGETYPE geo = image(5, 0.0, 0.0, 6378.155, 6356.7518, 20.0);
     IMAGETYPE off_disk = geo;
     off_disk.dy = 50.0 / 12.0;  // 12 degrees of scan: beyond the pole's limb
+    IMAGETYPE azimuthal = image(6, 0.0, 0.0, 6371007.0, 6371007.0, 0.0001);
+    IMAGETYPE beyond_circle = azimuthal;
+    beyond_circle.dx = beyond_circle.dy = 1e-6;  // 1e8 m from the centre
+    IMAGETYPE goode = image(9, 0.0, 0.0, 6370997.0, 6370997.0, 4e-6);
     const Case cases[] = {
+        {"antipode of an azimuthal centre (stops the list)", azimuthal, 3, 0, 180.0, 0.0},
+        {"beyond the azimuthal circle (stops the line)", beyond_circle, 0, 3, 100.0, 50.0},
+        {"beyond the Goode outline (marked)", goode, 0, 2, 100.0, 50.0},
         {"point at infinity (stops the list)", sphere_utm, 3, 0, 90.0, 0.0},
         {"point at infinity, to unit 1", sphere_utm, 3, 1, 90.0, 0.0},
         {"point at infinity, from unit 2", sphere_utm, 2, 0, 90.0, 0.0},
