@@ -11,6 +11,7 @@
 #include <proj.h>
 
 #include <cmath>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -179,6 +180,9 @@ const PeerCase peer_cases[] = {
     {"Goode homolosine", 9, 0.0, 0.0, -99999.0, -99999.0, 6371007.0, 6371007.0, 0, 0,
      "+proj=igh +R=6371007", 1.0, -180, 180, -90, 90, 1e-3, 1e-7},
 };
+
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const PeerCase &c, std::ostream *os) { *os << c.name; }
 
 class PeerTest : public ::testing::TestWithParam<PeerCase> {};
 
