@@ -301,6 +301,17 @@ const RoundTripCase round_trips[] = {
     // 6 mm, 1.2e-5 pixels of 500 m.
     {"transverse Mercator", 10, 9, 0, -99999, -99999, 6378137, 6356752.314, 500000, 0,
      1.0 / 500, 1.0 / 500, -300, 10000, 1400, {0, 9999, 12000}, 3e-5},
+    // The latitude iteration's last step is below 1e-7 rad, its error far
+    // smaller: 1e-6 pixels of 10 km, down to 4 degrees south.
+    {"Albers", 8, -96, 23, 29.5, 45.5, 6378137, 6356752.314, 0, 0, 1e-4, 1e-4, 300, 100, 600,
+     {0, 200, 400}, 1e-6},
+    {"Lambert azimuthal", 6, 10, 52, -99999, -99999, 6371007, 6371007, 0, 0, 1e-4, 1e-4,
+     400, 400, 800, {0, 400, 799}, 1e-6},
+    // 100 km pixels across all lobes within a degree of the equator, where
+    // the interruptions are narrower than 3 km and miss every pixel (a gap
+    // pixel would end the list).
+    {"Goode homolosine", 9, 0, 0, -99999, -99999, 6371007, 6371007, 0, 0, 1e-5, 1e-5, 190,
+     50, 380, {49, 50, 51}, 1e-6},
 };
 
 TEST(Frame, InverseLineFedToTheForwardGivesThePixelsBack)
