@@ -1,0 +1,28 @@
+// The pixel loop's one operation: pixel bytes replaced in place through a
+// 256-entry table up to the first byte that has to be logged.  Vector
+// instructions do it where the processor has them.
+#ifndef BRENNIX_BYTE_MAP_H
+#define BRENNIX_BYTE_MAP_H
+
+#include <cstddef>
+
+namespace brennix {
+
+struct ByteMapTables {
+    unsigned char stored[256];  // output byte for each input byte
+    unsigned char logged[256];  // non-zero when that input byte is logged
+};
+
+// Replaces bytes[i] by stored[bytes[i]] for the longest prefix whose bytes
+// are none of them logged, and returns its length (count when no byte is
+// logged); the byte at that index and those after it are left as they are.
+std::size_t map_unlogged_prefix(const ByteMapTables &tables, unsigned char *bytes,
+                                std::size_t count);
+
+// The same without vector instructions, for comparison in tests.
+std::size_t map_unlogged_prefix_plain(const ByteMapTables &tables, unsigned char *bytes,
+                                      std::size_t count);
+
+} // namespace brennix
+
+#endif

@@ -1,0 +1,81 @@
+// File access of Brennix: reading the input, writing text files, replacing
+// the output image atomically.  Every failure comes back as a reason text for
+// the user.  Implemented once per platform.
+#ifndef BRENNIX_FILE_ACCESS_H
+#define BRENNIX_FILE_ACCESS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace brennix {
+
+class InputFile {
+public:
+    InputFile() = default;
+    InputFile(const InputFile &) = delete;
+    InputFile &operator=(const InputFile &) = delete;
+    ~InputFile();
+
+    bool open(const std::string &name);
+    // The size when the file is a regular file (known before reading), else -1.
+    long long known_size() const { return known_size_; }
+    // Reads up to count bytes; fewer only at the end of the file or on error.
+    std::size_t read(unsigned char *into, std::size_t count);
+    const std::string &error() const { return error_; }
+
+private:
+    int handle_ = -1;
+    long long known_size_ = -1;
+    std::string error_;
+};
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+    ~OutputFile();
+
+    // Creates the file, or empties it when it exists.
+    bool create(const std::string &name);
+    bool write(const void *bytes, std::size_t count);
+    bool close();
+    const std::string &error() const { return error_; }
+
+private:
+    int handle_ = -1;
+    std::string error_;
+};
+
+// A file written whole under a temporary name in the folder of its final
+// name and renamed over that name by commit(): a failure, or an object
+// destroyed without commit(), leaves any earlier file of that name as it was,
+// and the final name may be the file being read.
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ReplacingFile(const ReplacingFile &) = delete;
+    ReplacingFile &operator=(const ReplacingFile &) = delete;
+    ~ReplacingFile();
+
+    bool begin(const std::string &name);
+    bool write(const void *bytes, std::size_t count);
+    bool commit();
+    const std::string &error() const { return error_; }
+
+private:
+    void abandon();
+
+    int handle_ = -1;
+    std::string name_;
+    std::string temporary_;
+    std::string error_;
+};
+
+// True when both names exist and lead to the same file.
+bool same_existing_file(const std::string &a, const std::string &b);
+
+} // namespace brennix
+
+#endif
