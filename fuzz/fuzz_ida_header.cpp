@@ -6,7 +6,8 @@
 // exactly their size, so a read past any of them is reported.  The
 // projection table has 256 rows, one per code a header byte can hold, as
 // the readers require.  Checked: every field against the header bytes, the
-// fields left alone on each path, and the status codes.
+// fields left alone on each path, the status codes, and that a description
+// written back by _IT2IDAHeader reads as the same image.
 #include "fuzz_check.h"
 #include "header_layout.h"
 #include "messages.h"
@@ -235,8 +236,8 @@ void check_coding(const IMAGETYPE &it, const IMAGETYPE &before,
     FUZZ_REQUIRE(same(it.slope, untouched) && same(it.intercept, untouched));
 }
 
-void check_image_description(const unsigned char *header, const Tables &t,
-                             IMAGETYPE &it)
+int16_t check_image_description(const unsigned char *header, const Tables &t,
+                                IMAGETYPE &it)
 {
     IMAGETYPE before;
     fill_untouched(before);
@@ -253,7 +254,7 @@ void check_image_description(const unsigned char *header, const Tables &t,
         std::memcpy(&expected, &before, sizeof expected);
         expected.header.projection = static_cast<int16_t>(projection);
         FUZZ_REQUIRE(std::memcmp(&expected, &it, sizeof it) == 0);
-        return;
+        return status;
     }
     check_spheroid(it.header, before.header, projection, t);
     check_geolocation(it, before, header, projection, t);
@@ -265,6 +266,7 @@ void check_image_description(const unsigned char *header, const Tables &t,
     check_coding(it, before, header, status, t);
     FUZZ_REQUIRE(_CheckCurrImageParams(&it.header, &it,
                                        t.called_from_outside) == status_ok);
+    return status;
 }
 
 void check_projection_block(const unsigned char *header, const Tables &t,
@@ -302,6 +304,58 @@ void check_projection_block(const unsigned char *header, const Tables &t,
                      status_ok);
 }
 
+// A value as the header writer stores it: magnitudes below 1e-10 become 0.
+double as_stored(double value)
+{
+    return std::fabs(value) < 1e-10 ? 0.0 : value;
+}
+
+bool same_stored(double read_back, double original)
+{
+    return same(read_back, as_stored(original));
+}
+
+// A description read from a header, written back and read again, must
+// describe the same image: geometry, size, type and coding.
+void check_round_trip(const Tables &t, const IMAGETYPE &described)
+{
+    std::vector<unsigned char> written(ida_header_length, 0xAA);
+    FUZZ_REQUIRE(_IT2IDAHeader(&described, written.data(), t.projections.data()) == 1);
+    IMAGETYPE again;
+    fill_untouched(again);
+    FUZZ_REQUIRE(_IDAHeaderToIT(written.data(), &again, t.projections.data(),
+                                t.spheroids.data(), t.ida_types.data(),
+                                static_cast<int16_t>(t.ida_types.size()),
+                                t.called_from_outside) == status_ok);
+
+    const HEADER &h = described.header;
+    FUZZ_REQUIRE(again.header.projection == h.projection);
+    FUZZ_REQUIRE(again.rows == described.rows && again.columns == described.columns);
+    FUZZ_REQUIRE(again.ida_type == described.ida_type);
+    if (h.projection != 0) {
+        FUZZ_REQUIRE(same_stored(again.header.lat_center, h.lat_center) &&
+                     same_stored(again.header.lon_center, h.lon_center));
+        FUZZ_REQUIRE(same_stored(again.header.par1, h.par1) ||
+                     (again.header.par1 == no_parallel && h.par1 == no_parallel));
+        FUZZ_REQUIRE(same_stored(again.header.par2, h.par2) ||
+                     (again.header.par2 == no_parallel && h.par2 == no_parallel));
+        FUZZ_REQUIRE(same_stored(again.x_center, described.x_center) &&
+                     same_stored(again.y_center, described.y_center));
+        FUZZ_REQUIRE(same_stored(again.dx, described.dx) &&
+                     same_stored(again.dy, described.dy));
+    }
+    if (described.ida_type == ida_type_in_header) {
+        FUZZ_REQUIRE(again.mincodedvalue == described.mincodedvalue &&
+                     again.maxcodedvalue == described.maxcodedvalue &&
+                     again.missingcodes[0] == described.missingcodes[0]);
+        FUZZ_REQUIRE(same_stored(again.slope, described.slope) &&
+                     same_stored(again.intercept, described.intercept));
+    } else {
+        FUZZ_REQUIRE(same(again.slope, described.slope) &&
+                     same(again.intercept, described.intercept));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -314,7 +368,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Tables tables = make_tables(in);
 
     IMAGETYPE described;
-    check_image_description(header.data(), tables, described);
+    const int16_t status = check_image_description(header.data(), tables, described);
     check_projection_block(header.data(), tables, described);
+    if (status == status_ok)
+        check_round_trip(tables, described);
     return 0;
 }
