@@ -48,6 +48,8 @@ bool read_part(char *text, const char *markers, double low, double high,
 extern "C" double QUORVEX_CALL _RetrieveLonLat(char *str, int16_t tipo)
 {
     static const char degree_markers[] = {'d', degree_sign, '\0'};
+    if (str == nullptr)
+        return not_an_angle;
     char *parts[4];
     int16_t error = 0;
     const int16_t count = _ReadRec(str, parts, nullptr, 4, &error);

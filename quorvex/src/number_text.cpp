@@ -94,6 +94,8 @@ double read_real(const char *text)
 extern "C" int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
                                              double minval, double maxval)
 {
+    if (str == nullptr)
+        return invalid_number;
     const char *start = str;
     while (*start == ' ')
         ++start;

@@ -41,6 +41,8 @@ bool space_beside_equal(const char *rec)
 extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
                                          int16_t num, int16_t *MyErr)
 {
+    if (rec == nullptr)
+        return 0;
     if (fp != nullptr && fgets(rec, record_buffer_size, fp) == nullptr)
         return end_of_stream;
 
@@ -96,7 +98,7 @@ extern "C" void QUORVEX_CALL _SplitField(char *field, char **pval,
         *is_equal = 0;
     if (pval != nullptr)
         *pval = nullptr;
-    for (char *c = field; *c != '\0'; ++c) {
+    for (char *c = field; c != nullptr && *c != '\0'; ++c) {
         if (*c != '=')
             continue;
         *c++ = '\0';

@@ -225,4 +225,43 @@ TEST(ImageToLonLat, WidthBeyondSixteenBitsSignedIsServed)
     EXPECT_EQ(buf[2 * width], end_marker);
 }
 
+TEST(Frame, TwoProjectionsSideBySide)
+{
+    // A conic source image converted line by line into a polar
+    // stereographic target; re-preparing the target block leaves the
+    // source block's constants alone.
+    IMAGETYPE source = image(4, 10.0, 60.0, 0.1, 0.1, 500.0, 500.0);  // 10 km pixels
+    source.header.a = 6378137.0;
+    source.header.b = 6356752.314;
+    source.header.par1 = 50.0;
+    source.header.par2 = 70.0;
+    IMAGETYPE target = image(7, -45.0, 70.0, 1e-4, 1e-4, 600.0, 600.0);
+    target.header.a = 6378137.0;
+    target.header.b = 6356752.314;
+    _InitProjection(&source, 0);
+    _InitProjection(&target, 1);
+    const double n_before = quorvex::InpPj.LCC_N;
+    _InitProjection(&target, 1);
+    EXPECT_EQ(quorvex::InpPj.LCC_N, n_before);
+
+    const uint16_t width = 1000;
+    std::vector<double> buf(2 * width + 1);
+    _ImageToLonLat(&source, 300, buf.data(), width, 0);
+    std::vector<double> geo = buf;
+    _LonLatToImage(&target, buf.data(), 1, 1);
+
+    // Each integer pair is the target pixel of that source pixel; checked
+    // against converting the same point alone through the target block.
+    for (int pixel = 0; pixel < width; pixel += 97) {
+        std::vector<double> one = point_list({geo[2 * pixel], geo[2 * pixel + 1]});
+        _LonLatToImage(&target, one.data(), 1, 1);
+        EXPECT_EQ(integer_at(buf, 2 * pixel), integer_at(one, 0)) << pixel;
+        EXPECT_EQ(integer_at(buf, 2 * pixel + 1), integer_at(one, 1)) << pixel;
+    }
+    // And the source block still converts its own line back.
+    std::vector<double> again(2 * width + 1);
+    _ImageToLonLat(&source, 300, again.data(), width, 0);
+    EXPECT_EQ(again, geo);
+}
+
 } // namespace

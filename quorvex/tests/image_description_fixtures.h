@@ -6,12 +6,12 @@
 #include "quorvex/quorvex.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace description {
 
@@ -80,29 +80,32 @@ struct Tables {
     }
 };
 
-// A directory of temporary files removed with it.
+// A directory of temporary files, removed with its content.
 class TempDir {
 public:
     TempDir()
     {
-        char name[] = "/tmp/quorvex-test-XXXXXX";
-        const char *made = mkdtemp(name);
-        path_ = made != nullptr ? made : "/tmp";
+        static unsigned serial = 0;
+        const auto base = std::filesystem::temp_directory_path();
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        do {
+            path_ = base / ("quorvex-test-" + std::to_string(stamp) + "-" +
+                            std::to_string(++serial));
+        } while (!std::filesystem::create_directory(path_));
     }
     ~TempDir()
     {
-        for (const std::string &f : files_)
-            std::remove(f.c_str());
-        rmdir(path_.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
 
-    // Writes the first length bytes of the header (and a few pixels).
+    // Writes the first length bytes of the header followed by a few pixels.
     std::string write(const std::string &name, const Header &h,
                       size_t length = 512 + 16)
     {
-        const std::string file = path_ + "/" + name;
+        const std::string file = missing(name);
         std::vector<unsigned char> bytes(h.begin(), h.end());
         bytes.resize(512 + 16, 7);
         bytes.resize(length);
@@ -111,15 +114,14 @@ public:
             std::fwrite(bytes.data(), 1, bytes.size(), fp);
             std::fclose(fp);
         }
-        files_.push_back(file);
         return file;
     }
 
-    std::string missing(const std::string &name) const { return path_ + "/" + name; }
+    // The name of a file of the directory that is not written.
+    std::string missing(const std::string &name) const { return (path_ / name).string(); }
 
 private:
-    std::string path_;
-    std::vector<std::string> files_;
+    std::filesystem::path path_;
 };
 
 } // namespace description

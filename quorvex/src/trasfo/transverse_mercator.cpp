@@ -51,7 +51,12 @@ int16_t _UtmForward(double *pp)
             if (std::fabs(std::fabs(b) - 1.0) < at_infinity)
                 return -100;
             const double x = 0.5 * p.a * k0 * std::log((1.0 + b) / (1.0 - b));
-            double c = std::acos(cos_phi * std::cos(dlam) / std::sqrt(1.0 - b * b));
+            // On the equator the quotient is +-1 and rounding can push it
+            // past; the clamp keeps such points finite.
+            double cos_c = cos_phi * std::cos(dlam) / std::sqrt(1.0 - b * b);
+            if (std::fabs(cos_c) > 1.0)
+                cos_c = cos_c > 0 ? 1.0 : -1.0;
+            double c = std::acos(cos_c);
             if (phi < 0)
                 c = -c;
             q[0] = x;
@@ -81,56 +86,93 @@ int16_t _UtmForward(double *pp)
     return status_ok;
 }
 
+namespace {
+
+// Everything of the inverse that depends on the northing alone.
+struct FOOTPOINT {
+    double phi;           // footpoint latitude
+    bool at_pole;         // |phi| reached half pi
+    double cos_phi, tan_phi, c, cs, t, ts, n, r;
+};
+
+// Footpoint latitude of the northing y (false northing removed) by the
+// fixed-point series inversion; false when seven corrections do not reach
+// 1e-11 rad.
+bool footpoint_of(const PROJ &p, double y, FOOTPOINT *f)
+{
+    const double con = y / k0 / p.a;
+    double phi = con;
+    for (int i = 0;; ++i) {
+        const double dphi = (con + p.Ue1 * std::sin(2.0 * phi) - p.Ue2 * std::sin(4.0 * phi) +
+                             p.Ue3 * std::sin(6.0 * phi)) / p.Ue0 - phi;
+        phi += dphi;
+        if (std::fabs(dphi) <= footpoint_tolerance)
+            break;
+        if (i >= max_iter)
+            return false;
+    }
+    f->phi = phi;
+    f->at_pole = !(std::fabs(phi) < half_pi);
+    if (f->at_pole)
+        return true;
+    const double sin_phi = std::sin(phi);
+    f->cos_phi = std::cos(phi);
+    f->tan_phi = std::tan(phi);
+    f->c = p.Uesp * f->cos_phi * f->cos_phi;
+    f->cs = f->c * f->c;
+    f->t = f->tan_phi * f->tan_phi;
+    f->ts = f->t * f->t;
+    const double s = 1.0 - p.Ues * sin_phi * sin_phi;
+    f->n = p.a / std::sqrt(s);
+    f->r = f->n * (1.0 - p.Ues) / s;
+    return true;
+}
+
+} // namespace
+
 // Inverse: easting/northing to degrees through the footpoint latitude; a
 // footpoint at a pole gives the pole on the central meridian.  A footpoint
-// that does not converge stops the line with -100.
+// that does not converge stops the line with -100.  The pixels of an image
+// line share their northing, so the footpoint is computed again only when
+// the northing changes; the results are the same as computing it for each
+// pixel.
 int16_t _UtmInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
-    const double es = p.Ues, esp = p.Uesp;
+    const double esp = p.Uesp;
+    FOOTPOINT f{};
+    bool have_footpoint = false;
+    double footpoint_y = 0.0;
     for (long k = 0; k < Width; ++k) {
         double *q = BuflineDouble + 2 * k;
         const double x = q[0] - p.fe;
         const double y = q[1] - p.fn;
-        const double con = y / k0 / p.a;
-        double phi = con;
-        for (int i = 0;; ++i) {
-            const double dphi = (con + p.Ue1 * std::sin(2.0 * phi) - p.Ue2 * std::sin(4.0 * phi) +
-                                 p.Ue3 * std::sin(6.0 * phi)) / p.Ue0 - phi;
-            phi += dphi;
-            if (std::fabs(dphi) <= footpoint_tolerance)
-                break;
-            if (i >= max_iter)
+        if (!have_footpoint || y != footpoint_y) {
+            if (!footpoint_of(p, y, &f))
                 return -100;
+            have_footpoint = true;
+            footpoint_y = y;
         }
-        if (std::fabs(phi) < half_pi) {
-            const double sin_phi = std::sin(phi), cos_phi = std::cos(phi);
-            const double tan_phi = std::tan(phi);
-            const double c = esp * cos_phi * cos_phi;
-            const double cs = c * c;
-            const double t = tan_phi * tan_phi;
-            const double ts = t * t;
-            const double s = 1.0 - es * sin_phi * sin_phi;
-            const double n = p.a / std::sqrt(s);
-            const double r = n * (1.0 - es) / s;
-            const double d = x / (n * k0);
-            const double ds = d * d;
-            const double lat =
-                phi - (n * tan_phi * ds / r) *
-                          (0.5 - ds / 24.0 *
-                                     (5.0 + 3.0 * t + 10.0 * c - 4.0 * cs - 9.0 * esp -
-                                      ds / 30.0 * (61.0 + 90.0 * t + 298.0 * c + 45.0 * ts - 252.0 * esp - 3.0 * cs)));
-            const double lon = _AdjustLon(
-                p.Lam0 + (d * (1.0 - ds / 6.0 *
-                                         (1.0 + 2.0 * t + c -
-                                          ds / 20.0 * (5.0 - 2.0 * c + 28.0 * t - 3.0 * cs + 8.0 * esp + 24.0 * ts))) /
-                          cos_phi));
-            q[0] = lon * rad_to_deg;
-            q[1] = lat * rad_to_deg;
-        } else {
+        if (f.at_pole) {
             q[0] = Hdr->lon_center;
             q[1] = y < 0 ? -90.0 : 90.0;
+            continue;
         }
+        const double c = f.c, cs = f.cs, t = f.t, ts = f.ts, n = f.n;
+        const double d = x / (n * k0);
+        const double ds = d * d;
+        const double lat =
+            f.phi - (n * f.tan_phi * ds / f.r) *
+                        (0.5 - ds / 24.0 *
+                                   (5.0 + 3.0 * t + 10.0 * c - 4.0 * cs - 9.0 * esp -
+                                    ds / 30.0 * (61.0 + 90.0 * t + 298.0 * c + 45.0 * ts - 252.0 * esp - 3.0 * cs)));
+        const double lon = _AdjustLon(
+            p.Lam0 + (d * (1.0 - ds / 6.0 *
+                                     (1.0 + 2.0 * t + c -
+                                      ds / 20.0 * (5.0 - 2.0 * c + 28.0 * t - 3.0 * cs + 8.0 * esp + 24.0 * ts))) /
+                      f.cos_phi));
+        q[0] = lon * rad_to_deg;
+        q[1] = lat * rad_to_deg;
     }
     return status_ok;
 }
