@@ -162,9 +162,9 @@ int process(const Fields &fields, const Law &output_law, const std::string &comm
     log.line("");
 
     HeaderBytes input{};
-    PixelBytes pixels;
+    InputFile input_file;
     std::string reason;
-    if (!read_ida_image(fields.in_file, input, pixels, reason))
+    if (!open_ida_image(input_file, fields.in_file, input, reason))
         return fail_with_log(console, log, fields,
                              failure_text("read In_file", fields.in_file, reason));
     const Law input_law{_RealPascalToDoubleC(&input[field::m]),
@@ -177,19 +177,36 @@ int process(const Fields &fields, const Law &output_law, const std::string &comm
         log.line(line);
     log.line("");
 
+    // The pixels flow from the input through the re-encoding into a new
+    // file that replaces the output only once it is complete, so the output
+    // may name the input and a failure leaves no half-written image.
+    ReplacingFile output_file;
+    if (!output_file.begin(fields.out_file) || !output_file.write(output.data(), output.size()))
+        return fail_with_log(console, log, fields,
+                             failure_text("write Out_file", fields.out_file, output_file.error()));
     const ByteTable table(input_law, output_law, input[field::Missing]);
-    rescale_pixels(pixels.data.get(), read_int16(input, field::Height),
-                   read_int16(input, field::WIDz), table, log);
-
+    PixelRescaler rescaler(table, read_int16(input, field::Height),
+                           read_int16(input, field::WIDz), log);
+    switch (stream_pixels(input_file, promised_pixel_count(input), rescaler, output_file,
+                          reason)) {
+    case StreamResult::input_failed:
+        return fail_with_log(console, log, fields,
+                             failure_text("read In_file", fields.in_file, reason));
+    case StreamResult::output_failed:
+        return fail_with_log(console, log, fields,
+                             failure_text("write Out_file", fields.out_file, reason));
+    case StreamResult::done:
+        break;
+    }
     // A log that could not take its lines fails the run before the image is
-    // written, so that a finished image always comes with its full log.
+    // put in place, so that a finished image always comes with its full log.
     if (log.failed()) {
         console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
         return exit_failure;
     }
-    if (!write_ida_image(fields.out_file, output, pixels, reason))
+    if (!output_file.commit())
         return fail_with_log(console, log, fields,
-                             failure_text("write Out_file", fields.out_file, reason));
+                             failure_text("write Out_file", fields.out_file, output_file.error()));
     if (!log.close()) {
         console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
         return exit_failure;

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 namespace brennix {
@@ -49,16 +48,30 @@ private:
     std::string error_;
 };
 
-struct ByteSpan {
-    const unsigned char *data;
-    std::size_t size;
-};
+// A file written whole under a temporary name in the folder of its final
+// name and renamed over that name by commit(): a failure, or an object
+// destroyed without commit(), leaves any earlier file of that name as it was,
+// and the final name may be the file being read.
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ReplacingFile(const ReplacingFile &) = delete;
+    ReplacingFile &operator=(const ReplacingFile &) = delete;
+    ~ReplacingFile();
 
-// Writes the pieces one after the other into a new file in the folder of
-// `name` and renames it over `name` once it is complete: a failure leaves
-// any earlier file of that name untouched, and the input may be replaced.
-bool replace_file(const std::string &name, std::initializer_list<ByteSpan> pieces,
-                  std::string &reason);
+    bool begin(const std::string &name);
+    bool write(const void *bytes, std::size_t count);
+    bool commit();
+    const std::string &error() const { return error_; }
+
+private:
+    void abandon();
+
+    int handle_ = -1;
+    std::string name_;
+    std::string temporary_;
+    std::string error_;
+};
 
 // True when both names exist and lead to the same file.
 bool same_existing_file(const std::string &a, const std::string &b);

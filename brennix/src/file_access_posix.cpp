@@ -126,31 +126,61 @@ bool OutputFile::close()
     return true;
 }
 
-bool replace_file(const std::string &name, std::initializer_list<ByteSpan> pieces,
-                  std::string &reason)
+ReplacingFile::~ReplacingFile() { abandon(); }
+
+void ReplacingFile::abandon()
 {
+    if (handle_ >= 0)
+        ::close(handle_);
+    handle_ = -1;
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+bool ReplacingFile::begin(const std::string &name)
+{
+    name_ = name;
     std::string temporary = folder_of(name) + "/.brennix-XXXXXX";
-    const int handle = mkstemp(&temporary[0]);
-    if (handle < 0) {
-        reason = errno_text();
+    handle_ = mkstemp(&temporary[0]);
+    if (handle_ < 0) {
+        error_ = errno_text();
         return false;
     }
-    bool ok = fchmod(handle, default_file_mode()) == 0;
-    for (const ByteSpan &piece : pieces)
-        ok = ok && write_all(handle, piece.data, piece.size);
-    if (!ok)
-        reason = errno_text();
-    if (::close(handle) != 0 && ok) {
-        reason = errno_text();
-        ok = false;
+    temporary_ = temporary;
+    if (fchmod(handle_, default_file_mode()) != 0) {
+        error_ = errno_text();
+        abandon();
+        return false;
     }
-    if (ok && std::rename(temporary.c_str(), name.c_str()) != 0) {
-        reason = errno_text();
-        ok = false;
+    return true;
+}
+
+bool ReplacingFile::write(const void *bytes, std::size_t count)
+{
+    if (handle_ < 0)
+        return false;
+    if (!write_all(handle_, static_cast<const unsigned char *>(bytes), count)) {
+        error_ = errno_text();
+        abandon();
+        return false;
     }
-    if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
+    return true;
+}
+
+bool ReplacingFile::commit()
+{
+    if (handle_ < 0)
+        return false;
+    const int handle = handle_;
+    handle_ = -1;
+    if (::close(handle) != 0 || std::rename(temporary_.c_str(), name_.c_str()) != 0) {
+        error_ = errno_text();
+        abandon();
+        return false;
+    }
+    temporary_.clear();
+    return true;
 }
 
 bool same_existing_file(const std::string &a, const std::string &b)

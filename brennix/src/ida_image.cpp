@@ -1,43 +1,21 @@
-// Whole-image reading and writing on top of the platform's file access.
+// Header reading and the piecewise pixel stream on top of the platform's
+// file access.
 #include "ida_image.h"
 
-#include "file_access.h"
-
 #include <algorithm>
-#include <cstring>
-#include <vector>
+#include <memory>
 
 namespace brennix {
 namespace {
 
-// Growth step when the size of the input is not known in advance (a pipe):
-// a hostile header then costs at most one step beyond the data present.
-constexpr std::size_t unknown_size_step = 16u << 20;
+// Large enough that each system call moves plenty of data, small enough to
+// stay in the processor's caches between reading and writing.
+constexpr std::size_t piece_size = 256u << 10;
 
 std::string short_pixels_reason(std::size_t present, std::size_t promised)
 {
     return "pixel data holds " + std::to_string(present) + " bytes, Height x WIDz is " +
            std::to_string(promised);
-}
-
-bool read_unknown_size(InputFile &file, std::size_t promised, PixelBytes &pixels,
-                       std::string &reason)
-{
-    std::vector<unsigned char> bytes;
-    while (bytes.size() < promised) {
-        const std::size_t before = bytes.size();
-        bytes.resize(before + std::min(unknown_size_step, promised - before));
-        const std::size_t got = file.read(bytes.data() + before, bytes.size() - before);
-        if (got < bytes.size() - before) {
-            reason = !file.error().empty() ? file.error()
-                                           : short_pixels_reason(before + got, promised);
-            return false;
-        }
-    }
-    pixels.data.reset(new unsigned char[promised]);
-    std::memcpy(pixels.data.get(), bytes.data(), promised);
-    pixels.count = promised;
-    return true;
 }
 
 } // namespace
@@ -49,10 +27,9 @@ std::size_t promised_pixel_count(const HeaderBytes &header)
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
-bool read_ida_image(const std::string &name, HeaderBytes &header, PixelBytes &pixels,
+bool open_ida_image(InputFile &file, const std::string &name, HeaderBytes &header,
                     std::string &reason)
 {
-    InputFile file;
     if (!file.open(name)) {
         reason = file.error();
         return false;
@@ -65,32 +42,39 @@ bool read_ida_image(const std::string &name, HeaderBytes &header, PixelBytes &pi
         return false;
     }
     const std::size_t promised = promised_pixel_count(header);
-    pixels.count = 0;
-    if (promised == 0)
-        return true;
-    if (file.known_size() < 0)
-        return read_unknown_size(file, promised, pixels, reason);
-
-    const long long present = file.known_size() - static_cast<long long>(header_size);
-    if (present < static_cast<long long>(promised)) {
-        reason = short_pixels_reason(static_cast<std::size_t>(std::max(present, 0LL)), promised);
-        return false;
+    if (file.known_size() >= 0) {
+        const long long present = file.known_size() - static_cast<long long>(header_size);
+        if (present < static_cast<long long>(promised)) {
+            reason = short_pixels_reason(static_cast<std::size_t>(present), promised);
+            return false;
+        }
     }
-    pixels.data.reset(new unsigned char[promised]);
-    const std::size_t read = file.read(pixels.data.get(), promised);
-    if (read < promised) {
-        reason = !file.error().empty() ? file.error() : short_pixels_reason(read, promised);
-        return false;
-    }
-    pixels.count = promised;
     return true;
 }
 
-bool write_ida_image(const std::string &name, const HeaderBytes &header,
-                     const PixelBytes &pixels, std::string &reason)
+StreamResult stream_pixels(InputFile &input, std::size_t count, PixelRescaler &rescaler,
+                           ReplacingFile &output, std::string &reason)
 {
-    return replace_file(name, {{header.data(), header.size()}, {pixels.data.get(), pixels.count}},
-                        reason);
+    const std::size_t capacity = std::min(count, piece_size);
+    std::unique_ptr<unsigned char[]> in(new unsigned char[capacity]);
+    std::unique_ptr<unsigned char[]> out(new unsigned char[capacity]);
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t want = std::min(capacity, count - done);
+        const std::size_t got = input.read(in.get(), want);
+        if (got < want) {
+            reason = !input.error().empty() ? input.error()
+                                            : short_pixels_reason(done + got, count);
+            return StreamResult::input_failed;
+        }
+        rescaler.next(in.get(), out.get(), got);
+        if (!output.write(out.get(), got)) {
+            reason = output.error();
+            return StreamResult::output_failed;
+        }
+        done += got;
+    }
+    return StreamResult::done;
 }
 
 } // namespace brennix

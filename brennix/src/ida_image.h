@@ -1,37 +1,35 @@
-// Reading and writing whole IDA images: the 512 header bytes and the
-// Height x WIDz pixel bytes behind them.
+// Reading an IDA image's header and streaming its Height x WIDz pixel bytes
+// through the re-encoding into the output, piece by piece, so that memory
+// stays small and no byte is touched more often than needed.
 #ifndef BRENNIX_IDA_IMAGE_H
 #define BRENNIX_IDA_IMAGE_H
 
+#include "file_access.h"
 #include "ida_header.h"
+#include "rescale.h"
 
 #include <cstddef>
-#include <memory>
 #include <string>
 
 namespace brennix {
-
-// Pixel bytes row after row; left uninitialised until read, since the
-// image can be large and every byte is read from the file anyway.
-struct PixelBytes {
-    std::unique_ptr<unsigned char[]> data;
-    std::size_t count = 0;
-};
 
 // The number of pixel bytes the header promises: Height x WIDz when that
 // product is positive, else 0.
 std::size_t promised_pixel_count(const HeaderBytes &header);
 
-// Reads the header and the promised pixels.  Fails, with the reason, when
-// the file cannot be opened or read, the header is shorter than 512 bytes
-// or the pixel data is shorter than promised; sizes are checked against the
-// file before memory is taken for the pixels.
-bool read_ida_image(const std::string &name, HeaderBytes &header, PixelBytes &pixels,
+// Opens the input and reads its header.  Fails, with the reason, when the
+// file cannot be opened or read, the header is shorter than 512 bytes, or
+// the file's known size holds fewer pixel bytes than the header promises.
+bool open_ida_image(InputFile &file, const std::string &name, HeaderBytes &header,
                     std::string &reason);
 
-// Replaces the named file by the header and pixels, written whole first.
-bool write_ida_image(const std::string &name, const HeaderBytes &header,
-                     const PixelBytes &pixels, std::string &reason);
+enum class StreamResult { done, input_failed, output_failed };
+
+// Passes the promised pixels from the input through the rescaler into the
+// output.  On failure, reason says what went wrong on the side named by the
+// result; an input that ends early is a failure.
+StreamResult stream_pixels(InputFile &input, std::size_t count, PixelRescaler &rescaler,
+                           ReplacingFile &output, std::string &reason);
 
 } // namespace brennix
 

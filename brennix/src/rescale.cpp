@@ -42,7 +42,8 @@ ByteTable::ByteTable(const Law &input_law, const Law &output_law, int missing)
 {
     const int upper = missing - 1;
     for (int v = 0; v < 256; ++v) {
-        stored_[v] = static_cast<unsigned char>(v);
+        maps_.stored[v] = static_cast<unsigned char>(v);
+        maps_.logged[v] = 0;
         if (v == missing)
             continue;
         const double p = input_law.slope * v + input_law.intercept;
@@ -59,45 +60,65 @@ ByteTable::ByteTable(const Law &input_law, const Law &output_law, int missing)
             tail_[v] += value_text + "(underflow)\r\n";
             n = 0;
         }
-        stored_[v] = static_cast<unsigned char>(n);
+        maps_.stored[v] = static_cast<unsigned char>(n);
+        maps_.logged[v] = tail_[v].empty() ? 0 : 1;
     }
-    for (int v = 0; v < 256; ++v)
-        logged_[v] = !tail_[v].empty();
 }
 
-void rescale_pixels(unsigned char *pixels, int height, int width, const ByteTable &table,
-                    LogFile &log)
+PixelRescaler::PixelRescaler(const ByteTable &table, int height, int width, LogFile &log)
+    : table_(table), visits_(height > 0 && width > 0),
+      width_(width > 0 ? static_cast<std::size_t>(width) : 0), log_(log)
 {
-    if (height <= 0 || width <= 0)
-        return;
     // Column texts are shared by every row, so they are made once.
-    std::vector<std::string> column_text(static_cast<std::size_t>(width));
-    for (int c = 0; c < width; ++c)
-        append_integer_text(column_text[static_cast<std::size_t>(c)], c);
+    if (visits_) {
+        column_text_.resize(width_);
+        for (std::size_t c = 0; c < width_; ++c)
+            append_integer_text(column_text_[c], static_cast<long long>(c));
+    }
+}
 
-    std::string head;
-    for (int r = 0; r < height; ++r) {
-        unsigned char *row = pixels + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
-        for (int c = 0; c < width; ++c) {
-            const unsigned char v = row[c];
-            row[c] = table.stored(v);
-            if (!table.logged(v))
-                continue;
-            const std::string &tail = table.log_tail(v);
-            // A pixel logged on both sides gets the position on each line.
-            std::size_t start = 0;
-            while (start < tail.size()) {
+void PixelRescaler::next(const unsigned char *in, unsigned char *out, std::size_t count)
+{
+    if (!visits_) {
+        std::memcpy(out, in, count);
+        return;
+    }
+    // The common case, nothing to log, is a table look-up per pixel; the
+    // positions of logged pixels are worked out only when there are some.
+    if (map_bytes(table_.maps(), in, out, count))
+        log_piece(in, count);
+    position_ += count;
+}
+
+void PixelRescaler::log_piece(const unsigned char *in, std::size_t count)
+{
+    std::size_t row = position_ / width_;
+    std::size_t column = position_ % width_;
+    std::size_t row_of_text = static_cast<std::size_t>(-1);
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char v = in[i];
+        if (table_.logged(v)) {
+            if (row_of_text != row) {
+                row_text_.clear();
+                append_integer_text(row_text_, static_cast<long long>(row));
+                row_of_text = row;
+            }
+            const std::string &tail = table_.log_tail(v);
+            // A pixel logged on both sides gets its position on each line.
+            for (std::size_t start = 0; start < tail.size();) {
                 const std::size_t end = tail.find('\n', start) + 1;
-                log.add(" Pixel/Row ");
-                log.add(column_text[static_cast<std::size_t>(c)]);
-                log.add("/");
-                head.clear();
-                append_integer_text(head, r);
-                log.add(head);
-                log.add(tail.data() + start, end - start - 2);
-                log.end_line();
+                log_.add(" Pixel/Row ");
+                log_.add(column_text_[column]);
+                log_.add("/");
+                log_.add(row_text_);
+                log_.add(tail.data() + start, end - start - 2);
+                log_.end_line();
                 start = end;
             }
+        }
+        if (++column == width_) {
+            column = 0;
+            ++row;
         }
     }
 }

@@ -4,11 +4,13 @@
 #ifndef BRENNIX_RESCALE_H
 #define BRENNIX_RESCALE_H
 
+#include "byte_map.h"
 #include "ida_header.h"
 #include "log_file.h"
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace brennix {
 
@@ -28,23 +30,39 @@ class ByteTable {
 public:
     ByteTable(const Law &input_law, const Law &output_law, int missing);
 
-    unsigned char stored(unsigned char v) const { return stored_[v]; }
-    bool logged(unsigned char v) const { return logged_[v]; }
+    unsigned char stored(unsigned char v) const { return maps_.stored[v]; }
+    bool logged(unsigned char v) const { return maps_.logged[v] != 0; }
+    const ByteMapTables &maps() const { return maps_; }
     // The log text that follows the pixel's column and row: one line per
     // test that fired, each ended by CR LF.
     const std::string &log_tail(unsigned char v) const { return tail_[v]; }
 
 private:
-    std::array<unsigned char, 256> stored_;
-    std::array<bool, 256> logged_;
+    ByteMapTables maps_;
     std::array<std::string, 256> tail_;
 };
 
-// Re-encodes the rows 0..height-1 of width pixels in place, in file order,
-// logging each out-of-range pixel; a height or width of 0 or less visits
-// nothing.
-void rescale_pixels(unsigned char *pixels, int height, int width, const ByteTable &table,
-                    LogFile &log);
+// Re-encodes the pixels of an image in file order, piece by piece, and logs
+// each out-of-range pixel with its column and row.  Only rows 0..height-1
+// of width pixels are visited; with a height or width of 0 or less the
+// bytes pass unchanged.
+class PixelRescaler {
+public:
+    PixelRescaler(const ByteTable &table, int height, int width, LogFile &log);
+    // The next count pixels, from in to out.
+    void next(const unsigned char *in, unsigned char *out, std::size_t count);
+
+private:
+    void log_piece(const unsigned char *in, std::size_t count);
+
+    const ByteTable &table_;
+    const bool visits_;
+    const std::size_t width_;
+    LogFile &log_;
+    std::size_t position_ = 0;
+    std::vector<std::string> column_text_;
+    std::string row_text_;
+};
 
 } // namespace brennix
 
