@@ -8,12 +8,11 @@
 // the readers require.  Checked: every field against the header bytes, the
 // fields left alone on each path, the status codes, and that a description
 // written back by _IT2IDAHeader reads as the same image.
+#include "byte_source.h"
 #include "fuzz_check.h"
 #include "header_layout.h"
 #include "messages.h"
 #include "quorvex/quorvex.h"
-
-#include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <cmath>
@@ -40,7 +39,7 @@ struct Tables {
     int called_from_outside;
 };
 
-Tables make_tables(FuzzedDataProvider &in)
+Tables make_tables(ByteSource &in)
 {
     Tables t;
     t.projections.resize(projection_rows);
@@ -48,34 +47,34 @@ Tables make_tables(FuzzedDataProvider &in)
         PROJITEM &row = t.projections[code];
         std::memset(&row, 0, sizeof row);
         row.proj = static_cast<int16_t>(code);
-        row.parfalse = in.ConsumeIntegral<uint8_t>();
+        row.parfalse = in.take<uint8_t>();
     }
     t.spheroids.resize(spheroid_rows);
     for (SFEROID &row : t.spheroids) {
         std::memset(&row, 0, sizeof row);
-        row.a = in.ConsumeFloatingPoint<double>();
-        row.b = in.ConsumeFloatingPoint<double>();
+        row.a = in.take<double>();
+        row.b = in.take<double>();
     }
-    const int ida_rows = in.ConsumeIntegralInRange<int>(0, max_ida_rows);
+    const int ida_rows = in.take_count(max_ida_rows);
     t.ida_types.resize(ida_rows);
     for (IDATYPE &row : t.ida_types) {
         std::memset(&row, 0, sizeof row);
-        row.code = in.ConsumeIntegral<uint8_t>();
-        row.mincodedvalue = in.ConsumeIntegral<int32_t>();
-        row.maxcodedvalue = in.ConsumeIntegral<int32_t>();
+        row.code = in.take<uint8_t>();
+        row.mincodedvalue = in.take<int32_t>();
+        row.maxcodedvalue = in.take<int32_t>();
         for (int i = 0; i < 10; ++i) {
-            row.missingcodes[i] = in.ConsumeIntegral<int32_t>();
-            row.maskingcodes[i] = in.ConsumeIntegral<int32_t>();
-            row.cloudcodes[i] = in.ConsumeIntegral<int32_t>();
-            row.nodatacodes[i] = in.ConsumeIntegral<int32_t>();
+            row.missingcodes[i] = in.take<int32_t>();
+            row.maskingcodes[i] = in.take<int32_t>();
+            row.cloudcodes[i] = in.take<int32_t>();
+            row.nodatacodes[i] = in.take<int32_t>();
         }
-        row.sp1 = in.ConsumeIntegral<int32_t>();
-        row.sp2 = in.ConsumeIntegral<int32_t>();
-        row.nspecialcodes = in.ConsumeIntegral<int16_t>();
-        row.slope = in.ConsumeFloatingPoint<double>();
-        row.intercept = in.ConsumeFloatingPoint<double>();
+        row.sp1 = in.take<int32_t>();
+        row.sp2 = in.take<int32_t>();
+        row.nspecialcodes = in.take<int16_t>();
+        row.slope = in.take<double>();
+        row.intercept = in.take<double>();
     }
-    t.called_from_outside = in.ConsumeBool() ? 1 : 0;
+    t.called_from_outside = (in.take<uint8_t>() & 1) ? 1 : 0;
     return t;
 }
 
@@ -364,7 +363,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::min(size, static_cast<size_t>(ida_header_length));
     std::vector<unsigned char> header(ida_header_length, 0);
     std::memcpy(header.data(), data, header_bytes);
-    FuzzedDataProvider in(data + header_bytes, size - header_bytes);
+    ByteSource in(data + header_bytes, size - header_bytes);
     const Tables tables = make_tables(in);
 
     IMAGETYPE described;
