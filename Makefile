@@ -1,11 +1,14 @@
 # Thin front of the CMake build.
 #   make run    builds Brennix and runs it on the bundled sample image
 #   make test   installs missing packages (as root), builds, runs every test
+#   make fuzz   builds the fuzz targets with clang and runs each for
+#               FUZZ_SECONDS (CI runs them for 60 s)
 BUILD ?= build
 JOBS ?= 2
 CMAKE_ARGS ?=
+FUZZ_SECONDS ?= 600
 
-.PHONY: all build test run deps bench clean
+.PHONY: all build test run deps bench fuzz clean
 
 all: build
 
@@ -30,5 +33,10 @@ bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BENCH=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD)-bench -j $(JOBS)
 
+fuzz: deps
+	cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	sh fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan out
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz out

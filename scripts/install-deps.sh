@@ -11,6 +11,8 @@ libgmock-dev
 libbenchmark-dev
 libproj-dev
 proj-bin
+clang
+libclang-rt-14-dev
 "
 missing=""
 for p in $packages; do

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace brennix {
@@ -241,6 +242,44 @@ int process(const Fields &fields, const Law &output_law, const std::string &comm
     return write_colour_file(fields, output_law, console);
 }
 
+// One file under two names: the same path once made absolute and tidied,
+// or two existing names that lead to the same file.
+bool same_file(const std::string &a, const std::string &b)
+{
+    std::error_code ignored;
+    return std::filesystem::absolute(a, ignored).lexically_normal() ==
+               std::filesystem::absolute(b, ignored).lexically_normal() ||
+           same_existing_file(a, b);
+}
+
+// The log, the image and the colour file are written in that order, so a
+// name shared by two of them, or by the colour file and the input, would
+// let a later write destroy an earlier file while the run reports success.
+// Only the output may name the input: the input is read whole first.
+bool names_clash(const Fields &fields, Console &console)
+{
+    const std::string colour = colour_file_name(fields.colour_file);
+    const struct {
+        const char *field;
+        const std::string &name;
+        const char *other_field;
+        const std::string &other;
+    } pairs[] = {
+        {"Out_file", fields.out_file, "LogFile.txt", fields.log_file},
+        {"Colour_File.CLR", colour, "In_file", fields.in_file},
+        {"Colour_File.CLR", colour, "Out_file", fields.out_file},
+        {"Colour_File.CLR", colour, "LogFile.txt", fields.log_file},
+    };
+    for (const auto &pair : pairs) {
+        if (same_file(pair.name, pair.other)) {
+            console.report_error(std::string(pair.field) + ": \"" + pair.name + "\" is also " +
+                                 pair.other_field + "; one would destroy the other");
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int run_command(const std::string &command_text, Console &console)
@@ -260,6 +299,8 @@ int run_command(const std::string &command_text, Console &console)
                              "\" is the input file; emptying it for the log would destroy it");
         return exit_usage;
     }
+    if (names_clash(fields, console))
+        return exit_usage;
     return process(fields, output_law, command_text, console);
 }
 
