@@ -1,0 +1,164 @@
+// File access on POSIX systems, on plain descriptors: large transfers go to
+// the kernel in one piece, and every error carries its errno text.
+#include "file_access.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brennix {
+namespace {
+
+std::string errno_text() { return std::strerror(errno); }
+
+// Writes all bytes, resuming after interruptions and partial writes.
+bool write_all(int handle, const unsigned char *bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t done = ::write(handle, bytes, count);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += done;
+        count -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+std::string folder_of(const std::string &name)
+{
+    const std::size_t slash = name.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : name.substr(0, slash);
+}
+
+// The mode a plain creat() would give, since mkstemp makes private files.
+mode_t default_file_mode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+} // namespace
+
+InputFile::~InputFile()
+{
+    if (handle_ >= 0)
+        ::close(handle_);
+}
+
+bool InputFile::open(const std::string &name)
+{
+    handle_ = ::open(name.c_str(), O_RDONLY);
+    if (handle_ < 0) {
+        error_ = errno_text();
+        return false;
+    }
+    struct stat info;
+    if (fstat(handle_, &info) == 0 && S_ISDIR(info.st_mode)) {
+        error_ = std::strerror(EISDIR);
+        return false;
+    }
+    if (fstat(handle_, &info) == 0 && S_ISREG(info.st_mode))
+        known_size_ = static_cast<long long>(info.st_size);
+    return true;
+}
+
+std::size_t InputFile::read(unsigned char *into, std::size_t count)
+{
+    std::size_t total = 0;
+    while (total < count) {
+        const ssize_t done = ::read(handle_, into + total, count - total);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done < 0) {
+            error_ = errno_text();
+            break;
+        }
+        if (done == 0)
+            break;
+        total += static_cast<std::size_t>(done);
+    }
+    return total;
+}
+
+OutputFile::~OutputFile()
+{
+    if (handle_ >= 0)
+        ::close(handle_);
+}
+
+bool OutputFile::create(const std::string &name)
+{
+    handle_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (handle_ < 0) {
+        error_ = errno_text();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::write(const void *bytes, std::size_t count)
+{
+    if (!write_all(handle_, static_cast<const unsigned char *>(bytes), count)) {
+        error_ = errno_text();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::close()
+{
+    const int handle = handle_;
+    handle_ = -1;
+    if (::close(handle) != 0) {
+        error_ = errno_text();
+        return false;
+    }
+    return true;
+}
+
+bool replace_file(const std::string &name, std::initializer_list<ByteSpan> pieces,
+                  std::string &reason)
+{
+    std::string temporary = folder_of(name) + "/.brennix-XXXXXX";
+    const int handle = mkstemp(&temporary[0]);
+    if (handle < 0) {
+        reason = errno_text();
+        return false;
+    }
+    bool ok = fchmod(handle, default_file_mode()) == 0;
+    for (const ByteSpan &piece : pieces)
+        ok = ok && write_all(handle, piece.data, piece.size);
+    if (!ok)
+        reason = errno_text();
+    if (::close(handle) != 0 && ok) {
+        reason = errno_text();
+        ok = false;
+    }
+    if (ok && std::rename(temporary.c_str(), name.c_str()) != 0) {
+        reason = errno_text();
+        ok = false;
+    }
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}
+
+bool same_existing_file(const std::string &a, const std::string &b)
+{
+    struct stat first;
+    struct stat second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+} // namespace brennix

@@ -1,0 +1,43 @@
+// The run's log file: lines ended by CR LF, collected in a buffer and
+// handed to the file in large pieces, since a run may log every pixel.
+#ifndef BRENNIX_LOG_FILE_H
+#define BRENNIX_LOG_FILE_H
+
+#include "file_access.h"
+
+#include <string>
+
+namespace brennix {
+
+class LogFile {
+public:
+    // Creates the file, or empties it when it exists.
+    bool open(const std::string &name);
+    // Appends text to the current line.
+    void add(const std::string &text) { buffer_ += text; }
+    void add(const char *text, std::size_t length) { buffer_.append(text, length); }
+    // Ends the current line; hands the buffer over once it is large.
+    void end_line();
+    void line(const std::string &text)
+    {
+        add(text);
+        end_line();
+    }
+    // Writes what is buffered and closes the file; false if any write failed.
+    bool close();
+    // True once a write has failed; the reason is error().
+    bool failed() const { return failed_; }
+    const std::string &error() const { return error_; }
+
+private:
+    void flush();
+
+    OutputFile file_;
+    std::string buffer_;
+    bool failed_ = false;
+    std::string error_;
+};
+
+} // namespace brennix
+
+#endif
