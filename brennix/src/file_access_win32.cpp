@@ -17,8 +17,23 @@ namespace {
 
 std::string errno_text() { return std::strerror(errno); }
 
+// The system's text for an error, except that the errors a POSIX system
+// knows as well read as they do there, so a user (and a test) sees one text
+// for a missing folder whatever the platform.
 std::string system_error_text(DWORD code)
 {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:
+    case ERROR_INVALID_NAME:
+        return std::strerror(ENOENT);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return std::strerror(EACCES);
+    default:
+        break;
+    }
     char text[512];
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

@@ -1,5 +1,5 @@
 // Writes generated IDA images (type 200, plate carree grid, missing code
-// 255, law 0.004 x byte - 0.1) for the bundled sample and the benchmark:
+// 255, law 0.4 x byte - 10: a vegetation index in hundredths) for the bundled sample and the benchmark:
 //   brennix_make_ida OUT ndvi  [WIDTH HEIGHT]  smooth vegetation-index field
 //                                              with a cloud gap and a few
 //                                              water and glare pixels
@@ -18,8 +18,8 @@
 namespace {
 
 constexpr int missing_code = 255;
-constexpr double sample_slope = 0.004;
-constexpr double sample_intercept = -0.1;
+constexpr double sample_slope = 0.4;
+constexpr double sample_intercept = -10.0;
 
 void put_real(std::vector<unsigned char> &header, int at, double value)
 {
@@ -65,9 +65,9 @@ uint32_t next_noise(uint32_t &state)
 
 unsigned char ndvi_byte(int x, int y, uint32_t &noise)
 {
-    const double ndvi = 0.35 + 0.25 * std::sin(x / 37.0) * std::cos(y / 53.0) +
-                        0.1 * std::sin((x + y) / 91.0) +
-                        0.004 * (static_cast<int>(next_noise(noise) % 5) - 2);
+    const double ndvi = 35.0 + 25.0 * std::sin(x / 37.0) * std::cos(y / 53.0) +
+                        10.0 * std::sin((x + y) / 91.0) +
+                        0.4 * (static_cast<int>(next_noise(noise) % 5) - 2);
     const long coded = std::lround((ndvi - sample_intercept) / sample_slope);
     return static_cast<unsigned char>(coded < 13 ? 13 : coded > 235 ? 235 : coded);
 }
@@ -86,7 +86,7 @@ void fill_ndvi(std::vector<unsigned char> &pixels, int width, int height)
     for (int y = height * 300 / 512; y < height * 360 / 512; ++y)
         for (int x = width * 380 / 512; x < width * 460 / 512; ++x)
             put(x, y, missing_code);
-    // A small lake (NDVI below zero) and a glare spot (implausibly high).
+    // A small lake (index below zero) and a glare spot (implausibly high).
     for (int y = 100; y < 103; ++y)
         for (int x = 50; x < 54; ++x)
             put(x, y, 2);
@@ -118,7 +118,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::vector<unsigned char> header =
-        make_header(width, height, kind == "ndvi" ? "NDVI 10-day composite, synthetic test field"
+        make_header(width, height, kind == "ndvi" ? "NDVI x 100, 10-day composite, synthetic test field"
                                                   : "Byte ramp 0-254, synthetic");
     std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height);
     if (kind == "ndvi")

@@ -1,0 +1,155 @@
+// Implementation of the end-to-end test helpers.
+#include "run_support.h"
+
+#include "brennix.h"
+#include "quorvex/quorvex.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+namespace brennix {
+namespace testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+void put_real(std::string &header, std::size_t at, double value)
+{
+    unsigned char bytes[6];
+    _DoubleCtoRealPascal(bytes, value);
+    std::memcpy(&header[at], bytes, 6);
+}
+
+void put_int16(std::string &header, std::size_t at, int value)
+{
+    header[at] = static_cast<char>(value & 0xff);
+    header[at + 1] = static_cast<char>((value >> 8) & 0xff);
+}
+
+} // namespace
+
+std::string make_ida(const TestImage &image)
+{
+    std::string header(512, '\0');
+    header[22] = static_cast<char>(200);
+    header[23] = 3;
+    put_int16(header, 30, image.height);
+    put_int16(header, 32, image.width);
+    const std::string title = "Test image" + std::string(70, ' ');
+    header.replace(38, 80, title);
+    put_real(header, 120, 45.0);
+    put_real(header, 126, 10.0);
+    put_real(header, 132, 100.0);
+    put_real(header, 138, 50.0);
+    put_real(header, 144, 10.0);
+    put_real(header, 150, 10.0);
+    header[168] = 0;
+    header[169] = static_cast<char>(250);
+    header[170] = static_cast<char>(image.missing);
+    put_real(header, 171, image.slope);
+    put_real(header, 177, image.intercept);
+    header[183] = 2;
+    return header + std::string(image.pixels.begin(), image.pixels.end());
+}
+
+std::string read_file(const std::string &name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string &name, const std::string &bytes)
+{
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool file_exists(const std::string &name)
+{
+    std::error_code error;
+    return fs::exists(name, error);
+}
+
+bool make_folder(const std::string &name)
+{
+    std::error_code error;
+    return fs::create_directory(name, error);
+}
+
+void remove_path(const std::string &name)
+{
+    std::error_code error;
+    fs::remove(name, error);
+}
+
+std::vector<std::string> folder_entries(const std::string &folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        names.push_back(entry->path().filename().string());
+    return names;
+}
+
+std::vector<std::string> crlf_lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+void ScratchFolder::SetUp()
+{
+    previous_ = fs::current_path().string();
+    std::random_device seed;
+    fs::path folder;
+    do {
+        folder = fs::temp_directory_path() / ("brennix-test-" + std::to_string(seed()));
+    } while (!fs::create_directory(folder));
+    folder_ = folder.string();
+    fs::current_path(folder);
+}
+
+void ScratchFolder::TearDown()
+{
+    if (!previous_.empty())
+        fs::current_path(previous_);
+    std::error_code error;
+    fs::remove_all(folder_, error);
+    EXPECT_FALSE(error) << error.message();
+}
+
+RunResult run_on_image(const TestImage &image, const std::string &slope,
+                       const std::string &intercept)
+{
+    write_file("in.ida", make_ida(image));
+    RunResult result;
+    result.status = run_command("in.ida out.ida " + slope + " " + intercept +
+                                    " run.log colours.clr",
+                                result.console);
+    result.image = read_file("out.ida");
+    result.log = read_file("run.log");
+    result.colour = read_file("COLOURS.CLR");
+    const std::vector<std::string> lines = crlf_lines(result.log);
+    if (lines.size() > log_lines_before_pixels)
+        result.pixel_lines.assign(lines.begin() + log_lines_before_pixels, lines.end());
+    return result;
+}
+
+} // namespace testing
+} // namespace brennix
