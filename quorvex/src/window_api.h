@@ -9,7 +9,24 @@
 
 #include <stdint.h>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <type_traits>
+
+// The public header names the platform's types without its headers; they
+// must be the very same types.
+static_assert(std::is_same<QUORVEX_OPENFILENAME, OPENFILENAMEA>::value, "record");
+static_assert(std::is_same<QUORVEX_HWND, HWND>::value, "window handle");
+static_assert(std::is_same<QUORVEX_HINSTANCE, HINSTANCE>::value, "module handle");
+static_assert(std::is_same<QUORVEX_UINT, UINT>::value, "message");
+static_assert(std::is_same<QUORVEX_WPARAM, WPARAM>::value, "word parameter");
+static_assert(std::is_same<QUORVEX_LPARAM, LPARAM>::value, "long parameter");
+static_assert(std::is_same<QUORVEX_UINT_PTR, UINT_PTR>::value, "hook result");
+static_assert(std::is_same<QUORVEX_HOOKPROC, LPOFNHOOKPROC>::value, "hook");
+#else
 typedef QUORVEX_HWND HWND;
 typedef QUORVEX_HINSTANCE HINSTANCE;
 typedef QUORVEX_UINT UINT;

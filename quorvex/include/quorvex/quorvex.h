@@ -218,27 +218,251 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
  * Header writing and reference-point units
  * ------------------------------------------------------------------------ */
 
+/* Unit codes of IMAGETYPE.ul_units, the form of x_center and y_center:
+ *   0  image values as the projection engine uses them (in a header, and as
+ *      _IDAHeaderToIT delivers them: column and line of the projection
+ *      centre);
+ *   1  the unit-0 values divided by dx and dy;
+ *   2  longitude and latitude offsets: x_center = longitude - lon_center,
+ *      y_center = lat_center - latitude;
+ *   3  longitude and latitude in degrees.
+ * Units 0 and 3 are tied through the image's projection: the unit-3
+ * values of a unit-0 point (x_center, y_center) are the longitude/latitude
+ * of the plane point (x_center / dx, -y_center / dy), which is the pixel at
+ * column 2 * x_center, line 2 * y_center.  (For plate carree units 1 and 2
+ * therefore hold the same numbers.) */
+
+/* Writes the 512 header bytes of the image *pit at header: every byte 0,
+ * then the projection code (low byte), for a projected image the centre,
+ * the standard parallels (when bit 0 of ProjectionItems[code].parfalse is
+ * set), dx and dy as given, and the reference point turned into unit 0; the
+ * IDA type (low byte, 200 for -9999), rows and columns (low 16 bits), slope
+ * and intercept; for IDA type 200 the lowest, highest and missing codes
+ * (the missing code only when missingcodes[0] is not -99999).  The title
+ * and every other byte stay 0.  When pit->ul_units is not 0 the point is
+ * converted from that unit with the reciprocals of dx and dy, through the
+ * projection engine's input block (which is then prepared for this image).
+ * ProjectionItems needs a row for the code's low byte.  *pit is never
+ * changed.  Returns 1, or 0 when the reference point cannot be converted;
+ * the bytes written up to then (projection, centre, parallels, dx, dy)
+ * stay. */
+QUORVEX_API int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
+                                           unsigned char *header,
+                                           const PROJITEM *ProjectionItems);
+
+/* Converts pIT->x_center and pIT->y_center in place from unit code unit1
+ * to unit code unit2 (see above), with pIT's dx, dy and projection centre.
+ * pIT->ul_units is not changed.  A unit code outside 0-3 on either side
+ * changes nothing.  Conversions between units 0/1 and 2/3 prepare the
+ * projection engine's input block for pIT (re-initialise it afterwards if
+ * it served another image) and run one point through it.  Returns 1, or 0
+ * when the image's projection cannot convert the point (including an
+ * image whose code has no projection operations); x_center and y_center
+ * are then both -99999.0.  Touches the module state of the engine. */
+QUORVEX_API int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
+                                             int16_t unit2);
+
 /* ------------------------------------------------------------------------
  * Consistency check of several images
  * ------------------------------------------------------------------------ */
+
+/* Checks that the IDA files nome[0] .. nome[nfiles - 1] can be combined pixel
+ * by pixel.  The first file is described in *pit with _IDAHeaderToIT (same
+ * tables, local codes); each further header is compared with *pit in this
+ * order, stopping at the first difference: IDA type, projection code, rows
+ * and columns (exactly), image column and line of the projection centre
+ * (exactly), dx and dy (to 1e-7), then centre, parallels and false origin
+ * (to 0.00001, as _CheckCurrImageParams).  A header whose dx or dy is below
+ * 1e-7 counts as projection 0, as when reading; for projection 0 nothing
+ * after the size is compared.  Files after a difference are not opened.
+ *
+ * *err receives 100 when all files agree, else the outside number:
+ *   1   a file cannot be opened or is shorter than 512 bytes (also a null
+ *       nome, a null name or nfiles below 1);
+ *   16  the first file's projection code is refused, 31 its IDA type is
+ *       unknown; *pit keeps what _IDAHeaderToIT filled before it stopped;
+ *   21 IDA type, 22 size, 23 pixel size, 24 projection, 25 centre position
+ *       or centre, 26 parallels, 27 false easting/northing differ.
+ * When p is not NULL a message is written at *p and *p is moved onto its
+ * terminating zero: "File <name>: " naming the file concerned (not for
+ * status 1), then the table text, its placeholder filled with the file
+ * name (status 1 and 21-27), the projection code in decimal (16), or the
+ * file name and the IDA type in decimal (31).  No line end follows.  The
+ * caller provides room for 2 * strlen(longest name) + 100 bytes.  Touches
+ * no module state. */
+QUORVEX_API void QUORVEX_CALL _CheckInputImages(
+    IMAGETYPE *pit, const PROJITEM *ProjectionItems, const SFEROID *Spheroid,
+    const IDATYPE *IdaType, int16_t NIdaType, char *const *nome,
+    int16_t nfiles, char **p, int16_t *err);
 
 /* ------------------------------------------------------------------------
  * Text records
  * ------------------------------------------------------------------------ */
 
+/* Record syntax: a record is one line; it ends at the first line feed, ";"
+ * or "#" (a comment follows ";" and "#", between double quotes too).
+ * Fields are separated by runs of spaces and tabs.  Double quotes group: a
+ * field that begins with a double quote starts after it and ends at the
+ * next double quote; a double quote inside a field (key="a b") opens a
+ * quoted part that stays in the field and whose closing quote ends the
+ * field.  A tab ends a field even between quotes.  No space may stand next
+ * to an "=". */
+
+/* Splits one record into at most num fields, terminating each in place in
+ * rec and storing its start in punt[0 .. num - 1] (never beyond).  With fp
+ * not NULL, first reads one line of fp into rec, which must hold 5120 bytes
+ * (a longer line is cut and its rest is the next record); with fp NULL,
+ * splits the text already in rec.  Returns the number of fields (0 for a
+ * blank or comment line, and when num is 0 or less), -1 at the end of fp,
+ * or -100 when a space stands directly before or after an "=" before the
+ * first comment character: then *MyErr = 11 and nothing is split.  When the
+ * num-th field ends after an odd number of double quotes, *MyErr = 2 and
+ * the count is returned as usual.  *MyErr is written only on these errors,
+ * so the caller presets it. */
+QUORVEX_API int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
+                                          int16_t num, int16_t *MyErr);
+
+/* Splits a key=value field at its first "=", which becomes the key's
+ * terminating zero.  *is_equal = 1 when there is an "=", else 0; *pval
+ * points at the value with any double quotes at its start skipped, or is
+ * NULL when there is no "=" or nothing follows it.  Either output pointer
+ * may be NULL. */
+QUORVEX_API void QUORVEX_CALL _SplitField(char *field, char **pval,
+                                          int16_t *is_equal);
+
+/* Checks a numeric text: leading spaces are skipped, trailing spaces
+ * removed in place; the rest must be non-empty and consist of digits, "+"
+ * and "-" (tipo 0, integer) or digits, ".", "+" and "-" (any other tipo,
+ * real).  No exponent; signs are accepted anywhere.  Unless minval and
+ * maxval are both 0 the value (the leading number of the text) must lie in
+ * [minval, maxval]; for an integer both bounds are first cut toward zero.
+ * Returns 100 when valid, -9999 when not.  Independent of the C locale. */
+QUORVEX_API int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
+                                              double minval, double maxval);
+
+/* Reads an angle typed as one to three blank-separated parts: degrees
+ * (ended by "d" or the degree sign, byte 176 or its UTF-8 form), minutes
+ * (ended by "'" or "m", 0 to 59.99999) and seconds (ended by a double quote
+ * or "s", 0 to 59.999999); markers are optional and only end their own
+ * part.  Degrees lie within +-180 for a longitude (tipo 0), +-90 otherwise.
+ * Minutes and seconds extend the magnitude of the degrees: "-45 30" is
+ * -45.5 and "-0 30" is -0.5.  The result of two or three parts must again
+ * lie within +-180 (tipo 0) or +-90 (tipo 1).  Returns decimal degrees, or
+ * -99999.0 when the text is not a valid angle.  str is split in place. */
+QUORVEX_API double QUORVEX_CALL _RetrieveLonLat(char *str, int16_t tipo);
+
+/* Convert s in place to upper (a_maiusc) or lower (a_minusc) case; only
+ * the ASCII letters change.  Return s. */
+QUORVEX_API char *QUORVEX_CALL a_maiusc(char *s);
+QUORVEX_API char *QUORVEX_CALL a_minusc(char *s);
+
+/* Reads one key from the console without echo and returns it with the PC
+ * console's codes: an ordinary key as its character (Enter 13, Backspace
+ * 8, Escape 27), a function key F1-F10 as its code negated (F1 = -59), a
+ * cursor or editing key and F11/F12 as 224, the key's own code coming with
+ * the next call (Up 72, Down 80, Left 75, Right 77, Home 71, End 79, PgUp
+ * 73, PgDn 81, Insert 82, Delete 83, F11 133, F12 134).  A terminal is set
+ * to raw mode for the read and restored afterwards.  When standard input
+ * is not a console, returns its next byte, or -1 at its end.  Keeps the
+ * second code of a key between calls (module state). */
+QUORVEX_API int16_t QUORVEX_CALL a_key(void);
+
+/* Swaps the two bytes of each of the first dim 16-bit words of buffer
+ * (nothing when dim is 0 or less). */
+QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
+
 /* ------------------------------------------------------------------------
  * Projection frame
+ *
+ * Converts between longitude/latitude (degrees) and image column/line for
+ * the projection of an image's header.  Two projection blocks hold the
+ * constants of two images side by side: selector (projtype) 0 chooses the
+ * input block, any other value the output block.  The blocks and the rest
+ * of the engine's state are module-wide and unguarded: one conversion at a
+ * time per process.  Nothing reports a failure; a point that cannot be
+ * converted is marked with -99999.
+ *
+ * Projection codes with operations: 2 Hammer-Aitoff (plane normalised to
+ * [-1, 1] on both axes; dx twice dy gives the equal-area proportions),
+ * 3 plate carree (plane unit: degrees), 4 Lambert conformal conic (km for
+ * axes in metres), 5 geostationary view (degrees of scan angle), 6 Lambert
+ * azimuthal equal-area, 7 polar stereographic, 8 Albers equal-area conic,
+ * 9 Goode homolosine and 10 transverse Mercator (the unit of the axes).
+ * Image column = x * dx + x_center, line = y_center - y * dy, with (x, y)
+ * the plane coordinates.
+ *
+ * Goode gap pixels: _ImageToLonLat marks a pixel in an interruption of the
+ * Goode map, or beyond its outline, as (-99999, -99999) and goes on with
+ * the line.  Such a pair cannot be told from the end marker, so a line
+ * handed on to _LonLatToImage ends at its first gap pixel.  A caller that
+ * chains such a line converts each run of pixels between gap pixels on its
+ * own (pass the address of the run's first pair; the next gap pixel, or
+ * the line's end marker, ends it).
  * ------------------------------------------------------------------------ */
+
+/* Prepares the block chosen by projtype for the image pit: copies the
+ * header's axes, centre (as radians), standard parallels (unless par1 is
+ * -99999) and false easting/northing (unless fe is -99999; always for code
+ * 10), installs the projection's operations and computes its constants.
+ * Plate carree (code 3) fills no parameter field.  A code without
+ * operations installs nothing and the block keeps the operations it had.
+ * Must run before any conversion through the selector and again whenever
+ * the image or its header changes.  Touches the module state. */
+QUORVEX_API void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
+                                              int16_t projtype);
+
+/* Converts the point list pp in place into image coordinates of pit,
+ * through the block chosen by projtype (prepared for pit beforehand).  pp
+ * holds (longitude, latitude) pairs in degrees ended by one -99999.0 where
+ * the next longitude would stand; nothing after it is read.  calltype 1
+ * turns the result into 32-bit integers: column and line of point k in
+ * bytes 8k..8k+7, rounded to the nearest with halves down for positive
+ * values, truncated for negative ones, saturated at the 32-bit limits, NaN
+ * as -99999; the bytes behind the last integer keep their content.  A
+ * point the geostationary view cannot see becomes (-99999, -99999) and the
+ * list goes on.  The transverse Mercator on a sphere stops at a point that
+ * projects to infinity, the Lambert azimuthal at the exact antipode of its
+ * centre and the Goode homolosine at a latitude that is not a number:
+ * earlier points hold plane coordinates, that point and later ones their
+ * longitude/latitude, and no rounding is done.  An
+ * image code without operations leaves pp unchanged.  Touches the module
+ * state. */
+QUORVEX_API void QUORVEX_CALL _LonLatToImage(const IMAGETYPE *pit,
+                                             double *pp, int16_t calltype,
+                                             int16_t projtype);
+
+/* Fills Buflinedouble, which must hold 2 * width + 1 doubles, with the
+ * longitude/latitude (degrees) of pixels 0 to width - 1 of image line
+ * line of pit, through the block chosen by projtype, followed by -99999.0.
+ * The result is a valid point list for _LonLatToImage (see the Goode gap
+ * pixels above).  Pixels outside the projection's domain are marked -99999
+ * as the projection defines; an inverse that fails to converge (Albers at
+ * the cone's apex, for one), or a Lambert azimuthal pixel beyond the circle
+ * of radius 2a, stops the line there, leaving that pixel and the later ones
+ * as plane coordinates.  The Hammer-Aitoff inverse iterates and marks
+ * nothing: a pixel outside its ellipse receives the iteration's last point;
+ * inside it half of the pixels of a world map come back within 2e-4
+ * degrees and nine in ten within 5e-3, while some near the outline are far
+ * off.  When the image's code has no
+ * operations, or the block was never prepared with operations, the buffer
+ * holds the plane coordinates ((pixel - x_center) / dx, (y_center - line)
+ * / dy) and nothing is converted.  Touches the module state. */
+QUORVEX_API void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
+                                             uint16_t line,
+                                             double *Buflinedouble,
+                                             uint16_t width,
+                                             int16_t projtype);
 
 /* ------------------------------------------------------------------------
  * File dialogs
  *
  * A folder chooser and a file chooser built on the Windows common file
  * dialog.  On Windows the types below are the platform's own (the ANSI
- * open-file record, window and module handles, the hook type).  Elsewhere
- * the header declares records of the same shape under the library's names
- * only, so no Windows name leaks into a consumer; there the dialogs are
- * never shown and every dialog ends as if cancelled.
+ * open-file record, window and module handles, the hook type), named
+ * without including any platform header.  Elsewhere the header declares
+ * records of the same shape under the library's names only, so no Windows
+ * name reaches a consumer; there the dialogs are never shown and every
+ * dialog ends as if cancelled.
  *
  * The caller's module must hold a child dialog template named
  * "MyOpenFileBox" with an edit control 4000 (the folder text) and push
@@ -247,17 +471,29 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
  * ------------------------------------------------------------------------ */
 
 #if defined(_WIN32)
-#  include <windows.h>
-#  include <commdlg.h>
-typedef OPENFILENAMEA QUORVEX_OPENFILENAME;
-typedef HWND QUORVEX_HWND;
-typedef HINSTANCE QUORVEX_HINSTANCE;
-typedef UINT QUORVEX_UINT;
-typedef WPARAM QUORVEX_WPARAM;
-typedef LPARAM QUORVEX_LPARAM;
-typedef UINT_PTR QUORVEX_UINT_PTR;
-typedef LPOFNHOOKPROC QUORVEX_HOOKPROC;
-#  define QUORVEX_HOOK_CALL CALLBACK
+/* The platform's own types, declared by their tags so that this header does
+ * not bring in <windows.h>: QUORVEX_OPENFILENAME is OPENFILENAMEA (complete
+ * it by including <commdlg.h>), QUORVEX_HWND is HWND and QUORVEX_HINSTANCE
+ * HINSTANCE as STRICT (the default) declares them, QUORVEX_HOOKPROC is
+ * LPOFNHOOKPROC. */
+struct tagOFNA;
+struct HWND__;
+struct HINSTANCE__;
+typedef struct tagOFNA QUORVEX_OPENFILENAME;
+typedef struct HWND__ *QUORVEX_HWND;
+typedef struct HINSTANCE__ *QUORVEX_HINSTANCE;
+typedef unsigned int QUORVEX_UINT;
+#  if defined(_WIN64)
+typedef unsigned long long QUORVEX_UINT_PTR;
+typedef long long QUORVEX_LPARAM;
+#  else
+typedef unsigned int QUORVEX_UINT_PTR;
+typedef long QUORVEX_LPARAM;
+#  endif
+typedef QUORVEX_UINT_PTR QUORVEX_WPARAM;
+#  define QUORVEX_HOOK_CALL __stdcall
+typedef QUORVEX_UINT_PTR(QUORVEX_HOOK_CALL *QUORVEX_HOOKPROC)(
+    QUORVEX_HWND, QUORVEX_UINT, QUORVEX_WPARAM, QUORVEX_LPARAM);
 #else
 #  include <stdint.h>
 typedef struct QUORVEX_HWND_ *QUORVEX_HWND;

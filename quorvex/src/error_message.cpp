@@ -1,0 +1,28 @@
+// Composing the messages that reach callers through their text buffers.
+#include "error_message.h"
+#include "messages.h"
+
+#include <stdio.h>
+
+namespace quorvex {
+
+namespace {
+
+const char *or_empty(const char *text) { return text != nullptr ? text : ""; }
+
+} // namespace
+
+void _PushErrorMessage(char **p, int16_t err, const char *p1,
+                       const char *arg1, const char *arg2)
+{
+    if (p == nullptr || *p == nullptr || err < 0 || err >= message_count)
+        return;
+    if (p1 != nullptr)
+        *p += sprintf(*p, "File <%s>: ", p1);
+    // Every entry has at most two placeholders, all of them %s; surplus
+    // arguments are ignored by the formatter.
+    *p += sprintf(*p, QuorvexMessage[err].message, or_empty(arg1),
+                  or_empty(arg2));
+}
+
+} // namespace quorvex

@@ -1,0 +1,103 @@
+// Projection code 5, the view from a geostationary satellite: the plane
+// coordinates are the satellite's two scan angles in degrees (x towards the
+// east, y towards the north), the axes are kilometres.
+#include "trasfo/trasfo.h"
+
+#include <cmath>
+
+namespace quorvex {
+
+namespace {
+
+// Geostationary model, kilometres.  The ratios are rounded as the stored
+// images were computed with them.
+constexpr double RS = 42164.0;              // satellite to Earth's centre
+constexpr double A = 0.003367;              // equatorial / polar radius - 1
+constexpr double RE_over_RP = 1.003367;     // equatorial / polar radius
+constexpr double RP_over_RE = 0.9966442;    // polar / equatorial radius
+constexpr double YK_SQR = 43.70121;         // (RS / equatorial radius)^2
+
+// Largest offset from the centre, degrees, that the forward shows in
+// longitude and in latitude (the horizon to a tenth of a degree).
+constexpr double visible_offset = 81.3;
+// Sine of that angle: the inverse's bound on the point's z / b.
+constexpr double visible_sine = 0.98849389;
+
+void reject(double *pair)
+{
+    pair[0] = no_value;
+    pair[1] = no_value;
+}
+
+} // namespace
+
+// Forward: degrees to scan angles, through the point's Earth-centred
+// position on the ellipsoid (reduced latitude).  Points outside the visible
+// box become (-99999, -99999) and the list goes on.
+int16_t _MeteoSatForward(double *pp)
+{
+    const PROJ &p = *Pj;
+    const double lon_center = Hdr->lon_center, lat_center = Hdr->lat_center;
+    const long count = count_points(pp);
+    for (long k = 0; k < count; ++k) {
+        double *q = pp + 2 * k;
+        const double lon = q[0], lat = q[1];
+        if (std::fabs(lon - lon_center) > visible_offset ||
+            std::fabs(lat - lat_center) > visible_offset) {
+            reject(q);
+            continue;
+        }
+        const double xla = lon * deg_to_rad - p.Lam0;
+        const double xfi = lat * deg_to_rad - p.Phi0;
+        const double teta = std::atan(std::tan(xfi) * RP_over_RE);
+        const double cos_teta = std::cos(teta);
+        const double xt = p.a * cos_teta * std::cos(xla);
+        const double yt = p.a * cos_teta * std::sin(xla);
+        const double zt = p.b * std::sin(teta);
+        const double ppx = std::atan(yt / (xt - RS));
+        const double ppy = std::atan((-zt / (xt - RS)) * std::cos(ppx));
+        q[0] = -ppx * rad_to_deg;
+        q[1] = ppy * rad_to_deg;
+    }
+    finish_forward_keeping_rejected(pp, count);
+    return status_ok;
+}
+
+// Inverse: scan angles to degrees by the nearer intersection of the viewing
+// ray with the ellipsoid.  Before the first valid pixel of the line misses
+// are marked one by one; the first miss after it is the limb, and it and
+// every later pixel are marked with the result -100.
+int16_t _MeteoSatInverse(double *Buflinedouble)
+{
+    const PROJ &p = *Pj;
+    int16_t trovato_validi = 0;
+    const long width = Width;
+    for (long k = 0; k < width; ++k) {
+        double *q = Buflinedouble + 2 * k;
+        const double x = -q[0] * deg_to_rad;
+        const double y = q[1] * deg_to_rad;
+        const double tanx = std::tan(x), tany = std::tan(y);
+        const double val = (tanx * tanx + 1.0) * (tany * tany * (1.0 + A) * (1.0 + A) + 1.0);
+        const double vmu = (RS - p.a * std::sqrt(std::fabs(YK_SQR - (YK_SQR - 1.0) * val))) / val;
+        const double xt = RS - vmu;
+        const double yt = -vmu * tanx;
+        const double zt = vmu * tany / std::cos(x);
+        const double s = zt / p.b;
+        if (s < -visible_sine || s > visible_sine) {
+            reject(q);
+            if (trovato_validi == 1) {
+                for (long rest = k + 1; rest < width; ++rest)  // residui_invalidi
+                    reject(Buflinedouble + 2 * rest);
+                return -100;
+            }
+            continue;
+        }
+        const double teta = std::asin(s);
+        q[0] = (std::atan(yt / xt) + p.Lam0) * rad_to_deg;
+        q[1] = std::atan(std::tan(teta) * RE_over_RP) * rad_to_deg;
+        trovato_validi = 1;
+    }
+    return status_ok;
+}
+
+} // namespace quorvex

@@ -1,0 +1,195 @@
+// Code 9, Goode's interrupted homolosine projection of the sphere of radius
+// a: twelve regions, sinusoidal between the seam latitudes of +-40d44'11.8",
+// Mollweide poleward of them, shifted in y so that both meet at the seam.
+// Gap pixels of the inverse become (-99999, -99999).
+#include "trasfo/goode.h"
+#include "trasfo/trasfo.h"
+
+#include <cmath>
+
+namespace quorvex {
+
+const double GHCentralMeridian[12] = {
+    -1.74532925199,  -1.74532925199, 0.523598775598, 0.523598775598,
+    -2.79252680319,  -1.0471975512,  -2.79252680319, -1.0471975512,
+    0.349065850399,  2.44346095279,  0.349065850399, 2.44346095279};
+const double GHLowerLimit[12] = {
+    -3.141592653589793, -3.141592653589793, -0.698131700798, -0.698131700798,
+    -3.141592653589793, -1.74532925199,     -3.141592653589793, -1.74532925199,
+    -0.349065850399,    1.3962634016,       -0.349065850399, 1.3962634016};
+const double GHUpperLimit[12] = {
+    -0.698131700798,  -0.698131700798, 3.141592653589793, 3.141592653589793,
+    -1.74532925199,   -0.349065850399, -1.74532925199,    -0.349065850399,
+    1.3962634016,     3.141592653589793, 1.3962634016,    3.141592653589793};
+
+namespace {
+
+constexpr double seam_latitude = 0.710987989993;  // 40d44'11.8"
+// Longitude cuts between the lobes: the northern one, then the southern ones.
+constexpr double cut_north = -0.698131700798;     // -40 degrees
+constexpr double cut_south_west = -1.74532925199; // -100 degrees
+constexpr double cut_south_mid = -0.349065850399; // -20 degrees
+constexpr double cut_south_east = 1.3962634016;   // 80 degrees
+constexpr double mollweide_x = 0.900316316158;    // sqrt(8) / pi
+constexpr double mollweide_y = 1.4142135623731;   // sqrt(2)
+constexpr double seam_offset = 0.0528035274542;   // Mollweide shift in y, per unit radius
+constexpr double newton_tolerance = 1e-10;
+constexpr int newton_limit = 30;
+
+// Southern regions from west to east: the first of the four of a zone
+// (4 sinusoidal, 6 Mollweide) plus the lobe number.
+int southern_lobe(double lam, double scale)
+{
+    if (lam <= scale * cut_south_west)
+        return 0;
+    if (lam <= scale * cut_south_mid)
+        return 1;
+    if (lam <= scale * cut_south_east)
+        return 2;
+    return 3;
+}
+
+// The southern regions in lobe order for each zone.
+constexpr int south_sinusoidal[4] = {4, 5, 8, 9};
+constexpr int south_mollweide[4] = {6, 7, 10, 11};
+
+int region_of(double lam, double phi, double scale)
+{
+    if (phi >= scale * seam_latitude)
+        return lam <= scale * cut_north ? 0 : 2;
+    if (phi >= 0.0)
+        return lam <= scale * cut_north ? 1 : 3;
+    if (phi >= scale * -seam_latitude)
+        return south_sinusoidal[southern_lobe(lam, scale)];
+    return south_mollweide[southern_lobe(lam, scale)];
+}
+
+double sign_of(double v)
+{
+    return std::fabs(v) / v;
+}
+
+// Solves 2 theta + sin 2 theta = pi sin phi by Newton's method on 2 theta.
+// Next to a pole the root is nearly triple and the steps shrink only by a
+// third each, so the limit can be met with the iterate already on the
+// root; it is then kept when it satisfies the equation within the
+// tolerance.  False only when no such point was found (a latitude that is
+// not a number, for one).
+bool mollweide_theta(double phi, double *theta)
+{
+    const double k = pi * std::sin(phi);
+    double t = phi;
+    for (int i = 0;; ++i) {
+        const double delta = -(t + std::sin(t) - k) / (std::cos(t) + 1.0);
+        t += delta;
+        if (std::fabs(delta) < newton_tolerance)
+            break;
+        if (i >= newton_limit) {
+            if (!(std::fabs(t + std::sin(t) - k) < newton_tolerance))
+                return false;
+            break;
+        }
+    }
+    *theta = t / 2.0;
+    return true;
+}
+
+} // namespace
+
+bool gh_is_sinusoidal(int region)
+{
+    return region == 1 || region == 3 || region == 4 || region == 5 ||
+           region == 8 || region == 9;
+}
+
+int gh_region_of_lonlat(double lam, double phi)
+{
+    return region_of(lam, phi, 1.0);
+}
+
+int gh_region_of_map(double x, double y, double a)
+{
+    return region_of(x, y, a);
+}
+
+// The false easting of every region for the current block's radius.
+void _InitGH()
+{
+    for (int i = 0; i < 12; ++i)
+        GHFeast[i] = Pj->a * GHCentralMeridian[i];
+}
+
+// Longitude/latitude to image: -3 stops the list where the Mollweide
+// iteration finds no solution.
+int16_t _GHForward(double *pp)
+{
+    const double a = Pj->a;
+    const long count = count_points(pp);
+    for (long i = 0; i < count; ++i) {
+        double *point = pp + 2 * i;
+        const double lam = point[0] * deg_to_rad;
+        const double phi = point[1] * deg_to_rad;
+        const int r = gh_region_of_lonlat(lam, phi);
+        const double dlam = _AdjustLon(lam - GHCentralMeridian[r]);
+        if (gh_is_sinusoidal(r)) {
+            point[0] = GHFeast[r] + a * dlam * std::cos(phi);
+            point[1] = a * phi;
+        } else {
+            double theta;
+            if (!mollweide_theta(phi, &theta))
+                return -3;
+            point[0] = GHFeast[r] + mollweide_x * a * dlam * std::cos(theta);
+            point[1] = a * (mollweide_y * std::sin(theta) - seam_offset * sign_of(phi));
+        }
+    }
+    finish_forward(pp, count);
+    return 100;
+}
+
+// Map plane to longitude/latitude; a pixel in a gap or beyond the outline
+// becomes (-99999, -99999) and the line goes on.
+int16_t _GHInverse(double *BuflineDouble)
+{
+    const double a = Pj->a;
+    for (unsigned i = 0; i < Width; ++i) {
+        double *point = BuflineDouble + 2 * i;
+        const double y = point[1];
+        const int r = gh_region_of_map(point[0], y, a);
+        const double x = point[0] - GHFeast[r];
+        double lam = 0.0, phi = 0.0;
+        bool inside = true;
+        if (gh_is_sinusoidal(r)) {
+            phi = y / a;
+            lam = _AdjustLon(GHCentralMeridian[r] + x / (a * std::cos(phi)));
+        } else {
+            const double s = (y + seam_offset * a * sign_of(y)) / (mollweide_y * a);
+            if (std::fabs(s) > 1.0) {
+                inside = false;
+            } else {
+                const double theta = std::asin(s);
+                lam = GHCentralMeridian[r] + x / (mollweide_x * a * std::cos(theta));
+                if (lam < -pi) {
+                    inside = false;
+                } else {
+                    const double s2 = (2.0 * theta + std::sin(2.0 * theta)) / pi;
+                    if (std::fabs(s2) > 1.0)
+                        inside = false;
+                    else
+                        phi = std::asin(s2);
+                }
+            }
+        }
+        if (inside && (lam < GHLowerLimit[r] || lam > GHUpperLimit[r]))
+            inside = false;
+        if (inside) {
+            point[0] = lam * rad_to_deg;
+            point[1] = phi * rad_to_deg;
+        } else {
+            point[0] = no_value;
+            point[1] = no_value;
+        }
+    }
+    return 100;
+}
+
+} // namespace quorvex

@@ -1,0 +1,25 @@
+// Region tables and region choice of the Goode homolosine projection, shared
+// by its operations and examined on their own by the tests.
+#ifndef QUORVEX_GOODE_H
+#define QUORVEX_GOODE_H
+
+namespace quorvex {
+
+// Per region 0-11 (radians): central meridian and longitude range.
+extern const double GHCentralMeridian[12];
+extern const double GHLowerLimit[12];
+extern const double GHUpperLimit[12];
+
+// True for the sinusoidal regions 1, 3, 4, 5, 8 and 9; the others are drawn
+// with the Mollweide projection.
+bool gh_is_sinusoidal(int region);
+
+// Region of a point given in radians (forward).
+int gh_region_of_lonlat(double lam, double phi);
+
+// Region of a map point on the sphere of radius a (inverse).
+int gh_region_of_map(double x, double y, double a);
+
+} // namespace quorvex
+
+#endif

@@ -1,0 +1,178 @@
+// Geostationary view (code 5): scan angles, the visible box, rejected points
+// inside lists, the limb rule of the inverse, the centre-latitude asymmetry.
+#include "projection_fixtures.h"
+#include "trasfo/trasfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using fixtures::end_marker;
+using fixtures::image;
+using fixtures::integer_at;
+using fixtures::point_list;
+
+namespace {
+
+// Sub-satellite point (lon0, lat0); unit grid: column = x, line = -y.
+IMAGETYPE satellite(double lon0 = 0.0, double lat0 = 0.0)
+{
+    IMAGETYPE it = image(5, lon0, lat0, 1.0, 1.0, 0.0, 0.0);
+    it.header.a = 6378.155;
+    it.header.b = 6356.7518;
+    return it;
+}
+
+// Runs the inverse on explicit scan-angle pairs.
+int16_t inverse_of(const IMAGETYPE &it, std::vector<double> &pairs)
+{
+    std::vector<double> none(1);
+    _ImageToLonLat(&it, 0, none.data(), 0, 0);
+    quorvex::Width = static_cast<uint16_t>(pairs.size() / 2);
+    pairs.push_back(end_marker);
+    return quorvex::_MeteoSatInverse(pairs.data());
+}
+
+struct ForwardCase {
+    double lon, lat;
+    double x, y;       // degrees of scan angle
+    double tolerance;  // degrees
+    const char *source;
+};
+
+const ForwardCase forward_cases[] = {
+    {0, 0, 0, 0, 0, "sub-satellite point"},
+    {10, 20, 1.644773, 3.419843, 1e-6, "worked value"},
+    {-10, -20, -1.644773, -3.419843, 1e-6, "worked value mirrored"},
+    {81.3, 0, 8.7005, 0, 1e-4, "longitude offset 81.3 accepted, at the limb (8.7005)"},
+    {81.31, 0, -99999, -99999, 0, "longitude offset 81.31 rejected"},
+    {0, -81.31, -99999, -99999, 0, "latitude offset 81.31 rejected"},
+};
+
+TEST(Geostationary, ForwardTable)
+{
+    IMAGETYPE it = satellite();
+    _InitProjection(&it, 0);
+    for (const ForwardCase &c : forward_cases) {
+        std::vector<double> buf = point_list({c.lon, c.lat});
+        _LonLatToImage(&it, buf.data(), 0, 0);
+        const bool rejected = c.x == -99999;
+        EXPECT_NEAR(buf[0], c.x, c.tolerance) << c.source;
+        EXPECT_NEAR(rejected ? buf[1] : -buf[1], c.y, c.tolerance) << c.source;
+    }
+}
+
+TEST(Geostationary, RejectedPointDoesNotEndTheList)
+{
+    IMAGETYPE it = satellite();
+    it.dx = it.dy = 10.0;
+    it.x_center = 500.0;
+    it.y_center = 400.0;
+    _InitProjection(&it, 0);
+    const std::vector<double> points = point_list({10, 20, 100, 0, -10, -20});
+
+    std::vector<double> doubles = points;
+    _LonLatToImage(&it, doubles.data(), 0, 0);
+    EXPECT_NEAR(doubles[0], 500 + 16.44773, 1e-4);
+    EXPECT_EQ(doubles[2], -99999.0);
+    EXPECT_EQ(doubles[3], -99999.0);
+    EXPECT_NEAR(doubles[4], 500 - 16.44773, 1e-4);  // converted after the rejection
+    EXPECT_NEAR(doubles[5], 400 + 34.19843, 1e-4);
+    EXPECT_EQ(doubles[6], end_marker);
+
+    std::vector<double> integers = points;
+    _LonLatToImage(&it, integers.data(), 1, 0);
+    const int32_t want[] = {516, 366, -99999, -99999, 484, 434};
+    for (size_t k = 0; k < 6; ++k)
+        EXPECT_EQ(integer_at(integers, k), want[k]) << k;
+}
+
+TEST(Geostationary, InverseOfWorkedAnglesUsesTheRoundedModel)
+{
+    IMAGETYPE it = satellite();
+    _InitProjection(&it, 0);
+    std::vector<double> pairs = {1.644773, 3.419843, 0.0, 0.0, 9.0, 0.0};
+    EXPECT_EQ(inverse_of(it, pairs), 100);
+    EXPECT_NEAR(pairs[0], 10.0, 3e-6);
+    EXPECT_NEAR(pairs[1], 20.0, 4e-6);
+    EXPECT_NE(pairs[1], 20.0);  // the rounded constants are visible
+    EXPECT_EQ(pairs[2], 0.0);
+    EXPECT_EQ(pairs[3], 0.0);
+    // Just off the disc: the absolute value under the root still gives a
+    // position.
+    EXPECT_NEAR(pairs[4], 66.70, 0.01);
+    EXPECT_EQ(pairs[5], 0.0);
+}
+
+TEST(Geostationary, InverseLineLimbRule)
+{
+    IMAGETYPE it = satellite();
+    _InitProjection(&it, 0);
+    // y = 10 degrees looks past the disc and beyond the latitude bound (just
+    // off the disc, up to about 9 degrees, the bound still passes); y = 1
+    // to 3 is on the disc.
+    struct LineCase {
+        std::vector<double> y;       // scan angles along the line, x = 0
+        std::vector<bool> marked;    // which pairs end as (-99999, -99999)
+        int16_t status;
+    } const cases[] = {
+        {{10, 10, 1, 2, 10, 1, 1}, {true, true, false, false, true, true, true}, -100},
+        {{10, 10, 10}, {true, true, true}, 100},
+        {{10, 1, 2, 3}, {true, false, false, false}, 100},
+        {{1, 2, 3}, {false, false, false}, 100},
+    };
+    for (const LineCase &c : cases) {
+        std::vector<double> pairs;
+        for (double y : c.y) {
+            pairs.push_back(0.0);
+            pairs.push_back(y);
+        }
+        EXPECT_EQ(inverse_of(it, pairs), c.status);
+        for (size_t k = 0; k < c.y.size(); ++k) {
+            const bool marked = pairs[2 * k] == -99999.0 && pairs[2 * k + 1] == -99999.0;
+            EXPECT_EQ(marked, c.marked[k]) << "pair " << k << " of status " << c.status;
+        }
+    }
+}
+
+TEST(Geostationary, ImageLineThroughTheFrameRoundTrips)
+{
+    IMAGETYPE it = satellite(-75.0);
+    it.dx = it.dy = 100.0;  // pixels per degree of scan angle
+    it.x_center = 1000.0;
+    it.y_center = 1000.0;
+    _InitProjection(&it, 1);
+    const uint16_t width = 2000;
+    std::vector<double> buf(2 * width + 1);
+    _ImageToLonLat(&it, 700, buf.data(), width, 1);
+    std::vector<double> geo = buf;
+    _LonLatToImage(&it, buf.data(), 0, 1);
+    int on_disc = 0;
+    for (int pixel = 0; pixel < width; ++pixel) {
+        // Scan angles (pixel - 1000) / 100 across, 3 up: well inside the
+        // disc (radius 8.7) up to 7 degrees across; beyond, the limb and the
+        // pixels off the disc, which the inverse does not undo.
+        if (std::fabs(pixel - 1000.0) > 700.0)
+            continue;
+        ++on_disc;
+        // Inverse and forward use differently rounded constants: up to
+        // 1e-5 degrees, 1e-3 pixels here.
+        EXPECT_NEAR(buf[2 * pixel], pixel, 1e-3) << pixel;
+        EXPECT_NEAR(buf[2 * pixel + 1], 700.0, 1e-3) << pixel;
+    }
+    EXPECT_EQ(on_disc, 1401);
+}
+
+TEST(Geostationary, NonZeroCentreLatitudeIsNotUndoneByTheInverse)
+{
+    IMAGETYPE it = satellite(0.0, 5.0);
+    _InitProjection(&it, 0);
+    std::vector<double> buf = point_list({10, 20});
+    _LonLatToImage(&it, buf.data(), 0, 0);
+    std::vector<double> pairs = {buf[0], -buf[1]};
+    EXPECT_EQ(inverse_of(it, pairs), 100);
+    EXPECT_NEAR(pairs[1], 15.0, 0.1);  // the forward's shift stays
+}
+
+} // namespace

@@ -1,0 +1,161 @@
+// Writing IDA header bytes from an image description.
+#include "image_description_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <utility>
+
+using description::Header;
+using description::r48;
+using description::Tables;
+
+namespace {
+
+Header write(const IMAGETYPE &it, const Tables &t, int *result = nullptr)
+{
+    Header h;
+    h.fill(0xEE);  // every byte the writer leaves must come back as 0
+    const int written = _IT2IDAHeader(&it, h.data(), t.projections.data());
+    if (result != nullptr)
+        *result = written;
+    return h;
+}
+
+IMAGETYPE worked_image(const Tables &t, const Header &h = description::worked_header())
+{
+    IMAGETYPE it{};
+    EXPECT_EQ(t.read(h, &it), 100);
+    return it;
+}
+
+std::vector<int> differing_bytes(const Header &a, const Header &b)
+{
+    std::vector<int> at;
+    for (int i = 0; i < 512; ++i)
+        if (a[i] != b[i])
+            at.push_back(i);
+    return at;
+}
+
+TEST(IT2IDAHeader, WorkedHeaderComesBackByteForByte)
+{
+    Tables t;
+    int result = -1;
+    const Header h = write(worked_image(t), t, &result);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(differing_bytes(h, description::worked_header()), std::vector<int>{});
+}
+
+TEST(IT2IDAHeader, RebuiltHeaderLosesWhatTheRecordDoesNotHold)
+{
+    Tables t;
+    Header file = description::worked_header();
+    std::memcpy(&file[38], "Title", 5);
+    file[183] = 2;  // decimals
+    file[300] = 0x17;
+    EXPECT_EQ(differing_bytes(write(worked_image(t, file), t), file),
+              (std::vector<int>{38, 39, 40, 41, 42, 183, 300}));
+
+    file[22] = 12;  // a type of the caller's table: its coded bytes go too
+    file[168] = 3;
+    const Header h = write(worked_image(t, file), t);
+    EXPECT_EQ(h[22], 12);
+    EXPECT_EQ(h[168] | h[169] | h[170], 0);
+    EXPECT_EQ(r48(h, 171), 0.25);  // the table row's law
+    EXPECT_EQ(r48(h, 177), -3.0);
+}
+
+TEST(IT2IDAHeader, FieldRules)
+{
+    struct Case {
+        const char *what;
+        std::function<void(IMAGETYPE &)> change;
+        std::vector<std::pair<int, int>> bytes;  // offset, expected value
+    };
+    const Case cases[] = {
+        {"undefined type: 200 without coded bytes", [](IMAGETYPE &it) { it.ida_type = -9999; },
+         {{22, 200}, {168, 0}, {169, 0}, {170, 0}}},
+        {"empty missing slot, low byte of the lowest code",
+         [](IMAGETYPE &it) { it.missingcodes[0] = -99999; it.mincodedvalue = 0x104; },
+         {{168, 0x04}, {169, 250}, {170, 0}}},
+        {"sizes keep their low 16 bits",
+         [](IMAGETYPE &it) { it.rows = 0x12345; it.columns = -2; },
+         {{30, 0x45}, {31, 0x23}, {32, 0xFE}, {33, 0xFF}}},
+        {"no projection: no geolocation, unit not consulted",
+         [](IMAGETYPE &it) { it.header.projection = 0; it.ul_units = 3; },
+         {{23, 0}, {120, 0}, {132, 0}, {138, 0}, {144, 0}, {150, 0}}},
+        {"parallels of a projection without them are not written",
+         [](IMAGETYPE &it) { it.header.par1 = 33.0; it.header.par2 = 45.0; },
+         {{156, 0}, {162, 0}}},
+        {"parallels of a conic", [](IMAGETYPE &it) {
+             it.header.projection = 4; it.header.par1 = 33.0; it.header.par2 = 45.0; },
+         {{23, 4}, {156, 0x86}, {161, 0x04}, {162, 0x86}, {167, 0x34}}},
+    };
+    Tables t;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        IMAGETYPE it = worked_image(t);
+        c.change(it);
+        int result = -1;
+        const Header h = write(it, t, &result);
+        EXPECT_EQ(result, 1);
+        for (const auto &[at, value] : c.bytes)
+            EXPECT_EQ(h[at], value) << "byte " << at;
+    }
+}
+
+// A reference point held in another unit is written as unit 0, converted
+// with the reciprocal scales; dx and dy themselves are written as given.
+TEST(IT2IDAHeader, ReferencePointInOtherUnitsIsWrittenAsUnit0)
+{
+    struct Case {
+        int16_t ul_units;
+        double x, y;
+    };
+    // caller's dx = dy = 0.1, whose reciprocal is the worked 10 pixels per
+    // degree: the unit-0 point is column 100, line 50 in every case
+    const Case cases[] = {{1, 10.0, 5.0}, {2, 10.0, 5.0}, {3, 20.0, 40.0}};
+    Tables t;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.ul_units);
+        IMAGETYPE it = worked_image(t);
+        it.dx = it.dy = 0.1;
+        it.ul_units = c.ul_units;
+        it.x_center = c.x;
+        it.y_center = c.y;
+        const IMAGETYPE before = it;
+        int result = -1;
+        const Header h = write(it, t, &result);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(std::memcmp(&it, &before, sizeof it), 0) << "caller's record changed";
+        EXPECT_NEAR(r48(h, 132), 100.0, 1e-9);
+        EXPECT_NEAR(r48(h, 138), 50.0, 1e-9);
+        EXPECT_NEAR(r48(h, 144), 0.1, 1e-12);
+    }
+}
+
+TEST(IT2IDAHeader, UnconvertiblePointStopsTheWriting)
+{
+    // Transverse Mercator on a sphere: a point on the equator 90 degrees
+    // from the central meridian projects to infinity.
+    Tables t;
+    IMAGETYPE it = worked_image(t);
+    it.header.projection = 10;
+    it.header.a = it.header.b = 6371000.0;
+    it.header.lon_center = it.header.lat_center = 0.0;
+    it.ul_units = 3;
+    it.x_center = 90.0;
+    it.y_center = 0.0;
+    const IMAGETYPE before = it;
+    int result = -1;
+    const Header h = write(it, t, &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(std::memcmp(&it, &before, sizeof it), 0);
+    EXPECT_EQ(h[23], 10);
+    EXPECT_EQ(r48(h, 144), 10.0);
+    EXPECT_EQ(differing_bytes(h, Header{}), (std::vector<int>{23, 144, 149, 150, 155}));
+}
+
+} // namespace

@@ -1,0 +1,56 @@
+// Images, point lists and integer read-back shared by the projection tests.
+#ifndef QUORVEX_PROJECTION_FIXTURES_H
+#define QUORVEX_PROJECTION_FIXTURES_H
+
+#include "quorvex/quorvex.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace fixtures {
+
+constexpr double end_marker = -99999.0;
+
+// An image of the given code and centre with a pixel grid of dx/dy pixels
+// per plane unit around (x_center, y_center); no parallels, no offsets.
+inline IMAGETYPE image(int16_t code, double lon_center, double lat_center,
+                       double dx = 10.0, double dy = 10.0,
+                       double x_center = 100.0, double y_center = 50.0)
+{
+    IMAGETYPE it;
+    std::memset(&it, 0, sizeof it);
+    it.header.projection = code;
+    it.header.lon_center = lon_center;
+    it.header.lat_center = lat_center;
+    it.header.par1 = -99999.0;
+    it.header.par2 = -99999.0;
+    it.dx = dx;
+    it.dy = dy;
+    it.x_center = x_center;
+    it.y_center = y_center;
+    it.columns = 200;
+    it.rows = 100;
+    return it;
+}
+
+// A forward list: the pairs followed by the end marker.
+inline std::vector<double> point_list(std::initializer_list<double> pairs)
+{
+    std::vector<double> v(pairs);
+    v.push_back(end_marker);
+    return v;
+}
+
+// The k-th 32-bit integer of a buffer rounded in place.
+inline int32_t integer_at(const std::vector<double> &buffer, size_t k)
+{
+    int32_t n;
+    std::memcpy(&n, reinterpret_cast<const unsigned char *>(buffer.data()) + 4 * k,
+                sizeof n);
+    return n;
+}
+
+} // namespace fixtures
+
+#endif
