@@ -36,6 +36,7 @@ struct BenchProjection {
     const char *peer;
     double metres_per_plane;            // PROJ metres per engine plane unit
     double lon_min, lon_max, lat_min, lat_max;
+    double metres_per_plane_y = 0;      // when not 0, y's own scale (Hammer)
 };
 
 // The geostationary plane is the scan angle in degrees; PROJ's is the angle
@@ -63,6 +64,20 @@ const BenchProjection projections[] = {
      1000.0 / 668000, 1000.0 / 9e6, -166000 * (1000.0 / 668000), 1000,
      "+proj=tmerc +lon_0=9 +k_0=0.9996 +x_0=500000 +a=6378137 +b=6356752.314",
      1.0, 6, 12, 0, 80},
+    // PROJ's Hammer plane carries 2 sqrt(2) on x and sqrt(2) on y.
+    {"Hammer-Aitoff", 2, 0, 0, -99999, -99999, 1, 1, 0, 0,
+     500, 500, 500, 500,
+     "+proj=hammer +R=1", 2 * M_SQRT2, -180, 180, -90, 90, M_SQRT2},
+    {"Lambert azimuthal", 6, 10, 52, -99999, -99999, 6371007, 6371007, 0, 0,
+     1000.0 / 1e7, 1000.0 / 1e7, 500, 500,
+     "+proj=laea +lat_0=52 +lon_0=10 +R=6371007", 1.0, -30, 50, 30, 75},
+    {"Albers", 8, -96, 23, 29.5, 45.5, 6378137, 6356752.314, 0, 0,
+     1000.0 / 6e6, 1000.0 / 5e6, 500, 800,
+     "+proj=aea +lat_1=29.5 +lat_2=45.5 +lat_0=23 +lon_0=-96 +a=6378137 +b=6356752.314",
+     1.0, -130, -60, 20, 55},
+    {"Goode homolosine", 9, 0, 0, -99999, -99999, 6371007, 6371007, 0, 0,
+     1000.0 / 4e7, 1000.0 / 1.8e7, 500, 500,
+     "+proj=igh +R=6371007", 1.0, -180, 180, -90, 90},
 };
 
 IMAGETYPE image_of(const BenchProjection &p)
@@ -175,7 +190,9 @@ void proj_inverse(benchmark::State &state, const BenchProjection *p)
         for (int pixel = 0; pixel < side; ++pixel) {
             const long k = long(l) * side + pixel;
             source[2 * k] = (pixel - p->x_center) / p->dx * p->metres_per_plane;
-            source[2 * k + 1] = (p->y_center - l) / p->dy * p->metres_per_plane;
+            source[2 * k + 1] = (p->y_center - l) / p->dy *
+                                (p->metres_per_plane_y != 0 ? p->metres_per_plane_y
+                                                            : p->metres_per_plane);
         }
     std::vector<double> work(source.size());
     for (auto _ : state) {

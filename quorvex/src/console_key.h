@@ -1,5 +1,6 @@
 // Console keys as the PC console reports them, decoded from what a terminal
-// sends.  The platform reader in console_key_*.cpp feeds the bytes.
+// sends.  console_key_posix.cpp feeds a terminal's bytes through this; the
+// Windows console delivers these codes itself.
 #ifndef QUORVEX_CONSOLE_KEY_H
 #define QUORVEX_CONSOLE_KEY_H
 

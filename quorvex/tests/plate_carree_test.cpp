@@ -56,21 +56,6 @@ TEST(PlateCarree, InverseOfWorkedPixel)
     EXPECT_EQ(buf[2 * 111], end_marker);
 }
 
-TEST(PlateCarree, InverseLineFedToForwardGivesThePixelsBack)
-{
-    IMAGETYPE it = image(3, 12.5, -7.25, 3.0, 5.0, 17.3, 40.6);
-    _InitProjection(&it, 0);
-    const uint16_t width = 64, line = 23;
-    std::vector<double> buf(2 * width + 1);
-    _ImageToLonLat(&it, line, buf.data(), width, 0);
-    _LonLatToImage(&it, buf.data(), 0, 0);
-    for (int pixel = 0; pixel < width; ++pixel) {
-        EXPECT_NEAR(buf[2 * pixel], pixel, 1e-11) << pixel;
-        EXPECT_NEAR(buf[2 * pixel + 1], line, 1e-11) << pixel;
-    }
-    EXPECT_EQ(buf[2 * width], end_marker);
-}
-
 TEST(PlateCarree, TwoBlocksServeTwoImagesSideBySide)
 {
     // Source grid at 10 pixels per degree, target at 4, different centres:

@@ -3,6 +3,7 @@
 #define QUORVEX_PROJECTION_FIXTURES_H
 
 #include "quorvex/quorvex.h"
+#include "trasfo/trasfo.h"
 
 #include <cstdint>
 #include <cstring>
@@ -49,6 +50,26 @@ inline int32_t integer_at(const std::vector<double> &buffer, size_t k)
     std::memcpy(&n, reinterpret_cast<const unsigned char *>(buffer.data()) + 4 * k,
                 sizeof n);
     return n;
+}
+
+// Plane coordinates of one point through a unit grid (column = x,
+// line = -y) prepared in the input block.
+inline void plane_of(const IMAGETYPE &it, double lon, double lat, double *x, double *y)
+{
+    std::vector<double> buf = point_list({lon, lat});
+    _LonLatToImage(&it, buf.data(), 0, 0);
+    *x = buf[0];
+    *y = -buf[1];
+}
+
+// Runs the input block's installed inverse on explicit plane pairs, as the
+// frame would on a line of that many pixels; returns its status.
+inline int16_t inverse_of(const IMAGETYPE &it, std::vector<double> &pairs)
+{
+    std::vector<double> none(1);
+    _ImageToLonLat(&it, 0, none.data(), 0, 0);  // selects block and header
+    quorvex::Width = static_cast<uint16_t>(pairs.size() / 2);
+    return quorvex::InpPj.proj_inv(pairs.data());
 }
 
 } // namespace fixtures

@@ -140,6 +140,54 @@ const PeerCase peer_cases[] = {
      6378137.0, 6356752.314, 500000.0, 0.0,
      "+proj=tmerc +lat_0=0 +lon_0=9 +k_0=0.9996 +x_0=500000 +y_0=0 +a=6378137 +b=6356752.314",
      1.0, 5.5, 12.5, -80, 84, 2e-3, 2e-8},
+    // On a sphere the forward takes the closed formulas: exact up to the
+    // degree factor (1e-4 m) except within a few hundredths of a degree of
+    // the equator, where the arc cosine of a value next to 1 costs up to a
+    // few metres in y (the edge tests cover it; the samples miss it).  The
+    // inverse still sums the series, within the 2e-8 degrees above.
+    {"transverse Mercator, sphere", 10, -3.0, 0.0, -99999.0, -99999.0,
+     6371000.0, 6371000.0, 0.0, 0.0,
+     "+proj=tmerc +lat_0=0 +lon_0=-3 +k_0=0.9996 +R=6371000",
+     1.0, -6.5, 0.5, -80, 84, 1e-4, 2e-8},
+    // Albers: the degree factor moves an angle of up to 1.5 rad by 3.8e-12
+    // rad, 4e-5 m at the radii of these cones: tolerance 1e-4 m.  The
+    // latitude iteration is Newton's method stopped on a step of 1e-7 rad,
+    // after which the error is of the order of the step squared: 1e-9
+    // degrees.
+    {"Albers conterminous", 8, -96.0, 23.0, 29.5, 45.5, 6378137.0, 6356752.314245, 0, 0,
+     "+proj=aea +lat_1=29.5 +lat_2=45.5 +lat_0=23 +lon_0=-96 +a=6378137 +b=6356752.314245",
+     1.0, -150, -40, 5, 85, 1e-4, 1e-9},
+    {"Albers southern with offsets", 8, 132.0, -18.0, -18.0, -36.0, 6378137.0, 6356752.314245,
+     1e6, 2e6,
+     "+proj=aea +lat_1=-18 +lat_2=-36 +lat_0=-18 +lon_0=132 +x_0=1000000 +y_0=2000000 "
+     "+a=6378137 +b=6356752.314245",
+     1.0, 80, 180, -85, -5, 1e-4, 1e-9},
+    {"Albers one parallel", 8, 10.0, 40.0, 50.0, 50.0, 6378137.0, 6356752.314245, 0, 0,
+     "+proj=aea +lat_1=50 +lat_2=50 +lat_0=40 +lon_0=10 +a=6378137 +b=6356752.314245",
+     1.0, -40, 60, 20, 80, 1e-4, 1e-9},
+    // Lambert azimuthal: the same factor error, magnified by the tangential
+    // scale 1/cos(z/2) (below 6 within 160 degrees of the centre): at most
+    // 6371 km * 7.8e-12 * 6 = 3e-4 m, tolerance 1e-3 m; inverse 1e-9
+    // degrees, polar centres included.
+    {"Lambert azimuthal oblique", 6, 10.0, 52.0, -99999.0, -99999.0, 6371007.0, 6371007.0, 0, 0,
+     "+proj=laea +lat_0=52 +lon_0=10 +R=6371007", 1.0, -170, 180, -30, 90, 1e-3, 1e-9},
+    {"Lambert azimuthal north polar", 6, 0.0, 90.0, -99999.0, -99999.0, 6371007.0, 6371007.0,
+     0, 0, "+proj=laea +lat_0=90 +lon_0=0 +R=6371007", 1.0, -180, 180, -60, 90, 1e-3, 1e-9},
+    {"Lambert azimuthal south polar", 6, -45.0, -90.0, -99999.0, -99999.0, 6371007.0,
+     6371007.0, 0, 0, "+proj=laea +lat_0=-90 +lon_0=-45 +R=6371007", 1.0, -180, 180, -90,
+     60, 1e-3, 1e-9},
+    {"Lambert azimuthal equatorial", 6, 100.0, 0.0, -99999.0, -99999.0, 6371007.0, 6371007.0,
+     0, 0, "+proj=laea +lat_0=0 +lon_0=100 +R=6371007", 1.0, -20, 180, -80, 80, 1e-3, 1e-9},
+    // Goode: the stored region meridians differ from the exact angles by up
+    // to 5e-13 rad and the Mollweide x factor 0.900316316158 from sqrt(8)/pi
+    // by 1e-12 of itself; the seam offset 0.0528035274542 lies 8.6e-11
+    // above the value at which both parts meet exactly (0.052803527368),
+    // 0.55 mm in y on this sphere: tolerance 1e-3 m.  The same offset moves
+    // Mollweide latitudes by about 1e-10 rad at mid-latitudes and more
+    // towards the poles, where y hardly changes with latitude (3.5e-8
+    // degrees at 89.9): inverse 1e-7 degrees.
+    {"Goode homolosine", 9, 0.0, 0.0, -99999.0, -99999.0, 6371007.0, 6371007.0, 0, 0,
+     "+proj=igh +R=6371007", 1.0, -180, 180, -90, 90, 1e-3, 1e-7},
 };
 
 // Test names and failure messages show the case's name, not its bytes.

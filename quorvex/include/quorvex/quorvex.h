@@ -407,7 +407,9 @@ QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
  * Plate carree (code 3) fills no parameter field.  A code without
  * operations installs nothing and the block keeps the operations it had.
  * Must run before any conversion through the selector and again whenever
- * the image or its header changes.  Touches the module state. */
+ * the image or its header changes.  Touches the module state.  This and
+ * the two conversions below do nothing at all when given a null image or
+ * buffer. */
 QUORVEX_API void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
                                               int16_t projtype);
 

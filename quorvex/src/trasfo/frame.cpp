@@ -49,6 +49,8 @@ using namespace quorvex;
 extern "C" void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
                                              int16_t projtype)
 {
+    if (pit == nullptr)
+        return;
     const HEADER *hdr = &pit->header;
     const int16_t code = hdr->projection;
     Pj = block_for(projtype);
@@ -89,6 +91,8 @@ extern "C" void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
 extern "C" void QUORVEX_CALL _LonLatToImage(const IMAGETYPE *pit, double *pp,
                                             int16_t calltype, int16_t projtype)
 {
+    if (pit == nullptr || pp == nullptr)
+        return;
     Pit = pit;
     Hdr = &pit->header;
     CallType = calltype;
@@ -104,6 +108,8 @@ extern "C" void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
                                             double *Buflinedouble,
                                             uint16_t width, int16_t projtype)
 {
+    if (pit == nullptr || Buflinedouble == nullptr)
+        return;
     Width = width;
     Pj = block_for(projtype);
     Hdr = &pit->header;

@@ -64,23 +64,27 @@ int region_of(double lam, double phi, double scale)
     return south_mollweide[southern_lobe(lam, scale)];
 }
 
+// |v| / v for the non-zero latitudes and map y of the Mollweide zones,
+// without the division.
 double sign_of(double v)
 {
-    return std::fabs(v) / v;
+    return std::copysign(1.0, v);
 }
 
-// Solves 2 theta + sin 2 theta = pi sin phi by Newton's method on 2 theta.
+// Solves 2 theta + sin 2 theta = pi sin phi by Newton's method on 2 theta,
+// starting from phi, whose sine and cosine the caller has taken already.
 // Next to a pole the root is nearly triple and the steps shrink only by a
 // third each, so the limit can be met with the iterate already on the
 // root; it is then kept when it satisfies the equation within the
 // tolerance.  False only when no such point was found (a latitude that is
 // not a number, for one).
-bool mollweide_theta(double phi, double *theta)
+bool mollweide_theta(double phi, double sin_phi, double cos_phi, double *theta)
 {
-    const double k = pi * std::sin(phi);
+    const double k = pi * sin_phi;
     double t = phi;
+    double sin_t = sin_phi, cos_t = cos_phi;
     for (int i = 0;; ++i) {
-        const double delta = -(t + std::sin(t) - k) / (std::cos(t) + 1.0);
+        const double delta = -(t + sin_t - k) / (cos_t + 1.0);
         t += delta;
         if (std::fabs(delta) < newton_tolerance)
             break;
@@ -89,6 +93,8 @@ bool mollweide_theta(double phi, double *theta)
                 return false;
             break;
         }
+        sin_t = std::sin(t);
+        cos_t = std::cos(t);
     }
     *theta = t / 2.0;
     return true;
@@ -131,12 +137,13 @@ int16_t _GHForward(double *pp)
         const double phi = point[1] * deg_to_rad;
         const int r = gh_region_of_lonlat(lam, phi);
         const double dlam = _AdjustLon(lam - GHCentralMeridian[r]);
+        const double cos_phi = std::cos(phi);
         if (gh_is_sinusoidal(r)) {
-            point[0] = GHFeast[r] + a * dlam * std::cos(phi);
+            point[0] = GHFeast[r] + a * dlam * cos_phi;
             point[1] = a * phi;
         } else {
             double theta;
-            if (!mollweide_theta(phi, &theta))
+            if (!mollweide_theta(phi, std::sin(phi), cos_phi, &theta))
                 return -3;
             point[0] = GHFeast[r] + mollweide_x * a * dlam * std::cos(theta);
             point[1] = a * (mollweide_y * std::sin(theta) - seam_offset * sign_of(phi));
