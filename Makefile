@@ -3,12 +3,16 @@
 #   make test   installs missing packages (as root), builds, runs every test
 #   make fuzz   builds the fuzz targets with clang and runs each for
 #               FUZZ_SECONDS (CI runs them for 60 s)
+#   make windows        cross-builds QUORVEX.dll and Brennix.exe for 32-bit
+#                       x86 Windows into out/win32 and checks their tables
+#   make windows-test   cross-builds for 64-bit Windows and runs the test
+#                       suites under Wine
 BUILD ?= build
 JOBS ?= 2
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 600
 
-.PHONY: all build test run deps bench fuzz clean
+.PHONY: all build test run deps bench fuzz clean windows windows-deps windows-test
 
 all: build
 
@@ -38,5 +42,29 @@ fuzz: deps
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	sh fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
+# The cross compilers and Wine are needed only here, so a plain `make test`
+# does not install them.
+windows-deps:
+	@sh scripts/install-deps.sh windows
+
+windows: windows-deps
+	cmake -S . -B $(BUILD)-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake --build $(BUILD)-win32 -j $(JOBS)
+	ctest --test-dir $(BUILD)-win32 --output-on-failure
+	mkdir -p out/win32
+	cp $(BUILD)-win32/quorvex/QUORVEX.dll $(BUILD)-win32/brennix/Brennix.exe out/win32/
+
+# Every test run shares one Wine prefix, created before the tests start so
+# that parallel tests do not race to create it.
+WINEPREFIX_DIR = $(abspath $(BUILD)-win64)/wineprefix
+windows-test: windows-deps
+	cmake -S . -B $(BUILD)-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake --build $(BUILD)-win64 -j $(JOBS)
+	QUORVEX_WINEPREFIX=$(WINEPREFIX_DIR) sh scripts/wine-run.sh cmd /c exit
+	QUORVEX_WINEPREFIX=$(WINEPREFIX_DIR) \
+	  ctest --test-dir $(BUILD)-win64 --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz out
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-win32 $(BUILD)-win64 out

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, but only those
 # missing, and only when run as root; otherwise it names what is missing.
+#   install-deps.sh           the native build and its tests
+#   install-deps.sh windows   the Windows cross builds and Wine to run them
 set -eu
 packages="
 build-essential
@@ -14,6 +16,17 @@ proj-bin
 clang
 libclang-rt-14-dev
 "
+if [ "${1:-}" = windows ]; then
+    packages="
+cmake
+binutils-mingw-w64-i686
+binutils-mingw-w64-x86-64
+g++-mingw-w64-i686-posix
+g++-mingw-w64-x86-64-posix
+libgtest-dev
+wine64
+"
+fi
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||

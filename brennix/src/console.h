@@ -29,6 +29,9 @@ public:
     virtual void set_title(const std::string &title) = 0;
     virtual void clear() = 0;
     virtual void set_colour(ConsoleColour colour) = 0;
+    // Screen buffer and window of columns x rows, where the console has
+    // them; a terminal's size belongs to its user and is left alone.
+    virtual void set_screen_size(int /*columns*/, int /*rows*/) {}
     // Text for the user; "\n" ends a line.
     virtual void write(const std::string &text) = 0;
     // One line about a failure, written apart from the normal text.

@@ -36,6 +36,7 @@ void set_up_console(Console &console)
     console.set_title(banner);
     console.clear();
     console.set_colour(ConsoleColour::yellow_on_black);
+    console.set_screen_size(120, 40);
     console.clear();
 }
 

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace brennix {
@@ -113,7 +111,11 @@ TEST_F(Driver, GoldenRun)
               "229    253    28       2       7      52  to  58 \r\n"
               "254    254   255       0       0        > 58 \r\n"
               "255    255     0     255       0        Missing\r\n");
-    EXPECT_FALSE(file_exists("colours.clr"));
+    // The name as stored, which a case-blind file system would not tell
+    // by asking for "colours.clr".
+    const std::vector<std::string> names = folder_entries(".");
+    EXPECT_NE(std::find(names.begin(), names.end(), "COLOURS.CLR"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "colours.clr"), names.end());
 }
 
 TEST_F(Driver, NothingToLogStillGivesTheFullLog)
@@ -216,7 +218,7 @@ TEST_F(Driver, UnreadableInputStopsWithoutImageOrColourFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         if (std::string(c.what) == "input is a folder")
-            ASSERT_EQ(mkdir("in.ida", 0755), 0);
+            ASSERT_TRUE(testing::make_folder("in.ida"));
         else if (std::string(c.what) != "missing file")
             write_file("in.ida", c.bytes);
         RecordingConsole console;
@@ -229,8 +231,7 @@ TEST_F(Driver, UnreadableInputStopsWithoutImageOrColourFile)
         EXPECT_EQ(log[3], console.errors[0]);
         EXPECT_FALSE(file_exists("out.ida"));
         EXPECT_FALSE(file_exists("COLOURS.CLR"));
-        rmdir("in.ida");
-        unlink("in.ida");
+        testing::remove_path("in.ida");
     }
 }
 
@@ -256,8 +257,8 @@ TEST_F(Driver, FilesThatCannotBeWrittenFailTheRun)
         std::vector<std::string> left = folder_entries(".");
         std::sort(left.begin(), left.end());
         EXPECT_EQ(left, c.left) << c.command;
-        unlink("out.ida");
-        unlink("run.log");
+        testing::remove_path("out.ida");
+        testing::remove_path("run.log");
     }
 }
 
@@ -282,7 +283,7 @@ TEST_F(Driver, LongerExistingOutputIsReplacedWhole)
 TEST_F(Driver, FailedReplaceKeepsTheOldFileAndLeavesNoTemporary)
 {
     write_file("in.ida", testing::make_ida(golden_image()));
-    ASSERT_EQ(mkdir("out.ida", 0755), 0);
+    ASSERT_TRUE(testing::make_folder("out.ida"));
     RecordingConsole console;
     EXPECT_EQ(run_command("in.ida out.ida 1 0 run.log colours.clr", console), exit_failure);
     std::vector<std::string> left = folder_entries(".");
@@ -290,7 +291,7 @@ TEST_F(Driver, FailedReplaceKeepsTheOldFileAndLeavesNoTemporary)
     EXPECT_EQ(left, (std::vector<std::string>{"in.ida", "out.ida", "run.log"}));
     EXPECT_TRUE(folder_entries("out.ida").empty());
     EXPECT_NE(read_file("run.log").find("Cannot write Out_file \"out.ida\""), std::string::npos);
-    rmdir("out.ida");
+    testing::remove_path("out.ida");
 }
 
 TEST_F(Driver, LogNamingTheInputIsRefused)
@@ -308,7 +309,7 @@ TEST_F(Driver, LogNamingTheInputIsRefused)
 TEST_F(Driver, ColourFileFolderKeepsItsCase)
 {
     write_file("in.ida", testing::make_ida(golden_image()));
-    ASSERT_EQ(mkdir("Sub", 0755), 0);
+    ASSERT_TRUE(testing::make_folder("Sub"));
     RecordingConsole console;
     EXPECT_EQ(run_command("in.ida out.ida 1 0 run.log Sub/ndvi.clr", console), exit_success);
     EXPECT_EQ(folder_entries("Sub"), std::vector<std::string>{"NDVI.CLR"});

@@ -1,5 +1,8 @@
 // The real program: exit statuses, plain output when not on a terminal,
 // the command text rebuilt from the arguments, and the run stamp's shape.
+// On Windows the program reads its raw command line instead; the tests of
+// that are in program_win32_test.cpp.
+#if !defined(_WIN32)
 #include "run_support.h"
 
 #include <gtest/gtest.h>
@@ -116,3 +119,5 @@ TEST_F(Program, FailuresGoToStandardErrorWithTheirStatus)
 
 } // namespace
 } // namespace brennix
+
+#endif

@@ -4,18 +4,19 @@
 #include "brennix.h"
 #include "quorvex/quorvex.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace brennix {
 namespace testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 void put_real(std::string &header, std::size_t at, double value)
 {
@@ -28,20 +29,6 @@ void put_int16(std::string &header, std::size_t at, int value)
 {
     header[at] = static_cast<char>(value & 0xff);
     header[at + 1] = static_cast<char>((value >> 8) & 0xff);
-}
-
-void remove_tree(const std::string &path)
-{
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0)
-        return;
-    if (S_ISDIR(info.st_mode)) {
-        for (const std::string &entry : folder_entries(path))
-            remove_tree(path + "/" + entry);
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
 }
 
 } // namespace
@@ -84,21 +71,29 @@ void write_file(const std::string &name, const std::string &bytes)
 
 bool file_exists(const std::string &name)
 {
-    struct stat info;
-    return stat(name.c_str(), &info) == 0;
+    std::error_code error;
+    return fs::exists(name, error);
+}
+
+bool make_folder(const std::string &name)
+{
+    std::error_code error;
+    return fs::create_directory(name, error);
+}
+
+void remove_path(const std::string &name)
+{
+    std::error_code error;
+    fs::remove(name, error);
 }
 
 std::vector<std::string> folder_entries(const std::string &folder)
 {
     std::vector<std::string> names;
-    if (DIR *dir = opendir(folder.c_str())) {
-        while (const dirent *entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(dir);
-    }
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        names.push_back(entry->path().filename().string());
     return names;
 }
 
@@ -120,22 +115,23 @@ std::vector<std::string> crlf_lines(const std::string &text)
 
 void ScratchFolder::SetUp()
 {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    previous_ = cwd;
-    const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/brennix-test-XXXXXX";
-    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
-    folder_ = pattern;
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
+    previous_ = fs::current_path().string();
+    std::random_device seed;
+    fs::path folder;
+    do {
+        folder = fs::temp_directory_path() / ("brennix-test-" + std::to_string(seed()));
+    } while (!fs::create_directory(folder));
+    folder_ = folder.string();
+    fs::current_path(folder);
 }
 
 void ScratchFolder::TearDown()
 {
-    if (!previous_.empty()) {
-        EXPECT_EQ(chdir(previous_.c_str()), 0);
-    }
-    remove_tree(folder_);
+    if (!previous_.empty())
+        fs::current_path(previous_);
+    std::error_code error;
+    fs::remove_all(folder_, error);
+    EXPECT_FALSE(error) << error.message();
 }
 
 RunResult run_on_image(const TestImage &image, const std::string &slope,

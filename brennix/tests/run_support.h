@@ -31,6 +31,10 @@ std::string make_ida(const TestImage &image);
 std::string read_file(const std::string &name);
 void write_file(const std::string &name, const std::string &bytes);
 bool file_exists(const std::string &name);
+// An empty folder, created; false when it cannot be.
+bool make_folder(const std::string &name);
+// Removes a file or an empty folder, when there is one.
+void remove_path(const std::string &name);
 std::vector<std::string> folder_entries(const std::string &folder);
 
 // Splits at CR LF; a final piece without its line end is kept as well.

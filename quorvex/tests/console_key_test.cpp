@@ -74,9 +74,6 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
     }
 }
 
-#ifndef _WIN32
-// The reading side below is the POSIX one.
-
 TEST(ConsoleKey, FileInputGivesItsBytesThenMinusOne)
 {
     FILE *in = tmpfile();
@@ -92,6 +89,9 @@ TEST(ConsoleKey, FileInputGivesItsBytesThenMinusOne)
     EXPECT_EQ(quorvex::read_console_key(in), -1);
     fclose(in);
 }
+
+#ifndef _WIN32
+// The terminal side below is the POSIX one.
 
 // A pseudo-terminal stands in for the console.
 class Terminal : public testing::Test {

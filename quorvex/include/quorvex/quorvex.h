@@ -27,8 +27,12 @@
 #include <stdio.h>
 
 #if defined(_WIN32)
-#  if defined(QUORVEX_BUILDING)
-#    define QUORVEX_API __declspec(dllexport)
+#  if defined(QUORVEX_BUILDING) || defined(QUORVEX_STATIC)
+/* The DLL's module-definition file names every export (with the decorated
+ * name of the hook), so nothing is marked for export here: a second, plain
+ * entry for the hook would appear otherwise.  QUORVEX_STATIC: the consumer
+ * links the library's objects directly. */
+#    define QUORVEX_API
 #  else
 #    define QUORVEX_API __declspec(dllimport)
 #  endif
@@ -453,7 +457,153 @@ QUORVEX_API void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
 
 /* ------------------------------------------------------------------------
  * File dialogs
+ *
+ * A folder chooser and a file chooser built on the Windows common file
+ * dialog.  On Windows the types below are the platform's own (the ANSI
+ * open-file record, window and module handles, the hook type), named
+ * without including any platform header.  Elsewhere the header declares
+ * records of the same shape under the library's names only, so no Windows
+ * name reaches a consumer; there the dialogs are never shown and every
+ * dialog ends as if cancelled.
+ *
+ * The caller's module must hold a child dialog template named
+ * "MyOpenFileBox" with an edit control 4000 (the folder text) and push
+ * buttons 3000 (accept the folder) and 3001 (cancel).  Everything here runs
+ * on the caller's user-interface thread, one folder dialog at a time.
  * ------------------------------------------------------------------------ */
+
+#if defined(_WIN32)
+/* The platform's own types, declared by their tags so that this header does
+ * not bring in <windows.h>: QUORVEX_OPENFILENAME is OPENFILENAMEA (complete
+ * it by including <commdlg.h>), QUORVEX_HWND is HWND and QUORVEX_HINSTANCE
+ * HINSTANCE as STRICT (the default) declares them, QUORVEX_HOOKPROC is
+ * LPOFNHOOKPROC. */
+struct tagOFNA;
+struct HWND__;
+struct HINSTANCE__;
+typedef struct tagOFNA QUORVEX_OPENFILENAME;
+typedef struct HWND__ *QUORVEX_HWND;
+typedef struct HINSTANCE__ *QUORVEX_HINSTANCE;
+typedef unsigned int QUORVEX_UINT;
+#  if defined(_WIN64)
+typedef unsigned long long QUORVEX_UINT_PTR;
+typedef long long QUORVEX_LPARAM;
+#  else
+typedef unsigned int QUORVEX_UINT_PTR;
+typedef long QUORVEX_LPARAM;
+#  endif
+typedef QUORVEX_UINT_PTR QUORVEX_WPARAM;
+#  define QUORVEX_HOOK_CALL __stdcall
+typedef QUORVEX_UINT_PTR(QUORVEX_HOOK_CALL *QUORVEX_HOOKPROC)(
+    QUORVEX_HWND, QUORVEX_UINT, QUORVEX_WPARAM, QUORVEX_LPARAM);
+#else
+#  include <stdint.h>
+typedef struct QUORVEX_HWND_ *QUORVEX_HWND;
+typedef struct QUORVEX_HINSTANCE_ *QUORVEX_HINSTANCE;
+typedef unsigned int QUORVEX_UINT;
+typedef uintptr_t QUORVEX_WPARAM;
+typedef intptr_t QUORVEX_LPARAM;
+typedef uintptr_t QUORVEX_UINT_PTR;
+typedef QUORVEX_UINT_PTR (*QUORVEX_HOOKPROC)(QUORVEX_HWND, QUORVEX_UINT,
+                                             QUORVEX_WPARAM, QUORVEX_LPARAM);
+#  define QUORVEX_HOOK_CALL
+/* The ANSI open-file record, member for member. */
+typedef struct {
+    uint32_t lStructSize;
+    QUORVEX_HWND hwndOwner;
+    QUORVEX_HINSTANCE hInstance;
+    const char *lpstrFilter;
+    char *lpstrCustomFilter;
+    uint32_t nMaxCustFilter;
+    uint32_t nFilterIndex;
+    char *lpstrFile;
+    uint32_t nMaxFile;
+    char *lpstrFileTitle;
+    uint32_t nMaxFileTitle;
+    const char *lpstrInitialDir;
+    const char *lpstrTitle;
+    uint32_t Flags;
+    uint16_t nFileOffset;
+    uint16_t nFileExtension;
+    const char *lpstrDefExt;
+    QUORVEX_LPARAM lCustData;
+    QUORVEX_HOOKPROC lpfnHook;
+    const char *lpTemplateName;
+    void *pvReserved;
+    uint32_t dwReserved;
+    uint32_t FlagsEx;
+} QUORVEX_OPENFILENAME;
+#endif
+
+/* Registers the caller's folder-chooser buffers for the hook: setdir, the
+ * flag that button 3001 clears; strin (at least 160 bytes), which receives
+ * the folder the dialog is showing; strin1 (at least 160 bytes), which
+ * receives the folder text the user confirms with button 3000.  The
+ * pointers stay in force until the next call; a null pointer makes the hook
+ * skip that buffer.  Call once before _SetDir.  Touches module state. */
+QUORVEX_API void QUORVEX_CALL _InitializeQuorvex(int16_t *setdir, char *strin,
+                                                 char *strin1);
+
+/* Shows the folder chooser: the Explorer-style open dialog showing folders
+ * and all files, with the child template "MyOpenFileBox" from HInst and the
+ * hook FileOpenHook (normally FileOpenHookProc below), starting in initdir
+ * under the title caption.  ofn is filled here.  Strin, the dialog's file
+ * buffer of at least 5120 bytes, is emptied first; *SetDir is set to 1.
+ * SetDir should be the flag registered with _InitializeQuorvex.  Returns
+ * *SetDir after the dialog:
+ *   1  the user confirmed a folder with button 3000; its text is in the
+ *      registered strin1.
+ *   0  button 3001, or the dialog was closed any other way (its Cancel
+ *      button, Escape, the close box): no folder was confirmed, strin1 is
+ *      not written, and *SetDir is cleared.  Always 0 where no dialog can
+ *      be shown.
+ * With a hook other than FileOpenHookProc, *SetDir is returned as that
+ * hook left it.  A null ofn, SetDir or Strin returns 0 and shows nothing.
+ * Touches module state (the hook's windows and the confirmation). */
+QUORVEX_API int16_t QUORVEX_CALL _SetDir(QUORVEX_OPENFILENAME *ofn,
+                                         QUORVEX_HWND hwndOwner,
+                                         const char *initdir,
+                                         const char *caption, int16_t *SetDir,
+                                         char *Strin,
+                                         QUORVEX_HOOKPROC FileOpenHook,
+                                         QUORVEX_HINSTANCE HInst);
+
+/* Shows the file chooser and returns non-zero when the user confirmed a
+ * choice, 0 when the dialog was cancelled or failed (always 0 where no
+ * dialog can be shown).  type 1: save dialog; type 2: open dialog for
+ * several files, whose result in filename is the folder and the file names
+ * as a list of texts ended by an empty text (see _GetStrinLength); any
+ * other type: open dialog for one file.  filename (at least 5120 bytes)
+ * holds the initial file name on entry and the choice on success;
+ * extension is the default extension, filter the description/pattern
+ * pairs ended by an empty text, caption the title, initdir the folder to
+ * start in, HInst the caller's module.  ofn is filled here.  A null ofn or
+ * filename returns 0 and shows nothing.  Touches no module state. */
+QUORVEX_API int16_t QUORVEX_CALL _ChooseOneFile(
+    QUORVEX_OPENFILENAME *ofn, QUORVEX_HWND hwndOwner, const char *extension,
+    const char *filter, char *filename, const char *caption,
+    const char *initdir, int16_t type, QUORVEX_HINSTANCE HInst);
+
+/* Length in bytes of a list of zero-terminated texts ended by an empty
+ * text, counting the zero byte that ends the list: 6 for "a", "bc" (bytes
+ * 61 00 62 63 00 00), 1 for the empty list.  The list must be terminated.
+ * Lengths above 32767 are reported as 32767; a null strin gives 0.
+ * Touches no module state. */
+QUORVEX_API int16_t QUORVEX_CALL _GetStrinLength(const char *strin);
+
+/* The folder chooser's hook, with the platform's callback convention (on
+ * 32-bit Windows exported as _FileOpenHookProc@16).  On WM_INITDIALOG it
+ * hides the standard dialog's file-name and file-type controls and its OK
+ * button and focuses control 4000; on each folder change it copies the
+ * current folder into the registered strin and into control 4000; it
+ * refuses every file confirmation so the dialog stays open; button 3000
+ * copies control 4000 into the registered strin1 and closes the dialog,
+ * button 3001 clears the registered flag and closes it.  Returns 1 for the
+ * folder change, the file confirmation and the two buttons, 0 for every
+ * other message (WM_INITDIALOG included).  Touches module state. */
+QUORVEX_API QUORVEX_UINT_PTR QUORVEX_HOOK_CALL FileOpenHookProc(
+    QUORVEX_HWND hDlg, QUORVEX_UINT iMsg, QUORVEX_WPARAM wParam,
+    QUORVEX_LPARAM lParam);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,132 @@
+// The process console on Windows: the real console's title, colours,
+// clearing, buffer and window size, and a key read without echo.  When
+// standard output is not a console (a redirected run) only the text is
+// written, as plain lines; when standard input is not a console nobody can
+// press a key, so nothing is awaited.
+#include "console.h"
+
+#include <windows.h>
+
+#include <conio.h>
+#include <cstdio>
+
+namespace brennix {
+namespace {
+
+// Console character attributes: foreground in the low four bits,
+// background (0, black) in the next four.
+constexpr WORD yellow_on_black = 14;
+constexpr WORD bright_white_on_black = 15;
+
+bool is_console(HANDLE handle)
+{
+    DWORD mode;
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr &&
+           GetConsoleMode(handle, &mode) != 0;
+}
+
+class WindowsConsole : public Console {
+public:
+    WindowsConsole()
+        : output_(GetStdHandle(STD_OUTPUT_HANDLE)),
+          output_is_console_(is_console(output_)),
+          input_is_console_(is_console(GetStdHandle(STD_INPUT_HANDLE))) {}
+
+    ~WindowsConsole() override { std::fflush(stdout); }
+
+    void set_title(const std::string &title) override
+    {
+        if (output_is_console_)
+            SetConsoleTitleA(title.c_str());
+    }
+
+    void clear() override
+    {
+        if (!output_is_console_)
+            return;
+        std::fflush(stdout);
+        CONSOLE_SCREEN_BUFFER_INFO info;
+        if (!GetConsoleScreenBufferInfo(output_, &info))
+            return;
+        const DWORD cells = static_cast<DWORD>(info.dwSize.X) *
+                            static_cast<DWORD>(info.dwSize.Y);
+        const COORD origin = {0, 0};
+        DWORD written;
+        FillConsoleOutputCharacterA(output_, ' ', cells, origin, &written);
+        FillConsoleOutputAttribute(output_, info.wAttributes, cells, origin,
+                                   &written);
+        SetConsoleCursorPosition(output_, origin);
+    }
+
+    void set_colour(ConsoleColour colour) override
+    {
+        if (!output_is_console_)
+            return;
+        std::fflush(stdout);
+        SetConsoleTextAttribute(output_,
+                                colour == ConsoleColour::bright_white_on_black
+                                    ? bright_white_on_black
+                                    : yellow_on_black);
+    }
+
+    // A window can never be larger than its buffer, so the buffer grows
+    // first to hold the window, the window is set, and only then the
+    // buffer is cut to its final size.
+    void set_screen_size(int columns, int rows) override
+    {
+        if (!output_is_console_)
+            return;
+        CONSOLE_SCREEN_BUFFER_INFO info;
+        if (!GetConsoleScreenBufferInfo(output_, &info))
+            return;
+        const SHORT width = static_cast<SHORT>(columns);
+        const SHORT height = static_cast<SHORT>(rows);
+        const COORD enlarged = {info.dwSize.X > width ? info.dwSize.X : width,
+                                info.dwSize.Y > height ? info.dwSize.Y : height};
+        SetConsoleScreenBufferSize(output_, enlarged);
+        const SMALL_RECT window = {0, 0, static_cast<SHORT>(width - 1),
+                                   static_cast<SHORT>(height - 1)};
+        SetConsoleWindowInfo(output_, TRUE, &window);
+        SetConsoleScreenBufferSize(output_, COORD{width, height});
+    }
+
+    void write(const std::string &text) override
+    {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+
+    void report_error(const std::string &line) override
+    {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+
+    void wait_for_key() override
+    {
+        std::fflush(stdout);
+        if (input_is_console_)
+            _getch();
+    }
+
+    LocalTime now() override
+    {
+        SYSTEMTIME local;
+        GetLocalTime(&local);
+        return {local.wYear, local.wMonth, local.wDay,
+                local.wHour, local.wMinute, local.wSecond};
+    }
+
+private:
+    HANDLE output_;
+    bool output_is_console_;
+    bool input_is_console_;
+};
+
+} // namespace
+
+std::unique_ptr<Console> make_process_console()
+{
+    return std::make_unique<WindowsConsole>();
+}
+
+} // namespace brennix

@@ -1,0 +1,605 @@
+// Folder chooser, file chooser and their hook, driven through a recording
+// stand-in of the window functions that plays the user's part.
+#include "file_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using quorvex::WindowApi;
+
+// Fake windows: the hook's own dialog, the standard dialog around it, and
+// their controls, numbered so that every handle names itself.
+constexpr uintptr_t hook_dialog = 0x10;
+constexpr uintptr_t standard_dialog = 0x20;
+
+HWND handle(uintptr_t value) { return reinterpret_cast<HWND>(value); }
+HWND item(uintptr_t dialog, int id)
+{
+    return handle((dialog << 16) | static_cast<uintptr_t>(id));
+}
+
+std::string name_of(HWND window)
+{
+    const uintptr_t v = reinterpret_cast<uintptr_t>(window);
+    const uintptr_t dialog = v > 0xFFFF ? v >> 16 : v;
+    std::string name = dialog == hook_dialog       ? "hook"
+                       : dialog == standard_dialog ? "standard"
+                                                   : "window?";
+    if (v > 0xFFFF)
+        name += "#" + std::to_string(v & 0xFFFF);
+    return name;
+}
+
+// What the stand-in windows hold and what was asked of them.
+struct Desktop {
+    std::vector<std::string> calls;
+    std::string folder_shown = "C:\\Images\\2026";
+    std::string edit_text = "D:\\Chosen\\Folder";
+    std::string edit_set;
+    std::function<BOOL(OPENFILENAMEA *)> user;  // the dialog's life
+    std::vector<std::string> dialogs_opened;
+};
+
+Desktop *desktop = nullptr;
+
+// Copies text into a window-message buffer of size bytes, as the window
+// functions do: cut to fit, always terminated.
+void copy_out(const std::string &text, WPARAM size, LPARAM buffer)
+{
+    char *out = reinterpret_cast<char *>(buffer);
+    const std::size_t n = std::min<std::size_t>(text.size(), size - 1);
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+}
+
+BOOL open_dialog(OPENFILENAMEA *ofn)
+{
+    desktop->dialogs_opened.push_back("open");
+    return desktop->user ? desktop->user(ofn) : 0;
+}
+
+BOOL save_dialog(OPENFILENAMEA *ofn)
+{
+    desktop->dialogs_opened.push_back("save");
+    return desktop->user ? desktop->user(ofn) : 0;
+}
+
+HWND parent_of(HWND window)
+{
+    desktop->calls.push_back("GetParent " + name_of(window));
+    return window == handle(hook_dialog) ? handle(standard_dialog) : nullptr;
+}
+
+HWND item_of(HWND dialog, int id)
+{
+    return item(reinterpret_cast<uintptr_t>(dialog), id);
+}
+
+BOOL show(HWND window, int how)
+{
+    desktop->calls.push_back("ShowWindow " + name_of(window) + " " +
+                             std::to_string(how));
+    return 1;
+}
+
+HWND focus(HWND window)
+{
+    desktop->calls.push_back("SetFocus " + name_of(window));
+    return nullptr;
+}
+
+LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    std::string call = "SendMessage " + name_of(window) + " ";
+    if (message == CDM_GETFOLDERPATH) {
+        call += "CDM_GETFOLDERPATH " + std::to_string(wParam);
+        copy_out(desktop->folder_shown, wParam, lParam);
+    } else if (message == WM_GETTEXT) {
+        call += "WM_GETTEXT " + std::to_string(wParam);
+        copy_out(desktop->edit_text, wParam, lParam);
+    } else if (message == WM_SETTEXT) {
+        desktop->edit_set = reinterpret_cast<const char *>(lParam);
+        call += "WM_SETTEXT " + desktop->edit_set;
+    } else {
+        call += std::to_string(message);
+    }
+    desktop->calls.push_back(call);
+    return 0;
+}
+
+BOOL post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    char text[80];
+    std::snprintf(text, sizeof text, "PostMessage %s %#x %#llx %lld",
+                  name_of(window).c_str(), message,
+                  static_cast<unsigned long long>(wParam),
+                  static_cast<long long>(lParam));
+    desktop->calls.push_back(text);
+    return 1;
+}
+
+LONG_PTR set_long(HWND window, int index, LONG_PTR value)
+{
+    desktop->calls.push_back("SetWindowLong " + name_of(window) + " " +
+                             std::to_string(index) + " " +
+                             std::to_string(value));
+    return 0;
+}
+
+const WindowApi recording_api = {open_dialog, save_dialog, parent_of,
+                                 item_of,     show,        focus,
+                                 send,        post,        set_long};
+
+const std::string close_post = "PostMessage standard 0x111 0x30002 0";
+
+UINT_PTR hook(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    return FileOpenHookProc(handle(hook_dialog), message, wParam, lParam);
+}
+
+UINT_PTR notify(UINT code)
+{
+    OFNOTIFYA note{};
+    note.hdr.hwndFrom = handle(standard_dialog);
+    note.hdr.code = code;
+    return hook(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
+}
+
+WPARAM command(unsigned id, unsigned notification = 0)
+{
+    return (static_cast<WPARAM>(notification) << 16) | id;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        desktop = &screen;
+        quorvex::use_window_api(&recording_api);
+        std::memset(strin, 'x', sizeof strin);
+        std::memset(strin1, 'y', sizeof strin1);
+        strin1[sizeof strin1 - 1] = '\0';
+        _InitializeQuorvex(&flag, strin, strin1);
+    }
+
+    void TearDown() override
+    {
+        quorvex::use_window_api(nullptr);
+        _InitializeQuorvex(nullptr, nullptr, nullptr);
+        desktop = nullptr;
+    }
+
+    // The hook as the standard dialog starts it, with the calls of that
+    // start forgotten.
+    void open_folder_dialog()
+    {
+        hook(WM_INITDIALOG);
+        screen.calls.clear();
+    }
+
+    Desktop screen;
+    int16_t flag = 1;
+    char strin[quorvex::dialog_file_buffer_size];
+    char strin1[200];
+    const std::string untouched1 = std::string(199, 'y');
+};
+
+TEST_F(DialogTest, InitDialogHidesFileControlsAndFocusesTheFolderEdit)
+{
+    EXPECT_EQ(hook(WM_INITDIALOG), 0u);
+    const std::vector<std::string> expected = {
+        "GetParent hook",
+        "ShowWindow standard#1090 0",
+        "ShowWindow standard#1152 0",
+        "ShowWindow standard#1 0",
+        "ShowWindow standard#1089 0",
+        "ShowWindow standard#1136 0",
+        "SetFocus hook#4000",
+    };
+    EXPECT_EQ(screen.calls, expected);
+}
+
+TEST_F(DialogTest, FolderChangeCopiesTheFolderIntoStrinAndTheEdit)
+{
+    open_folder_dialog();
+    EXPECT_EQ(notify(CDN_FOLDERCHANGE), 1u);
+    EXPECT_STREQ(strin, "C:\\Images\\2026");
+    EXPECT_EQ(screen.edit_set, "C:\\Images\\2026");
+    const std::vector<std::string> expected = {
+        "SendMessage standard CDM_GETFOLDERPATH 160",
+        "SendMessage hook#4000 WM_SETTEXT C:\\Images\\2026",
+    };
+    EXPECT_EQ(screen.calls, expected);
+}
+
+TEST_F(DialogTest, FolderTextsAreCutTo159Characters)
+{
+    open_folder_dialog();
+    screen.folder_shown = std::string(300, 'f');
+    screen.edit_text = std::string(300, 'e');
+    notify(CDN_FOLDERCHANGE);
+    hook(WM_COMMAND, command(3000));
+    EXPECT_EQ(std::string(strin), std::string(159, 'f'));
+    EXPECT_EQ(std::string(strin1), std::string(159, 'e'));
+}
+
+TEST_F(DialogTest, FileConfirmationIsRefusedSoTheDialogStaysOpen)
+{
+    open_folder_dialog();
+    EXPECT_EQ(notify(CDN_FILEOK), 1u);
+    const std::vector<std::string> expected = {"SetWindowLong hook 0 -1"};
+    EXPECT_EQ(screen.calls, expected);
+    EXPECT_EQ(flag, 1);
+}
+
+TEST_F(DialogTest, MessagesTheHookDoesNotHandleChangeNothing)
+{
+    open_folder_dialog();
+    const UINT other_notification = 0U - 601U - 1U;  // selection change
+    struct Case {
+        const char *what;
+        UINT message;
+        WPARAM wParam;
+        bool notification;
+    } cases[] = {
+        {"other notification", WM_NOTIFY, 0, true},
+        {"notification without data", WM_NOTIFY, 0, false},
+        {"button 3000 with a notification code", WM_COMMAND,
+         command(3000, 1), false},
+        {"button 3001 with a notification code", WM_COMMAND,
+         command(3001, 5), false},
+        {"other control", WM_COMMAND, command(4000), false},
+        {"standard OK", WM_COMMAND, command(1), false},
+        {"set text", WM_SETTEXT, 0, false},
+        {"paint", 0x000F, 0, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        UINT_PTR result = c.notification ? notify(other_notification)
+                                         : hook(c.message, c.wParam);
+        EXPECT_EQ(result, 0u);
+        EXPECT_TRUE(screen.calls.empty());
+        EXPECT_EQ(flag, 1);
+        EXPECT_EQ(std::string(strin1), untouched1);
+    }
+}
+
+TEST_F(DialogTest, AcceptButtonCopiesTheEditIntoStrin1AndCloses)
+{
+    open_folder_dialog();
+    EXPECT_EQ(hook(WM_COMMAND, command(3000)), 1u);
+    EXPECT_STREQ(strin1, "D:\\Chosen\\Folder");
+    EXPECT_EQ(flag, 1);
+    const std::vector<std::string> expected = {
+        "SendMessage hook#4000 WM_GETTEXT 160", close_post};
+    EXPECT_EQ(screen.calls, expected);
+}
+
+TEST_F(DialogTest, CancelButtonClearsTheFlagAndCloses)
+{
+    open_folder_dialog();
+    EXPECT_EQ(hook(WM_COMMAND, command(3001)), 1u);
+    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(std::string(strin1), untouched1);
+    const std::vector<std::string> expected = {close_post};
+    EXPECT_EQ(screen.calls, expected);
+}
+
+TEST_F(DialogTest, UnregisteredBuffersAreSkippedNotWritten)
+{
+    _InitializeQuorvex(nullptr, nullptr, nullptr);
+    open_folder_dialog();
+    EXPECT_EQ(notify(CDN_FOLDERCHANGE), 1u);
+    EXPECT_EQ(hook(WM_COMMAND, command(3000)), 1u);
+    EXPECT_EQ(hook(WM_COMMAND, command(3001)), 1u);
+    const std::vector<std::string> expected = {close_post, close_post};
+    EXPECT_EQ(screen.calls, expected);
+}
+
+TEST_F(DialogTest, InitializeFillsTheCommonRequestFields)
+{
+    OPENFILENAMEA ofn;
+    std::memset(&ofn, 0xAB, sizeof ofn);
+    const char filter[] = "IDA (*.ida)\0*.ida\0";
+    quorvex::PopFileInitialize(&ofn, handle(0x33), "ida", filter,
+                               reinterpret_cast<HINSTANCE>(0x44));
+    EXPECT_EQ(ofn.lStructSize, quorvex::open_file_record_size());
+    EXPECT_EQ(ofn.hwndOwner, handle(0x33));
+    EXPECT_EQ(ofn.hInstance, reinterpret_cast<HINSTANCE>(0x44));
+    EXPECT_EQ(ofn.lpstrFilter, filter);
+    EXPECT_EQ(ofn.lpstrCustomFilter, nullptr);
+    EXPECT_EQ(ofn.nMaxCustFilter, 0u);
+    EXPECT_EQ(ofn.nFilterIndex, 0u);
+    EXPECT_EQ(ofn.nMaxFile, 5120u);
+    EXPECT_EQ(ofn.lpstrFileTitle, nullptr);
+    EXPECT_EQ(ofn.nMaxFileTitle, 512u);
+    EXPECT_EQ(ofn.nFileOffset, 0u);
+    EXPECT_EQ(ofn.nFileExtension, 0u);
+    EXPECT_STREQ(ofn.lpstrDefExt, "ida");
+    EXPECT_EQ(ofn.lCustData, 0);
+    // The fields the dialog call sets are left for it.
+    OPENFILENAMEA pattern;
+    std::memset(&pattern, 0xAB, sizeof pattern);
+    EXPECT_EQ(std::memcmp(&ofn.lpstrFile, &pattern.lpstrFile,
+                          sizeof ofn.lpstrFile), 0);
+    EXPECT_EQ(ofn.Flags, pattern.Flags);
+}
+
+TEST(OpenFileRecord, KeepsTheSizeOfTheFormWithoutReservedFields)
+{
+    const std::size_t through_template =
+        offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(void *);
+    EXPECT_EQ(quorvex::open_file_record_size(), through_template);
+    if (sizeof(void *) == 4) {
+        EXPECT_EQ(quorvex::open_file_record_size(), 76u);
+    }
+}
+
+TEST(DialogFlags, HaveTheirWindowsValues)
+{
+    EXPECT_EQ(quorvex::folder_chooser_flags, 0x80064u);
+    EXPECT_EQ(quorvex::multi_select_flags, 0x80204u);
+    EXPECT_EQ(static_cast<uint32_t>(OFN_HIDEREADONLY), 4u);
+    EXPECT_EQ(static_cast<uint32_t>(CDN_FOLDERCHANGE), 0xFFFFFDA5u);
+    EXPECT_EQ(static_cast<uint32_t>(CDN_FILEOK), 0xFFFFFDA2u);
+    EXPECT_EQ(static_cast<uint32_t>(CDM_GETFOLDERPATH), 0x466u);
+    EXPECT_EQ(static_cast<uint32_t>(WM_INITDIALOG), 0x110u);
+    EXPECT_EQ(static_cast<uint32_t>(WM_NOTIFY), 0x4Eu);
+    EXPECT_EQ(static_cast<uint32_t>(WM_COMMAND), 0x111u);
+}
+
+TEST_F(DialogTest, ChooseOneFilePicksTheDialogAndFlagsByType)
+{
+    struct Case {
+        int16_t type;
+        const char *dialog;
+        uint32_t flags;
+    } cases[] = {
+        {0, "open", 0x4},      {1, "save", 0x4},  {2, "open", 0x80204},
+        {3, "open", 0x4},      {-1, "open", 0x4}, {INT16_MAX, "open", 0x4},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("type " + std::to_string(c.type));
+        screen.dialogs_opened.clear();
+        OPENFILENAMEA seen{};
+        screen.user = [&seen](OPENFILENAMEA *ofn) {
+            seen = *ofn;
+            return 1;
+        };
+        OPENFILENAMEA ofn;
+        std::memset(&ofn, 0xCD, sizeof ofn);
+        char filename[5120] = "start.ida";
+        const char filter[] = "IDA\0*.ida\0";
+        EXPECT_NE(_ChooseOneFile(&ofn, handle(0x33), "ida", filter, filename,
+                                 "Pick", "C:\\in", c.type, nullptr),
+                  0);
+        ASSERT_EQ(screen.dialogs_opened, std::vector<std::string>{c.dialog});
+        EXPECT_EQ(seen.Flags, c.flags);
+        EXPECT_EQ(seen.lpstrFile, filename);
+        EXPECT_STREQ(seen.lpstrFile, "start.ida");
+        EXPECT_STREQ(seen.lpstrTitle, "Pick");
+        EXPECT_STREQ(seen.lpstrInitialDir, "C:\\in");
+        EXPECT_EQ(seen.lpstrFilter, filter);
+        EXPECT_STREQ(seen.lpstrDefExt, "ida");
+        EXPECT_EQ(seen.lpfnHook, nullptr);
+        EXPECT_EQ(seen.lpTemplateName, nullptr);
+    }
+}
+
+TEST_F(DialogTest, ChooseOneFileReportsACancelledDialogAsZero)
+{
+    screen.user = [](OPENFILENAMEA *) { return 0; };
+    OPENFILENAMEA ofn{};
+    char filename[5120] = "";
+    EXPECT_EQ(_ChooseOneFile(&ofn, nullptr, "", "\0", filename, "", "", 0,
+                             nullptr),
+              0);
+    EXPECT_EQ(_ChooseOneFile(nullptr, nullptr, "", "\0", filename, "", "", 0,
+                             nullptr),
+              0);
+    EXPECT_EQ(_ChooseOneFile(&ofn, nullptr, "", "\0", nullptr, "", "", 0,
+                             nullptr),
+              0);
+    EXPECT_EQ(screen.dialogs_opened.size(), 1u);
+}
+
+TEST_F(DialogTest, MultiSelectResultIsMeasuredByGetStrinLength)
+{
+    static const char picked[] = "C:\\Images\0a.ida\0bb.ida\0";
+    screen.user = [](OPENFILENAMEA *ofn) {
+        std::memcpy(ofn->lpstrFile, picked, sizeof picked);
+        return 1;
+    };
+    OPENFILENAMEA ofn{};
+    char filename[5120] = "";
+    ASSERT_NE(_ChooseOneFile(&ofn, nullptr, "", "\0", filename, "", "", 2,
+                             nullptr),
+              0);
+    EXPECT_EQ(_GetStrinLength(filename), 24);
+}
+
+// A user at the folder chooser, as the standard dialog would relay it to
+// the hook the request names.
+struct FolderSession {
+    std::vector<std::string> steps;  // "folder", "fileok", "3000", "3001"
+    BOOL result;                     // what the standard dialog returns
+};
+
+TEST_F(DialogTest, SetDirPreparesTheFolderRequest)
+{
+    OPENFILENAMEA seen{};
+    std::string file_buffer_on_open = "not opened";
+    int16_t flag_on_open = -1;
+    screen.user = [&](OPENFILENAMEA *ofn) {
+        seen = *ofn;
+        file_buffer_on_open = ofn->lpstrFile;
+        flag_on_open = flag;
+        return 0;
+    };
+    OPENFILENAMEA ofn;
+    std::memset(&ofn, 0xCD, sizeof ofn);
+    const HINSTANCE module = reinterpret_cast<HINSTANCE>(0x55);
+    _SetDir(&ofn, handle(0x33), "C:\\Start", "Choose a folder", &flag, strin,
+            FileOpenHookProc, module);
+    ASSERT_EQ(screen.dialogs_opened, std::vector<std::string>{"open"});
+    EXPECT_EQ(seen.Flags, 0x80064u);
+    EXPECT_EQ(seen.lpstrFile, strin);
+    EXPECT_EQ(file_buffer_on_open, "");
+    EXPECT_EQ(flag_on_open, 1);
+    EXPECT_STREQ(seen.lpstrTitle, "Choose a folder");
+    EXPECT_STREQ(seen.lpstrInitialDir, "C:\\Start");
+    EXPECT_STREQ(seen.lpTemplateName, "MyOpenFileBox");
+    EXPECT_EQ(seen.hInstance, module);
+    EXPECT_EQ(seen.hwndOwner, handle(0x33));
+    EXPECT_EQ(seen.lpfnHook, &FileOpenHookProc);
+    EXPECT_STREQ(seen.lpstrDefExt, "");
+    EXPECT_EQ(std::memcmp(seen.lpstrFilter, "All Files (*.*)\0*.*\0",
+                          sizeof "All Files (*.*)\0*.*\0"),
+              0);
+}
+
+TEST_F(DialogTest, SetDirReturnsWhetherAFolderWasConfirmed)
+{
+    struct Case {
+        const char *what;
+        FolderSession session;
+        int16_t returned;
+        const char *confirmed;  // strin1 afterwards, nullptr: untouched
+    } cases[] = {
+        {"accept after browsing", {{"folder", "3000"}, 0}, 1,
+         "D:\\Chosen\\Folder"},
+        {"double-clicked file refused, then accept",
+         {{"folder", "fileok", "3000"}, 0}, 1, "D:\\Chosen\\Folder"},
+        {"cancel button", {{"folder", "3001"}, 0}, 0, nullptr},
+        {"escape or close box", {{"folder"}, 0}, 0, nullptr},
+        {"dialog could not open", {{}, 0}, 0, nullptr},
+        {"accept, then the dialog reports success anyway",
+         {{"3000"}, 1}, 1, "D:\\Chosen\\Folder"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::memset(strin1, 'y', sizeof strin1 - 1);
+        screen.user = [&c](OPENFILENAMEA *ofn) {
+            HWND dlg = handle(hook_dialog);
+            ofn->lpfnHook(dlg, WM_INITDIALOG, 0,
+                          reinterpret_cast<LPARAM>(ofn));
+            for (const std::string &step : c.session.steps) {
+                OFNOTIFYA note{};
+                note.lpOFN = ofn;
+                if (step == "folder" || step == "fileok") {
+                    note.hdr.code =
+                        step == "folder" ? CDN_FOLDERCHANGE : CDN_FILEOK;
+                    ofn->lpfnHook(dlg, WM_NOTIFY, 0,
+                                  reinterpret_cast<LPARAM>(&note));
+                } else {
+                    ofn->lpfnHook(dlg, WM_COMMAND,
+                                  command(step == "3000" ? 3000 : 3001), 0);
+                }
+            }
+            return c.session.result;
+        };
+        OPENFILENAMEA ofn{};
+        EXPECT_EQ(_SetDir(&ofn, nullptr, "C:\\", "Folder", &flag, strin,
+                          FileOpenHookProc, nullptr),
+                  c.returned);
+        EXPECT_EQ(flag, c.returned);
+        EXPECT_EQ(std::string(strin1),
+                  c.confirmed != nullptr ? std::string(c.confirmed)
+                                         : untouched1);
+    }
+}
+
+UINT_PTR QUORVEX_HOOK_CALL silent_hook(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+TEST_F(DialogTest, SetDirWithAForeignHookReturnsTheFlagAsLeft)
+{
+    screen.user = [](OPENFILENAMEA *) { return 0; };
+    OPENFILENAMEA ofn{};
+    EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", &flag, strin, silent_hook,
+                      nullptr),
+              1);
+}
+
+TEST_F(DialogTest, SetDirWithoutItsBuffersShowsNothing)
+{
+    OPENFILENAMEA ofn{};
+    EXPECT_EQ(_SetDir(nullptr, nullptr, "", "", &flag, strin,
+                      FileOpenHookProc, nullptr),
+              0);
+    EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", nullptr, strin,
+                      FileOpenHookProc, nullptr),
+              0);
+    EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", &flag, nullptr,
+                      FileOpenHookProc, nullptr),
+              0);
+    EXPECT_TRUE(screen.dialogs_opened.empty());
+}
+
+#if !defined(_WIN32)
+// Where no dialog exists, both choosers end as if cancelled.
+TEST(DialogsWithoutWindows, EndAsCancelled)
+{
+    int16_t flag = 7;
+    char strin[5120] = "old";
+    char strin1[160] = "kept";
+    _InitializeQuorvex(&flag, strin, strin1);
+    OPENFILENAMEA ofn{};
+    EXPECT_EQ(_SetDir(&ofn, nullptr, "/", "Folder", &flag, strin,
+                      FileOpenHookProc, nullptr),
+              0);
+    EXPECT_EQ(flag, 0);
+    EXPECT_STREQ(strin, "");
+    EXPECT_STREQ(strin1, "kept");
+    char filename[5120] = "a.ida";
+    EXPECT_EQ(_ChooseOneFile(&ofn, nullptr, "ida", "\0", filename, "", "", 1,
+                             nullptr),
+              0);
+    EXPECT_STREQ(filename, "a.ida");
+    _InitializeQuorvex(nullptr, nullptr, nullptr);
+}
+#endif
+
+TEST(GetStrinLength, CountsThroughTheZeroThatEndsTheList)
+{
+    struct Case {
+        const char *what;
+        const char *list;
+        int16_t length;
+    } cases[] = {
+        {"two texts", "a\0bc\0", 6},
+        {"empty list", "", 1},
+        {"one text", "abc\0", 5},
+        {"folder and two files", "C:\\Images\0a.ida\0bb.ida\0", 24},
+        {"stops at the first empty text", "a\0\0b\0", 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(_GetStrinLength(c.list), c.length);
+    }
+    EXPECT_EQ(_GetStrinLength(nullptr), 0);
+}
+
+TEST(GetStrinLength, CapsLongListsAtTheLargest16BitLength)
+{
+    std::vector<char> list(40000, 'a');
+    for (std::size_t i = 9; i < list.size(); i += 10)
+        list[i] = '\0';
+    list.push_back('\0');
+    list.push_back('\0');
+    EXPECT_EQ(_GetStrinLength(list.data()), INT16_MAX);
+}
+
+} // namespace
