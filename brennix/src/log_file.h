@@ -18,11 +18,10 @@ public:
     void add(const char *text, std::size_t length) { buffer_.append(text, length); }
     // Ends the current line; hands the buffer over once it is large.
     void end_line();
-    void line(const std::string &text)
-    {
-        add(text);
-        end_line();
-    }
+    // Appends a whole line.  The text may come from the command line, where
+    // an argument can hold a line feed or carriage return: each becomes a
+    // CR LF of its own, so every line of the file still ends in CR LF.
+    void line(const std::string &text);
     // Writes what is buffered and closes the file; false if any write failed.
     bool close();
     // True once a write has failed; the reason is error().
