@@ -188,6 +188,9 @@ int write_image(const Fields &fields, const HeaderBytes &input, const Law &input
         console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
         return exit_failure;
     }
+    // The output may name the input, which must be let go before the new
+    // image can take its place on every platform.
+    input_file.close();
     if (!output_file.commit())
         return fail_with_log(console, log, fields,
                              failure_text("write Out_file", fields.out_file, output_file.error()));

@@ -15,9 +15,11 @@ public:
     InputFile() = default;
     InputFile(const InputFile &) = delete;
     InputFile &operator=(const InputFile &) = delete;
-    ~InputFile();
+    ~InputFile() { close(); }
 
     bool open(const std::string &name);
+    // Lets the file go; Windows cannot replace a file that is still open.
+    void close();
     // The size when the file is a regular file (known before reading), else -1.
     long long known_size() const { return known_size_; }
     // Reads up to count bytes; fewer only at the end of the file or on error.

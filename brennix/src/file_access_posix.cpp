@@ -49,10 +49,11 @@ mode_t default_file_mode()
 
 } // namespace
 
-InputFile::~InputFile()
+void InputFile::close()
 {
     if (handle_ >= 0)
         ::close(handle_);
+    handle_ = -1;
 }
 
 bool InputFile::open(const std::string &name)

@@ -78,10 +78,11 @@ std::string folder_of(const std::string &name)
 
 } // namespace
 
-InputFile::~InputFile()
+void InputFile::close()
 {
     if (handle_ >= 0)
         _close(handle_);
+    handle_ = -1;
 }
 
 bool InputFile::open(const std::string &name)
