@@ -1,4 +1,5 @@
 // Reading IDA header bytes into IMAGETYPE and comparing projection blocks.
+#include "image_description_fixtures.h"
 #include "quorvex/quorvex.h"
 
 #include <gtest/gtest.h>
@@ -10,37 +11,13 @@
 
 namespace {
 
-using Header = std::array<unsigned char, 512>;
+using description::Header;
+using description::put;
+using description::put_r48;
+using description::worked_header;
 
-void put(Header &h, int at, std::initializer_list<unsigned char> bytes)
-{
-    for (unsigned char b : bytes)
-        h[at++] = b;
-}
-
-void put_r48(Header &h, int at, double v) { _DoubleCtoRealPascal(h.data() + at, v); }
-
-// The worked plate carree header: 200 x 100 pixels, type 200, slope 0.5,
-// intercept -10, centre (45 N, 10 E) at column 100, line 50, 10 px/degree.
-Header worked_header()
-{
-    Header h{};
-    h[22] = 0xC8;
-    h[23] = 0x03;
-    put(h, 30, {0x64, 0x00, 0xC8, 0x00});
-    put(h, 120, {0x86, 0, 0, 0, 0, 0x34});
-    put(h, 126, {0x84, 0, 0, 0, 0, 0x20});
-    put(h, 132, {0x87, 0, 0, 0, 0, 0x48});
-    put(h, 138, {0x86, 0, 0, 0, 0, 0x48});
-    put(h, 144, {0x84, 0, 0, 0, 0, 0x20});
-    put(h, 150, {0x84, 0, 0, 0, 0, 0x20});
-    h[169] = 0xFA;
-    h[170] = 0xFF;
-    put(h, 171, {0x80, 0, 0, 0, 0, 0});
-    put(h, 177, {0x84, 0, 0, 0, 0, 0xA0});
-    return h;
-}
-
+// Tables of its own: distinct spheroid rows and a fully coded table type,
+// so every copied value can be told apart.
 struct Tables {
     std::vector<PROJITEM> projections = std::vector<PROJITEM>(256);
     std::vector<SFEROID> spheroids = std::vector<SFEROID>(14);

@@ -53,10 +53,8 @@ inline IMAGETYPE prepare(const DEFINITION &d)
     return it;
 }
 
-// Forward through the frame (input block): plane coordinates of each point,
-// and the operation's status.
-inline int16_t forward(const IMAGETYPE &it, const std::vector<POINT> &in,
-                       std::vector<POINT> *out)
+// The points as a coordinate list closed by the end marker.
+inline std::vector<double> packed(const std::vector<POINT> &in)
 {
     std::vector<double> buf;
     for (const POINT &p : in) {
@@ -64,6 +62,15 @@ inline int16_t forward(const IMAGETYPE &it, const std::vector<POINT> &in,
         buf.push_back(p.v);
     }
     buf.push_back(fixtures::end_marker);
+    return buf;
+}
+
+// Forward through the frame (input block): plane coordinates of each point,
+// and the operation's status.
+inline int16_t forward(const IMAGETYPE &it, const std::vector<POINT> &in,
+                       std::vector<POINT> *out)
+{
+    std::vector<double> buf = packed(in);
     quorvex::Pit = &it;
     quorvex::Hdr = &it.header;
     quorvex::CallType = 0;
@@ -79,12 +86,7 @@ inline int16_t forward(const IMAGETYPE &it, const std::vector<POINT> &in,
 inline int16_t inverse(const IMAGETYPE &it, const std::vector<POINT> &in,
                        std::vector<POINT> *out)
 {
-    std::vector<double> buf;
-    for (const POINT &p : in) {
-        buf.push_back(p.u);
-        buf.push_back(p.v);
-    }
-    buf.push_back(fixtures::end_marker);
+    std::vector<double> buf = packed(in);
     quorvex::Hdr = &it.header;
     quorvex::Width = static_cast<uint16_t>(in.size());
     quorvex::Pj = &quorvex::InpPj;
