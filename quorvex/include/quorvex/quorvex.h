@@ -17,9 +17,9 @@
  *         local code, the index of an entry of the library's message table
  *         (QUORVEX_MSG_...), or, when the caller passes a non-zero
  *         called_from_outside, that entry's outside number
- *         (QUORVEX_NERR_...).  So report _IDAHeaderToIT,
- *         _CheckCurrImageParams and the *err of _CheckInputImages;
- *         _CheckNumber gives 100 or QUORVEX_BAD_NUMBER.
+ *         (QUORVEX_NERR_...).  _IDAHeaderToIT and _CheckCurrImageParams
+ *         return them, _CheckInputImages sets *err to outside numbers;
+ *         _CheckNumber returns QUORVEX_SUCCESS or QUORVEX_BAD_NUMBER.
  *       1 for success, 0 for failure: _IT2IDAHeader, _ChangeULValues.
  *       counts, values and flags: _ReadRec (fields found, or
  *         QUORVEX_RECORD_END / QUORVEX_RECORD_SYNTAX_ERROR),
@@ -329,10 +329,10 @@ QUORVEX_API int16_t QUORVEX_CALL _IDAHeaderToIT(
 
 /* Fills the projection code, centre and standard parallels of *hdr from
  * header bytes str (parallels QUORVEX_NO_VALUE unless the projection's
- * parfalse has QUORVEX_TWO_PARALLELS) and sets fn and fe to 0.  spheroid, zone, a and b are not
- * touched.  The projection code (byte 23, 0-255) indexes ProjectionItems
- * without a range test: the table needs a row for every code a header can
- * hold.  Touches no module state. */
+ * parfalse has QUORVEX_TWO_PARALLELS) and sets fn and fe to 0.  spheroid,
+ * zone, a and b are not touched.  The projection code (byte 23, 0-255)
+ * indexes ProjectionItems without a range test: the table needs a row for
+ * every code a header can hold.  Touches no module state. */
 QUORVEX_API void QUORVEX_CALL _CharToHeader(const unsigned char *str,
                                             HEADER *hdr,
                                             const PROJITEM *ProjectionItems);
@@ -474,11 +474,12 @@ QUORVEX_API void QUORVEX_CALL _SplitField(char *field, char **pval,
 /* Checks a numeric text: leading spaces are skipped, trailing spaces
  * removed in place; the rest must be non-empty and consist of digits, "+"
  * and "-" (QUORVEX_INTEGER_TEXT) or digits, ".", "+" and "-" (any other
- * tipo, QUORVEX_REAL_TEXT for one).  No exponent; signs are accepted anywhere.  Unless minval and
- * maxval are both 0 the value (the leading number of the text) must lie in
- * [minval, maxval]; for an integer both bounds are first cut toward zero.
- * Returns QUORVEX_SUCCESS when valid, QUORVEX_BAD_NUMBER when not.
- * Independent of the C locale.  Touches no module state. */
+ * tipo, QUORVEX_REAL_TEXT for one).  No exponent; signs are accepted
+ * anywhere.  Unless minval and maxval are both 0 the value (the leading
+ * number of the text) must lie in [minval, maxval]; for an integer both
+ * bounds are first cut toward zero.  Returns QUORVEX_SUCCESS when valid,
+ * QUORVEX_BAD_NUMBER when not.  Independent of the C locale.  Touches no
+ * module state. */
 QUORVEX_API int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
                                               double minval, double maxval);
 
@@ -696,9 +697,9 @@ QUORVEX_API void QUORVEX_CALL _InitializeQuorvex(int16_t *setdir, char *strin,
  * and all files, with the child template "MyOpenFileBox" from HInst and the
  * hook FileOpenHook (normally FileOpenHookProc below), starting in initdir
  * under the title caption.  ofn is filled here.  Strin, the dialog's file
- * buffer of at least QUORVEX_FILE_BUFFER_SIZE bytes, is emptied first; *SetDir is set to 1.
- * SetDir should be the flag registered with _InitializeQuorvex.  Returns
- * *SetDir after the dialog:
+ * buffer of at least QUORVEX_FILE_BUFFER_SIZE bytes, is emptied first;
+ * *SetDir is set to 1.  SetDir should be the flag registered with
+ * _InitializeQuorvex.  Returns *SetDir after the dialog:
  *   1  the user confirmed a folder with button 3000; its text is in the
  *      registered strin1.
  *   0  button 3001, or the dialog was closed any other way (its Cancel
