@@ -42,8 +42,9 @@ std::string read_until(int master, const std::string &wanted, int timeout_ms)
     return seen;
 }
 
-// Waits up to `timeout_ms` for the child; false when it is still running.
-bool wait_for_child(pid_t child, int &status, int timeout_ms)
+// Waits up to `timeout_ms` for the child; false when it is still running,
+// and then it is killed when `or_kill` is set.
+bool ended_within(pid_t child, int &status, int timeout_ms, bool or_kill)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -51,29 +52,23 @@ bool wait_for_child(pid_t child, int &status, int timeout_ms)
             return true;
         usleep(10000);
     }
-    return false;
-}
-
-// As wait_for_child, but a child still running at the end is killed.
-bool ended_in_time(pid_t child, int &status, int timeout_ms)
-{
-    if (wait_for_child(child, status, timeout_ms))
-        return true;
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
+    if (or_kill) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
     return false;
 }
 
 // The program without arguments (the usage screen) in a new session whose
 // controlling terminal is the pseudo-terminal: standard input always on it,
-// standard output on it or into `output_file`.
-pid_t start_usage_screen(int slave, const char *output_file)
+// standard output on it or on /dev/null.
+pid_t start_usage_screen(int slave, bool output_on_terminal)
 {
     const pid_t child = fork();
     if (child == 0) {
         setsid();
         ioctl(slave, TIOCSCTTY, 0);
-        const int out = output_file ? open(output_file, O_WRONLY | O_CREAT | O_TRUNC, 0600) : slave;
+        const int out = output_on_terminal ? slave : open("/dev/null", O_WRONLY);
         dup2(slave, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
         dup2(slave, STDERR_FILENO);
@@ -98,21 +93,16 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
 {
     const struct {
         const char *name;
-        const char *typed;  // sent to the terminal, or nullptr
-        int sent_signal;    // sent to the program, or 0
-        int ending_signal;  // the signal that ends it, 0 for exit status 2
-    } endings[] = {
-        {"a key", "x", 0, 0},
-        {"Ctrl-C", "\x03", 0, SIGINT},
-        {"SIGTERM", nullptr, SIGTERM, SIGTERM},
-    };
+        const char *typed;  // typed on the terminal, or nullptr: the signal is sent
+        int signal;         // the signal that ends it, 0 for exit status 2
+    } endings[] = {{"a key", "x", 0}, {"Ctrl-C", "\x03", SIGINT}, {"SIGTERM", nullptr, SIGTERM}};
     for (const auto &ending : endings) {
         SCOPED_TRACE(ending.name);
         Terminal terminal;
         ASSERT_GE(terminal.master, 0);
         termios before;
         ASSERT_EQ(tcgetattr(terminal.slave, &before), 0);
-        const pid_t child = start_usage_screen(terminal.slave, nullptr);
+        const pid_t child = start_usage_screen(terminal.slave, true);
         ASSERT_GT(child, 0);
 
         const std::string shown = read_until(terminal.master, "Press any key ...", 10000);
@@ -128,20 +118,17 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
         EXPECT_EQ(waiting.c_lflag & (ICANON | ECHO), 0u);
 
         int status = 0;
-        EXPECT_FALSE(wait_for_child(child, status, 200)) << "did not wait for a key";
+        EXPECT_FALSE(ended_within(child, status, 200, false)) << "did not wait for a key";
         if (ending.typed) {
             ASSERT_EQ(write(terminal.master, ending.typed, 1), 1);
-        }
-        if (ending.sent_signal)
-            kill(child, ending.sent_signal);
-        const std::string after = read_until(terminal.master, restore_title, 10000);
-        ASSERT_TRUE(ended_in_time(child, status, 10000));
-
-        if (ending.ending_signal) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == ending.ending_signal);
         } else {
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+            kill(child, ending.signal);
         }
+        const std::string after = read_until(terminal.master, restore_title, 10000);
+        ASSERT_TRUE(ended_within(child, status, 10000, true));
+
+        EXPECT_TRUE(ending.signal ? WIFSIGNALED(status) && WTERMSIG(status) == ending.signal
+                                  : WIFEXITED(status) && WEXITSTATUS(status) == 2);
         // The key is not echoed; line mode, colours and title come back.
         EXPECT_EQ(after.find('x'), std::string::npos);
         EXPECT_NE(after.find(std::string(default_colours) + restore_title), std::string::npos);
@@ -155,22 +142,11 @@ TEST(Terminal, NoWaitWhenStandardOutputIsNotTheTerminal)
 {
     Terminal terminal;
     ASSERT_GE(terminal.master, 0);
-    char folder[] = "/tmp/brennix-terminal-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string output = std::string(folder) + "/stdout.txt";
-    const pid_t child = start_usage_screen(terminal.slave, output.c_str());
+    const pid_t child = start_usage_screen(terminal.slave, false);
     ASSERT_GT(child, 0);
     int status = 0;
-    EXPECT_TRUE(ended_in_time(child, status, 10000)) << "waited for a key nobody is asked for";
+    EXPECT_TRUE(ended_within(child, status, 10000, true)) << "waited for an unseen prompt";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
-    char text[4096];
-    const int file = open(output.c_str(), O_RDONLY);
-    const ssize_t got = read(file, text, sizeof text);
-    close(file);
-    ASSERT_GT(got, 0);
-    EXPECT_EQ(std::string(text, static_cast<std::size_t>(got)).find('\x1b'), std::string::npos);
-    unlink(output.c_str());
-    rmdir(folder);
 }
 
 } // namespace
