@@ -1,8 +1,15 @@
-# Thin front of the CMake build.
-#   make run    builds Brennix and runs it on the bundled sample image
-#   make test   installs missing packages (as root), builds, runs every test
-#   make fuzz   builds the fuzz targets with clang and runs each for
-#               FUZZ_SECONDS (CI runs them for 60 s)
+# Thin front of the CMake build.  Packages first, once, as root:
+#   sudo make deps          the Debian packages of make run and make test
+#   sudo make deps-TARGET   those of one target (deps-run, deps-test,
+#                           deps-fuzz, deps-windows, deps-bench, deps-all)
+# then everything else as an ordinary user:
+#   make run     builds only the library and Brennix, quietly, and runs
+#                Brennix on the bundled sample image
+#   make test    builds everything and runs every test
+#   make install installs the library, its header and packages, Brennix and
+#                its man page (PREFIX=/some/where, default /usr/local)
+#   make fuzz    builds the fuzz targets with clang and runs each for
+#                FUZZ_SECONDS (CI runs them for 60 s)
 #   make windows        cross-builds QUORVEX.dll and Brennix.exe for 32-bit
 #                       x86 Windows into out/win32 and checks their tables
 #   make windows-test   cross-builds for 64-bit Windows and runs the test
@@ -11,43 +18,55 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 600
+PREFIX ?=
 
-.PHONY: all build test run deps bench fuzz clean windows windows-deps windows-test
+.PHONY: all build test program run install deps bench fuzz clean windows windows-test
 
 all: build
 
 deps:
-	@sh scripts/install-deps.sh
+	@sh scripts/install-deps.sh run test
 
-build: deps
+deps-%:
+	@sh scripts/install-deps.sh $*
+
+build:
 	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-run: build
-	@if [ -x $(BUILD)/brennix/brennix ]; then \
-	  sh scripts/run-sample.sh $(BUILD); \
-	else \
-	  echo "Brennix is not part of this build yet; the library is in $(BUILD)/quorvex"; \
-	fi
+# The library and Brennix alone.  The build's own lines go to a log, shown
+# only when something fails; an existing build tree is not configured
+# again (the build step does that itself when a CMakeLists.txt changed).
+# The log is made anew each time, so one left by `sudo make install` does
+# not stand in the way.
+PROGRAM_LOG = $(BUILD)/program-build.log
+program:
+	@mkdir -p $(BUILD) && rm -f $(PROGRAM_LOG)
+	@echo "Building QUORVEX and Brennix in $(BUILD)/ ..."
+	@{ [ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) $(CMAKE_ARGS); } \
+	    >$(PROGRAM_LOG) 2>&1 && \
+	  cmake --build $(BUILD) -j $(JOBS) --target brennix >>$(PROGRAM_LOG) 2>&1 || \
+	  { cat $(PROGRAM_LOG); echo "make: the build failed (log: $(PROGRAM_LOG))" >&2; exit 1; }
 
-bench: deps
+run: program
+	@sh scripts/run-sample.sh $(BUILD)
+
+install: program
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+bench:
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BENCH=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD)-bench -j $(JOBS)
 
-fuzz: deps
+fuzz:
 	cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	sh fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
-# The cross compilers and Wine are needed only here, so a plain `make test`
-# does not install them.
-windows-deps:
-	@sh scripts/install-deps.sh windows
-
-windows: windows-deps
+windows:
 	cmake -S . -B $(BUILD)-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
 	cmake --build $(BUILD)-win32 -j $(JOBS)
@@ -58,7 +77,7 @@ windows: windows-deps
 # Every test run shares one Wine prefix, created before the tests start so
 # that parallel tests do not race to create it.
 WINEPREFIX_DIR = $(abspath $(BUILD)-win64)/wineprefix
-windows-test: windows-deps
+windows-test:
 	cmake -S . -B $(BUILD)-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
 	cmake --build $(BUILD)-win64 -j $(JOBS)

@@ -8,8 +8,8 @@
 
 static void build_header(unsigned char *header)
 {
-    memset(header, 0, 512);
-    header[22] = 200;          /* coding carried by the header */
+    memset(header, 0, QUORVEX_HEADER_SIZE);
+    header[22] = QUORVEX_IDA_TYPE_IN_HEADER;  /* coding carried here */
     header[30] = 100;          /* 100 rows */
     header[32] = 200;          /* 200 columns */
     header[169] = 250;         /* highest coded value */
@@ -20,7 +20,7 @@ static void build_header(unsigned char *header)
 
 int main(int argc, char **argv)
 {
-    unsigned char header[512];
+    unsigned char header[QUORVEX_HEADER_SIZE];
     PROJITEM projections[10];
     SFEROID spheroids[13];
     IMAGETYPE image;
@@ -44,7 +44,7 @@ int main(int argc, char **argv)
     }
 
     status = _IDAHeaderToIT(header, &image, projections, spheroids, NULL, 0, 1);
-    if (status != 100) {
+    if (status != QUORVEX_SUCCESS) {
         fprintf(stderr, "header refused, error %d\n", status);
         return 1;
     }

@@ -1,10 +1,16 @@
 // The process console on POSIX systems: ANSI sequences for the title,
 // clearing and colours, but only when standard output is a terminal (a
-// redirected run gets plain lines); a raw-mode key read when standard input
-// is a terminal.  The terminal's size is the user's and is left alone.
+// redirected run gets plain lines); a raw-mode key read only when both
+// standard input and standard output are terminals, since a prompt nobody
+// sees must not hold the run.  The terminal's size is the user's and is
+// left alone.  The terminal is handed back as it was found: default
+// colours, the user's own title (saved on the terminal's title stack) and
+// the line mode, at the end of the run and when a signal ends it.
 #include "console.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <termios.h>
 #include <unistd.h>
@@ -12,24 +18,94 @@
 namespace brennix {
 namespace {
 
+const char save_title[] = "\x1b[22;0t";
+const char restore_title[] = "\x1b[23;0t";
+const char default_colours[] = "\x1b[0m";
+
+// What must be undone, readable from a signal handler.
+volatile std::sig_atomic_t title_changed = 0;
+volatile std::sig_atomic_t colour_changed = 0;
+volatile std::sig_atomic_t key_mode_set = 0;
+termios line_mode;
+
+const int ending_signals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+struct sigaction previous_actions[sizeof ending_signals / sizeof ending_signals[0]];
+
+void write_text(const char *text)
+{
+    (void)!::write(STDOUT_FILENO, text, std::strlen(text));
+}
+
+// These two make only async-signal-safe calls: they also run inside the
+// signal handler.  The newline keeps the shell's prompt off the "Press any
+// key" line.
+void leave_key_mode()
+{
+    if (!key_mode_set)
+        return;
+    tcsetattr(STDIN_FILENO, TCSANOW, &line_mode);
+    key_mode_set = 0;
+    write_text("\n");
+}
+
+void hand_terminal_back()
+{
+    leave_key_mode();
+    if (colour_changed) {
+        write_text(default_colours);
+        colour_changed = 0;
+    }
+    if (title_changed) {
+        write_text(restore_title);
+        title_changed = 0;
+    }
+}
+
+void end_by_signal(int signal_number)
+{
+    hand_terminal_back();
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
 class PosixConsole : public Console {
 public:
     PosixConsole()
         : output_is_terminal_(isatty(STDOUT_FILENO) == 1),
-          input_is_terminal_(isatty(STDIN_FILENO) == 1) {}
+          key_can_be_read_(output_is_terminal_ && isatty(STDIN_FILENO) == 1)
+    {
+        if (!output_is_terminal_)
+            return;
+        struct sigaction action {};
+        action.sa_handler = end_by_signal;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < sizeof ending_signals / sizeof ending_signals[0]; ++i) {
+            // A signal the caller chose to ignore stays ignored.
+            sigaction(ending_signals[i], nullptr, &previous_actions[i]);
+            if (previous_actions[i].sa_handler != SIG_IGN)
+                sigaction(ending_signals[i], &action, nullptr);
+        }
+    }
 
     ~PosixConsole() override
     {
-        // Our colours must not outlive the run in the user's shell.
-        if (output_is_terminal_ && colour_changed_)
-            std::fputs("\x1b[0m", stdout);
         std::fflush(stdout);
+        if (!output_is_terminal_)
+            return;
+        hand_terminal_back();
+        for (std::size_t i = 0; i < sizeof ending_signals / sizeof ending_signals[0]; ++i)
+            sigaction(ending_signals[i], &previous_actions[i], nullptr);
     }
 
     void set_title(const std::string &title) override
     {
-        if (output_is_terminal_)
-            std::printf("\x1b]0;%s\x07", title.c_str());
+        if (!output_is_terminal_)
+            return;
+        if (!title_changed)
+            std::fputs(save_title, stdout);
+        std::printf("\x1b]0;%s\x07", title.c_str());
+        std::fflush(stdout);
+        title_changed = 1;
     }
 
     void clear() override
@@ -42,10 +118,11 @@ public:
     {
         if (!output_is_terminal_)
             return;
-        colour_changed_ = true;
         std::fputs(colour == ConsoleColour::bright_white_on_black ? "\x1b[97;40m"
                                                                   : "\x1b[93;40m",
                    stdout);
+        std::fflush(stdout);
+        colour_changed = 1;
     }
 
     void write(const std::string &text) override
@@ -61,27 +138,27 @@ public:
 
     void wait_for_key() override
     {
-        termios saved;
-        if (!input_is_terminal_ || tcgetattr(STDIN_FILENO, &saved) != 0) {
+        if (!key_can_be_read_ || tcgetattr(STDIN_FILENO, &line_mode) != 0) {
             std::fflush(stdout);
             return;
         }
         // Raw mode before the prompt is shown, so that no early key is
-        // echoed or held back for an Enter.
-        termios raw = saved;
+        // echoed or held back for an Enter.  Signals stay on: Ctrl-C ends
+        // the program through end_by_signal, which restores the line mode.
+        termios raw = line_mode;
         raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
-        const bool raw_set = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
-        std::fflush(stdout);
-        if (raw_set) {
-            char key;
-            (void)!read(STDIN_FILENO, &key, 1);
-            tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        key_mode_set = 1;  // before the change, so that a signal undoes it
+        if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
+            key_mode_set = 0;
+            std::fflush(stdout);
+            return;
         }
-        // The shell's prompt should not follow on the "Press any key" line.
-        if (output_is_terminal_)
-            std::fputs("\n", stdout);
+        std::fflush(stdout);
+        char key;
+        (void)!read(STDIN_FILENO, &key, 1);
+        leave_key_mode();
     }
 
     LocalTime now() override
@@ -95,8 +172,7 @@ public:
 
 private:
     bool output_is_terminal_;
-    bool input_is_terminal_;
-    bool colour_changed_ = false;
+    bool key_can_be_read_;
 };
 
 } // namespace

@@ -1,8 +1,11 @@
 // The process console on Windows: the real console's title, colours,
 // clearing, buffer and window size, and a key read without echo.  When
 // standard output is not a console (a redirected run) only the text is
-// written, as plain lines; when standard input is not a console nobody can
-// press a key, so nothing is awaited.
+// written, as plain lines; unless both standard input and standard output
+// are consoles nobody sees the prompt or can answer it, so nothing is
+// awaited.  The title, colours, buffer and window the user had come back at
+// the end of the run, and when Ctrl-C, Ctrl-Break or closing the window
+// ends it.
 #include "console.h"
 
 #include <windows.h>
@@ -25,14 +28,65 @@ bool is_console(HANDLE handle)
            GetConsoleMode(handle, &mode) != 0;
 }
 
+// The console as the user had it, kept for the control handler, which runs
+// on a thread of its own.
+struct SavedConsole {
+    HANDLE output = nullptr;
+    char title[1024] = "";
+    bool title_saved = false;
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    bool screen_saved = false;
+};
+SavedConsole saved;
+volatile LONG handed_back = 0;
+
+void hand_console_back()
+{
+    if (InterlockedExchange(&handed_back, 1) != 0)
+        return;
+    std::fflush(stdout);
+    if (saved.title_saved)
+        SetConsoleTitleA(saved.title);
+    if (!saved.screen_saved)
+        return;
+    SetConsoleTextAttribute(saved.output, saved.screen.wAttributes);
+    // The window must fit the buffer at every step: shrink it to one cell,
+    // give the buffer its old size, then the window its old place.
+    const SMALL_RECT one_cell = {0, 0, 0, 0};
+    SetConsoleWindowInfo(saved.output, TRUE, &one_cell);
+    SetConsoleScreenBufferSize(saved.output, saved.screen.dwSize);
+    SetConsoleWindowInfo(saved.output, TRUE, &saved.screen.srWindow);
+}
+
+BOOL WINAPI end_by_control(DWORD)
+{
+    hand_console_back();
+    return FALSE;  // and let the default handler end the process
+}
+
 class WindowsConsole : public Console {
 public:
     WindowsConsole()
         : output_(GetStdHandle(STD_OUTPUT_HANDLE)),
           output_is_console_(is_console(output_)),
-          input_is_console_(is_console(GetStdHandle(STD_INPUT_HANDLE))) {}
+          key_can_be_read_(output_is_console_ && is_console(GetStdHandle(STD_INPUT_HANDLE)))
+    {
+        if (!output_is_console_)
+            return;
+        saved.output = output_;
+        saved.title_saved = GetConsoleTitleA(saved.title, sizeof saved.title) > 0;
+        saved.screen_saved = GetConsoleScreenBufferInfo(output_, &saved.screen) != 0;
+        SetConsoleCtrlHandler(end_by_control, TRUE);
+    }
 
-    ~WindowsConsole() override { std::fflush(stdout); }
+    ~WindowsConsole() override
+    {
+        std::fflush(stdout);
+        if (!output_is_console_)
+            return;
+        hand_console_back();
+        SetConsoleCtrlHandler(end_by_control, FALSE);
+    }
 
     void set_title(const std::string &title) override
     {
@@ -104,7 +158,7 @@ public:
     void wait_for_key() override
     {
         std::fflush(stdout);
-        if (input_is_console_)
+        if (key_can_be_read_)
             _getch();
     }
 
@@ -119,7 +173,7 @@ public:
 private:
     HANDLE output_;
     bool output_is_console_;
-    bool input_is_console_;
+    bool key_can_be_read_;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
-// Writes generated IDA images (type 200, plate carree grid, missing code
-// 255, law 0.4 x byte - 10: a vegetation index in hundredths) for the bundled sample and the benchmark:
+// Writes generated IDA images (type 200, plate carree grid of 8 pixels per
+// degree centred on 10 E 45 N, missing code 255, law 0.4 x byte - 10: a
+// vegetation index in hundredths) for the bundled sample and the benchmark:
 //   brennix_make_ida OUT ndvi  [WIDTH HEIGHT]  smooth vegetation-index field
 //                                              with a cloud gap and a few
 //                                              water and glare pixels
@@ -20,6 +21,7 @@ namespace {
 constexpr int missing_code = 255;
 constexpr double sample_slope = 0.4;
 constexpr double sample_intercept = -10.0;
+constexpr double pixels_per_degree = 8.0;
 
 void put_real(std::vector<unsigned char> &header, int at, double value)
 {
@@ -45,8 +47,10 @@ std::vector<unsigned char> make_header(int width, int height, const std::string 
     put_real(header, 126, 10.0);           // centre longitude
     put_real(header, 132, width / 2.0);    // centre column
     put_real(header, 138, height / 2.0);   // centre line
-    put_real(header, 144, 0.125);          // pixels per map unit
-    put_real(header, 150, 0.125);
+    // 8 pixels per degree (the plate carree's plane unit): the 512 x 512
+    // sample covers 64 x 64 degrees around its centre.
+    put_real(header, 144, pixels_per_degree);
+    put_real(header, 150, pixels_per_degree);
     header[168] = 0;
     header[169] = 250;
     header[170] = missing_code;

@@ -5,20 +5,48 @@
  * unsigned byte per pixel behind a fixed header whose floating-point fields
  * are 6-byte reals), describes an image in an IMAGETYPE record, checks that
  * several images can be combined pixel by pixel, parses text records and
- * converts between longitude/latitude and image column/line.
+ * converts between longitude/latitude and image column/line.  The header
+ * compiles as C99 and as C++; link with -lquorvex (see quorvex.pc).
  *
  * Conventions that hold for every function below:
  *   - Every record, table and buffer belongs to the caller; the library never
  *     allocates memory for its callers and never frees what it is given.
- *   - Functions that can fail return 100 for success.  A failure is the index
- *     of an entry of the library's message table (a "local code") or, when
- *     the caller passes a non-zero called_from_outside, that entry's outside
- *     error number.  Nothing is thrown and nothing is printed.
- *   - -99999 means "no value" (an empty code slot, no standard parallels, the
- *     end of a coordinate list, a point that cannot be converted).
+ *     Nothing is thrown and nothing is printed.
+ *   - Results come in four forms, named with each function:
+ *       status codes: QUORVEX_SUCCESS (100) for success.  A failure is a
+ *         local code, the index of an entry of the library's message table
+ *         (QUORVEX_MSG_...), or, when the caller passes a non-zero
+ *         called_from_outside, that entry's outside number
+ *         (QUORVEX_NERR_...).  _IDAHeaderToIT and _CheckCurrImageParams
+ *         return them, _CheckInputImages sets *err to outside numbers;
+ *         _CheckNumber returns QUORVEX_SUCCESS or QUORVEX_BAD_NUMBER.
+ *       1 for success, 0 for failure: _IT2IDAHeader, _ChangeULValues.
+ *       counts, values and flags: _ReadRec (fields found, or
+ *         QUORVEX_RECORD_END / QUORVEX_RECORD_SYNTAX_ERROR),
+ *         _RetrieveLonLat (degrees, or QUORVEX_NO_VALUE), _SetDir (1 when a
+ *         folder was confirmed), _ChooseOneFile (non-zero when a file was
+ *         chosen), _GetStrinLength, a_key, the 6-byte real decoder.
+ *       nothing: the projection frame marks what it cannot convert with
+ *         QUORVEX_NO_VALUE in the caller's buffer instead.
+ *   - QUORVEX_NO_VALUE (-99999) means "no value": an empty code slot, no
+ *     standard parallels, the end of a coordinate list, a point that cannot
+ *     be converted.
  *   - Angles at the interface are degrees.
  *
- * The header compiles as C99 and as C++.
+ * Threads.  Nothing is locked.  Three pieces of module state exist, one per
+ * process: the projection engine (its input and output blocks and the
+ * pointers of the conversion under way), used by _InitProjection,
+ * _LonLatToImage, _ImageToLonLat and, through the input block, by
+ * _ChangeULValues and _IT2IDAHeader; the folder chooser's registration and
+ * windows (_InitializeQuorvex, _SetDir, FileOpenHookProc); and the second
+ * code of a key that a_key keeps for its next call.  Calls that use the
+ * same piece must not run at the same time: serialise all projection work
+ * in a process with a lock of your own, run the dialogs on the user-
+ * interface thread, read keys from one thread.  Every other function
+ * touches only its arguments and may run on any thread, concurrently with
+ * any call, as long as no record, buffer or stream it writes is used by
+ * another call at the same time.  Each function below says whether it
+ * touches module state.
  */
 #ifndef QUORVEX_H
 #define QUORVEX_H
@@ -46,6 +74,107 @@
 #  define QUORVEX_CALL
 #endif
 
+/* ------------------------------------------------------------------------
+ * Version and named constants (macros only: nothing here is exported)
+ * ------------------------------------------------------------------------ */
+
+#define QUORVEX_VERSION_MAJOR 1
+#define QUORVEX_VERSION_MINOR 1
+#define QUORVEX_VERSION_PATCH 0
+#define QUORVEX_VERSION "1.1.0"
+
+/* Results and markers. */
+#define QUORVEX_SUCCESS 100          /* status of a call that succeeded */
+#define QUORVEX_NO_VALUE (-99999)    /* no value, end of a point list; also
+                                        as the double -99999.0 */
+#define QUORVEX_BAD_NUMBER (-9999)   /* _CheckNumber: the text is refused */
+#define QUORVEX_IDA_TYPE_UNDEFINED (-9999) /* IMAGETYPE.ida_type not known */
+#define QUORVEX_IDA_TYPE_IN_HEADER 200 /* coding carried by the header */
+#define QUORVEX_HEADER_SIZE 512      /* bytes before the first pixel */
+
+/* Local codes: indices of the library's message table, returned as failure
+ * statuses when called_from_outside is 0. */
+#define QUORVEX_MSG_CANNOT_OPEN 0
+#define QUORVEX_MSG_PROJECTION_UNKNOWN 1
+#define QUORVEX_MSG_UNMATCHED_QUOTE 2
+#define QUORVEX_MSG_IDA_TYPE_DIFFERS 3
+#define QUORVEX_MSG_SIZE_DIFFERS 4
+#define QUORVEX_MSG_PIXEL_SIZE_DIFFERS 5
+#define QUORVEX_MSG_PROJECTION_DIFFERS 6
+#define QUORVEX_MSG_CENTER_DIFFERS 7
+#define QUORVEX_MSG_PARALLELS_DIFFER 8
+#define QUORVEX_MSG_FALSE_ORIGIN_DIFFERS 9
+#define QUORVEX_MSG_IDA_TYPE_UNKNOWN 10
+#define QUORVEX_MSG_SPACE_AT_EQUALS 11
+
+/* The same failures by their outside numbers (called_from_outside set, and
+ * the *err of _CheckInputImages). */
+#define QUORVEX_NERR_CANNOT_OPEN 1
+#define QUORVEX_NERR_PROJECTION_UNKNOWN 16
+#define QUORVEX_NERR_UNMATCHED_QUOTE 18
+#define QUORVEX_NERR_IDA_TYPE_DIFFERS 21
+#define QUORVEX_NERR_SIZE_DIFFERS 22
+#define QUORVEX_NERR_PIXEL_SIZE_DIFFERS 23
+#define QUORVEX_NERR_PROJECTION_DIFFERS 24
+#define QUORVEX_NERR_CENTER_DIFFERS 25
+#define QUORVEX_NERR_PARALLELS_DIFFER 26
+#define QUORVEX_NERR_FALSE_ORIGIN_DIFFERS 27
+#define QUORVEX_NERR_IDA_TYPE_UNKNOWN 31
+#define QUORVEX_NERR_SPACE_AT_EQUALS 35
+
+/* Projection codes (HEADER.projection, header byte 23). */
+#define QUORVEX_PROJECTION_NONE 0
+#define QUORVEX_PROJECTION_HAMMER_AITOFF 2
+#define QUORVEX_PROJECTION_PLATE_CARREE 3
+#define QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC 4
+#define QUORVEX_PROJECTION_GEOSTATIONARY 5
+#define QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL 6
+#define QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC 7
+#define QUORVEX_PROJECTION_ALBERS 8
+#define QUORVEX_PROJECTION_GOODE 9
+#define QUORVEX_PROJECTION_TRANSVERSE_MERCATOR 10
+
+/* Statuses of the projection operations inside the engine.  The frame
+ * ignores them and no export returns them; they are named for whoever reads
+ * the engine. */
+#define QUORVEX_PJ_POINT_NOT_SHOWN (-1)  /* a point the forward cannot show */
+#define QUORVEX_PJ_OUTSIDE_DOMAIN (-2)   /* a plane point beyond the map */
+#define QUORVEX_PJ_NO_CONVERGENCE (-3)   /* an iteration did not converge */
+#define QUORVEX_PJ_STOPPED (-100)        /* the list was abandoned there */
+
+/* Unit codes of IMAGETYPE.ul_units (see _ChangeULValues). */
+#define QUORVEX_UNIT_IMAGE 0
+#define QUORVEX_UNIT_IMAGE_SCALED 1
+#define QUORVEX_UNIT_LONLAT_OFFSET 2
+#define QUORVEX_UNIT_LONLAT 3
+
+/* Arguments of the projection frame. */
+#define QUORVEX_INPUT_BLOCK 0        /* projtype: the input block */
+#define QUORVEX_OUTPUT_BLOCK 1       /* projtype: the output block */
+#define QUORVEX_AS_INTEGERS 1        /* calltype: 32-bit integer output */
+
+/* PROJITEM.parfalse: the projection has two standard parallels. */
+#define QUORVEX_TWO_PARALLELS 1
+
+/* Text records. */
+#define QUORVEX_RECORD_SIZE 5120     /* rec buffer of _ReadRec with a stream */
+#define QUORVEX_RECORD_END (-1)      /* _ReadRec: the stream has ended */
+#define QUORVEX_RECORD_SYNTAX_ERROR (-100) /* _ReadRec: space next to "=" */
+#define QUORVEX_INTEGER_TEXT 0       /* tipo of _CheckNumber */
+#define QUORVEX_REAL_TEXT 1
+#define QUORVEX_LONGITUDE 0          /* tipo of _RetrieveLonLat */
+#define QUORVEX_LATITUDE 1
+
+/* File dialogs. */
+#define QUORVEX_CHOOSE_OPEN 0        /* type of _ChooseOneFile */
+#define QUORVEX_CHOOSE_SAVE 1
+#define QUORVEX_CHOOSE_SEVERAL 2
+#define QUORVEX_FILE_BUFFER_SIZE 5120 /* file buffers of the dialogs */
+#define QUORVEX_FOLDER_TEXT_SIZE 160 /* strin and strin1 */
+#define QUORVEX_ID_FOLDER_EDIT 4000  /* controls of "MyOpenFileBox" */
+#define QUORVEX_ID_FOLDER_ACCEPT 3000
+#define QUORVEX_ID_FOLDER_CANCEL 3001
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -56,11 +185,7 @@ extern "C" {
 
 /* Projection parameters of one image. */
 typedef struct {
-    int16_t projection;  /* 0 none, 2 Hammer-Aitoff, 3 plate carree,
-                            4 Lambert conformal conic, 5 geostationary view,
-                            6 Lambert azimuthal equal-area, 7 polar
-                            stereographic, 8 Albers equal-area conic,
-                            9 Goode homolosine, 10 transverse Mercator */
+    int16_t projection;  /* QUORVEX_PROJECTION_... code */
     int16_t spheroid;    /* row of the caller's SFEROID table, 13 for the
                             fixed spheroid of the geostationary view, 0 none */
     int16_t zone;        /* zone number; carried, never interpreted */
@@ -68,8 +193,10 @@ typedef struct {
     double b;            /* semi-minor axis */
     double lat_center;   /* latitude of the projection centre, degrees */
     double lon_center;   /* longitude of the projection centre, degrees */
-    double par1;         /* first standard parallel, degrees, or -99999.0 */
-    double par2;         /* second standard parallel, degrees, or -99999.0 */
+    double par1;         /* first standard parallel, degrees, or
+                            QUORVEX_NO_VALUE */
+    double par2;         /* second standard parallel, degrees, or
+                            QUORVEX_NO_VALUE */
     double fn;           /* false northing */
     double fe;           /* false easting */
 } HEADER;
@@ -81,17 +208,20 @@ typedef struct {
     char label[20];            /* caller's; not used by the library */
     int16_t type;              /* set to -1 when read from a header */
     int16_t header_length;     /* header size in bytes; 512 for IDA */
-    int16_t ida_type;          /* IDA type code, -9999 = not defined */
+    int16_t ida_type;          /* IDA type code, or
+                                  QUORVEX_IDA_TYPE_UNDEFINED */
     int16_t bytesperpixel;     /* 1 for IDA */
     int16_t bytesorder;        /* 0 for IDA */
     int32_t mincodedvalue;     /* lowest valid coded value */
     int32_t maxcodedvalue;     /* highest valid coded value */
-    int32_t missingcodes[10];  /* missing data (-99999 = empty slot) */
+    int32_t missingcodes[10];  /* missing data (QUORVEX_NO_VALUE = empty
+                                  slot) */
     int32_t maskingcodes[10];  /* masked pixels */
     int32_t cloudcodes[10];    /* cloud */
     int32_t nodatacodes[10];   /* no data */
-    int32_t sp1;               /* further special code, -99999 = none */
-    int32_t sp2;               /* further special code, -99999 = none */
+    int32_t sp1;               /* further special code, QUORVEX_NO_VALUE
+                                  = none */
+    int32_t sp2;               /* likewise */
     int16_t nspecialcodes;     /* number of special codes in use */
     int32_t rows;              /* number of lines */
     int32_t columns;           /* pixels per line */
@@ -100,7 +230,7 @@ typedef struct {
     int16_t dxdy_units;        /* unit code of dx/dy; carried only */
     double dx;                 /* pixels per map unit along a row */
     double dy;                 /* pixels per map unit along a column */
-    int16_t ul_units;          /* unit code (0-3) of x_center/y_center */
+    int16_t ul_units;          /* QUORVEX_UNIT_... of x_center/y_center */
     double x_center;           /* in unit 0: image column of the centre */
     double y_center;           /* in unit 0: image line of the centre */
     double lr_x;               /* caller's; not used by the library */
@@ -126,8 +256,8 @@ typedef struct {
 } IDATYPE;
 
 /* One row of the caller's table of projections, indexed by projection
- * code.  Bit 0 of parfalse set: the projection has two standard parallels,
- * stored in header bytes 156-167.  No other bit is read. */
+ * code.  parfalse & QUORVEX_TWO_PARALLELS: the projection has two standard
+ * parallels, stored in header bytes 156-167.  No other bit is read. */
 typedef struct {
     int16_t proj;
     char name[21];
@@ -152,7 +282,8 @@ typedef struct {
 
 /* Decodes the six bytes at h (no alignment needed).  Every pattern is
  * accepted: an exponent byte of 0 gives 0.0 whatever the other bytes hold.
- * The result is the exact value of the bytes.  Never fails. */
+ * The result is the exact value of the bytes.  Never fails.  Touches no
+ * module state. */
 QUORVEX_API double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h);
 
 /* Encodes coord into the six bytes at h, writing exactly six bytes.  The
@@ -160,7 +291,8 @@ QUORVEX_API double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h);
  * holds is stored exactly and any other value as the next representable
  * magnitude toward zero.  Magnitudes below 1e-10, zero, -0.0 and NaN give
  * six zero bytes; magnitudes above the largest finite value and infinities
- * give the largest magnitude with their sign.  Never fails. */
+ * give the largest magnitude with their sign.  Never fails.  Touches no
+ * module state. */
 QUORVEX_API void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h,
                                                    double coord);
 
@@ -178,10 +310,12 @@ QUORVEX_API void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h,
 /* Fills *pit from the 512 bytes at header, using the caller's tables.
  * ProjectionItems needs a row for each projection code 0 and 2-9, Spheroid
  * rows 1, 4 and 12; IdaType holds NIdaType rows.
- *   100  success.
- *   1    (16 from outside) projection code 1 or above 9: only
+ *   QUORVEX_SUCCESS.
+ *   QUORVEX_MSG_PROJECTION_UNKNOWN (1; QUORVEX_NERR_PROJECTION_UNKNOWN, 16,
+ *        from outside): projection code 1 or above 9; only
  *        pit->header.projection has been written.
- *   10   (31 from outside) IDA type neither in the table nor 200: size,
+ *   QUORVEX_MSG_IDA_TYPE_UNKNOWN (10; QUORVEX_NERR_IDA_TYPE_UNKNOWN, 31):
+ *        IDA type neither in the table nor QUORVEX_IDA_TYPE_IN_HEADER; size,
  *        projection and reference point are filled, the special codes,
  *        slope and intercept keep their previous values.
  * For projection code 0 the centre, parallels, false easting/northing,
@@ -194,23 +328,23 @@ QUORVEX_API int16_t QUORVEX_CALL _IDAHeaderToIT(
     const IDATYPE *IdaType, int16_t NIdaType, int called_from_outside);
 
 /* Fills the projection code, centre and standard parallels of *hdr from
- * header bytes str (parallels -99999.0 unless the projection's parfalse
- * bit 0 is set) and sets fn and fe to 0.  spheroid, zone, a and b are not
- * touched.  The projection code (byte 23, 0-255) indexes ProjectionItems
- * without a range test: the table needs a row for every code a header can
- * hold. */
+ * header bytes str (parallels QUORVEX_NO_VALUE unless the projection's
+ * parfalse has QUORVEX_TWO_PARALLELS) and sets fn and fe to 0.  spheroid,
+ * zone, a and b are not touched.  The projection code (byte 23, 0-255)
+ * indexes ProjectionItems without a range test: the table needs a row for
+ * every code a header can hold.  Touches no module state. */
 QUORVEX_API void QUORVEX_CALL _CharToHeader(const unsigned char *str,
                                             HEADER *hdr,
                                             const PROJITEM *ProjectionItems);
 
 /* Compares *hdr with pit->header and reports the first difference:
- *   100  the same projection, centre, parallels and false easting/northing
- *        (angles and offsets within 0.00001).
- *   6 (24)  projection codes differ.
- *   7 (25)  centre latitude or longitude differs.
- *   8 (26)  a standard parallel differs.
- *   9 (27)  false easting or northing differs.
- * The numbers in brackets are returned when called_from_outside is set. */
+ *   QUORVEX_SUCCESS: the same projection, centre, parallels and false
+ *        easting/northing (angles and offsets within 0.00001).
+ *   QUORVEX_MSG_PROJECTION_DIFFERS (6), _CENTER_DIFFERS (7) for the centre
+ *        latitude or longitude, _PARALLELS_DIFFER (8), _FALSE_ORIGIN_DIFFERS
+ *        (9); their QUORVEX_NERR_... numbers (24-27) when
+ *        called_from_outside is set.
+ * Touches no module state. */
 QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
     const HEADER *hdr, const IMAGETYPE *pit, int called_from_outside);
 
@@ -219,13 +353,13 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
  * ------------------------------------------------------------------------ */
 
 /* Unit codes of IMAGETYPE.ul_units, the form of x_center and y_center:
- *   0  image values as the projection engine uses them (in a header, and as
- *      _IDAHeaderToIT delivers them: column and line of the projection
- *      centre);
- *   1  the unit-0 values divided by dx and dy;
- *   2  longitude and latitude offsets: x_center = longitude - lon_center,
- *      y_center = lat_center - latitude;
- *   3  longitude and latitude in degrees.
+ *   QUORVEX_UNIT_IMAGE (0): image values as the projection engine uses them
+ *      (in a header, and as _IDAHeaderToIT delivers them: column and line
+ *      of the projection centre);
+ *   QUORVEX_UNIT_IMAGE_SCALED (1): the unit-0 values divided by dx and dy;
+ *   QUORVEX_UNIT_LONLAT_OFFSET (2): longitude and latitude offsets,
+ *      x_center = longitude - lon_center, y_center = lat_center - latitude;
+ *   QUORVEX_UNIT_LONLAT (3): longitude and latitude in degrees.
  * Units 0 and 3 are tied through the image's projection: the unit-3
  * values of a unit-0 point (x_center, y_center) are the longitude/latitude
  * of the plane point (x_center / dx, -y_center / dy), which is the pixel at
@@ -234,18 +368,20 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
 
 /* Writes the 512 header bytes of the image *pit at header: every byte 0,
  * then the projection code (low byte), for a projected image the centre,
- * the standard parallels (when bit 0 of ProjectionItems[code].parfalse is
- * set), dx and dy as given, and the reference point turned into unit 0; the
- * IDA type (low byte, 200 for -9999), rows and columns (low 16 bits), slope
- * and intercept; for IDA type 200 the lowest, highest and missing codes
- * (the missing code only when missingcodes[0] is not -99999).  The title
+ * the standard parallels (when ProjectionItems[code].parfalse has
+ * QUORVEX_TWO_PARALLELS), dx and dy as given, and the reference point
+ * turned into unit 0; the IDA type (low byte, 200 for
+ * QUORVEX_IDA_TYPE_UNDEFINED), rows and columns (low 16 bits), slope and
+ * intercept; for IDA type 200 the lowest, highest and missing codes (the
+ * missing code only when missingcodes[0] is not QUORVEX_NO_VALUE).  The title
  * and every other byte stay 0.  When pit->ul_units is not 0 the point is
  * converted from that unit with the reciprocals of dx and dy, through the
  * projection engine's input block (which is then prepared for this image).
  * ProjectionItems needs a row for the code's low byte.  *pit is never
  * changed.  Returns 1, or 0 when the reference point cannot be converted;
  * the bytes written up to then (projection, centre, parallels, dx, dy)
- * stay. */
+ * stay.  Touches the engine's module state (its input block) when
+ * pit->ul_units is not QUORVEX_UNIT_IMAGE, none otherwise. */
 QUORVEX_API int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
                                            unsigned char *header,
                                            const PROJITEM *ProjectionItems);
@@ -258,7 +394,8 @@ QUORVEX_API int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
  * it served another image) and run one point through it.  Returns 1, or 0
  * when the image's projection cannot convert the point (including an
  * image whose code has no projection operations); x_center and y_center
- * are then both -99999.0.  Touches the module state of the engine. */
+ * are then both QUORVEX_NO_VALUE.  Touches the engine's module state (its
+ * input block) for those conversions, none otherwise. */
 QUORVEX_API int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
                                              int16_t unit2);
 
@@ -276,7 +413,8 @@ QUORVEX_API int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
  * 1e-7 counts as projection 0, as when reading; for projection 0 nothing
  * after the size is compared.  Files after a difference are not opened.
  *
- * *err receives 100 when all files agree, else the outside number:
+ * *err receives QUORVEX_SUCCESS when all files agree, else the outside
+ * number (QUORVEX_NERR_...):
  *   1   a file cannot be opened or is shorter than 512 bytes (also a null
  *       nome, a null name or nfiles below 1);
  *   16  the first file's projection code is refused, 31 its IDA type is
@@ -310,15 +448,18 @@ QUORVEX_API void QUORVEX_CALL _CheckInputImages(
 
 /* Splits one record into at most num fields, terminating each in place in
  * rec and storing its start in punt[0 .. num - 1] (never beyond).  With fp
- * not NULL, first reads one line of fp into rec, which must hold 5120 bytes
+ * not NULL, first reads one line of fp into rec, which must hold
+ * QUORVEX_RECORD_SIZE (5120) bytes
  * (a longer line is cut and its rest is the next record); with fp NULL,
  * splits the text already in rec.  Returns the number of fields (0 for a
- * blank or comment line, and when num is 0 or less), -1 at the end of fp,
- * or -100 when a space stands directly before or after an "=" before the
- * first comment character: then *MyErr = 11 and nothing is split.  When the
- * num-th field ends after an odd number of double quotes, *MyErr = 2 and
- * the count is returned as usual.  *MyErr is written only on these errors,
- * so the caller presets it. */
+ * blank or comment line, and when num is 0 or less), QUORVEX_RECORD_END
+ * (-1) at the end of fp, or QUORVEX_RECORD_SYNTAX_ERROR (-100) when a space
+ * stands directly before or after an "=" before the first comment
+ * character: then *MyErr = QUORVEX_MSG_SPACE_AT_EQUALS and nothing is
+ * split.  When the num-th field ends after an odd number of double quotes,
+ * *MyErr = QUORVEX_MSG_UNMATCHED_QUOTE and the count is returned as usual.
+ * *MyErr is written only on these errors, so the caller presets it.
+ * Touches no module state; one stream per thread. */
 QUORVEX_API int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
                                           int16_t num, int16_t *MyErr);
 
@@ -326,17 +467,19 @@ QUORVEX_API int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
  * terminating zero.  *is_equal = 1 when there is an "=", else 0; *pval
  * points at the value with any double quotes at its start skipped, or is
  * NULL when there is no "=" or nothing follows it.  Either output pointer
- * may be NULL. */
+ * may be NULL.  Touches no module state. */
 QUORVEX_API void QUORVEX_CALL _SplitField(char *field, char **pval,
                                           int16_t *is_equal);
 
 /* Checks a numeric text: leading spaces are skipped, trailing spaces
  * removed in place; the rest must be non-empty and consist of digits, "+"
- * and "-" (tipo 0, integer) or digits, ".", "+" and "-" (any other tipo,
- * real).  No exponent; signs are accepted anywhere.  Unless minval and
- * maxval are both 0 the value (the leading number of the text) must lie in
- * [minval, maxval]; for an integer both bounds are first cut toward zero.
- * Returns 100 when valid, -9999 when not.  Independent of the C locale. */
+ * and "-" (QUORVEX_INTEGER_TEXT) or digits, ".", "+" and "-" (any other
+ * tipo, QUORVEX_REAL_TEXT for one).  No exponent; signs are accepted
+ * anywhere.  Unless minval and maxval are both 0 the value (the leading
+ * number of the text) must lie in [minval, maxval]; for an integer both
+ * bounds are first cut toward zero.  Returns QUORVEX_SUCCESS when valid,
+ * QUORVEX_BAD_NUMBER when not.  Independent of the C locale.  Touches no
+ * module state. */
 QUORVEX_API int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
                                               double minval, double maxval);
 
@@ -344,15 +487,17 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
  * (ended by "d" or the degree sign, byte 176 or its UTF-8 form), minutes
  * (ended by "'" or "m", 0 to 59.99999) and seconds (ended by a double quote
  * or "s", 0 to 59.999999); markers are optional and only end their own
- * part.  Degrees lie within +-180 for a longitude (tipo 0), +-90 otherwise.
+ * part.  Degrees lie within +-180 for a longitude (QUORVEX_LONGITUDE),
+ * +-90 otherwise (QUORVEX_LATITUDE).
  * Minutes and seconds extend the magnitude of the degrees: "-45 30" is
  * -45.5 and "-0 30" is -0.5.  The result of two or three parts must again
  * lie within +-180 (tipo 0) or +-90 (tipo 1).  Returns decimal degrees, or
- * -99999.0 when the text is not a valid angle.  str is split in place. */
+ * QUORVEX_NO_VALUE when the text is not a valid angle.  str is split in
+ * place.  Touches no module state. */
 QUORVEX_API double QUORVEX_CALL _RetrieveLonLat(char *str, int16_t tipo);
 
 /* Convert s in place to upper (a_maiusc) or lower (a_minusc) case; only
- * the ASCII letters change.  Return s. */
+ * the ASCII letters change.  Return s.  Touch no module state. */
 QUORVEX_API char *QUORVEX_CALL a_maiusc(char *s);
 QUORVEX_API char *QUORVEX_CALL a_minusc(char *s);
 
@@ -363,12 +508,12 @@ QUORVEX_API char *QUORVEX_CALL a_minusc(char *s);
  * the next call (Up 72, Down 80, Left 75, Right 77, Home 71, End 79, PgUp
  * 73, PgDn 81, Insert 82, Delete 83, F11 133, F12 134).  A terminal is set
  * to raw mode for the read and restored afterwards.  When standard input
- * is not a console, returns its next byte, or -1 at its end.  Keeps the
- * second code of a key between calls (module state). */
+ * is not a console, returns its next byte, or -1 at its end.  Touches
+ * module state: the second code of a key is kept for the next call. */
 QUORVEX_API int16_t QUORVEX_CALL a_key(void);
 
 /* Swaps the two bytes of each of the first dim 16-bit words of buffer
- * (nothing when dim is 0 or less). */
+ * (nothing when dim is 0 or less).  Touches no module state. */
 QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
 
 /* ------------------------------------------------------------------------
@@ -376,11 +521,12 @@ QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
  *
  * Converts between longitude/latitude (degrees) and image column/line for
  * the projection of an image's header.  Two projection blocks hold the
- * constants of two images side by side: selector (projtype) 0 chooses the
- * input block, any other value the output block.  The blocks and the rest
+ * constants of two images side by side: selector (projtype)
+ * QUORVEX_INPUT_BLOCK (0) chooses the input block, any other value (say
+ * QUORVEX_OUTPUT_BLOCK) the output block.  The blocks and the rest
  * of the engine's state are module-wide and unguarded: one conversion at a
  * time per process.  Nothing reports a failure; a point that cannot be
- * converted is marked with -99999.
+ * converted is marked with QUORVEX_NO_VALUE.
  *
  * Projection codes with operations: 2 Hammer-Aitoff (plane normalised to
  * [-1, 1] on both axes; dx twice dy gives the equal-area proportions),
@@ -415,9 +561,10 @@ QUORVEX_API void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
 
 /* Converts the point list pp in place into image coordinates of pit,
  * through the block chosen by projtype (prepared for pit beforehand).  pp
- * holds (longitude, latitude) pairs in degrees ended by one -99999.0 where
- * the next longitude would stand; nothing after it is read.  calltype 1
- * turns the result into 32-bit integers: column and line of point k in
+ * holds (longitude, latitude) pairs in degrees ended by one -99999.0
+ * (QUORVEX_NO_VALUE) where the next longitude would stand; nothing after it
+ * is read.  calltype QUORVEX_AS_INTEGERS (1) turns the result into 32-bit
+ * integers: column and line of point k in
  * bytes 8k..8k+7, rounded to the nearest with halves down for positive
  * values, truncated for negative ones, saturated at the 32-bit limits, NaN
  * as -99999; the bytes behind the last integer keep their content.  A
@@ -467,8 +614,9 @@ QUORVEX_API void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
  * dialog ends as if cancelled.
  *
  * The caller's module must hold a child dialog template named
- * "MyOpenFileBox" with an edit control 4000 (the folder text) and push
- * buttons 3000 (accept the folder) and 3001 (cancel).  Everything here runs
+ * "MyOpenFileBox" with an edit control QUORVEX_ID_FOLDER_EDIT (4000, the
+ * folder text) and push buttons QUORVEX_ID_FOLDER_ACCEPT (3000) and
+ * QUORVEX_ID_FOLDER_CANCEL (3001).  Everything here runs
  * on the caller's user-interface thread, one folder dialog at a time.
  * ------------------------------------------------------------------------ */
 
@@ -536,8 +684,9 @@ typedef struct {
 #endif
 
 /* Registers the caller's folder-chooser buffers for the hook: setdir, the
- * flag that button 3001 clears; strin (at least 160 bytes), which receives
- * the folder the dialog is showing; strin1 (at least 160 bytes), which
+ * flag that button 3001 clears; strin (at least QUORVEX_FOLDER_TEXT_SIZE
+ * bytes), which receives the folder the dialog is showing; strin1 (as
+ * large), which
  * receives the folder text the user confirms with button 3000.  The
  * pointers stay in force until the next call; a null pointer makes the hook
  * skip that buffer.  Call once before _SetDir.  Touches module state. */
@@ -548,9 +697,9 @@ QUORVEX_API void QUORVEX_CALL _InitializeQuorvex(int16_t *setdir, char *strin,
  * and all files, with the child template "MyOpenFileBox" from HInst and the
  * hook FileOpenHook (normally FileOpenHookProc below), starting in initdir
  * under the title caption.  ofn is filled here.  Strin, the dialog's file
- * buffer of at least 5120 bytes, is emptied first; *SetDir is set to 1.
- * SetDir should be the flag registered with _InitializeQuorvex.  Returns
- * *SetDir after the dialog:
+ * buffer of at least QUORVEX_FILE_BUFFER_SIZE bytes, is emptied first;
+ * *SetDir is set to 1.  SetDir should be the flag registered with
+ * _InitializeQuorvex.  Returns *SetDir after the dialog:
  *   1  the user confirmed a folder with button 3000; its text is in the
  *      registered strin1.
  *   0  button 3001, or the dialog was closed any other way (its Cancel
@@ -570,10 +719,11 @@ QUORVEX_API int16_t QUORVEX_CALL _SetDir(QUORVEX_OPENFILENAME *ofn,
 
 /* Shows the file chooser and returns non-zero when the user confirmed a
  * choice, 0 when the dialog was cancelled or failed (always 0 where no
- * dialog can be shown).  type 1: save dialog; type 2: open dialog for
- * several files, whose result in filename is the folder and the file names
- * as a list of texts ended by an empty text (see _GetStrinLength); any
- * other type: open dialog for one file.  filename (at least 5120 bytes)
+ * dialog can be shown).  type QUORVEX_CHOOSE_SAVE (1): save dialog;
+ * QUORVEX_CHOOSE_SEVERAL (2): open dialog for several files, whose result
+ * in filename is the folder and the file names as a list of texts ended by
+ * an empty text (see _GetStrinLength); any other type (QUORVEX_CHOOSE_OPEN):
+ * open dialog for one file.  filename (QUORVEX_FILE_BUFFER_SIZE bytes)
  * holds the initial file name on entry and the choice on success;
  * extension is the default extension, filter the description/pattern
  * pairs ended by an empty text, caption the title, initdir the folder to

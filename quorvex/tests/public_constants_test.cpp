@@ -1,0 +1,39 @@
+// The header's named constants against the tables and values the library
+// really uses, so that a renumbered message or a version bumped in one
+// place only cannot go unnoticed.
+#include "messages.h"
+#include "quorvex/quorvex.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(PublicConstants, MessageCodesPairWithTheirOutsideNumbers)
+{
+#define PAIR(name) {QUORVEX_MSG_##name, QUORVEX_NERR_##name}
+    const struct {
+        int local;
+        int outside;
+    } pairs[] = {PAIR(CANNOT_OPEN), PAIR(PROJECTION_UNKNOWN), PAIR(UNMATCHED_QUOTE),
+                 PAIR(IDA_TYPE_DIFFERS), PAIR(SIZE_DIFFERS), PAIR(PIXEL_SIZE_DIFFERS),
+                 PAIR(PROJECTION_DIFFERS), PAIR(CENTER_DIFFERS), PAIR(PARALLELS_DIFFER),
+                 PAIR(FALSE_ORIGIN_DIFFERS), PAIR(IDA_TYPE_UNKNOWN), PAIR(SPACE_AT_EQUALS)};
+#undef PAIR
+    ASSERT_EQ(sizeof pairs / sizeof pairs[0], static_cast<size_t>(quorvex::message_count));
+    for (int i = 0; i < quorvex::message_count; ++i) {
+        EXPECT_EQ(pairs[i].local, i);
+        EXPECT_EQ(quorvex::QuorvexMessage[i].tessaly_nerr, pairs[i].outside) << i;
+    }
+    EXPECT_EQ(quorvex::status_ok, QUORVEX_SUCCESS);
+}
+
+TEST(PublicConstants, VersionTextMatchesItsNumbers)
+{
+    EXPECT_EQ(std::string(QUORVEX_VERSION), std::to_string(QUORVEX_VERSION_MAJOR) + "." +
+                                                std::to_string(QUORVEX_VERSION_MINOR) + "." +
+                                                std::to_string(QUORVEX_VERSION_PATCH));
+}
+
+} // namespace
