@@ -62,6 +62,10 @@ public:
     ~ReplacingFile();
 
     bool begin(const std::string &name);
+    // Tells the file system the final size, so that it can place the file
+    // in one go instead of a page at a time.  Only a hint: a file system
+    // that cannot do it is no failure, and the platform may ignore it.
+    void reserve(unsigned long long size);
     bool write(const void *bytes, std::size_t count);
     bool commit();
     const std::string &error() const { return error_; }

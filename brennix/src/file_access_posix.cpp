@@ -157,6 +157,20 @@ bool ReplacingFile::begin(const std::string &name)
     return true;
 }
 
+void ReplacingFile::reserve(unsigned long long size)
+{
+#if defined(__linux__)
+    // Without it every extending write reserves its own blocks; with it the
+    // file is laid out at once.  The size grows only with the writes, so a
+    // run that stops early leaves nothing to trim.  A refusal changes
+    // nothing: the writes then find what space there is, as before.
+    if (handle_ >= 0 && !temporary_.empty())
+        static_cast<void>(fallocate(handle_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)));
+#else
+    static_cast<void>(size);
+#endif
+}
+
 bool ReplacingFile::write(const void *bytes, std::size_t count)
 {
     if (handle_ < 0)

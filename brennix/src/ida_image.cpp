@@ -3,14 +3,15 @@
 #include "ida_image.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 namespace brennix {
 namespace {
 
-// Large enough that each system call moves plenty of data, small enough to
-// stay in the processor's caches between reading and writing.
-constexpr std::size_t piece_size = 128u << 10;
+// Pieces start on page boundaries in memory as well, which the kernel's
+// copies to and from user memory prefer.
+constexpr std::size_t page_size = 4096;
 
 std::string short_pixels_reason(std::size_t present, std::size_t promised)
 {
@@ -52,28 +53,36 @@ bool open_ida_image(InputFile &file, const std::string &name, HeaderBytes &heade
     return true;
 }
 
-StreamResult stream_pixels(InputFile &input, std::size_t count, PixelRescaler &rescaler,
-                           ReplacingFile &output, std::string &reason)
+StreamResult stream_image(InputFile &input, const HeaderBytes &output_header, std::size_t count,
+                          PixelRescaler &rescaler, ReplacingFile &output, std::string &reason)
 {
-    const std::size_t capacity = std::min(count, piece_size);
-    // One buffer, re-encoded in place: every page of it costs a fault.
-    std::unique_ptr<unsigned char[]> piece(new unsigned char[capacity]);
+    const unsigned long long total = header_size + static_cast<unsigned long long>(count);
+    output.reserve(total);
+    const std::size_t capacity =
+        static_cast<std::size_t>(std::min<unsigned long long>(total, stream_piece_size));
+    std::unique_ptr<unsigned char[]> storage(new unsigned char[capacity + page_size]);
+    unsigned char *const piece = reinterpret_cast<unsigned char *>(
+        (reinterpret_cast<std::uintptr_t>(storage.get()) + page_size - 1) & ~(page_size - 1));
+
+    std::copy(output_header.begin(), output_header.end(), piece);
+    std::size_t filled = header_size;  // bytes of the piece in use before its pixels
     std::size_t done = 0;
-    while (done < count) {
-        const std::size_t want = std::min(capacity, count - done);
-        const std::size_t got = input.read(piece.get(), want);
+    do {
+        const std::size_t want = std::min(capacity - filled, count - done);
+        const std::size_t got = input.read(piece + filled, want);
         if (got < want) {
             reason = !input.error().empty() ? input.error()
                                             : short_pixels_reason(done + got, count);
             return StreamResult::input_failed;
         }
-        rescaler.next(piece.get(), got);
-        if (!output.write(piece.get(), got)) {
+        rescaler.next(piece + filled, got);
+        if (!output.write(piece, filled + got)) {
             reason = output.error();
             return StreamResult::output_failed;
         }
         done += got;
-    }
+        filled = 0;
+    } while (done < count);
     return StreamResult::done;
 }
 

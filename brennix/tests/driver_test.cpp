@@ -2,6 +2,7 @@
 // run can refuse its command or fail on its files.
 #include "brennix.h"
 
+#include "ida_image.h"
 #include "run_support.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,40 @@ TEST_F(Driver, GoldenRun)
     const std::vector<std::string> names = folder_entries(".");
     EXPECT_NE(std::find(names.begin(), names.end(), "COLOURS.CLR"), names.end());
     EXPECT_EQ(std::find(names.begin(), names.end(), "colours.clr"), names.end());
+}
+
+// An image of two and a half pieces: the header travels with the first
+// pixels, positions run on across pieces, and the short last piece is
+// neither dropped nor overread.  Logged pixels sit at the piece edges.
+TEST_F(Driver, PixelsSpanningSeveralPiecesKeepTheirPlaceAndValue)
+{
+    TestImage image;
+    image.width = 1000;
+    image.height = static_cast<int>(5 * stream_piece_size / 2 / 1000);
+    image.slope = 1;
+    image.intercept = 0;
+    const std::size_t count = std::size_t(1000) * static_cast<std::size_t>(image.height);
+    const std::size_t first_piece = stream_piece_size - 512;
+    for (std::size_t i = 0; i < count; ++i)
+        image.pixels.push_back(static_cast<unsigned char>(i % 251));
+    // 254 is stored as 255, the missing code: overflow.
+    const std::size_t logged_at[] = {0, first_piece - 1, first_piece, count - 1};
+    std::vector<std::string> expected_lines;
+    for (std::size_t at : logged_at) {
+        image.pixels[at] = 254;
+        expected_lines.push_back(" Pixel/Row  " + std::to_string(at % 1000) + " / " +
+                                 std::to_string(at / 1000) +
+                                 "  ( 254 ) out of range (overflow)");
+    }
+    const RunResult run = testing::run_on_image(image, "1", "-1");
+    ASSERT_EQ(run.status, exit_success);
+    EXPECT_EQ(run.pixel_lines, expected_lines);
+    ASSERT_EQ(run.image.size(), 512 + count);
+    EXPECT_EQ(run.image.compare(38, 17, "Built from in.ida"), 0);
+    for (std::size_t i = 0; i < count; ++i)
+        ASSERT_EQ(static_cast<unsigned char>(run.image[512 + i]),
+                  image.pixels[i] == 254 ? 254 : image.pixels[i] + 1)
+            << "pixel " << i;
 }
 
 TEST_F(Driver, NothingToLogStillGivesTheFullLog)
