@@ -184,7 +184,7 @@ int write_image(const Fields &fields, const HeaderBytes &input, const Law &input
     }
     // A log that could not take its lines fails the run before the image is
     // put in place, so that a finished image always comes with its full log.
-    if (log.failed()) {
+    if (!log.flush()) {
         console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
         return exit_failure;
     }

@@ -142,6 +142,17 @@ void ReplacingFile::abandon()
 bool ReplacingFile::begin(const std::string &name)
 {
     name_ = name;
+    // Renaming over a device or a pipe would put a plain file in its place
+    // and report success for bytes the device never saw.
+    struct stat info;
+    if (stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        handle_ = ::open(name.c_str(), O_WRONLY);
+        if (handle_ < 0) {
+            error_ = errno_text();
+            return false;
+        }
+        return true;
+    }
     std::string temporary = folder_of(name) + "/.brennix-XXXXXX";
     handle_ = mkstemp(&temporary[0]);
     if (handle_ < 0) {
@@ -189,7 +200,8 @@ bool ReplacingFile::commit()
         return false;
     const int handle = handle_;
     handle_ = -1;
-    if (::close(handle) != 0 || std::rename(temporary_.c_str(), name_.c_str()) != 0) {
+    if (::close(handle) != 0 ||
+        (!temporary_.empty() && std::rename(temporary_.c_str(), name_.c_str()) != 0)) {
         error_ = errno_text();
         abandon();
         return false;
