@@ -23,10 +23,10 @@ std::size_t promised_pixel_count(const HeaderBytes &header);
 bool open_ida_image(InputFile &file, const std::string &name, HeaderBytes &header,
                     std::string &reason);
 
-// The most bytes a piece of the stream holds.  The output header travels
-// in the first piece with the first pixels, so both files are read and
-// written in whole pages from the second piece on.
-constexpr std::size_t stream_piece_size = std::size_t(1) << 20;
+// The pixels of one piece of the stream.  Every piece costs a read and a
+// write; every page of the buffer costs a fault on first touch, which in a
+// virtual machine takes as long as copying several pages.
+constexpr std::size_t stream_piece_size = std::size_t(256) << 10;
 
 enum class StreamResult { done, input_failed, output_failed };
 

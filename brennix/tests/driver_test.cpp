@@ -130,11 +130,10 @@ TEST_F(Driver, PixelsSpanningSeveralPiecesKeepTheirPlaceAndValue)
     image.slope = 1;
     image.intercept = 0;
     const std::size_t count = std::size_t(1000) * static_cast<std::size_t>(image.height);
-    const std::size_t first_piece = stream_piece_size - 512;
     for (std::size_t i = 0; i < count; ++i)
         image.pixels.push_back(static_cast<unsigned char>(i % 251));
     // 254 is stored as 255, the missing code: overflow.
-    const std::size_t logged_at[] = {0, first_piece - 1, first_piece, count - 1};
+    const std::size_t logged_at[] = {0, stream_piece_size - 1, stream_piece_size, count - 1};
     std::vector<std::string> expected_lines;
     for (std::size_t at : logged_at) {
         image.pixels[at] = 254;
