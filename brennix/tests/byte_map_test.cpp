@@ -20,9 +20,6 @@ ByteMapTables random_tables(std::mt19937 &random, int logged_one_in)
     return tables;
 }
 
-// Every kernel this processor can run, and the dispatching entry, against
-// the plain loop on the same bytes: short tails, unaligned starts, and
-// logged bytes from everywhere to nowhere.
 TEST(ByteMap, EveryKernelAgreesWithThePlainLoop)
 {
     std::vector<ByteMapKernel> kernels = usable_byte_map_kernels();
