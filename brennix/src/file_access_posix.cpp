@@ -145,20 +145,16 @@ bool ReplacingFile::begin(const std::string &name)
     // Renaming over a device or a pipe would put a plain file in its place
     // and report success for bytes the device never saw.
     struct stat info;
-    if (stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
-        handle_ = ::open(name.c_str(), O_WRONLY);
-        if (handle_ < 0) {
-            error_ = errno_text();
-            return false;
-        }
-        return true;
-    }
+    const bool device =
+        stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     std::string temporary = folder_of(name) + "/.brennix-XXXXXX";
-    handle_ = mkstemp(&temporary[0]);
+    handle_ = device ? ::open(name.c_str(), O_WRONLY) : mkstemp(&temporary[0]);
     if (handle_ < 0) {
         error_ = errno_text();
         return false;
     }
+    if (device)
+        return true;
     temporary_ = temporary;
     if (fchmod(handle_, default_file_mode()) != 0) {
         error_ = errno_text();
