@@ -84,6 +84,16 @@ std::size_t map_unlogged_prefix_plain(const ByteMapTables &tables, unsigned char
     return count;
 }
 
+std::vector<ByteMapKernel> usable_byte_map_kernels()
+{
+    std::vector<ByteMapKernel> kernels{{"plain", map_unlogged_prefix_plain}};
+#ifdef BRENNIX_HAVE_VBMI_PATH
+    if (use_vbmi)
+        kernels.push_back({"avx512vbmi", map_unlogged_prefix_vbmi});
+#endif
+    return kernels;
+}
+
 std::size_t map_unlogged_prefix(const ByteMapTables &tables, unsigned char *bytes,
                                 std::size_t count)
 {

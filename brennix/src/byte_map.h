@@ -5,6 +5,7 @@
 #define BRENNIX_BYTE_MAP_H
 
 #include <cstddef>
+#include <vector>
 
 namespace brennix {
 
@@ -19,9 +20,20 @@ struct ByteMapTables {
 std::size_t map_unlogged_prefix(const ByteMapTables &tables, unsigned char *bytes,
                                 std::size_t count);
 
-// The same without vector instructions, for comparison in tests.
+// The same without vector instructions: any processor, and the quicker
+// choice for a few bytes.
 std::size_t map_unlogged_prefix_plain(const ByteMapTables &tables, unsigned char *bytes,
                                       std::size_t count);
+
+// One way of doing map_unlogged_prefix.
+struct ByteMapKernel {
+    const char *name;
+    std::size_t (*map)(const ByteMapTables &, unsigned char *, std::size_t);
+};
+
+// The ways this processor can run, the plain loop first and the one
+// map_unlogged_prefix takes last.
+std::vector<ByteMapKernel> usable_byte_map_kernels();
 
 } // namespace brennix
 

@@ -164,15 +164,15 @@ int write_image(const Fields &fields, const HeaderBytes &input, const Law &input
     // file that replaces the output only once it is complete, so the output
     // may name the input and a failure leaves no half-written image.
     ReplacingFile output_file;
-    if (!output_file.begin(fields.out_file) || !output_file.write(output.data(), output.size()))
+    if (!output_file.begin(fields.out_file))
         return fail_with_log(console, log, fields,
                              failure_text("write Out_file", fields.out_file, output_file.error()));
     const ByteTable table(input_law, output_law, input[field::Missing]);
     PixelRescaler rescaler(table, read_int16(input, field::Height),
                            read_int16(input, field::WIDz), log);
     std::string reason;
-    switch (stream_pixels(input_file, promised_pixel_count(input), rescaler, output_file,
-                          reason)) {
+    switch (stream_image(input_file, output, promised_pixel_count(input), rescaler, output_file,
+                         reason)) {
     case StreamResult::input_failed:
         return fail_with_log(console, log, fields,
                              failure_text("read In_file", fields.in_file, reason));
@@ -184,7 +184,7 @@ int write_image(const Fields &fields, const HeaderBytes &input, const Law &input
     }
     // A log that could not take its lines fails the run before the image is
     // put in place, so that a finished image always comes with its full log.
-    if (log.failed()) {
+    if (!log.flush()) {
         console.report_error(failure_text("write LogFile.txt", fields.log_file, log.error()));
         return exit_failure;
     }

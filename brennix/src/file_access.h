@@ -53,7 +53,10 @@ private:
 // A file written whole under a temporary name in the folder of its final
 // name and renamed over that name by commit(): a failure, or an object
 // destroyed without commit(), leaves any earlier file of that name as it was,
-// and the final name may be the file being read.
+// and the final name may be the file being read.  On POSIX systems a name
+// that leads to something other than a file or a folder (a device, a pipe)
+// is written directly instead, so that it receives the bytes and its
+// failures count.
 class ReplacingFile {
 public:
     ReplacingFile() = default;
@@ -62,6 +65,10 @@ public:
     ~ReplacingFile();
 
     bool begin(const std::string &name);
+    // Tells the file system the final size, so that it can place the file
+    // in one go instead of a page at a time.  Only a hint: a file system
+    // that cannot do it is no failure, and the platform may ignore it.
+    void reserve(unsigned long long size);
     bool write(const void *bytes, std::size_t count);
     bool commit();
     const std::string &error() const { return error_; }

@@ -142,12 +142,19 @@ void ReplacingFile::abandon()
 bool ReplacingFile::begin(const std::string &name)
 {
     name_ = name;
+    // Renaming over a device or a pipe would put a plain file in its place
+    // and report success for bytes the device never saw.
+    struct stat info;
+    const bool device =
+        stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     std::string temporary = folder_of(name) + "/.brennix-XXXXXX";
-    handle_ = mkstemp(&temporary[0]);
+    handle_ = device ? ::open(name.c_str(), O_WRONLY) : mkstemp(&temporary[0]);
     if (handle_ < 0) {
         error_ = errno_text();
         return false;
     }
+    if (device)
+        return true;
     temporary_ = temporary;
     if (fchmod(handle_, default_file_mode()) != 0) {
         error_ = errno_text();
@@ -155,6 +162,20 @@ bool ReplacingFile::begin(const std::string &name)
         return false;
     }
     return true;
+}
+
+void ReplacingFile::reserve(unsigned long long size)
+{
+#if defined(__linux__)
+    // Without it every extending write reserves its own blocks; with it the
+    // file is laid out at once.  The size grows only with the writes, so a
+    // run that stops early leaves nothing to trim.  A refusal changes
+    // nothing: the writes then find what space there is, as before.
+    if (handle_ >= 0 && !temporary_.empty())
+        static_cast<void>(fallocate(handle_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)));
+#else
+    static_cast<void>(size);
+#endif
 }
 
 bool ReplacingFile::write(const void *bytes, std::size_t count)
@@ -175,7 +196,8 @@ bool ReplacingFile::commit()
         return false;
     const int handle = handle_;
     handle_ = -1;
-    if (::close(handle) != 0 || std::rename(temporary_.c_str(), name_.c_str()) != 0) {
+    if (::close(handle) != 0 ||
+        (!temporary_.empty() && std::rename(temporary_.c_str(), name_.c_str()) != 0)) {
         error_ = errno_text();
         abandon();
         return false;

@@ -190,6 +190,9 @@ bool ReplacingFile::begin(const std::string &name)
     return true;
 }
 
+// No hint here: the file grows with its writes, as it always did.
+void ReplacingFile::reserve(unsigned long long) {}
+
 bool ReplacingFile::write(const void *bytes, std::size_t count)
 {
     if (handle_ < 0)

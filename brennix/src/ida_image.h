@@ -23,13 +23,19 @@ std::size_t promised_pixel_count(const HeaderBytes &header);
 bool open_ida_image(InputFile &file, const std::string &name, HeaderBytes &header,
                     std::string &reason);
 
+// The pixels of one piece of the stream.  Every piece costs a read and a
+// write; every page of the buffer costs a fault on first touch, which in a
+// virtual machine takes as long as copying several pages.
+constexpr std::size_t stream_piece_size = std::size_t(256) << 10;
+
 enum class StreamResult { done, input_failed, output_failed };
 
-// Passes the promised pixels from the input through the rescaler into the
-// output.  On failure, reason says what went wrong on the side named by the
-// result; an input that ends early is a failure.
-StreamResult stream_pixels(InputFile &input, std::size_t count, PixelRescaler &rescaler,
-                           ReplacingFile &output, std::string &reason);
+// Writes the output header, then passes the promised pixels from the input
+// (read past its header) through the rescaler into the output.  On failure,
+// reason says what went wrong on the side named by the result; an input
+// that ends early is a failure.
+StreamResult stream_image(InputFile &input, const HeaderBytes &output_header, std::size_t count,
+                          PixelRescaler &rescaler, ReplacingFile &output, std::string &reason);
 
 } // namespace brennix
 

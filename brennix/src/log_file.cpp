@@ -40,13 +40,14 @@ void LogFile::line(const std::string &text)
     end_line();
 }
 
-void LogFile::flush()
+bool LogFile::flush()
 {
     if (!failed_ && !file_.write(buffer_.data(), buffer_.size())) {
         failed_ = true;
         error_ = file_.error();
     }
     buffer_.clear();
+    return !failed_;
 }
 
 bool LogFile::close()

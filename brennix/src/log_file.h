@@ -22,15 +22,13 @@ public:
     // an argument can hold a line feed or carriage return: each becomes a
     // CR LF of its own, so every line of the file still ends in CR LF.
     void line(const std::string &text);
+    // Hands what is buffered to the file; false if any write failed.
+    bool flush();
     // Writes what is buffered and closes the file; false if any write failed.
     bool close();
-    // True once a write has failed; the reason is error().
-    bool failed() const { return failed_; }
     const std::string &error() const { return error_; }
 
 private:
-    void flush();
-
     OutputFile file_;
     std::string buffer_;
     bool failed_ = false;

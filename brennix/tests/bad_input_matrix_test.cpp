@@ -121,6 +121,10 @@ void take_snapshot(const std::string &path, const std::string &name, Snapshot &i
     struct stat info;
     if (lstat(path.c_str(), &info) != 0)
         return;
+    if (S_ISLNK(info.st_mode)) {  // not followed: it may lead to a device
+        into[name] = "<link>";
+        return;
+    }
     if (!S_ISDIR(info.st_mode)) {
         into[name] = read_file(path);
         return;
@@ -196,6 +200,17 @@ std::function<void(Fields &)> law_bytes(std::size_t at, const std::string &bytes
         write_file(f.in, file);
         f.slope = slope;
         f.intercept = intercept;
+    };
+}
+
+// The field names a link to a device that refuses every write; through the
+// link, a replacement done by renaming cannot harm the real device.
+std::function<void(Fields &)> refusing_device(std::string Fields::*field)
+{
+    return [=](Fields &f) {
+        write_file(f.in, make_ida(sixteen_pixels()));
+        ASSERT_EQ(symlink("/dev/full", "full"), 0);
+        f.*field = "full";
     };
 }
 
@@ -365,6 +380,11 @@ const std::vector<Case> &cases()
          },
          2, "Colour_File.CLR: \"RUN.LOG\" is also LogFile.txt; one would destroy the other\n",
          Writes::nothing},
+        // A device is written, not replaced; its refusal fails the run.
+        {"output a device that refuses writes", refusing_device(&Fields::out), 1,
+         "Cannot write Out_file \"full\": No space left on device\n", Writes::log_only},
+        {"log a device that refuses writes", refusing_device(&Fields::log), 1,
+         "Cannot write LogFile.txt \"full\": No space left on device\n", Writes::nothing},
         {"log folder missing",
          [](Fields &f) {
              write_file(f.in, make_ida(sixteen_pixels()));

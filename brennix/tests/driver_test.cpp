@@ -2,6 +2,7 @@
 // run can refuse its command or fail on its files.
 #include "brennix.h"
 
+#include "ida_image.h"
 #include "run_support.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,31 @@ TEST_F(Driver, GoldenRun)
     const std::vector<std::string> names = folder_entries(".");
     EXPECT_NE(std::find(names.begin(), names.end(), "COLOURS.CLR"), names.end());
     EXPECT_EQ(std::find(names.begin(), names.end(), "colours.clr"), names.end());
+}
+
+// Two and a half pieces: positions run on across pieces, the header goes
+// out once, the short last piece is neither dropped nor overread.
+TEST_F(Driver, PixelsSpanningSeveralPiecesKeepTheirPlaceAndValue)
+{
+    TestImage image = golden_image();  // 0.5 x byte - 10, stored anew as 2 x byte - 20
+    image.width = 1000;
+    image.height = static_cast<int>(5 * stream_piece_size / 2 / 1000);
+    image.pixels.resize(std::size_t(1000) * static_cast<std::size_t>(image.height));
+    for (std::size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = static_cast<unsigned char>(10 + i % 128);
+    std::vector<std::string> lines;
+    for (std::size_t at : {std::size_t(0), stream_piece_size - 1, stream_piece_size,
+                           image.pixels.size() - 1}) {
+        image.pixels[at] = 0;
+        lines.push_back(" Pixel/Row  " + std::to_string(at % 1000) + " / " +
+                        std::to_string(at / 1000) + "  (-10 ) out of range (underflow)");
+    }
+    std::string expected;
+    for (unsigned char v : image.pixels)
+        expected += static_cast<char>(v == 0 ? 0 : 2 * v - 20);
+    const RunResult run = testing::run_on_image(image, "0.25", "-5");
+    EXPECT_EQ(run.pixel_lines, lines);
+    EXPECT_TRUE(run.image.substr(512) == expected) << run.image.size();
 }
 
 TEST_F(Driver, NothingToLogStillGivesTheFullLog)
@@ -270,14 +296,6 @@ TEST_F(Driver, OutputMayNameTheInput)
     const std::string replaced = read_file("in.ida");
     ASSERT_EQ(replaced.size(), 524u);
     EXPECT_EQ(replaced.substr(512), std::string("\x00\x00\xFE\xFE\xFF\xFE\x00\xB4\x50\xFF\xFE\x02", 12));
-}
-
-TEST_F(Driver, LongerExistingOutputIsReplacedWhole)
-{
-    write_file("out.ida", std::string(5000, 'z'));
-    const RunResult run = testing::run_on_image(golden_image(), "0.25", "-5");
-    EXPECT_EQ(run.status, exit_success);
-    EXPECT_EQ(run.image.size(), 524u);
 }
 
 TEST_F(Driver, FailedReplaceKeepsTheOldFileAndLeavesNoTemporary)

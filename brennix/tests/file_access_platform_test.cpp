@@ -57,12 +57,14 @@ protected:
     fs::path folder;
 };
 
-// Writes the pieces through a replacement and commits it.
+// Writes the pieces through a replacement and commits it.  The space asked
+// for beforehand is more than is written: a hint that must not show in the file.
 bool replace_with(const std::string &name, const std::vector<std::string> &pieces,
                   std::string &reason)
 {
     brennix::ReplacingFile file;
     bool ok = file.begin(name);
+    file.reserve(1u << 16);
     for (const std::string &piece : pieces)
         ok = ok && file.write(piece.data(), piece.size());
     ok = ok && file.commit();

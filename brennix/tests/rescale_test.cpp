@@ -107,23 +107,6 @@ TEST_F(Rescale, OutputBytesAndLogLines)
     }
 }
 
-TEST_F(Rescale, RowsAndColumnsCountFromZeroInFileOrder)
-{
-    TestImage image;
-    image.height = 2;
-    image.width = 3;
-    image.slope = 1;
-    image.intercept = 0;
-    image.pixels = {0, 0, 0, 0, 0, 9};
-    const RunResult run = testing::run_on_image(image, "1", "1");
-    EXPECT_EQ(run.pixel_lines,
-              (std::vector<std::string>{line(0, 0, " 0 ", underflow), line(1, 0, " 0 ", underflow),
-                                        line(2, 0, " 0 ", underflow), line(0, 1, " 0 ", underflow),
-                                        line(1, 1, " 0 ", underflow)}));
-    EXPECT_EQ(std::string(run.image.begin() + 512, run.image.end()),
-              std::string({0, 0, 0, 0, 0, 8}));
-}
-
 TEST_F(Rescale, HeightOrWidthBelowOneVisitsNothing)
 {
     struct {
