@@ -144,7 +144,11 @@ int run(int argc, char **argv)
 int main(int argc, char **argv)
 {
     try {
-        return run(argc, argv);
+        const int status = run(argc, argv);
+        // A report that did not reach its reader is a failure too.
+        if (!std::cout.flush())
+            throw cli::InputError("standard output: write failed");
+        return status;
     } catch (const cli::UsageError &e) {
         std::cerr << "quorvex: " << e.what() << "\n";
         return 2;

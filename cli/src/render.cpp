@@ -253,12 +253,14 @@ int run_render(Options &options)
     // The bytes first, in place in the surface's rows; colours once every
     // byte present is known.
     std::array<bool, 256> present{};
-    uint64_t at = 0;
+    std::size_t row = 0;
+    int column = 0;
     read_pixels(f, [&](const unsigned char *bytes, std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i, ++at) {
+        for (std::size_t i = 0; i < size; ++i) {
             present[bytes[i]] = true;
-            const uint64_t row = at / f.columns, column = at % f.columns;
             reinterpret_cast<Argb *>(data + row * stride)[column] = bytes[i];
+            if (++column == f.columns)
+                column = 0, ++row;
         }
     });
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
