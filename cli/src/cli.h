@@ -76,6 +76,7 @@ std::string number(double value);
 
 struct Options {
     QuorvexTables tables;
+    std::string tables_path;
     std::vector<std::string> files;
     std::string output;
     std::string colours;

@@ -136,6 +136,7 @@ int run(int argc, char **argv)
                               command->name + " --help)");
     if (!tables.empty())
         load_tables(tables, options);
+    options.tables_path = tables;
     return command->run(options);
 }
 

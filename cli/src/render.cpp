@@ -232,8 +232,10 @@ int run_render(Options &options)
     if (options.files.size() != 1 || options.output.empty())
         throw UsageError("render takes one FILE and -o OUT.png");
     const std::string &output = options.output;
-    if (same_file(options.files[0], output))
-        throw UsageError(output + ": is the input image; name another output");
+    for (const std::string *input : {&options.files[0], &options.colours, &options.tables_path})
+        if (same_file(*input, output))
+            throw UsageError(output + ": names an input file (" + *input +
+                             "); name another output");
     std::vector<ColourClass> classes;
     std::string error;
     if (!options.colours.empty() && !read_colour_file(options.colours, &classes, &error))

@@ -230,8 +230,11 @@ TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
         for (uint32_t p : row)
             dark += (p >> 24) == 0xff && (p & 0xff) < 0x40 && (p >> 8 & 0xff) < 0x40;
     EXPECT_GT(dark, 30) << "no legend text";
+    EXPECT_EQ(legend[2][3 + 2], 0xffffffffu); // the panel
     for (int k = 0; k < 3; ++k) // swatch centres
         EXPECT_EQ(legend[8 + 20 * k + 7][3 + 8 + 7], (std::vector<uint32_t>{0xffff0000, 0xff00ff00, 0xff0000ff}[k]));
+    ASSERT_EQ(run("render a.ida --legend -o rl.png").status, 0);
+    EXPECT_EQ(decode("rl.png")[8 + 7][3 + 8 + 7], 0xff440154u); // the ramp's lowest value first
 }
 
 TEST_F(Program, BadInputEndsWithOneLineAndNoHalfFile)
@@ -269,6 +272,7 @@ TEST_F(Program, BadInputEndsWithOneLineAndNoHalfFile)
         {"render a.ida -o none/x.png", 1, "none/x.png: cannot create (No such file or directory)"},
         {"render a.ida -o folder", 1, "folder: cannot write (Is a directory)"},
         {"render a.ida --colours bad.clr -o out.png", 1, "bad.clr:3: Red '300' is not a whole number from 0 to 255"},
+        {"render a.ida --colours none.clr -o out.png", 1, "none.clr: No such file or directory"},
         {"render a.ida --colours part.clr -o out.png", 1, "part.clr:1: Red '2x' is not a whole number from 0 to 255"},
         {"--tables t.txt info a.ida", 1, "t.txt:1: bad value '300' for code (0 to 255)"},
         {"", 2, "no command (see quorvex --help)"},
@@ -277,7 +281,8 @@ TEST_F(Program, BadInputEndsWithOneLineAndNoHalfFile)
         {"check", 2, "check needs a FILE (see quorvex check --help)"},
         {"render a.ida", 2, "render takes one FILE and -o OUT.png"},
         {"render a.ida -o", 2, "-o needs a value"},
-        {"render a.ida -o ./a.ida", 2, "./a.ida: is the input image; name another output"},
+        {"render a.ida -o ./a.ida", 2, "./a.ida: names an input file (a.ida); name another output"},
+        {"render a.ida --colours bad.clr -o bad.clr", 2, "bad.clr: names an input file (bad.clr); name another output"},
     };
     for (const auto &c : cases) {
         const Outcome r = run(c.args);

@@ -111,6 +111,11 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
     QuorvexTables t;
     EXPECT_FALSE(load(std::string("projection code=1") + std::string(5120, ' '), &t, &error));
     EXPECT_EQ(error, "t.txt:1: line longer than 5119 characters");
+    std::string many = "projection";
+    for (int k = 0; k < 63; ++k)
+        many += " a=1";
+    EXPECT_FALSE(load(many, &t, &error));
+    EXPECT_EQ(error, "t.txt:1: more than 63 fields");
     EXPECT_FALSE(load_tables_file("/nonexistent/t.txt", &t, &error));
     EXPECT_EQ(error, "/nonexistent/t.txt: No such file or directory");
 }
