@@ -102,7 +102,7 @@ void describe(IdaFile &file, const QuorvexTables &tables)
 
 std::string refusal(const IdaFile &file)
 {
-    if (file.status == 16)
+    if (file.status == projection_not_accepted)
         return file.path + ": projection code " +
                std::to_string(file.header[projection_offset]) +
                " is not accepted by the library";
