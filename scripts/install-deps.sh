@@ -13,8 +13,11 @@ packages_for() {
         # The library and Brennix: a C++ compiler, CMake and make.
         run) echo g++ cmake make ;;
         # The test suites: GoogleTest, PROJ for the engine's cross-checks,
-        # pkg-config for the install test's consumer build.
-        test) echo g++ cmake make pkg-config libgtest-dev libproj-dev ;;
+        # pkg-config for the install test's consumer build; the quorvex
+        # program's cairo (pictures and legend text), a font for the legend
+        # and nlohmann-json (its JSON output).
+        test) echo g++ cmake make pkg-config libgtest-dev libproj-dev \
+                   libcairo2-dev fonts-dejavu-core nlohmann-json3-dev ;;
         # libFuzzer comes with clang's runtime libraries.
         fuzz) echo clang libclang-rt-dev cmake make ;;
         # Cross compilers, Wine to run the 64-bit tests, and GoogleTest's

@@ -1,0 +1,95 @@
+// Pieces shared by the subcommands of the quorvex program: errors, IDA
+// files opened and described through the library, and the subcommands.
+#ifndef QUORVEX_CLI_H
+#define QUORVEX_CLI_H
+
+#include "quorvex_tables.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Bad input: the program ends with status 1 and this text on stderr.
+struct InputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// A command line that cannot be run: status 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+constexpr int header_length = 512;
+constexpr int16_t status_ok = 100;
+// _IDAHeaderToIT's outside number for a projection it refuses.
+constexpr int16_t projection_not_accepted = 16;
+
+// What a pixel byte stands for, by the codes of the image's description.
+enum class PixelKind : uint8_t { valid, missing, special };
+
+struct FileCloser {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+
+// An IDA file whose header was read and whose length matches the pixel
+// count the header gives; the stream stands at the first pixel.
+struct IdaFile {
+    std::string path;
+    std::unique_ptr<std::FILE, FileCloser> stream;
+    unsigned char header[header_length] = {};
+    int rows = 0;
+    int columns = 0;
+    IMAGETYPE image = {};
+    // _IDAHeaderToIT's status (outside numbers: 100, 16 or 31) and, when it
+    // refuses the file, the library's message for it.
+    int16_t status = 0;
+    std::string message;
+
+    uint64_t pixel_count() const { return uint64_t(rows) * uint64_t(columns); }
+    // physical = slope * byte + intercept, valid once status is 100.
+    double physical(int byte) const { return image.slope * byte + image.intercept; }
+};
+
+// Opens and checks the file; InputError names the file and the reason.
+IdaFile open_ida(const std::string &path);
+// Describes the image with the library, filling status and message.
+void describe(IdaFile &file, const QuorvexTables &tables);
+// One line naming the file and why the library refused it.
+std::string refusal(const IdaFile &file);
+// The kind of each byte value under the file's description.
+std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
+// Reads every pixel through the callback, a piece at a time.
+void read_pixels(IdaFile &file,
+                 const std::function<void(const unsigned char *, std::size_t)> &take);
+
+// Header bytes as the report names them.
+double r48(const unsigned char *header, int at);
+int int16_at(const unsigned char *header, int at);
+// Printable ASCII as it is; any other byte as "?".
+std::string printable(const char *text, std::size_t size);
+// A number as the text reports show it: 15 significant digits.
+std::string number(double value);
+
+struct Options {
+    QuorvexTables tables;
+    std::string tables_path;
+    std::vector<std::string> files;
+    std::string output;
+    std::string colours;
+    bool json = false;
+    bool legend = false;
+};
+
+int run_info(Options &options);
+int run_check(Options &options);
+int run_render(Options &options);
+
+} // namespace cli
+
+#endif

@@ -1,0 +1,148 @@
+// Opening an IDA file as outside bytes: every size the header gives is
+// checked against the file before anything is read or allocated.
+#include "cli.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace cli {
+
+namespace {
+
+constexpr int ida_type_offset = 22;
+constexpr int projection_offset = 23;
+constexpr int rows_offset = 30;
+constexpr int columns_offset = 32;
+constexpr std::size_t piece_size = 1 << 16;
+
+std::string system_reason() { return std::strerror(errno); }
+
+} // namespace
+
+double r48(const unsigned char *header, int at)
+{
+    return _RealPascalToDoubleC(header + at);
+}
+
+int int16_at(const unsigned char *header, int at)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(header[at] | header[at + 1] << 8));
+}
+
+std::string printable(const char *text, std::size_t size)
+{
+    std::string out(text, size);
+    for (char &c : out)
+        if (c < 0x20 || c > 0x7e)
+            c = '?';
+    return out;
+}
+
+std::string number(double value)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+IdaFile open_ida(const std::string &path)
+{
+    IdaFile file;
+    file.path = path;
+    file.stream.reset(std::fopen(path.c_str(), "rb"));
+    struct stat info;
+    if (!file.stream || fstat(fileno(file.stream.get()), &info) != 0)
+        throw InputError(path + ": " + system_reason());
+    if (!S_ISREG(info.st_mode))
+        throw InputError(path + ": not a regular file");
+    const uint64_t length = static_cast<uint64_t>(info.st_size);
+    if (length < header_length ||
+        std::fread(file.header, 1, header_length, file.stream.get()) != header_length)
+        throw InputError(path + ": " + std::to_string(length) +
+                         " bytes, shorter than the 512-byte header");
+    file.rows = int16_at(file.header, rows_offset);
+    file.columns = int16_at(file.header, columns_offset);
+    if (file.rows < 0 || file.columns < 0)
+        throw InputError(path + ": negative image size in the header (" +
+                         std::to_string(file.columns) + " x " +
+                         std::to_string(file.rows) + ")");
+    const uint64_t expected = header_length + file.pixel_count();
+    if (length != expected)
+        throw InputError(path + ": " + std::to_string(length) +
+                         " bytes, but the header's " + std::to_string(file.columns) +
+                         " x " + std::to_string(file.rows) + " pixels need " +
+                         std::to_string(expected));
+    return file;
+}
+
+void describe(IdaFile &file, const QuorvexTables &tables)
+{
+    IMAGETYPE &it = file.image;
+    it = IMAGETYPE{};
+    it.header.par1 = it.header.par2 = -99999.0;
+    file.status = _IDAHeaderToIT(file.header, &it, tables.projections,
+                                 tables.spheroids, tables.types.data(),
+                                 tables.type_count(), 1);
+    if (file.status == status_ok)
+        return;
+    // The library's text for the refusal comes from its consistency check
+    // of the file on its own, which describes it the same way.
+    std::vector<char> text(2 * file.path.size() + 100, '\0');
+    char *at = text.data();
+    char *name = const_cast<char *>(file.path.c_str());
+    IMAGETYPE scratch = {};
+    int16_t error = 0;
+    _CheckInputImages(&scratch, tables.projections, tables.spheroids,
+                      tables.types.data(), tables.type_count(), &name, 1, &at,
+                      &error);
+    file.message = text.data();
+}
+
+std::string refusal(const IdaFile &file)
+{
+    if (file.status == projection_not_accepted)
+        return file.path + ": projection code " +
+               std::to_string(file.header[projection_offset]) +
+               " is not accepted by the library";
+    return file.path + ": IDA type " + std::to_string(file.header[ida_type_offset]) +
+           " is not in the tables";
+}
+
+std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image)
+{
+    std::array<PixelKind, 256> kinds;
+    kinds.fill(PixelKind::valid);
+    // Empty slots (-99999) fall outside the byte range and mark nothing.
+    const auto mark = [&kinds](int32_t code, PixelKind kind) {
+        if (code >= 0 && code <= 255 && kinds[code] == PixelKind::valid)
+            kinds[code] = kind;
+    };
+    for (int32_t code : image.missingcodes)
+        mark(code, PixelKind::missing);
+    for (const int32_t *codes : {image.maskingcodes, image.cloudcodes, image.nodatacodes})
+        for (int i = 0; i < 10; ++i)
+            mark(codes[i], PixelKind::special);
+    mark(image.sp1, PixelKind::special);
+    mark(image.sp2, PixelKind::special);
+    return kinds;
+}
+
+void read_pixels(IdaFile &file,
+                 const std::function<void(const unsigned char *, std::size_t)> &take)
+{
+    std::vector<unsigned char> piece(piece_size);
+    for (uint64_t left = file.pixel_count(); left > 0;) {
+        const std::size_t want = left < piece_size ? static_cast<std::size_t>(left) : piece_size;
+        if (std::fread(piece.data(), 1, want, file.stream.get()) != want)
+            throw InputError(file.path + ": read failed (" +
+                             (std::ferror(file.stream.get()) ? system_reason()
+                                                             : "file shortened") +
+                             ")");
+        take(piece.data(), want);
+        left -= want;
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,163 @@
+// The quorvex program: look inside, check and draw IDA images through the
+// QUORVEX library.  Exit status 0 on success, 1 for bad input (or images
+// that do not agree), 2 for a command line that cannot be run.
+#include "cli.h"
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+const char general_help[] =
+    "Usage: quorvex [--tables FILE] COMMAND [OPTIONS] FILE...\n"
+    "Look inside, check and draw IDA images.\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE...        header fields, description, pixel statistics, corners\n"
+    "  check FILE...       whether the files can be combined with the first\n"
+    "  render FILE -o OUT  the image as a PNG picture\n"
+    "\n"
+    "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
+    "                      instead of the built-in ones (any command)\n"
+    "  --help              this text; COMMAND --help for a command's own\n"
+    "  --version           the program's version\n";
+
+const char info_help[] =
+    "Usage: quorvex info [--json] [--tables FILE] FILE...\n"
+    "For each IDA file: every header field by its report name, the library's\n"
+    "description of the image (with its status and message when it refuses\n"
+    "the file), the linear law, pixel counts and the minimum, maximum and\n"
+    "mean physical value of the valid pixels, and for a projected image the\n"
+    "longitude/latitude of the four corner pixels and the centre pixel.\n"
+    "\n"
+    "  --json              one JSON object per file\n";
+
+const char check_help[] =
+    "Usage: quorvex check [--tables FILE] FILE...\n"
+    "Checks that every file has the IDA type, size, pixel size and\n"
+    "geolocation of the first and prints the library's message.  Exit\n"
+    "status 0 when all agree, 1 otherwise.\n";
+
+const char render_help[] =
+    "Usage: quorvex render FILE -o OUT.png [--colours FILE.CLR] [--legend]\n"
+    "                      [--tables FILE]\n"
+    "Draws the image as a PNG, one pixel per pixel; missing pixels are\n"
+    "transparent.\n"
+    "\n"
+    "  -o, --output OUT.png  the picture to write (replaced whole)\n"
+    "  --colours FILE.CLR    colour classes in Brennix's colour-file form\n"
+    "                        (From To Red Green Blue Legend); without it a\n"
+    "                        colour ramp over the physical values\n"
+    "  --legend              a panel beside the image with each colour and\n"
+    "                        its legend text\n";
+
+struct Command {
+    const char *name;
+    const char *help;
+    int (*run)(cli::Options &);
+};
+
+const Command commands[] = {{"info", info_help, cli::run_info},
+                            {"check", check_help, cli::run_check},
+                            {"render", render_help, cli::run_render}};
+
+void load_tables(const std::string &path, cli::Options &options)
+{
+    std::string error;
+    if (!load_tables_file(path.c_str(), &options.tables, &error))
+        throw cli::InputError(error);
+}
+
+// The value of an option: the next argument.
+std::string value_of(int &i, int argc, char **argv)
+{
+    if (i + 1 >= argc)
+        throw cli::UsageError(std::string(argv[i]) + " needs a value");
+    return argv[++i];
+}
+
+int run(int argc, char **argv)
+{
+    cli::Options options;
+    if (!load_default_tables(&options.tables))
+        throw cli::InputError("the built-in tables do not read");
+    int i = 1;
+    std::string tables;
+    for (; i < argc && argv[i][0] == '-'; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << general_help;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "quorvex " QUORVEX_VERSION "\n";
+            return 0;
+        }
+        if (arg != "--tables")
+            throw cli::UsageError("unknown option '" + arg + "' (see quorvex --help)");
+        tables = value_of(i, argc, argv);
+    }
+    if (i == argc)
+        throw cli::UsageError("no command (see quorvex --help)");
+    const Command *command = nullptr;
+    for (const Command &c : commands)
+        if (std::strcmp(argv[i], c.name) == 0)
+            command = &c;
+    if (command == nullptr)
+        throw cli::UsageError(std::string("unknown command '") + argv[i] +
+                              "' (see quorvex --help)");
+    bool options_end = false;
+    for (++i; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options_end || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.files.push_back(arg);
+        } else if (arg == "--") {
+            options_end = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << command->help;
+            return 0;
+        } else if (arg == "--tables") {
+            tables = value_of(i, argc, argv);
+        } else if (arg == "--json" && command->run == cli::run_info) {
+            options.json = true;
+        } else if ((arg == "-o" || arg == "--output") && command->run == cli::run_render) {
+            options.output = value_of(i, argc, argv);
+        } else if (arg == "--colours" && command->run == cli::run_render) {
+            options.colours = value_of(i, argc, argv);
+        } else if (arg == "--legend" && command->run == cli::run_render) {
+            options.legend = true;
+        } else {
+            throw cli::UsageError("unknown option '" + arg + "' for " + command->name +
+                                  " (see quorvex " + command->name + " --help)");
+        }
+    }
+    if (options.files.empty())
+        throw cli::UsageError(std::string(command->name) + " needs a FILE (see quorvex " +
+                              command->name + " --help)");
+    if (!tables.empty())
+        load_tables(tables, options);
+    options.tables_path = tables;
+    return command->run(options);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    try {
+        const int status = run(argc, argv);
+        // A report that did not reach its reader is a failure too.
+        if (!std::cout.flush())
+            throw cli::InputError("standard output: write failed");
+        return status;
+    } catch (const cli::UsageError &e) {
+        std::cerr << "quorvex: " << e.what() << "\n";
+        return 2;
+    } catch (const cli::InputError &e) {
+        std::cerr << "quorvex: " << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc &) {
+        std::cerr << "quorvex: out of memory\n";
+        return 1;
+    }
+}
