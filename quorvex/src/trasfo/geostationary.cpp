@@ -64,9 +64,11 @@ int16_t _MeteoSatForward(double *pp)
 }
 
 // Inverse: scan angles to degrees by the nearer intersection of the viewing
-// ray with the ellipsoid.  Before the first valid pixel of the line misses
-// are marked one by one; the first miss after it is the limb, and it and
-// every later pixel are marked with the result -100.
+// ray with the ellipsoid.  A pixel whose ray misses the Earth, or whose
+// point lies beyond the latitude bound, is invalid.  Before the first valid
+// pixel of the line invalid ones are marked one by one; the first invalid
+// one after it is the limb, and it and every later pixel are marked with
+// the result -100.
 int16_t _MeteoSatInverse(double *Buflinedouble)
 {
     const PROJ &p = *Pj;
@@ -78,12 +80,16 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         const double y = q[1] * deg_to_rad;
         const double tanx = std::tan(x), tany = std::tan(y);
         const double val = (tanx * tanx + 1.0) * (tany * tany * (1.0 + A) * (1.0 + A) + 1.0);
-        const double vmu = (RS - p.a * std::sqrt(std::fabs(YK_SQR - (YK_SQR - 1.0) * val))) / val;
+        // Negative (or not a number): the ray passes the Earth and the
+        // pixel is space, treated like a pixel beyond the latitude bound.
+        const double discriminant = YK_SQR - (YK_SQR - 1.0) * val;
+        const bool misses = !(discriminant >= 0.0);
+        const double vmu = (RS - p.a * std::sqrt(discriminant)) / val;
         const double xt = RS - vmu;
         const double yt = -vmu * tanx;
         const double zt = vmu * tany / std::cos(x);
         const double s = zt / p.b;
-        if (s < -visible_sine || s > visible_sine) {
+        if (misses || s < -visible_sine || s > visible_sine) {
             reject(q);
             if (trovato_validi == 1) {
                 for (long rest = k + 1; rest < width; ++rest)  // residui_invalidi
