@@ -49,13 +49,21 @@ int16_t _MeteoSatForward(double *pp)
         }
         const double xla = lon * deg_to_rad - p.Lam0;
         const double xfi = lat * deg_to_rad - p.Phi0;
-        const double teta = std::atan(std::tan(xfi) * RP_over_RE);
-        const double cos_teta = std::cos(teta);
+        // The reduced latitude teta = atan(tan(xfi) RP_over_RE) is needed
+        // only through its sine and cosine, which follow from xfi's
+        // (|xfi| <= 81.3 degrees inside the box, so cos xfi > 0).
+        const double sin_fi = std::sin(xfi), cos_fi = std::cos(xfi);
+        const double reduced = RP_over_RE * sin_fi;
+        const double norm = 1.0 / std::sqrt(cos_fi * cos_fi + reduced * reduced);
+        const double cos_teta = cos_fi * norm;
         const double xt = p.a * cos_teta * std::cos(xla);
         const double yt = p.a * cos_teta * std::sin(xla);
-        const double zt = p.b * std::sin(teta);
-        const double ppx = std::atan(yt / (xt - RS));
-        const double ppy = std::atan((-zt / (xt - RS)) * std::cos(ppx));
+        const double zt = p.b * reduced * norm;
+        // xt - RS < 0, so cos(ppx) = |xt - RS| / hypot(xt - RS, yt) and the
+        // second angle is atan(zt / hypot(xt - RS, yt)).
+        const double to_satellite = xt - RS;
+        const double ppx = std::atan(yt / to_satellite);
+        const double ppy = std::atan(zt / std::sqrt(to_satellite * to_satellite + yt * yt));
         q[0] = -ppx * rad_to_deg;
         q[1] = ppy * rad_to_deg;
     }
