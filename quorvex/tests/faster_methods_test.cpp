@@ -54,7 +54,7 @@ struct Worst {
 
 TEST(FasterMethods, LatitudesFromTAndFromQ)
 {
-    for (double e : {0.0818191908426215, 0.2, 1e-4}) {
+    for (double e : {0.0818191908426215, 0.5, 1e-4}) {
         q::PROJ block{};
         block.e = e;
         block.A_es = e * e;
