@@ -1,7 +1,8 @@
 // Converts the same 1,000,000 points (forward) and the same 1000 image lines
 // of 1000 pixels (inverse) through the engine and through PROJ, for every
-// projection in the table, and prints points per second and the ratio of
-// the engine's speed to PROJ's measured in the same run.
+// projection in the table, in interleaved rounds, and prints points per
+// second and the ratio of the engine's speed to PROJ's of every round and
+// their median, with the load average before and after.
 //
 // PROJ gets the least work: radians in, metres out, on a prepared
 // conversion through proj_trans_generic.  The engine does its whole job:
@@ -13,8 +14,10 @@
 #include <benchmark/benchmark.h>
 #include <proj.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -204,16 +207,20 @@ void proj_inverse(benchmark::State &state, const BenchProjection *p)
     proj_destroy(pj);
 }
 
-// Console output as usual, then one table of points per second and the
-// engine/PROJ speed ratio (above 1: the engine is faster).
+// Console output as usual, then one table per projection and direction:
+// the engine's and PROJ's median points per second over the rounds, the
+// engine/PROJ speed ratio of every round (above 1: the engine is faster)
+// and their median.  Rounds are repetitions, run interleaved at random with
+// every other benchmark, so both sides of a ratio see the same load.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
             auto it = run.counters.find("items_per_second");
-            if (it != run.counters.end() && !run.error_occurred)
-                rates_[run.benchmark_name()] = it->second;
+            if (it != run.counters.end() && !run.error_occurred &&
+                run.run_type == Run::RT_Iteration)
+                rates_[run.run_name.function_name].push_back(it->second);
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -221,26 +228,46 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-22s %-8s %16s %16s %8s\n", "projection", "dir", "engine pts/s",
-                    "PROJ pts/s", "ratio");
+        print_load("after the run");
+        std::printf("\n%-22s %-8s %14s %14s %7s  %s\n", "projection", "dir",
+                    "engine pts/s", "PROJ pts/s", "median", "ratio of each round");
         for (const BenchProjection &p : projections)
             for (const char *dir : {"forward", "inverse"}) {
-                const double engine = rate("engine", dir, p.name);
-                const double peer = rate("proj", dir, p.name);
-                if (engine == 0 && peer == 0)
+                const std::vector<double> engine = rates("engine", dir, p.name);
+                const std::vector<double> peer = rates("proj", dir, p.name);
+                if (engine.empty() || engine.size() != peer.size())
                     continue;  // filtered out of this run
-                std::printf("%-22s %-8s %16.0f %16.0f %8.2f\n", p.name, dir, engine, peer,
-                            peer > 0 ? engine / peer : 0.0);
+                std::vector<double> ratios;
+                for (size_t i = 0; i < engine.size(); ++i)
+                    ratios.push_back(peer[i] > 0 ? engine[i] / peer[i] : 0.0);
+                std::printf("%-22s %-8s %14.0f %14.0f %7.2f ", p.name, dir, median(engine),
+                            median(peer), median(ratios));
+                for (double r : ratios)
+                    std::printf(" %.2f", r);
+                std::printf("\n");
             }
     }
 
+    static void print_load(const char *when)
+    {
+        double load[3];
+        if (getloadavg(load, 3) == 3)
+            std::printf("load average %s: %.2f %.2f %.2f\n", when, load[0], load[1], load[2]);
+    }
+
 private:
-    double rate(const char *side_name, const char *dir, const char *name) const
+    std::vector<double> rates(const char *side_name, const char *dir, const char *name) const
     {
         auto it = rates_.find(std::string(side_name) + "/" + dir + "/" + name);
-        return it == rates_.end() ? 0.0 : static_cast<double>(it->second);
+        return it == rates_.end() ? std::vector<double>() : it->second;
     }
-    std::map<std::string, double> rates_;
+    static double median(std::vector<double> v)
+    {
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+    }
+    std::map<std::string, std::vector<double>> rates_;
 };
 
 } // namespace
@@ -258,7 +285,21 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(("proj/inverse/" + name).c_str(), proj_inverse, &p)
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::Initialize(&argc, argv);
+    // Five interleaved rounds unless the command line says otherwise.
+    std::vector<char *> args(argv, argv + argc);
+    char repetitions[] = "--benchmark_repetitions=5";
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    bool rounds_given = false;
+    for (char *a : args)
+        rounds_given = rounds_given || std::strncmp(a, "--benchmark_repetitions", 23) == 0;
+    if (!rounds_given) {
+        args.push_back(repetitions);
+        args.push_back(interleave);
+    }
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    RatioReporter::print_load("before the run");
+    benchmark::Initialize(&count, args.data());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -84,48 +84,48 @@ TEST(Geostationary, InverseOfWorkedAnglesUsesTheRoundedModel)
 {
     IMAGETYPE it = satellite();
     _InitProjection(&it, 0);
-    std::vector<double> pairs = {1.644773, 3.419843, 0.0, 0.0, 9.0, 0.0};
+    std::vector<double> pairs = {1.644773, 3.419843, 0.0, 0.0};
     EXPECT_EQ(inverse_of(it, pairs), 100);
     EXPECT_NEAR(pairs[0], 10.0, 3e-6);
     EXPECT_NEAR(pairs[1], 20.0, 4e-6);
     EXPECT_NE(pairs[1], 20.0);  // the rounded constants are visible
     EXPECT_EQ(pairs[2], 0.0);
     EXPECT_EQ(pairs[3], 0.0);
-    // Just off the disc: the absolute value under the root still gives a
-    // position.
-    EXPECT_NEAR(pairs[4], 66.70, 0.01);
-    EXPECT_EQ(pairs[5], 0.0);
 }
 
 TEST(Geostationary, InverseLineLimbRule)
 {
     IMAGETYPE it = satellite();
     _InitProjection(&it, 0);
-    // y = 10 degrees looks past the disc and beyond the latitude bound (just
-    // off the disc, up to about 9 degrees, the bound still passes); y = 1
-    // to 3 is on the disc.
+    // Pixels fail by looking past the disc (its edge on the equator lies
+    // at X = 8.7005: 8.70 is on it, 8.701 off it, and so is the corner
+    // (8.7, 8.7)) or, at y = 10 degrees, by that and the latitude bound.
     struct LineCase {
-        std::vector<double> y;       // scan angles along the line, x = 0
+        std::vector<double> xy;      // scan angle pairs along the line
         std::vector<bool> marked;    // which pairs end as (-99999, -99999)
         int16_t status;
     } const cases[] = {
-        {{10, 10, 1, 2, 10, 1, 1}, {true, true, false, false, true, true, true}, -100},
-        {{10, 10, 10}, {true, true, true}, 100},
-        {{10, 1, 2, 3}, {true, false, false, false}, 100},
-        {{1, 2, 3}, {false, false, false}, 100},
+        {{0, 10, 0, 10, 0, 1, 0, 2, 0, 10, 0, 1, 0, 1},
+         {true, true, false, false, true, true, true}, -100},
+        {{0, 10, 0, 10, 0, 10}, {true, true, true}, 100},
+        {{0, 10, 0, 1, 0, 2, 0, 3}, {true, false, false, false}, 100},
+        {{-8.701, 0, -8.70, 0, 0, 0, 8.70, 0}, {true, false, false, false}, 100},
+        {{0, 0, 8.70, 0, 8.701, 0, 0, 0}, {false, false, true, true}, -100},
+        {{-8.7, 8.7, 0, 0, 8.7, 8.7}, {true, false, true}, -100},
     };
     for (const LineCase &c : cases) {
-        std::vector<double> pairs;
-        for (double y : c.y) {
-            pairs.push_back(0.0);
-            pairs.push_back(y);
-        }
+        std::vector<double> pairs = c.xy;
         EXPECT_EQ(inverse_of(it, pairs), c.status);
-        for (size_t k = 0; k < c.y.size(); ++k) {
+        for (size_t k = 0; k < c.marked.size(); ++k) {
             const bool marked = pairs[2 * k] == -99999.0 && pairs[2 * k + 1] == -99999.0;
             EXPECT_EQ(marked, c.marked[k]) << "pair " << k << " of status " << c.status;
         }
     }
+    // The disc's edge pixel has a ground position near the horizon.
+    std::vector<double> edge = {8.70, 0};
+    inverse_of(it, edge);
+    EXPECT_NEAR(edge[0], 80.66, 0.01);
+    EXPECT_EQ(edge[1], 0.0);
 }
 
 TEST(Geostationary, NonZeroCentreLatitudeIsNotUndoneByTheInverse)

@@ -115,10 +115,11 @@ std::vector<ChainCase> chain_cases()
         {"Goode to plate carree, north",
          image_of(9, 0, 0, earth, earth, 0.01, 0.01, 200, 210),
          image_of(3, 0, 0, 0, 0, 2, 2, 360, 180), 130, 400, true},
-        // A full-disc scan, line 150 across the northern disc.
+        // A full-disc scan, line 150 across the northern disc with space
+        // on either side.
         {"geostationary to Lambert azimuthal",
          image_of(5, 0, 0, 6378.155, 6356.7518, 1000 / 17.4, 1000 / 17.4, 500, 500),
-         image_of(6, 10, 50, earth, earth, 0.1, 0.1, 500, 500), 150, 1000, false},
+         image_of(6, 10, 50, earth, earth, 0.1, 0.1, 500, 500), 150, 1000, true},
         {"Albers to Hammer-Aitoff",
          image_of(8, -96, 23, 6378.137, 6356.752314245, 0.2, 0.2, 500, 400, 29.5, 45.5),
          image_of(2, 0, 0, 1, 1, 1000, 500, 1000, 500), 250, 1000, false},

@@ -537,13 +537,14 @@ QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
  * Image column = x * dx + x_center, line = y_center - y * dy, with (x, y)
  * the plane coordinates.
  *
- * Goode gap pixels: _ImageToLonLat marks a pixel in an interruption of the
- * Goode map, or beyond its outline, as (-99999, -99999) and goes on with
- * the line.  Such a pair cannot be told from the end marker, so a line
- * handed on to _LonLatToImage ends at its first gap pixel.  A caller that
- * chains such a line converts each run of pixels between gap pixels on its
- * own (pass the address of the run's first pair; the next gap pixel, or
- * the line's end marker, ends it).
+ * Marked pixels: _ImageToLonLat marks a pixel without position as
+ * (-99999, -99999): one in an interruption of the Goode map or beyond its
+ * outline, beyond the Hammer-Aitoff plane, or in the space around the
+ * geostationary disc.  Such a pair cannot be told from the end marker, so
+ * a line handed on to _LonLatToImage ends at its first marked pixel.  A
+ * caller that chains such a line converts each run of pixels between
+ * marked pixels on its own (pass the address of the run's first pair; the
+ * next marked pixel, or the line's end marker, ends it).
  * ------------------------------------------------------------------------ */
 
 /* Prepares the block chosen by projtype for the image pit: copies the
@@ -583,16 +584,19 @@ QUORVEX_API void QUORVEX_CALL _LonLatToImage(const IMAGETYPE *pit,
 /* Fills Buflinedouble, which must hold 2 * width + 1 doubles, with the
  * longitude/latitude (degrees) of pixels 0 to width - 1 of image line
  * line of pit, through the block chosen by projtype, followed by -99999.0.
- * The result is a valid point list for _LonLatToImage (see the Goode gap
+ * The result is a valid point list for _LonLatToImage (see the marked
  * pixels above).  Pixels outside the projection's domain are marked -99999
  * as the projection defines; an inverse that fails to converge (Albers at
  * the cone's apex, for one), or a Lambert azimuthal pixel beyond the circle
  * of radius 2a, stops the line there, leaving that pixel and the later ones
- * as plane coordinates.  The Hammer-Aitoff inverse iterates and marks
- * nothing: a pixel outside its ellipse receives the iteration's last point;
- * inside it half of the pixels of a world map come back within 2e-4
- * degrees and nine in ten within 5e-3, while some near the outline are far
- * off.  When the image's code has no
+ * as plane coordinates.  The Hammer-Aitoff inverse is exact: a pixel
+ * outside the map's ellipse (x^2 + y^2 = 1 in plane units, y measured from
+ * the equator) but within x^2 + y^2 < 2 receives the one point whose
+ * unfolded forward lands there, more than 180 degrees from the centre; a
+ * pixel beyond is marked and the line goes on.  A geostationary pixel that looks past the Earth, or whose
+ * point lies beyond 81.3 degrees of latitude, is marked; after the first
+ * pixel of the line with a position, the first such pixel and all later
+ * ones are marked (the limb).  When the image's code has no
  * operations, or the block was never prepared with operations, the buffer
  * holds the plane coordinates ((pixel - x_center) / dx, (y_center - line)
  * / dy) and nothing is converted.  Touches the module state. */

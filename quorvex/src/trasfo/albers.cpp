@@ -67,17 +67,17 @@ int16_t _AlbersForward(double *pp)
 
 // Map plane to longitude/latitude: -3 stops the line at the first point
 // whose latitude iteration does not converge (the cone's apex, for one).
+// The iteration starts from the authalic latitude's series, close enough
+// for its first step to meet the tolerance.
 int16_t _AlbersInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
     const double n = p.A_ns0;
     const double e = p.e;
     const bool ellipsoid = e >= sphere_eccentricity;
-    // q at the pole depends on the block alone.
-    const double qp =
-        ellipsoid ? 1.0 - 0.5 * (1.0 - p.A_es) * std::log((1.0 - e) / (1.0 + e)) / e
-                  : 0.0;
-    const double abs_qp = std::fabs(qp);
+    // q at the pole and the authalic series depend on the block alone.
+    const AUTHALIC_INVERSE series = ellipsoid ? authalic_inverse_for(e) : AUTHALIC_INVERSE{};
+    const double abs_qp = std::fabs(series.qp);
     for (unsigned i = 0; i < Width; ++i) {
         double *point = BuflineDouble + 2 * i;
         const double x = point[0] - p.fe;
@@ -96,14 +96,15 @@ int16_t _AlbersInverse(double *BuflineDouble)
         const double k = rho * n / p.a;
         const double q = (p.A_c - k * k) / n;
         double lat;
-        if (ellipsoid && !(std::fabs(abs_qp - std::fabs(q)) > pole_tolerance)) {
-            lat = q >= 0.0 ? half_pi : -half_pi;
-        } else {
-            int16_t status = 100;
+        int16_t status = 100;
+        if (!ellipsoid)
             lat = phi1z(q, &status);
-            if (status != 100)
-                return status;
-        }
+        else if (!(std::fabs(abs_qp - std::fabs(q)) > pole_tolerance))
+            lat = q >= 0.0 ? half_pi : -half_pi;
+        else
+            lat = latitude_of_q(q, series, &status);
+        if (status != 100)
+            return status;
         const double lon = _AdjustLon(theta / n + p.Lam0);
         point[0] = lon * rad_to_deg;
         point[1] = lat * rad_to_deg;

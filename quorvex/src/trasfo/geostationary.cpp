@@ -49,13 +49,21 @@ int16_t _MeteoSatForward(double *pp)
         }
         const double xla = lon * deg_to_rad - p.Lam0;
         const double xfi = lat * deg_to_rad - p.Phi0;
-        const double teta = std::atan(std::tan(xfi) * RP_over_RE);
-        const double cos_teta = std::cos(teta);
+        // The reduced latitude teta = atan(tan(xfi) RP_over_RE) is needed
+        // only through its sine and cosine, which follow from xfi's
+        // (|xfi| <= 81.3 degrees inside the box, so cos xfi > 0).
+        const double sin_fi = std::sin(xfi), cos_fi = std::cos(xfi);
+        const double reduced = RP_over_RE * sin_fi;
+        const double norm = 1.0 / std::sqrt(cos_fi * cos_fi + reduced * reduced);
+        const double cos_teta = cos_fi * norm;
         const double xt = p.a * cos_teta * std::cos(xla);
         const double yt = p.a * cos_teta * std::sin(xla);
-        const double zt = p.b * std::sin(teta);
-        const double ppx = std::atan(yt / (xt - RS));
-        const double ppy = std::atan((-zt / (xt - RS)) * std::cos(ppx));
+        const double zt = p.b * reduced * norm;
+        // xt - RS < 0, so cos(ppx) = |xt - RS| / hypot(xt - RS, yt) and the
+        // second angle is atan(zt / hypot(xt - RS, yt)).
+        const double to_satellite = xt - RS;
+        const double ppx = std::atan(yt / to_satellite);
+        const double ppy = std::atan(zt / std::sqrt(to_satellite * to_satellite + yt * yt));
         q[0] = -ppx * rad_to_deg;
         q[1] = ppy * rad_to_deg;
     }
@@ -64,9 +72,11 @@ int16_t _MeteoSatForward(double *pp)
 }
 
 // Inverse: scan angles to degrees by the nearer intersection of the viewing
-// ray with the ellipsoid.  Before the first valid pixel of the line misses
-// are marked one by one; the first miss after it is the limb, and it and
-// every later pixel are marked with the result -100.
+// ray with the ellipsoid.  A pixel whose ray misses the Earth, or whose
+// point lies beyond the latitude bound, is invalid.  Before the first valid
+// pixel of the line invalid ones are marked one by one; the first invalid
+// one after it is the limb, and it and every later pixel are marked with
+// the result -100.
 int16_t _MeteoSatInverse(double *Buflinedouble)
 {
     const PROJ &p = *Pj;
@@ -78,12 +88,16 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         const double y = q[1] * deg_to_rad;
         const double tanx = std::tan(x), tany = std::tan(y);
         const double val = (tanx * tanx + 1.0) * (tany * tany * (1.0 + A) * (1.0 + A) + 1.0);
-        const double vmu = (RS - p.a * std::sqrt(std::fabs(YK_SQR - (YK_SQR - 1.0) * val))) / val;
+        // Negative (or not a number): the ray passes the Earth and the
+        // pixel is space, treated like a pixel beyond the latitude bound.
+        const double discriminant = YK_SQR - (YK_SQR - 1.0) * val;
+        const bool misses = !(discriminant >= 0.0);
+        const double vmu = (RS - p.a * std::sqrt(discriminant)) / val;
         const double xt = RS - vmu;
         const double yt = -vmu * tanx;
         const double zt = vmu * tany / std::cos(x);
         const double s = zt / p.b;
-        if (s < -visible_sine || s > visible_sine) {
+        if (misses || s < -visible_sine || s > visible_sine) {
             reject(q);
             if (trovato_validi == 1) {
                 for (long rest = k + 1; rest < width; ++rest)  // residui_invalidi

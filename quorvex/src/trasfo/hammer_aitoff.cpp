@@ -1,9 +1,7 @@
 // Code 2, Hammer-Aitoff projection of the whole sphere, x and y normalised
 // to [-1, 1] (the image's dx and dy carry scale and aspect), centred on Lam0
 // and shifted so that Phi0 on the central meridian is the plane origin.
-// The inverse solves the forward formula with a two-dimensional secant
-// iteration from a fixed start point.
-#include "trasfo/hammer_inverse.h"
+// The inverse is the closed-form inverse of the forward formula.
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -12,14 +10,9 @@ namespace quorvex {
 
 namespace {
 
-// Secant iteration: start point (degrees), the "previous point" of the
-// first step, residual tolerance and determinant threshold (plane units),
-// step limit.
-constexpr double start_lon = -30.0;
-constexpr double start_lat = 36.5;
-constexpr double residual_tolerance = 1e-10;
-constexpr double determinant_threshold = 1e-6;
-constexpr int step_limit = 100;
+// Below this |sin phi| the arc sine is well conditioned (its slope stays
+// under 1.4) and cheaper than the two-argument arc tangent.
+constexpr double plain_arcsine_limit = 0.7;
 
 // y of the centre latitude on the central meridian, taken off every y.
 double centre_shift(double phi0)
@@ -28,8 +21,7 @@ double centre_shift(double phi0)
 }
 
 // Sine and cosine of a longitude's half difference from Lam0 or of a
-// latitude: the inverse evaluates the forward formula at pairs of the last
-// two longitudes and latitudes, so each angle's functions are taken once.
+// latitude, each taken once.
 struct SINE_COSINE {
     double s;
     double c;
@@ -47,94 +39,13 @@ SINE_COSINE phi_of(double lat)
     return {std::sin(phi), std::cos(phi)};
 }
 
-// The forward formula on prepared sines and cosines; the same operations in
-// the same order as on the angles themselves, so the results are identical.
+// The forward formula on prepared sines and cosines.
 void plane_of(const SINE_COSINE &hl, const SINE_COSINE &ph, double shift,
               double *x, double *y)
 {
     const double denominator = std::sqrt(1.0 + hl.c * ph.c);
     *x = hl.s * ph.c / denominator;
     *y = ph.s / denominator - shift;
-}
-
-// What every pixel of one call shares: the centre and the forward image of
-// the start point, the same for all targets.
-struct HAMMER_START {
-    double lam0;
-    double shift;
-    SINE_COSINE lon0_hl;   // start longitude
-    SINE_COSINE lat0_ph;   // start latitude
-    SINE_COSINE prev_hl;   // longitude 0 of the first "previous point"
-    SINE_COSINE prev_ph;   // latitude 0 of the first "previous point"
-    double x0;
-    double y0;
-};
-
-HAMMER_START start_for_current_block()
-{
-    HAMMER_START s;
-    s.lam0 = Pj->Lam0;
-    s.shift = centre_shift(Pj->Phi0);
-    s.lon0_hl = half_lambda_of(start_lon, s.lam0);
-    s.lat0_ph = phi_of(start_lat);
-    s.prev_hl = half_lambda_of(0.0, s.lam0);
-    s.prev_ph = phi_of(0.0);
-    plane_of(s.lon0_hl, s.lat0_ph, s.shift, &s.x0, &s.y0);
-    return s;
-}
-
-// Newton's method with the Jacobian replaced by differences along the last
-// step in each coordinate: stops on a small residual, on a determinant that
-// has shrunk with the steps (the usual end), or after the step limit.
-HAMMER_SOLUTION solve(const HAMMER_START &s, double fpixel, double fline,
-                      double *plon, double *plat)
-{
-    double lon = start_lon, lat = start_lat;
-    double longp = 0.0, latp = 0.0;
-    SINE_COSINE lon_hl = s.lon0_hl, lat_ph = s.lat0_ph;
-    SINE_COSINE longp_hl = s.prev_hl, latp_ph = s.prev_ph;
-    double pixel = s.x0, line = s.y0;
-    double pn = fpixel - pixel;
-    double qn = fline - line;
-    HAMMER_SOLUTION how = {0, hammer_residual};
-    for (;;) {
-        if (std::fabs(pn) + std::fabs(qn) <= residual_tolerance)
-            break;
-        if (how.updates == step_limit) {
-            how.stop = hammer_step_limit;
-            break;
-        }
-        const double fnn = pixel, gnn = line;
-        double fn_1n, gn_1n, fnn_1, gnn_1;
-        plane_of(longp_hl, lat_ph, s.shift, &fn_1n, &gn_1n);
-        plane_of(lon_hl, latp_ph, s.shift, &fnn_1, &gnn_1);
-        const double an = fnn - fn_1n;
-        const double bn = fnn - fnn_1;
-        const double cn = gnn - gn_1n;
-        const double dn = gnn - gnn_1;
-        const double det = an * dn - bn * cn;
-        if (std::fabs(det) < determinant_threshold) {
-            how.stop = hammer_determinant;
-            break;
-        }
-        const double long1 = lon + (dn * pn - bn * qn) * (lon - longp) / det;
-        const double lat1 = lat + (an * qn - cn * pn) * (lat - latp) / det;
-        longp = lon;
-        latp = lat;
-        longp_hl = lon_hl;
-        latp_ph = lat_ph;
-        lon = long1;
-        lat = lat1;
-        lon_hl = half_lambda_of(lon, s.lam0);
-        lat_ph = phi_of(lat);
-        plane_of(lon_hl, lat_ph, s.shift, &pixel, &line);
-        pn = fpixel - pixel;
-        qn = fline - line;
-        ++how.updates;
-    }
-    *plon = lon;
-    *plat = lat;
-    return how;
 }
 
 } // namespace
@@ -161,21 +72,42 @@ int16_t _HAForwardPoly(double *pp)
     return 100;
 }
 
-// Map plane to longitude/latitude by the secant iteration; marks nothing
-// invalid (a target outside the ellipse keeps the last step's point).
+// Map plane to longitude/latitude in closed form.  With Y = y + shift,
+// r2 = x^2 + Y^2 equals 1 - cos(hl) cos(phi) and 2 - r2 the square of the
+// forward's denominator, so D x = sin(hl) cos(phi), D Y = sin(phi) and
+// 1 - r2 = cos(hl) cos(phi).  Inside the ellipse (r2 < 1) the longitude
+// lies within 180 degrees of the centre; for 1 <= r2 < 2 the unfolded
+// forward still has exactly one solution, more than 180 degrees from the
+// centre, and that is returned.  Where r2 >= 2 (or is not a number) no
+// point maps: the pixel becomes (-99999, -99999) and the line goes on.
+// Degrees are the radians divided by the forward's own factor, so the
+// forward of the result gives the pixel back to rounding.
 int16_t _HAInverse(double *Buflinedouble)
 {
-    const HAMMER_START start = start_for_current_block();
+    const double lam0 = Pj->Lam0;
+    const double shift = centre_shift(Pj->Phi0);
     for (unsigned i = 0; i < Width; ++i) {
         double *point = Buflinedouble + 2 * i;
-        solve(start, point[0], point[1], &point[0], &point[1]);
+        const double x = point[0];
+        const double y = point[1] + shift;
+        const double r2 = x * x + y * y;
+        if (!(r2 < 2.0)) {
+            point[0] = no_value;
+            point[1] = no_value;
+            continue;
+        }
+        const double c = 1.0 - r2;
+        const double d = std::sqrt(2.0 - r2);
+        const double u = d * x;
+        const double v = d * y;
+        const double hl = c > 0.0 ? std::atan(u / c) : std::atan2(u, c);
+        const double phi = std::fabs(v) < plain_arcsine_limit
+                               ? std::asin(v)
+                               : std::atan2(v, std::sqrt(u * u + c * c));
+        point[0] = (2.0 * hl + lam0) / deg_to_rad;
+        point[1] = phi / deg_to_rad;
     }
     return 100;
-}
-
-HAMMER_SOLUTION hammer_solve(double fpixel, double fline, double *lon, double *lat)
-{
-    return solve(start_for_current_block(), fpixel, fline, lon, lat);
 }
 
 } // namespace quorvex

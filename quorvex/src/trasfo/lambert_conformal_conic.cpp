@@ -34,18 +34,27 @@ void _InitLambertCC()
     p.LCC_Rho0 = p.a * p.LCC_F * _Power(t0, p.LCC_N);
 }
 
-// Forward: degrees to plane kilometres, then the image grid.
+// Forward: degrees to plane kilometres, then the image grid.  rho is
+// a F t^n with t as _TFunction defines it, taken as one exponential of
+// logarithms.  Beyond the poles t is not positive and rho 0, as _Power
+// gives it.
 int16_t _LambertCCForward(double *pp)
 {
     const PROJ &p = *Pj;
     const long count = count_points(pp);
     const double aF = p.a * p.LCC_F;
+    const double half_e = 0.5 * p.e;
     for (long k = 0; k < count; ++k) {
         double *q = pp + 2 * k;
         const double theta = p.LCC_N * _AdjustLon(q[0] * deg_to_rad - p.Lam0);
         const double phi = q[1] * deg_to_rad;
-        const double t = _TFunction(phi, std::sin(phi));
-        const double rho = aF * _Power(t, p.LCC_N);
+        const double sin_phi = std::sin(phi), cos_phi = std::cos(phi);
+        const double tan_half = tan_half_colatitude(phi, sin_phi, cos_phi);
+        const double con = p.e * sin_phi;
+        const double rho =
+            tan_half > 0.0
+                ? aF * std::exp(p.LCC_N * (std::log(tan_half) - half_e * std::log((1.0 - con) / (1.0 + con))))
+                : 0.0;
         q[0] = rho * std::sin(theta);
         q[1] = p.LCC_Rho0 - rho * std::cos(theta);
     }
@@ -73,11 +82,15 @@ int16_t _LambertCCInverse(double *Buflinedouble)
         const double theta = std::atan(x / dy);
         q[0] = _AdjustLon(theta / p.LCC_N + lon0) * rad_to_deg;
 
-        double newphi = half_pi - 2.0 * std::atan(t);
+        // Each step's sine comes from the tangent the step before took its
+        // arc tangent of: sin(pi/2 - 2 atan T) = 2 / (1 + T^2) - 1.
+        double tangent = t;
+        double newphi = half_pi - 2.0 * std::atan(tangent);
         for (int i = 0; i < 15; ++i) {
             const double phi = newphi;
-            const double con = e * std::sin(phi);
-            newphi = half_pi - 2.0 * std::atan(t * _Power((1.0 - con) / (1.0 + con), e / 2.0));
+            const double con = e * (2.0 / (1.0 + tangent * tangent) - 1.0);
+            tangent = t * _Power((1.0 - con) / (1.0 + con), e / 2.0);
+            newphi = half_pi - 2.0 * std::atan(tangent);
             if (std::fabs(phi - newphi) < 1e-5)
                 break;
         }

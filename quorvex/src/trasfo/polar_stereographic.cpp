@@ -30,16 +30,22 @@ void _InitPS()
 }
 
 // Forward: degrees to plane coordinates in the unit of a, then the grid.
+// t as _TFunction defines it, its tangent from the latitude's sine and
+// cosine.
 int16_t _PSForward(double *pp)
 {
     const PROJ &p = *Pj;
+    const double half_e = 0.5 * p.e;
     const long count = count_points(pp);
     for (long k = 0; k < count; ++k) {
         double *q = pp + 2 * k;
         const double lon = q[0] * deg_to_rad, lat = q[1] * deg_to_rad;
         const double c1 = p.PS_fac * _AdjustLon(lon - p.Lam0);
         const double c2 = p.PS_fac * lat;
-        const double ts = _TFunction(c2, std::sin(c2));
+        const double sin_c2 = std::sin(c2), cos_c2 = std::cos(c2);
+        const double con = p.e * sin_c2;
+        const double ts = tan_half_colatitude(c2, sin_c2, cos_c2) /
+                          _Power((1.0 - con) / (1.0 + con), half_e);
         const double rho = p.PS_ind != 0 ? p.a * p.PS_mcs * ts / p.PS_tcs
                                          : 2.0 * p.a * ts / p.PS_e4;
         q[0] = p.PS_fac * rho * std::sin(c1) + p.fe;
@@ -51,10 +57,12 @@ int16_t _PSForward(double *pp)
 
 // Inverse: plane coordinates to degrees; stops with -3 at the first pixel
 // whose latitude iteration does not converge, leaving it and the rest of
-// the line as plane coordinates.
+// the line as plane coordinates.  The latitude comes from t through the
+// conformal latitude's series wherever that matches the iteration.
 int16_t _PSInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
+    const CONFORMAL_INVERSE series = conformal_inverse_for(p.e);
     int16_t status = status_ok;
     for (long k = 0; k < Width; ++k) {
         double *q = BuflineDouble + 2 * k;
@@ -63,7 +71,7 @@ int16_t _PSInverse(double *BuflineDouble)
         const double rho = std::sqrt(x * x + y * y);
         const double ts = p.PS_ind != 0 ? rho * p.PS_tcs / (p.a * p.PS_mcs)
                                         : rho * p.PS_e4 / (p.a + p.a);
-        const double lat = p.PS_fac * _pj_phi2(ts, &status);
+        const double lat = p.PS_fac * latitude_of_t(ts, series, &status);
         if (status != status_ok)
             return status;
         const double lon = rho == 0 ? p.PS_fac * p.Lam0

@@ -139,12 +139,50 @@ bool operations_for(int16_t code, PROJECTION_OPERATIONS *ops);
 double _Power(double x, double y);
 double _MFunction(double phi, double sinphi);
 double _TFunction(double phi, double sinphi);
+// tan(pi/4 - phi/2), the tangent of half the colatitude, from sin and cos
+// of phi: cos / (1 + sin) north of the equator, (1 - sin) / cos south of
+// it, both free of cancellation (the plain tangent keeps only the digits
+// of pi/4 - phi/2 near a pole).
+double tan_half_colatitude(double phi, double sin_phi, double cos_phi);
 double _pj_mlfn(double phi, double sphi, double cphi, const double *en);
 double _pj_inv_mlfn(double arg, double es, const double *en);
 double _pj_phi2(double ts, int16_t *err);
 double _qsfnz(double sinphi);
 double phi1z(double qs, int16_t *err);
 double _asinz(double con);
+
+// Sum of c[k] sin(2 (k + 1) angle), k = 0 .. count - 1, given sin and cos
+// of 2 angle (Clenshaw summation).
+double sine_series(double sin2, double cos2, const double *c, int count);
+
+// The latitude from t through the conformal latitude chi: phi - chi as a
+// sine series in 2 chi, for one eccentricity.
+struct CONFORMAL_INVERSE {
+    double c[6];  // coefficients of sin 2 chi .. sin 12 chi
+    double es;    // e^2
+    bool usable;  // the series holds for this eccentricity
+};
+CONFORMAL_INVERSE conformal_inverse_for(double e);
+// Latitude whose t value is ts on the current block, as _pj_phi2 gives it
+// (within 1e-11 degrees, same status): the series' latitude, moved to
+// where _pj_phi2's iteration stops short of it; _pj_phi2 itself where its
+// count of steps is in doubt, for negative or unknown ts, and for e > 0.1.
+double latitude_of_t(double ts, const CONFORMAL_INVERSE &s, int16_t *err);
+
+// The latitude from q through the authalic latitude beta (Snyder, eq.
+// 3-18): phi - beta as a sine series in 2 beta, and q at the pole.
+struct AUTHALIC_INVERSE {
+    double c[3];
+    double qp;
+    double sin2_max;  // largest sin^2(beta) for which the series starts
+};
+AUTHALIC_INVERSE authalic_inverse_for(double e);
+// Latitude whose q value is qs on the current block (e >= 1e-10), as phi1z
+// gives it (within 1e-11 degrees, same status): phi1z's Newton steps
+// started from the series, so that the first step is already below
+// phi1z's tolerance; phi1z itself next to the poles, for a near-sphere and
+// beyond q at the pole.
+double latitude_of_q(double qs, const AUTHALIC_INVERSE &s, int16_t *err);
 
 // ---- Projections -------------------------------------------------------------
 
