@@ -1,6 +1,7 @@
 // Projection code 5, the view from a geostationary satellite: the plane
 // coordinates are the satellite's two scan angles in degrees (x towards the
 // east, y towards the north), the axes are kilometres.
+#include "maths/maths.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -49,13 +50,13 @@ int16_t _MeteoSatForward(double *pp)
         }
         const double xla = lon * deg_to_rad - p.Lam0;
         const double xfi = lat * deg_to_rad - p.Phi0;
-        const double teta = std::atan(std::tan(xfi) * RP_over_RE);
-        const double cos_teta = std::cos(teta);
-        const double xt = p.a * cos_teta * std::cos(xla);
-        const double yt = p.a * cos_teta * std::sin(xla);
-        const double zt = p.b * std::sin(teta);
-        const double ppx = std::atan(yt / (xt - RS));
-        const double ppy = std::atan((-zt / (xt - RS)) * std::cos(ppx));
+        const double teta = maths::atan(maths::tan(xfi) * RP_over_RE);
+        const double cos_teta = maths::cos(teta);
+        const double xt = p.a * cos_teta * maths::cos(xla);
+        const double yt = p.a * cos_teta * maths::sin(xla);
+        const double zt = p.b * maths::sin(teta);
+        const double ppx = maths::atan(yt / (xt - RS));
+        const double ppy = maths::atan((-zt / (xt - RS)) * maths::cos(ppx));
         q[0] = -ppx * rad_to_deg;
         q[1] = ppy * rad_to_deg;
     }
@@ -76,12 +77,12 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         double *q = Buflinedouble + 2 * k;
         const double x = -q[0] * deg_to_rad;
         const double y = q[1] * deg_to_rad;
-        const double tanx = std::tan(x), tany = std::tan(y);
+        const double tanx = maths::tan(x), tany = maths::tan(y);
         const double val = (tanx * tanx + 1.0) * (tany * tany * (1.0 + A) * (1.0 + A) + 1.0);
         const double vmu = (RS - p.a * std::sqrt(std::fabs(YK_SQR - (YK_SQR - 1.0) * val))) / val;
         const double xt = RS - vmu;
         const double yt = -vmu * tanx;
-        const double zt = vmu * tany / std::cos(x);
+        const double zt = vmu * tany / maths::cos(x);
         const double s = zt / p.b;
         if (s < -visible_sine || s > visible_sine) {
             reject(q);
@@ -92,9 +93,9 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
             }
             continue;
         }
-        const double teta = std::asin(s);
-        q[0] = (std::atan(yt / xt) + p.Lam0) * rad_to_deg;
-        q[1] = std::atan(std::tan(teta) * RE_over_RP) * rad_to_deg;
+        const double teta = maths::asin(s);
+        q[0] = (maths::atan(yt / xt) + p.Lam0) * rad_to_deg;
+        q[1] = maths::atan(maths::tan(teta) * RE_over_RP) * rad_to_deg;
         trovato_validi = 1;
     }
     return status_ok;

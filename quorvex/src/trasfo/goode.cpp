@@ -2,6 +2,7 @@
 // a: twelve regions, sinusoidal between the seam latitudes of +-40d44'11.8",
 // Mollweide poleward of them, shifted in y so that both meet at the seam.
 // Gap pixels of the inverse become (-99999, -99999).
+#include "maths/maths.h"
 #include "trasfo/goode.h"
 #include "trasfo/trasfo.h"
 
@@ -89,12 +90,12 @@ bool mollweide_theta(double phi, double sin_phi, double cos_phi, double *theta)
         if (std::fabs(delta) < newton_tolerance)
             break;
         if (i >= newton_limit) {
-            if (!(std::fabs(t + std::sin(t) - k) < newton_tolerance))
+            if (!(std::fabs(t + maths::sin(t) - k) < newton_tolerance))
                 return false;
             break;
         }
-        sin_t = std::sin(t);
-        cos_t = std::cos(t);
+        sin_t = maths::sin(t);
+        cos_t = maths::cos(t);
     }
     *theta = t / 2.0;
     return true;
@@ -137,16 +138,16 @@ int16_t _GHForward(double *pp)
         const double phi = point[1] * deg_to_rad;
         const int r = gh_region_of_lonlat(lam, phi);
         const double dlam = _AdjustLon(lam - GHCentralMeridian[r]);
-        const double cos_phi = std::cos(phi);
+        const double cos_phi = maths::cos(phi);
         if (gh_is_sinusoidal(r)) {
             point[0] = GHFeast[r] + a * dlam * cos_phi;
             point[1] = a * phi;
         } else {
             double theta;
-            if (!mollweide_theta(phi, std::sin(phi), cos_phi, &theta))
+            if (!mollweide_theta(phi, maths::sin(phi), cos_phi, &theta))
                 return -3;
-            point[0] = GHFeast[r] + mollweide_x * a * dlam * std::cos(theta);
-            point[1] = a * (mollweide_y * std::sin(theta) - seam_offset * sign_of(phi));
+            point[0] = GHFeast[r] + mollweide_x * a * dlam * maths::cos(theta);
+            point[1] = a * (mollweide_y * maths::sin(theta) - seam_offset * sign_of(phi));
         }
     }
     finish_forward(pp, count);
@@ -167,22 +168,22 @@ int16_t _GHInverse(double *BuflineDouble)
         bool inside = true;
         if (gh_is_sinusoidal(r)) {
             phi = y / a;
-            lam = _AdjustLon(GHCentralMeridian[r] + x / (a * std::cos(phi)));
+            lam = _AdjustLon(GHCentralMeridian[r] + x / (a * maths::cos(phi)));
         } else {
             const double s = (y + seam_offset * a * sign_of(y)) / (mollweide_y * a);
             if (std::fabs(s) > 1.0) {
                 inside = false;
             } else {
-                const double theta = std::asin(s);
-                lam = GHCentralMeridian[r] + x / (mollweide_x * a * std::cos(theta));
+                const double theta = maths::asin(s);
+                lam = GHCentralMeridian[r] + x / (mollweide_x * a * maths::cos(theta));
                 if (lam < -pi) {
                     inside = false;
                 } else {
-                    const double s2 = (2.0 * theta + std::sin(2.0 * theta)) / pi;
+                    const double s2 = (2.0 * theta + maths::sin(2.0 * theta)) / pi;
                     if (std::fabs(s2) > 1.0)
                         inside = false;
                     else
-                        phi = std::asin(s2);
+                        phi = maths::asin(s2);
                 }
             }
         }

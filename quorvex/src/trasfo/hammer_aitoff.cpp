@@ -3,6 +3,7 @@
 // and shifted so that Phi0 on the central meridian is the plane origin.
 // The inverse solves the forward formula with a two-dimensional secant
 // iteration from a fixed start point.
+#include "maths/maths.h"
 #include "trasfo/hammer_inverse.h"
 #include "trasfo/trasfo.h"
 
@@ -24,7 +25,7 @@ constexpr int step_limit = 100;
 // y of the centre latitude on the central meridian, taken off every y.
 double centre_shift(double phi0)
 {
-    return std::sin(phi0) / std::sqrt(1.0 + std::cos(phi0));
+    return maths::sin(phi0) / std::sqrt(1.0 + maths::cos(phi0));
 }
 
 // Sine and cosine of a longitude's half difference from Lam0 or of a
@@ -38,13 +39,13 @@ struct SINE_COSINE {
 SINE_COSINE half_lambda_of(double lon, double lam0)
 {
     const double half_lambda = (lon * deg_to_rad - lam0) * 0.5;
-    return {std::sin(half_lambda), std::cos(half_lambda)};
+    return {maths::sin(half_lambda), maths::cos(half_lambda)};
 }
 
 SINE_COSINE phi_of(double lat)
 {
     const double phi = lat * deg_to_rad;
-    return {std::sin(phi), std::cos(phi)};
+    return {maths::sin(phi), maths::cos(phi)};
 }
 
 // The forward formula on prepared sines and cosines; the same operations in
