@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, but only those
 # missing, and only when run as root; otherwise it names what is missing.
 #   install-deps.sh           the native build and its tests
-#   install-deps.sh windows   the Windows cross builds and Wine to run them
+#   install-deps.sh windows   the Windows cross builds and Wine to run them,
+#                             the 32-bit x86 Linux build and QEMU to run it
 set -eu
 packages="
 build-essential
@@ -25,6 +26,8 @@ g++-mingw-w64-i686-posix
 g++-mingw-w64-x86-64-posix
 libgtest-dev
 wine64
+g++-multilib
+qemu-user
 "
 fi
 missing=""
