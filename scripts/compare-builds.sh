@@ -3,7 +3,7 @@
 # build of the library and Brennix, and compares every output byte for byte:
 # the export cases (quorvex/tests/export_cases.c), and Brennix on the golden
 # cases (image, colour file, log after its run stamp, exit status, console
-# output and messages).
+# output and messages, the last two with CR LF line ends read as LF).
 #   compare-builds.sh REF_CASES REF_LIBRARY REF_BRENNIX \
 #                     CASES LIBRARY BRENNIX SAMPLE [RUNNER...]
 # RUNNER is the command that runs the other build's programs (an emulator or
@@ -67,6 +67,11 @@ run_brennix() {
 while read -r slope intercept input; do
     run_brennix ref "$ref_brennix" "$input" out.ida "$slope" "$intercept" run.log col.clr
     run_brennix other "$@" "$brennix" "$input" out.ida "$slope" "$intercept" run.log col.clr
+    # A Windows console program writes its text with CR LF line ends.
+    for file in stdout.txt stderr.txt; do
+        tr -d '\r' <"$work/other/$file" >"$work/other/$file.lf"
+        mv "$work/other/$file.lf" "$work/other/$file"
+    done
     for file in status.txt stdout.txt stderr.txt out.ida log.txt COL.CLR; do
         if [ -f "$work/ref/$file" ] || [ -f "$work/other/$file" ]; then
             touch "$work/ref/$file" "$work/other/$file"

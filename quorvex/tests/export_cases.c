@@ -16,6 +16,8 @@
 #include <string.h>
 
 #if defined(_WIN32)
+#  include <fcntl.h>
+#  include <io.h>
 #  include <windows.h>
 #  define CASES_CDECL __cdecl
 #  define CASES_HOOK __stdcall
@@ -449,6 +451,9 @@ int main(int argc, char **argv)
     strcpy(spheroids[1].name, "WGS84");
     spheroids[1].a = 6378137.0;
     spheroids[1].b = 6356752.314245;
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);  /* the same bytes as elsewhere */
+#endif
     bind_all(argv[1]);
 #if defined(__i386__)
     if (x87)
