@@ -12,8 +12,9 @@
 #                FUZZ_SECONDS (CI runs them for 60 s)
 #   make windows        cross-builds QUORVEX.dll and Brennix.exe for 32-bit
 #                       x86 Windows into out/win32 and checks their tables
-#   make windows-test   cross-builds for 64-bit Windows and runs the test
-#                       suites under Wine
+#   make windows-test   runs the test suites as 32-bit x86 programs (under
+#                       emulation) and as 64-bit Windows programs (under
+#                       Wine), each compared with the native build
 BUILD ?= build
 JOBS ?= 2
 CMAKE_ARGS ?=
@@ -74,16 +75,29 @@ windows:
 	mkdir -p out/win32
 	cp $(BUILD)-win32/quorvex/QUORVEX.dll $(BUILD)-win32/brennix/Brennix.exe out/win32/
 
-# Every test run shares one Wine prefix, created before the tests start so
-# that parallel tests do not race to create it.
+# The suites as 32-bit x86 programs: a Linux build with the code generation
+# of the Windows deliverables (cmake/linux-i686.cmake), run under user-mode
+# emulation, since 32-bit Wine needs a processor mode that machines like
+# CI's do not offer; then the suites as 64-bit Windows programs under Wine.
+# Both builds are compared with the native build: the export cases and
+# Brennix's golden runs give the same bytes (scripts/compare-builds.sh).
+# Every Wine run shares one prefix, created before the tests start so that
+# parallel tests do not race to create it.
 WINEPREFIX_DIR = $(abspath $(BUILD)-win64)/wineprefix
+REFERENCE = -DQUORVEX_REFERENCE_BUILD=$(abspath $(BUILD))
 windows-test:
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS) --target quorvex brennix export_cases
+	cmake -S . -B $(BUILD)-i686 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release $(REFERENCE) $(CMAKE_ARGS)
+	cmake --build $(BUILD)-i686 -j $(JOBS)
+	ctest --test-dir $(BUILD)-i686 --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD)-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	  -DCMAKE_BUILD_TYPE=Release $(REFERENCE) $(CMAKE_ARGS)
 	cmake --build $(BUILD)-win64 -j $(JOBS)
 	QUORVEX_WINEPREFIX=$(WINEPREFIX_DIR) sh scripts/wine-run.sh cmd /c exit
 	QUORVEX_WINEPREFIX=$(WINEPREFIX_DIR) \
 	  ctest --test-dir $(BUILD)-win64 --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-win32 $(BUILD)-win64 out
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-win32 $(BUILD)-win64 $(BUILD)-i686 out

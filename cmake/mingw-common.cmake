@@ -15,5 +15,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # M_PI and its kin, which glibc offers by default and MinGW's <math.h> only
 # on request when compiling strict ISO C or C++.
-set(CMAKE_C_FLAGS_INIT "-D_USE_MATH_DEFINES")
-set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES")
+# mingw_arch_flags: code generation the target's file asks for.
+set(CMAKE_C_FLAGS_INIT "-D_USE_MATH_DEFINES ${mingw_arch_flags}")
+set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES ${mingw_arch_flags}")

@@ -3,4 +3,6 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(mingw_triplet i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/x86-32-codegen.cmake)
+set(mingw_arch_flags "${x86_32_codegen_flags}")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -20,11 +20,12 @@ packages_for() {
                    libcairo2-dev fonts-dejavu-core nlohmann-json3-dev ;;
         # libFuzzer comes with clang's runtime libraries.
         fuzz) echo clang libclang-rt-dev cmake make ;;
-        # Cross compilers, Wine to run the 64-bit tests, and GoogleTest's
-        # sources to build it for Windows.
+        # Cross compilers, Wine to run the 64-bit tests, GoogleTest's
+        # sources to build it for Windows, and the 32-bit x86 Linux build
+        # with QEMU's user-mode emulation to run it.
         windows) echo cmake make binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 \
                       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-                      libgtest-dev wine64 ;;
+                      libgtest-dev wine64 g++-multilib qemu-user ;;
         # The engine against PROJ, and Brennix against cp (a python3 script).
         bench) echo g++ cmake make pkg-config libbenchmark-dev libproj-dev python3 ;;
         *) return 1 ;;

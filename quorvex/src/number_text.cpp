@@ -3,6 +3,7 @@
 #include "number_text.h"
 #include "messages.h"
 #include "quorvex/quorvex.h"
+#include "x87_precision.h"
 
 #include <charconv>
 #include <cmath>
@@ -79,6 +80,7 @@ double read_real(const char *text)
     const char *digits = after_sign(text, &negative);
     const char *end = end_of_digits(digits, true);
     double magnitude = 0.0;
+    const DoubleRoundingScope double_rounding;
     const auto parsed =
         std::from_chars(digits, end, magnitude, std::chars_format::fixed);
     if (parsed.ptr == digits)

@@ -2,6 +2,8 @@
 #include "quorvex/quorvex.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -25,6 +27,17 @@ void store_largest(unsigned char *h, bool negative)
     h[5] = negative ? 255 : 127;
 }
 
+// 2^n for n from -128 to 126, built from its bits: a normal double, so the
+// product with the significand is exact.  (The C runtime's ldexp is x87 code
+// on 32-bit x86 and there rounds to the host program's precision.)
+double power_of_two(int n)
+{
+    const std::uint64_t bits = static_cast<std::uint64_t>(n + 1023) << 52;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 } // namespace
 
 extern "C" double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h)
@@ -41,7 +54,7 @@ extern "C" double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h)
     }
     const double significand =
         top * k1 + h[4] * k2 + h[3] * k3 + h[2] * k4 + h[1] * k5 + 1.0;
-    return std::ldexp(sign * significand, exponent - 129);
+    return sign * significand * power_of_two(exponent - 129);
 }
 
 extern "C" void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h,

@@ -2,7 +2,10 @@
 # The Windows DLL must export exactly the names of exports.txt (on 32-bit x86
 # the dialog hook under its decorated name _FileOpenHookProc@16), and the
 # console program, when given, must import from it exactly the two 6-byte
-# real conversions.  Neither may need a DLL of the compiler's runtime.
+# real conversions.  Neither may need a DLL of the compiler's runtime.  The
+# DLL carries its own maths: it imports none from the C runtime and holds no
+# x87 transcendental instruction (the runtimes' maths on 32-bit x86 round to
+# whatever x87 precision the host program has set).
 #   check_windows_tables.sh objdump pointer_size exports.txt QUORVEX.dll [Brennix.exe]
 set -eu
 objdump=$1
@@ -51,6 +54,14 @@ want=$(grep -v '^[[:space:]]*#' "$list" | grep -v '^[[:space:]]*$' |
        sed "s/^FileOpenHookProc\$/$hook/" | sort)
 expect "exports of $(basename "$dll")" "$want" "$(exported "$dll" | sort)"
 expect "runtime DLLs needed by $(basename "$dll")" "" "$(runtime_dlls "$dll")"
+
+maths='^(sin|cos|tan|asin|acos|atan|atan2|log|exp|pow|ldexp|scalbn)$'
+expect "maths imported by $(basename "$dll")" "" \
+    "$(imported_from "$dll" msvcrt.dll | grep -E "$maths" || true)"
+expect "x87 transcendental instructions in $(basename "$dll")" "" \
+    "$("$objdump" -d --no-show-raw-insn "$dll" |
+       awk '$2 ~ /^f(sin|cos|sincos|ptan|patan|yl2x|yl2xp1|2xm1|scale)$/ { print $2 }' |
+       sort | uniq -c)"
 
 if [ -n "$program" ]; then
     want=$(printf '%s\n' _DoubleCtoRealPascal _RealPascalToDoubleC)

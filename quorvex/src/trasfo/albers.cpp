@@ -2,6 +2,7 @@
 // standard parallels (or one, when they coincide) and a latitude of origin;
 // map coordinates in the unit of a, with the block's false easting and
 // northing.
+#include "maths/maths.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -19,8 +20,8 @@ constexpr double pole_tolerance = 1e-10;
 
 double m_of(double phi, double es)
 {
-    const double s = std::sin(phi);
-    return std::cos(phi) / std::sqrt(1.0 - es * s * s);
+    const double s = maths::sin(phi);
+    return maths::cos(phi) / std::sqrt(1.0 - es * s * s);
 }
 
 } // namespace
@@ -31,12 +32,12 @@ void _InitAlbers()
 {
     PROJ &p = *Pj;
     p.A_es = p.e * p.e;
-    const double sin_phi1 = std::sin(p.Phi1);
+    const double sin_phi1 = maths::sin(p.Phi1);
     p.A_ms1 = m_of(p.Phi1, p.A_es);
     p.A_qs1 = _qsfnz(sin_phi1);
     p.A_ms2 = m_of(p.Phi2, p.A_es);
-    p.A_qs2 = _qsfnz(std::sin(p.Phi2));
-    p.A_qs0 = _qsfnz(std::sin(p.Phi0));
+    p.A_qs2 = _qsfnz(maths::sin(p.Phi2));
+    p.A_qs0 = _qsfnz(maths::sin(p.Phi0));
     if (std::fabs(p.Phi1 - p.Phi2) > single_parallel_tolerance)
         p.A_ns0 = (p.A_ms1 * p.A_ms1 - p.A_ms2 * p.A_ms2) / (p.A_qs2 - p.A_qs1);
     else
@@ -55,11 +56,11 @@ int16_t _AlbersForward(double *pp)
         double *point = pp + 2 * i;
         const double lam = point[0] * deg_to_rad;
         const double phi = point[1] * deg_to_rad;
-        const double q = _qsfnz(std::sin(phi));
+        const double q = _qsfnz(maths::sin(phi));
         const double rho = p.a * std::sqrt(p.A_c - n * q) / n;
         const double theta = n * _AdjustLon(lam - p.Lam0);
-        point[0] = rho * std::sin(theta) + p.fe;
-        point[1] = p.A_rh - rho * std::cos(theta) + p.fn;
+        point[0] = rho * maths::sin(theta) + p.fe;
+        point[1] = p.A_rh - rho * maths::cos(theta) + p.fn;
     }
     finish_forward(pp, count);
     return 100;
@@ -92,7 +93,7 @@ int16_t _AlbersInverse(double *BuflineDouble)
         }
         double theta = 0.0;
         if (rho != 0.0)
-            theta = std::atan2(sign * x, sign * y);
+            theta = maths::atan2(sign * x, sign * y);
         const double k = rho * n / p.a;
         const double q = (p.A_c - k * k) / n;
         double lat;

@@ -2,6 +2,7 @@
 // power, the conformal quantities m and t, the authalic q, the meridian
 // distance and the iterations that invert t, q and the meridian distance.
 // Those that need the eccentricity read it from the current block.
+#include "maths/maths.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -13,14 +14,14 @@ double _Power(double x, double y)
 {
     if (!(x > 0.0))
         return 0.0;
-    return std::exp(y * std::log(x));
+    return maths::exp(y * maths::log(x));
 }
 
 // m = cos phi / sqrt(1 - e^2 sin^2 phi) (Snyder, eq. 14-15).
 double _MFunction(double phi, double sinphi)
 {
     const double con = sinphi * Pj->e;
-    return std::cos(phi) / std::sqrt(1.0 - con * con);
+    return maths::cos(phi) / std::sqrt(1.0 - con * con);
 }
 
 // t = tan(pi/4 - phi/2) / ((1 - e sin phi) / (1 + e sin phi))^(e/2)
@@ -28,7 +29,7 @@ double _MFunction(double phi, double sinphi)
 double _TFunction(double phi, double sinphi)
 {
     const double con = sinphi * Pj->e;
-    return std::tan(quarter_pi - 0.5 * phi) /
+    return maths::tan(quarter_pi - 0.5 * phi) /
            _Power((1.0 - con) / (1.0 + con), 0.5 * Pj->e);
 }
 
@@ -52,9 +53,9 @@ double _pj_inv_mlfn(double arg, double es, const double *en)
     const double k = 1.0 / (1.0 - es);
     double phi = arg;
     for (int i = 0; i < 10; ++i) {
-        const double s = std::sin(phi);
+        const double s = maths::sin(phi);
         double t = 1.0 - es * s * s;
-        t = (_pj_mlfn(phi, s, std::cos(phi), en) - arg) * (t * std::sqrt(t)) * k;
+        t = (_pj_mlfn(phi, s, maths::cos(phi), en) - arg) * (t * std::sqrt(t)) * k;
         phi -= t;
         if (std::fabs(t) < 1e-11)
             return phi;
@@ -68,11 +69,11 @@ double _pj_phi2(double ts, int16_t *err)
 {
     const double e = Pj->e;
     const double eccnth = 0.5 * e;
-    double Phi = half_pi - 2.0 * std::atan(ts);
+    double Phi = half_pi - 2.0 * maths::atan(ts);
     for (int i = 0; i < 15; ++i) {
-        const double con = e * std::sin(Phi);
+        const double con = e * maths::sin(Phi);
         const double dphi =
-            half_pi - 2.0 * std::atan(ts * std::pow((1.0 - con) / (1.0 + con), eccnth)) - Phi;
+            half_pi - 2.0 * maths::atan(ts * maths::pow((1.0 - con) / (1.0 + con), eccnth)) - Phi;
         Phi += dphi;
         if (std::fabs(dphi) < 1e-10)
             return Phi;
@@ -89,7 +90,7 @@ double _qsfnz(double sinphi)
     if (e > 1e-7) {
         const double con = e * sinphi;
         return (1.0 - Pj->A_es) *
-               (sinphi / (1.0 - con * con) - (0.5 / e) * std::log((1.0 - con) / (1.0 + con)));
+               (sinphi / (1.0 - con * con) - (0.5 / e) * maths::log((1.0 - con) / (1.0 + con)));
     }
     return 2.0 * sinphi;
 }
@@ -101,12 +102,12 @@ double authalic_steps(double qs, double phi, int16_t *err)
 {
     const double e = Pj->e, es = Pj->A_es;
     for (int i = 1; i <= 25; ++i) {
-        const double sinpi = std::sin(phi), cospi = std::cos(phi);
+        const double sinpi = maths::sin(phi), cospi = maths::cos(phi);
         const double con = e * sinpi;
         const double com = 1.0 - con * con;
         const double dphi = 0.5 * com * com / cospi *
                             (qs / (1.0 - es) - sinpi / com +
-                             0.5 / e * std::log((1.0 - con) / (1.0 + con)));
+                             0.5 / e * maths::log((1.0 - con) / (1.0 + con)));
         phi += dphi;
         if (std::fabs(dphi) <= 1e-7)
             return phi;
@@ -133,7 +134,7 @@ double _asinz(double con)
 {
     if (std::fabs(con) > 1.0)
         con = con > 1.0 ? 1.0 : -1.0;
-    return std::asin(con);
+    return maths::asin(con);
 }
 
 double sine_series(double sin2, double cos2, const double *c, int count)
@@ -178,8 +179,8 @@ CONFORMAL_INVERSE conformal_inverse_for(double e)
 double latitude_of_t(double ts, const CONFORMAL_INVERSE &s, int16_t *err)
 {
     if (ts >= 0.0 && s.usable) {
-        const double chi = half_pi - 2.0 * std::atan(ts);
-        const double sin2 = std::sin(2.0 * chi), cos2 = std::cos(2.0 * chi);
+        const double chi = half_pi - 2.0 * maths::atan(ts);
+        const double sin2 = maths::sin(2.0 * chi), cos2 = maths::cos(2.0 * chi);
         const double delta = sine_series(sin2, cos2, s.c, 6);
         const double phi = chi + delta;
         // _pj_phi2 steps from chi towards phi, each step's error r times
@@ -217,7 +218,7 @@ AUTHALIC_INVERSE authalic_inverse_for(double e)
     s.c[0] = es * (1.0 / 3 + es * (31.0 / 180 + es * (517.0 / 5040)));
     s.c[1] = es * es * (23.0 / 360 + es * (251.0 / 3780));
     s.c[2] = es * es * es * (761.0 / 45360);
-    s.qp = 1.0 - 0.5 * (1.0 - es) * std::log((1.0 - e) / (1.0 + e)) / e;
+    s.qp = 1.0 - 0.5 * (1.0 - es) * maths::log((1.0 - e) / (1.0 + e)) / e;
     // phi1z's last step leaves about tan(phi) / 2 * 1e-14 rad, and its
     // residual, a difference of nearly equal terms, carries about
     // 2e-16 / (e cos(phi)) rad of rounding.  The series start gives the
@@ -239,7 +240,7 @@ double latitude_of_q(double qs, const AUTHALIC_INVERSE &s, int16_t *err)
     const double sin2 = 2.0 * sin_beta * cos_beta;
     const double cos2 = 1.0 - 2.0 * sin_beta * sin_beta;
     *err = status_ok;
-    return authalic_steps(qs, std::asin(sin_beta) + sine_series(sin2, cos2, s.c, 3), err);
+    return authalic_steps(qs, maths::asin(sin_beta) + sine_series(sin2, cos2, s.c, 3), err);
 }
 
 } // namespace quorvex

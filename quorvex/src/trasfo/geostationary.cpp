@@ -1,6 +1,7 @@
 // Projection code 5, the view from a geostationary satellite: the plane
 // coordinates are the satellite's two scan angles in degrees (x towards the
 // east, y towards the north), the axes are kilometres.
+#include "maths/maths.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -52,18 +53,18 @@ int16_t _MeteoSatForward(double *pp)
         // The reduced latitude teta = atan(tan(xfi) RP_over_RE) is needed
         // only through its sine and cosine, which follow from xfi's
         // (|xfi| <= 81.3 degrees inside the box, so cos xfi > 0).
-        const double sin_fi = std::sin(xfi), cos_fi = std::cos(xfi);
+        const double sin_fi = maths::sin(xfi), cos_fi = maths::cos(xfi);
         const double reduced = RP_over_RE * sin_fi;
         const double norm = 1.0 / std::sqrt(cos_fi * cos_fi + reduced * reduced);
         const double cos_teta = cos_fi * norm;
-        const double xt = p.a * cos_teta * std::cos(xla);
-        const double yt = p.a * cos_teta * std::sin(xla);
+        const double xt = p.a * cos_teta * maths::cos(xla);
+        const double yt = p.a * cos_teta * maths::sin(xla);
         const double zt = p.b * reduced * norm;
         // xt - RS < 0, so cos(ppx) = |xt - RS| / hypot(xt - RS, yt) and the
         // second angle is atan(zt / hypot(xt - RS, yt)).
         const double to_satellite = xt - RS;
-        const double ppx = std::atan(yt / to_satellite);
-        const double ppy = std::atan(zt / std::sqrt(to_satellite * to_satellite + yt * yt));
+        const double ppx = maths::atan(yt / to_satellite);
+        const double ppy = maths::atan(zt / std::sqrt(to_satellite * to_satellite + yt * yt));
         q[0] = -ppx * rad_to_deg;
         q[1] = ppy * rad_to_deg;
     }
@@ -86,7 +87,7 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         double *q = Buflinedouble + 2 * k;
         const double x = -q[0] * deg_to_rad;
         const double y = q[1] * deg_to_rad;
-        const double tanx = std::tan(x), tany = std::tan(y);
+        const double tanx = maths::tan(x), tany = maths::tan(y);
         const double val = (tanx * tanx + 1.0) * (tany * tany * (1.0 + A) * (1.0 + A) + 1.0);
         // Negative (or not a number): the ray passes the Earth and the
         // pixel is space, treated like a pixel beyond the latitude bound.
@@ -95,7 +96,7 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         const double vmu = (RS - p.a * std::sqrt(discriminant)) / val;
         const double xt = RS - vmu;
         const double yt = -vmu * tanx;
-        const double zt = vmu * tany / std::cos(x);
+        const double zt = vmu * tany / maths::cos(x);
         const double s = zt / p.b;
         if (misses || s < -visible_sine || s > visible_sine) {
             reject(q);
@@ -106,9 +107,9 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
             }
             continue;
         }
-        const double teta = std::asin(s);
-        q[0] = (std::atan(yt / xt) + p.Lam0) * rad_to_deg;
-        q[1] = std::atan(std::tan(teta) * RE_over_RP) * rad_to_deg;
+        const double teta = maths::asin(s);
+        q[0] = (maths::atan(yt / xt) + p.Lam0) * rad_to_deg;
+        q[1] = maths::atan(maths::tan(teta) * RE_over_RP) * rad_to_deg;
         trovato_validi = 1;
     }
     return status_ok;

@@ -2,6 +2,7 @@
 // a: twelve regions, sinusoidal between the seam latitudes of +-40d44'11.8",
 // Mollweide poleward of them, shifted in y so that both meet at the seam.
 // Gap pixels of the inverse become (-99999, -99999).
+#include "maths/maths.h"
 #include "trasfo/goode.h"
 #include "trasfo/trasfo.h"
 
@@ -91,12 +92,12 @@ bool mollweide_theta(double phi, double sin_phi, double cos_phi, double *theta)
         if (std::fabs(delta) < newton_tolerance)
             break;
         if (i >= newton_limit) {
-            if (!(std::fabs(t + std::sin(t) - k) < newton_tolerance))
+            if (!(std::fabs(t + maths::sin(t) - k) < newton_tolerance))
                 return false;
             break;
         }
-        sin_t = std::sin(t);
-        cos_t = std::cos(t);
+        sin_t = maths::sin(t);
+        cos_t = maths::cos(t);
     }
     *theta = t / 2.0;
     return true;
@@ -125,12 +126,12 @@ bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi,
         double theta;
         if (!mollweide_theta(phi, sin_phi, cos_phi, &theta))
             return false;
-        *sin_theta = std::sin(theta);
-        *cos_theta = std::cos(theta);
+        *sin_theta = maths::sin(theta);
+        *cos_theta = maths::cos(theta);
         return true;
     }
     // 1 - |sin phi| as cos^2 phi / (1 + |sin phi|), without cancellation.
-    const double z = std::cbrt(6.0 * pi * cos_phi * cos_phi / (1.0 + std::fabs(sin_phi)));
+    const double z = maths::cbrt(6.0 * pi * cos_phi * cos_phi / (1.0 + std::fabs(sin_phi)));
     const double z2 = z * z;
     const double gap =
         z * (start_fit[0] + z2 * (start_fit[1] + z2 * (start_fit[2] + z2 * (start_fit[3] + z2 * start_fit[4]))));
@@ -138,7 +139,7 @@ bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi,
     // One Halley step on f(t) = t + sin t - pi sin phi takes the start's
     // 4.1e-7 to rounding.  Its cosine then follows from those of t by the
     // step's own small angle, and theta's from the half angle.
-    const double sin_t = std::sin(t), cos_t = std::cos(t);
+    const double sin_t = maths::sin(t), cos_t = maths::cos(t);
     const double f = t + sin_t - pi * sin_phi;
     const double slope = 1.0 + cos_t;
     const double delta = -2.0 * f * slope / (2.0 * slope * slope + f * sin_t);
@@ -183,13 +184,13 @@ int16_t _GHForward(double *pp)
         const double phi = point[1] * deg_to_rad;
         const int r = gh_region_of_lonlat(lam, phi);
         const double dlam = _AdjustLon(lam - GHCentralMeridian[r]);
-        const double cos_phi = std::cos(phi);
+        const double cos_phi = maths::cos(phi);
         if (gh_is_sinusoidal(r)) {
             point[0] = GHFeast[r] + a * dlam * cos_phi;
             point[1] = a * phi;
         } else {
             double sin_theta, cos_theta;
-            if (!mollweide_sine_cosine(phi, std::sin(phi), cos_phi, &sin_theta, &cos_theta))
+            if (!mollweide_sine_cosine(phi, maths::sin(phi), cos_phi, &sin_theta, &cos_theta))
                 return -3;
             point[0] = GHFeast[r] + mollweide_x * a * dlam * cos_theta;
             point[1] = a * (mollweide_y * sin_theta - seam_offset * sign_of(phi));
@@ -213,22 +214,22 @@ int16_t _GHInverse(double *BuflineDouble)
         bool inside = true;
         if (gh_is_sinusoidal(r)) {
             phi = y / a;
-            lam = _AdjustLon(GHCentralMeridian[r] + x / (a * std::cos(phi)));
+            lam = _AdjustLon(GHCentralMeridian[r] + x / (a * maths::cos(phi)));
         } else {
             const double s = (y + seam_offset * a * sign_of(y)) / (mollweide_y * a);
             if (std::fabs(s) > 1.0) {
                 inside = false;
             } else {
-                const double theta = std::asin(s);
-                lam = GHCentralMeridian[r] + x / (mollweide_x * a * std::cos(theta));
+                const double theta = maths::asin(s);
+                lam = GHCentralMeridian[r] + x / (mollweide_x * a * maths::cos(theta));
                 if (lam < -pi) {
                     inside = false;
                 } else {
-                    const double s2 = (2.0 * theta + std::sin(2.0 * theta)) / pi;
+                    const double s2 = (2.0 * theta + maths::sin(2.0 * theta)) / pi;
                     if (std::fabs(s2) > 1.0)
                         inside = false;
                     else
-                        phi = std::asin(s2);
+                        phi = maths::asin(s2);
                 }
             }
         }

@@ -2,6 +2,7 @@
 // to [-1, 1] (the image's dx and dy carry scale and aspect), centred on Lam0
 // and shifted so that Phi0 on the central meridian is the plane origin.
 // The inverse is the closed-form inverse of the forward formula.
+#include "maths/maths.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -17,7 +18,7 @@ constexpr double plain_arcsine_limit = 0.7;
 // y of the centre latitude on the central meridian, taken off every y.
 double centre_shift(double phi0)
 {
-    return std::sin(phi0) / std::sqrt(1.0 + std::cos(phi0));
+    return maths::sin(phi0) / std::sqrt(1.0 + maths::cos(phi0));
 }
 
 // Sine and cosine of a longitude's half difference from Lam0 or of a
@@ -30,13 +31,13 @@ struct SINE_COSINE {
 SINE_COSINE half_lambda_of(double lon, double lam0)
 {
     const double half_lambda = (lon * deg_to_rad - lam0) * 0.5;
-    return {std::sin(half_lambda), std::cos(half_lambda)};
+    return {maths::sin(half_lambda), maths::cos(half_lambda)};
 }
 
 SINE_COSINE phi_of(double lat)
 {
     const double phi = lat * deg_to_rad;
-    return {std::sin(phi), std::cos(phi)};
+    return {maths::sin(phi), maths::cos(phi)};
 }
 
 // The forward formula on prepared sines and cosines.
@@ -100,10 +101,10 @@ int16_t _HAInverse(double *Buflinedouble)
         const double d = std::sqrt(2.0 - r2);
         const double u = d * x;
         const double v = d * y;
-        const double hl = c > 0.0 ? std::atan(u / c) : std::atan2(u, c);
+        const double hl = c > 0.0 ? maths::atan(u / c) : maths::atan2(u, c);
         const double phi = std::fabs(v) < plain_arcsine_limit
-                               ? std::asin(v)
-                               : std::atan2(v, std::sqrt(u * u + c * c));
+                               ? maths::asin(v)
+                               : maths::atan2(v, std::sqrt(u * u + c * c));
         point[0] = (2.0 * hl + lam0) / deg_to_rad;
         point[1] = phi / deg_to_rad;
     }

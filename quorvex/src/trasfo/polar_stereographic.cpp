@@ -1,6 +1,7 @@
 // Projection code 7, polar stereographic on the ellipsoid (Snyder, eqs.
 // 21-33 to 21-40).  lat_center is the latitude of true scale and chooses the
 // aspect: negative for the south pole, otherwise the north pole.
+#include "maths/maths.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -24,8 +25,8 @@ void _InitPS()
     if (std::fabs(std::fabs(p.Phi0) - half_pi) > pole_tolerance) {
         p.PS_ind = 1.0;
         const double phic = p.PS_fac * p.Phi0;
-        p.PS_mcs = _MFunction(phic, std::sin(phic));
-        p.PS_tcs = _TFunction(phic, std::sin(phic));
+        p.PS_mcs = _MFunction(phic, maths::sin(phic));
+        p.PS_tcs = _TFunction(phic, maths::sin(phic));
     }
 }
 
@@ -42,14 +43,14 @@ int16_t _PSForward(double *pp)
         const double lon = q[0] * deg_to_rad, lat = q[1] * deg_to_rad;
         const double c1 = p.PS_fac * _AdjustLon(lon - p.Lam0);
         const double c2 = p.PS_fac * lat;
-        const double sin_c2 = std::sin(c2), cos_c2 = std::cos(c2);
+        const double sin_c2 = maths::sin(c2), cos_c2 = maths::cos(c2);
         const double con = p.e * sin_c2;
         const double ts = tan_half_colatitude(c2, sin_c2, cos_c2) /
                           _Power((1.0 - con) / (1.0 + con), half_e);
         const double rho = p.PS_ind != 0 ? p.a * p.PS_mcs * ts / p.PS_tcs
                                          : 2.0 * p.a * ts / p.PS_e4;
-        q[0] = p.PS_fac * rho * std::sin(c1) + p.fe;
-        q[1] = -p.PS_fac * rho * std::cos(c1) + p.fn;
+        q[0] = p.PS_fac * rho * maths::sin(c1) + p.fe;
+        q[1] = -p.PS_fac * rho * maths::cos(c1) + p.fn;
     }
     finish_forward(pp, count);
     return status_ok;
@@ -75,7 +76,7 @@ int16_t _PSInverse(double *BuflineDouble)
         if (status != status_ok)
             return status;
         const double lon = rho == 0 ? p.PS_fac * p.Lam0
-                                    : _AdjustLon(p.PS_fac * std::atan2(x, -y) + p.Lam0);
+                                    : _AdjustLon(p.PS_fac * maths::atan2(x, -y) + p.Lam0);
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
     }

@@ -2,6 +2,7 @@
 // (Snyder, eqs. 8-9 to 8-25; the spherical form 8-1 to 8-3 for a
 // near-sphere forward).  Central meridian lon_center, origin of northings
 // the equator, false easting and northing from the header.
+#include "maths/maths.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -45,18 +46,18 @@ int16_t _UtmForward(double *pp)
         double *q = pp + 2 * k;
         const double dlam = q[0] * deg_to_rad - p.Lam0;
         const double phi = q[1] * deg_to_rad;
-        const double sin_phi = std::sin(phi), cos_phi = std::cos(phi);
+        const double sin_phi = maths::sin(phi), cos_phi = maths::cos(phi);
         if (sphere) {
-            const double b = cos_phi * std::sin(dlam);
+            const double b = cos_phi * maths::sin(dlam);
             if (std::fabs(std::fabs(b) - 1.0) < at_infinity)
                 return -100;
-            const double x = 0.5 * p.a * k0 * std::log((1.0 + b) / (1.0 - b));
+            const double x = 0.5 * p.a * k0 * maths::log((1.0 + b) / (1.0 - b));
             // On the equator the quotient is +-1 and rounding can push it
             // past; the clamp keeps such points finite.
-            double cos_c = cos_phi * std::cos(dlam) / std::sqrt(1.0 - b * b);
+            double cos_c = cos_phi * maths::cos(dlam) / std::sqrt(1.0 - b * b);
             if (std::fabs(cos_c) > 1.0)
                 cos_c = cos_c > 0 ? 1.0 : -1.0;
-            double c = std::acos(cos_c);
+            double c = maths::acos(cos_c);
             if (phi < 0)
                 c = -c;
             q[0] = x;
@@ -67,11 +68,11 @@ int16_t _UtmForward(double *pp)
         const double al = cos_phi * dlam;
         const double als = al * al;
         const double c = esp * cos_phi * cos_phi;
-        const double tq = std::tan(phi);
+        const double tq = maths::tan(phi);
         const double t = tq * tq;
         const double n = p.a / std::sqrt(1.0 - es * sin_phi * sin_phi);
-        const double ml = p.a * (p.Ue0 * phi - p.Ue1 * std::sin(2.0 * phi) +
-                                 p.Ue2 * std::sin(4.0 * phi) - p.Ue3 * std::sin(6.0 * phi));
+        const double ml = p.a * (p.Ue0 * phi - p.Ue1 * maths::sin(2.0 * phi) +
+                                 p.Ue2 * maths::sin(4.0 * phi) - p.Ue3 * maths::sin(6.0 * phi));
         q[0] = k0 * n * al *
                    (1.0 + als / 6.0 *
                               (1.0 - t + c + als / 20.0 * (5.0 - 18.0 * t + t * t + 72.0 * c - 58.0 * esp))) +
@@ -103,8 +104,8 @@ bool footpoint_of(const PROJ &p, double y, FOOTPOINT *f)
     const double con = y / k0 / p.a;
     double phi = con;
     for (int i = 0;; ++i) {
-        const double dphi = (con + p.Ue1 * std::sin(2.0 * phi) - p.Ue2 * std::sin(4.0 * phi) +
-                             p.Ue3 * std::sin(6.0 * phi)) / p.Ue0 - phi;
+        const double dphi = (con + p.Ue1 * maths::sin(2.0 * phi) - p.Ue2 * maths::sin(4.0 * phi) +
+                             p.Ue3 * maths::sin(6.0 * phi)) / p.Ue0 - phi;
         phi += dphi;
         if (std::fabs(dphi) <= footpoint_tolerance)
             break;
@@ -115,9 +116,9 @@ bool footpoint_of(const PROJ &p, double y, FOOTPOINT *f)
     f->at_pole = !(std::fabs(phi) < half_pi);
     if (f->at_pole)
         return true;
-    const double sin_phi = std::sin(phi);
-    f->cos_phi = std::cos(phi);
-    f->tan_phi = std::tan(phi);
+    const double sin_phi = maths::sin(phi);
+    f->cos_phi = maths::cos(phi);
+    f->tan_phi = maths::tan(phi);
     f->c = p.Uesp * f->cos_phi * f->cos_phi;
     f->cs = f->c * f->c;
     f->t = f->tan_phi * f->tan_phi;
