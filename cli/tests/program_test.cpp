@@ -302,7 +302,7 @@ TEST_F(Program, BadInputEndsWithOneLineAndNoHalfFile)
     EXPECT_EQ(unaccepted["message"], "File <p10.ida>:  Projection <10> unknown.");
     EXPECT_TRUE(unaccepted["rows"].is_null() && unaccepted["lat_center"].is_null());
     EXPECT_EQ(run("render --help").status, 0);
-    EXPECT_EQ(run("--version").out, "quorvex 1.0.0\n");
+    EXPECT_EQ(run("--version").out, "quorvex " QUORVEX_VERSION "\n");
 }
 
 } // namespace
