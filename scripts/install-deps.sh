@@ -16,6 +16,13 @@ proj-bin
 clang
 libclang-rt-14-dev
 "
+# The GDAL plugin driver and its tests (GDAL's programs and its bindings for
+# the system's Python).
+packages="$packages
+gdal-bin
+libgdal-dev
+python3-gdal
+"
 if [ "${1:-}" = windows ]; then
     packages="
 cmake
