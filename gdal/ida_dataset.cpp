@@ -287,7 +287,7 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
         return fail(filename, CPLSPrintf("nodata %.17g is not a byte value", nodata));
     const double slope = band->GetScale(), intercept = band->GetOffset();
     if (!storable(slope) || !storable(intercept))
-        return fail(filename, CPLSPrintf("scale %.17g or offset %.17g does not fit "
+        return fail(filename, CPLSPrintf("scale %.15g or offset %.15g does not fit "
                                          "the header's 6-byte reals", slope, intercept));
     int missing = 255;
     if (has_nodata)
@@ -331,6 +331,13 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
         return fail(filename, "a coordinate system without a geotransform cannot be stored");
     ida::CrsFacts facts;
     facts.geographic = srs->IsGeographic();
+    // The PROJ form drops reversed axes; IDA planes run east and north.
+    // (Polar systems name their axes by meridians, so the names tell.)
+    for (int axis = 0; axis < 2; ++axis) {
+        const char *name = srs->GetAxis(facts.geographic ? "GEOGCS" : "PROJCS", axis, nullptr);
+        if (name && (STARTS_WITH_CI(name, "West") || STARTS_WITH_CI(name, "South")))
+            return fail(filename, CPLSPrintf("the axis %s (west or south) cannot be stored", name));
+    }
     OGRErr err = OGRERR_NONE;
     facts.semi_major = srs->GetSemiMajor(&err);
     facts.semi_minor = srs->GetSemiMinor(&err);
@@ -354,11 +361,11 @@ void write_free_fields(GDALDataset *source, char **options, unsigned char *heade
     const char *title = CSLFetchNameValueDef(options, "TITLE", source->GetMetadataItem("TITLE"));
     std::string text = title ? title : "";
     if (text.size() > title_size) {
-        text.resize(title_size);
-        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
-            text.pop_back();                 // no UTF-8 sequence cut in two
-        if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0)
-            text.pop_back();
+        // Cut before the character the first dropped byte belongs to.
+        size_t cut = title_size;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text.resize(cut);
     }
     text.resize(title_size, ' ');
     std::memcpy(header + title_offset, text.data(), title_size);

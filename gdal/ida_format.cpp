@@ -231,7 +231,7 @@ bool is_descriptive(const std::string &key)
     static const char *const names[] = {
         "proj", "ellps", "datum", "a", "b", "R", "rf", "f", "es", "e",
         "units", "to_meter", "no_defs", "type", "wktext", "towgs84",
-        "axis", "pm", "vunits", "geoidgrids"};
+        "pm", "vunits", "geoidgrids"};
     for (const char *name : names)
         if (key == name)
             return true;
@@ -343,8 +343,6 @@ private:
 bool Placer::place(Placement *out)
 {
     proj_ = p_.count("proj") ? p_["proj"] : "";
-    if (has("axis") && p_["axis"] != "enu")
-        return refuse("axis order +axis=" + p_["axis"] + " cannot be stored");
     if (has("pm") && p_["pm"] != "greenwich" && p_["pm"] != "0")
         return refuse("prime meridian +pm=" + p_["pm"] + " cannot be stored");
     if (has("towgs84") &&

@@ -11,31 +11,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace {
 
 QuorvexTables tables;
-
-bool read_image(const char *path, IMAGETYPE *image)
-{
-    unsigned char header[512];
-    FILE *f = std::fopen(path, "rb");
-    const bool read = f && std::fread(header, 1, 512, f) == 512;
-    if (f)
-        std::fclose(f);
-    return read && _IDAHeaderToIT(header, image, tables.projections,
-                                  tables.spheroids, tables.types.data(), tables.type_count(), 0) == 100;
-}
 
 int make(char **a)
 {
     IMAGETYPE it{};
     it.ida_type = 200;
     it.header.projection = int16_t(std::atoi(a[1]));
-    double *fields[] = {&it.header.lat_center, &it.header.lon_center,
-                              &it.header.par1, &it.header.par2, &it.dx, &it.dy,
-                              &it.x_center, &it.y_center};
+    double *fields[] = {&it.header.lat_center, &it.header.lon_center, &it.header.par1,
+                        &it.header.par2, &it.dx, &it.dy, &it.x_center, &it.y_center};
     for (int i = 0; i < 8; ++i)
         *fields[i] = std::atof(a[2 + i]);
     it.columns = std::atoi(a[10]);
@@ -45,9 +32,7 @@ int make(char **a)
     it.maxcodedvalue = 254;
     it.missingcodes[0] = 255;
     unsigned char header[512];
-    if (!_IT2IDAHeader(&it, header, tables.projections))
-        return 1;
-    FILE *f = std::fopen(a[0], "wb");
+    FILE *f = _IT2IDAHeader(&it, header, tables.projections) ? std::fopen(a[0], "wb") : nullptr;
     if (!f)
         return 1;
     std::fwrite(header, 1, 512, f);
@@ -57,45 +42,34 @@ int make(char **a)
     return std::fclose(f) == 0 ? 0 : 1;
 }
 
-// One position at a time: the image's reference point moved so that the
-// wanted position is pixel 0 of line 0.
-int inverse(IMAGETYPE image)
+// Inverse: one position at a time, the reference point moved so that it is
+// pixel 0 of line 0.  Forward: one point at a time.
+void convert(const IMAGETYPE &image, bool inverse)
 {
-    double c, l;
-    while (std::scanf("%lf %lf", &c, &l) == 2) {
-        IMAGETYPE shifted = image;
-        shifted.x_center -= c;
-        shifted.y_center -= l;
-        double buffer[3];
-        _InitProjection(&shifted, 0);
-        _ImageToLonLat(&shifted, 0, buffer, 1, 0);
-        // The projections that stop a line (Lambert azimuthal, polar
-        // stereographic, Albers) leave its plane coordinates.
-        const int code = image.header.projection;
-        const bool unconverted = code >= 6 && code <= 8 &&
-                                 buffer[0] == -shifted.x_center / shifted.dx &&
-                                 buffer[1] == shifted.y_center / shifted.dy;
+    double u, v;
+    while (std::scanf("%lf %lf", &u, &v) == 2) {
+        IMAGETYPE it = image;
+        double buffer[3] = {u, v, -99999.0};
+        bool unconverted = false;
+        if (inverse) {
+            it.x_center -= u;
+            it.y_center -= v;
+            _InitProjection(&it, 0);
+            _ImageToLonLat(&it, 0, buffer, 1, 0);
+            // The projections that stop a line (Lambert azimuthal, polar
+            // stereographic, Albers) leave its plane coordinates.
+            const int code = it.header.projection;
+            unconverted = code >= 6 && code <= 8 && buffer[0] == -it.x_center / it.dx &&
+                          buffer[1] == it.y_center / it.dy;
+        } else {
+            _InitProjection(&it, 0);
+            _LonLatToImage(&it, buffer, 0, 0);
+        }
         if (buffer[0] == -99999.0 || unconverted)
             std::printf("none\n");
         else
             std::printf("%.12f %.12f\n", buffer[0], buffer[1]);
     }
-    return 0;
-}
-
-int forward(IMAGETYPE image)
-{
-    double buffer[3];
-    _InitProjection(&image, 0);
-    while (std::scanf("%lf %lf", &buffer[0], &buffer[1]) == 2) {
-        buffer[2] = -99999.0;
-        _LonLatToImage(&image, buffer, 0, 0);
-        if (buffer[0] == -99999.0)
-            std::printf("none\n");
-        else
-            std::printf("%.9f %.9f\n", buffer[0], buffer[1]);
-    }
-    return 0;
 }
 
 } // namespace
@@ -103,15 +77,19 @@ int forward(IMAGETYPE image)
 int main(int argc, char **argv)
 {
     load_default_tables(&tables);
-    IMAGETYPE image{};
     if (argc == 14 && std::strcmp(argv[1], "make") == 0)
         return make(argv + 2);
-    if (argc == 3 && read_image(argv[2], &image)) {
-        if (std::strcmp(argv[1], "inverse") == 0)
-            return inverse(image);
-        if (std::strcmp(argv[1], "forward") == 0)
-            return forward(image);
+    unsigned char header[512];
+    IMAGETYPE image{};
+    FILE *f = argc == 3 ? std::fopen(argv[2], "rb") : nullptr;
+    const bool read = f && std::fread(header, 1, 512, f) == 512;
+    if (f)
+        std::fclose(f);
+    if (!read || _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
+                                tables.types.data(), tables.type_count(), 0) != 100) {
+        std::fprintf(stderr, "usage: ida_probe make|inverse|forward ...\n");
+        return 2;
     }
-    std::fprintf(stderr, "usage: ida_probe make|inverse|forward ...\n");
-    return 2;
+    convert(image, std::strcmp(argv[1], "inverse") == 0);
+    return 0;
 }

@@ -112,8 +112,10 @@ def check_forward(test, path, pixels, positions, tolerance, lon0=0, keep=lambda 
 
 
 class Reading(Scratch):
-    def test_what_gdal_sees(self):
-        for name in IMAGES:
+    def test_every_code(self):
+        """What gdalinfo and the bindings see, and every position against
+        the library's: where both place a pixel, where one marks it."""
+        for name, (args, degrees, pixels_tolerance) in IMAGES.items():
             with self.subTest(name):
                 path = self.make(name)
                 info = subprocess.run(["gdalinfo", path], capture_output=True, text=True)
@@ -123,17 +125,14 @@ class Reading(Scratch):
                 self.assertEqual((ds.GetDriver().ShortName, ds.RasterCount, band.DataType),
                                  ("IDA", 1, gdal.GDT_Byte))
                 self.assertEqual((band.GetScale(), band.GetOffset(), band.GetNoDataValue()), (.5, -10, 255))
-                self.assertEqual({k: ds.GetMetadataItem(k) for k in ("IDA_TYPE", "CODED_MIN", "CODED_MAX")},
-                                 {"IDA_TYPE": "200", "CODED_MIN": "0", "CODED_MAX": "254"})
+                self.assertEqual([ds.GetMetadataItem(k) for k in ("IDA_TYPE", "CODED_MIN", "CODED_MAX")],
+                                 ["200", "0", "254"])
                 c, l = ds.RasterXSize - 1, ds.RasterYSize - 1
                 self.assertEqual(band.ReadRaster(c, l, 1, 1), bytes([(7 * c + 13 * l) % 251]))
-
-    def test_positions_agree_with_library(self):
-        for name, (args, degrees, pixels_tolerance) in IMAGES.items():
-            with self.subTest(name):
-                path = self.make(name)
+                with self.assertRaisesRegex(RuntimeError, "opens files read-only"):
+                    gdal.Open(path, gdal.GA_Update)
                 pixels = grid(args[9], args[10])
-                positions = gdal_positions(gdal.Open(path), pixels)
+                positions = gdal_positions(ds, pixels)
                 engine = probe("inverse", path, pixels)
                 for pixel, g, e in zip(pixels, positions, engine):
                     if g and e and degrees:
@@ -199,6 +198,14 @@ class Writing(Scratch):
                 # driver pads it with spaces).
                 self.assertEqual(a[:38] + a[118:], b[:38] + b[118:])
 
+    def test_title_and_decimals(self):
+        """80 bytes of title, never half a character; trailing blanks go."""
+        for title, kept in [("x  ", "x"), ("é" * 50, "é" * 40), ("a" + "é" * 50, "a" + "é" * 39)]:
+            with self.subTest(kept):
+                out = gdal.Translate(self.path("t.ida"), self.make("plate_carree"), format="IDA",
+                                     creationOptions=["TITLE=" + title, "DECIMALS=3"])
+                self.assertEqual([out.GetMetadataItem(k) for k in ("TITLE", "DECIMALS")], [kept, "3"])
+
     def test_coordinate_systems_of_other_origins(self):
         # (coordinate system, top-left corner, pixel size in its units)
         for crs, x, y, size in [("EPSG:4326", 5, 55, .01), ("EPSG:3413", -5e5, 5e5, 1e4),
@@ -218,9 +225,7 @@ class Writing(Scratch):
                 srs.SetFromUserInput(crs)
                 src.SetSpatialRef(srs)
                 src.GetRasterBand(1).SetNoDataValue(0)
-                out = gdal.Translate(self.path("out.ida"), src, format="IDA")
-                self.assertEqual(out.GetDriver().ShortName, "IDA")
-                out = None
+                gdal.Translate(self.path("out.ida"), src, format="IDA")
                 pixels = grid(120, 90, 7)
                 n = check_forward(self, self.path("out.ida"), pixels, gdal_positions(src, pixels),
                                   1e-5 if "geos" in crs else 1e-6)
@@ -228,17 +233,23 @@ class Writing(Scratch):
 
     def test_what_cannot_be_stored_is_refused(self):
         source = self.make("conformal_conic")
-        rotated = gdal.Translate("", source, format="MEM")
+        rotated, huge_scale = (gdal.Translate("", source, format="MEM") for _ in range(2))
         rotated.SetGeoTransform((0, 1000, 10, 0, 10, -1000))
+        huge_scale.GetRasterBand(1).SetScale(1e39)
         for options, source_ds, words in [
                 (dict(outputSRS="EPSG:32632"), source, "+proj=utm has no IDA projection code"),
                 (dict(outputSRS="EPSG:3035"), source, "is spherical; this one lies on an ellipsoid"),
                 (dict(outputSRS="EPSG:4267"), source, "on WGS 84"),
                 (dict(outputSRS="+proj=stere +lat_0=45 +lon_0=10"), source, "oblique aspect"),
+                (dict(outputSRS="+proj=stere +lat_0=90 +k=0.4"), source, "no latitude of true scale"),
+                (dict(outputSRS="+proj=laea +lat_0=45 +R=6370997 +axis=wsu"), source, "west or south"),
+                (dict(outputSRS="+proj=hammer +W=0.25 +M=2"), source, "Hammer-Aitoff variant +W=0.25"),
+                (dict(outputSRS="+proj=igh +R=6370997 +over"), source, "+over of +proj=igh has no place"),
                 (dict(outputType=gdal.GDT_Int16), source, "the band is Int16"),
                 (dict(bandList=[1, 1]), source, "one band; the source has 2"),
                 (dict(width=40000, height=2), source, "larger than the 32767 x 32767"),
-                ({}, rotated, "rotated or sheared")]:
+                (dict(callback=lambda *_: 0), source, "interrupted by the user"),
+                ({}, rotated, "rotated or sheared"), ({}, huge_scale, "scale 1e+39")]:
             with self.subTest(words):
                 with self.assertRaises(RuntimeError) as refused:
                     gdal.Translate(self.path("no.ida"), source_ds, format="IDA", **options)
@@ -272,17 +283,20 @@ class Warping(Scratch):
 
 
 class BrennixOutput(Scratch):
-    def test_opens_with_the_new_law_and_colours(self):
-        out = self.path("rescaled.ida")
-        subprocess.run([BRENNIX, SAMPLE, out, "0.35", "-5", self.path("run.log"), self.path("rescaled.clr")],
-                       check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        ds = gdal.Open(out)   # a band does not keep its dataset open
+    def test_opens_with_the_new_law_title_and_colours(self):
+        os.symlink(SAMPLE, self.path("in.ida"))
+        subprocess.run([BRENNIX, "in.ida", "out.ida", "0.35", "-5", "run.log", "out.clr"], check=True,
+                       cwd=self.dir.name, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+        with open(self.path("OUT.CLR"), "a") as f:
+            f.write("7 7 1 2\r\n")   # fewer than five numbers: not a class
+        ds = gdal.Open(self.path("out.ida"))   # a band does not keep its dataset open
         band = ds.GetRasterBand(1)
         self.assertAlmostEqual(band.GetScale(), .35, delta=1e-11)
         self.assertEqual((band.GetOffset(), band.GetNoDataValue()), (-5, 255))
+        self.assertEqual(ds.GetMetadataItem("TITLE"), "Built from in.ida with new slope and intercept")
         self.assertEqual(band.GetColorInterpretation(), gdal.GCI_PaletteIndex)
         table = band.GetColorTable()
-        self.assertEqual([table.GetColorEntry(k) for k in (0, 5, 254, 255)],
+        self.assertEqual([table.GetColorEntry(k) for k in (0, 7, 254, 255)],
                          [(255, 255, 0, 255), (255, 255, 217, 255), (255, 0, 0, 255), (0, 255, 0, 255)])
 
 
