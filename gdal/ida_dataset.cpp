@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -134,12 +135,16 @@ uint64_t file_size(VSILFILE *fp)
     return size;
 }
 
+// GDAL asks every driver about every file: the whole header is checked
+// before the file's own size is asked for (a seek, a request for remote
+// files).
 int IDADataset::Identify(GDALOpenInfo *info)
 {
     if (info->fpL == nullptr || info->nHeaderBytes < ida::header_size)
         return FALSE;
-    return ida::header_is_consistent(info->pabyHeader, file_size(info->fpL),
-                                     tables());
+    const uint64_t size = ida::described_size(info->pabyHeader);
+    return ida::header_is_consistent(info->pabyHeader, size, tables()) &&
+           file_size(info->fpL) == size;
 }
 
 GDALDataset *IDADataset::Open(GDALOpenInfo *info)

@@ -104,13 +104,19 @@ double nearest_stored(double v)
     return std::fabs(away - v) < std::fabs(v - toward_zero) ? away : toward_zero;
 }
 
-bool header_is_consistent(const unsigned char *header, uint64_t file_size,
-                          const QuorvexTables &tables)
+uint64_t described_size(const unsigned char *header)
 {
     const int16_t rows = signed16(header + 30);
     const int16_t columns = signed16(header + 32);
-    if (rows <= 0 || columns <= 0 ||
-        file_size != header_size + uint64_t(rows) * uint64_t(columns))
+    return rows > 0 && columns > 0
+               ? header_size + uint64_t(rows) * uint64_t(columns)
+               : 0;
+}
+
+bool header_is_consistent(const unsigned char *header, uint64_t file_size,
+                          const QuorvexTables &tables)
+{
+    if (file_size != described_size(header) || file_size == 0)
         return false;
     IMAGETYPE image{};
     if (_IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,

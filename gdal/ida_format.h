@@ -20,6 +20,10 @@ namespace ida {
 
 constexpr int header_size = 512;
 
+// The file size the header's rows and columns call for (512 + rows x
+// columns), or 0 when either is not positive.
+uint64_t described_size(const unsigned char *header);
+
 // True when header, the first 512 bytes of a file of file_size bytes, is a
 // header the library reads with these tables and describes exactly that
 // file: positive sizes with 512 + rows x columns = file_size, projection
