@@ -308,12 +308,7 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
     image->columns = columns;
     image->slope = ida::nearest_stored(slope);
     image->intercept = ida::nearest_stored(intercept);
-    for (int i = 0; i < 10; ++i)
-        image->missingcodes[i] = image->maskingcodes[i] = image->cloudcodes[i] =
-            image->nodatacodes[i] = -99999;
-    image->sp1 = image->sp2 = -99999;
-    image->missingcodes[0] = missing;
-    image->nspecialcodes = 1;
+    image->missingcodes[0] = missing;   // the header holds no other code
     // Coded range: the source's own when it says one, else every byte
     // below the missing code (above it when that is 0).
     image->mincodedvalue = byte_value(source->GetMetadataItem("CODED_MIN"), missing == 0);

@@ -219,7 +219,8 @@ class Writing(Scratch):
                                 ("+proj=geos +h=35785845 +a=6378155 +b=6356751.8 +lon_0=9.5 +x_0=1000",
                                  -1e6, 1e6, 1e4),
                                 ("+proj=lcc +lat_1=33 +lat_2=45 +lat_0=39 +lon_0=-96 +ellps=WGS84 +units=us-ft",
-                                 -3e6, 3e6, 3e4)]:
+                                 -3e6, 3e6, 3e4),
+                                ("+proj=lcc +lat_1=45 +lat_0=45 +lon_0=10 +k_0=1 +ellps=WGS84", -1e6, 1e6, 1e4)]:
             with self.subTest(crs):
                 src = gdal.GetDriverByName("MEM").Create("", 120, 90)
                 src.SetGeoTransform((x, size, 0, y, 0, -size))
@@ -242,6 +243,7 @@ class Writing(Scratch):
                 (dict(outputSRS="EPSG:32632"), source, "+proj=utm has no IDA projection code"),
                 (dict(outputSRS="EPSG:3035"), source, "is spherical; this one lies on an ellipsoid"),
                 (dict(outputSRS="EPSG:4267"), source, "on WGS 84"),
+                (dict(outputSRS="+proj=longlat +datum=WGS84 +pm=paris"), source, "prime meridian +pm=paris"),
                 (dict(outputSRS="+proj=stere +lat_0=45 +lon_0=10"), source, "oblique aspect"),
                 (dict(outputSRS="+proj=stere +lat_0=90 +k=0.4"), source, "no latitude of true scale"),
                 (dict(outputSRS="+proj=laea +lat_0=45 +R=6370997 +axis=wsu"), source, "west or south"),
