@@ -5,6 +5,7 @@ IDA_PROBE, BRENNIX and IDA_SAMPLE (paths)."""
 import math
 import os
 import random
+from pathlib import Path
 import subprocess
 import tempfile
 import unittest
@@ -81,11 +82,6 @@ def gdal_positions(ds, pixels):
             lon = lat = math.inf
         out.append((lon, lat) if math.isfinite(lon) and math.isfinite(lat) else None)
     return out
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 def grid(columns, rows, step=9):
@@ -167,12 +163,11 @@ class Identify(Scratch):
             if i % 2 and len(data) > 600:   # sizes that match the bytes' own rows x columns
                 data[30:34] = bytes([16, 0, 16, 0])
                 data = data[:768]
-            with open(self.path("raw%d" % i), "wb") as f:
-                f.write(data)
+            Path(self.path("raw%d" % i)).write_bytes(data)
             self.assert_not_ida(self.path("raw%d" % i))
 
     def test_refused_headers_are_not_recognised(self):
-        good = read(self.make("plate_carree"))
+        good = Path(self.make("plate_carree")).read_bytes()
         for name, data in [("code 1", good[:23] + b"\x01" + good[24:]),
                            ("code 10", good[:23] + b"\x0a" + good[24:]),
                            ("code 255", good[:23] + b"\xff" + good[24:]),
@@ -180,8 +175,7 @@ class Identify(Scratch):
                            ("short", good[:-1]), ("long", good + b"\0"),
                            ("latitude 100", good[:120] + bytes.fromhex("87 00 00 00 00 48") + good[126:])]:
             with self.subTest(name):
-                with open(self.path("bad.ida"), "wb") as f:
-                    f.write(data)
+                Path(self.path("bad.ida")).write_bytes(data)
                 info = subprocess.run(["gdalinfo", self.path("bad.ida")], capture_output=True, text=True)
                 self.assertEqual(info.returncode, 1)
                 self.assertIn("not recognized as a supported file format", info.stderr)
@@ -195,7 +189,7 @@ class Writing(Scratch):
                 tif = gdal.Translate(self.path(name + ".tif"), path, format="GTiff")
                 back = gdal.Translate(self.path(name + "_back.ida"), tif, format="IDA")
                 tif = back = None
-                a, b = (read(p) for p in (path, self.path(name + "_back.ida")))
+                a, b = (Path(p).read_bytes() for p in (path, self.path(name + "_back.ida")))
                 # Every byte but the title (the probe leaves it zero, the
                 # driver pads it with spaces).
                 self.assertEqual(a[:38] + a[118:], b[:38] + b[118:])
@@ -291,8 +285,8 @@ class BrennixOutput(Scratch):
         os.symlink(SAMPLE, self.path("in.ida"))
         subprocess.run([BRENNIX, "in.ida", "out.ida", "0.35", "-5", "run.log", "out.clr"], check=True,
                        cwd=self.dir.name, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        with open(self.path("OUT.CLR"), "a") as f:
-            f.write("7 7 1 2\r\n")   # fewer than five numbers: not a class
+        colours = Path(self.path("OUT.CLR"))    # a line of fewer than five numbers is no class
+        colours.write_bytes(colours.read_bytes() + b"7 7 1 2\r\n")
         ds = gdal.Open(self.path("out.ida"))   # a band does not keep its dataset open
         band = ds.GetRasterBand(1)
         self.assertAlmostEqual(band.GetScale(), .35, delta=1e-11)
