@@ -3,6 +3,7 @@
 // code as nodata, the georeference of the projection code, the colour table
 // of a Brennix colour file beside the image) and writes them with
 // CreateCopy, which gdal_translate and gdalwarp both use.
+#include "colour_file.h"
 #include "ida_format.h"
 #include "quorvex_tables.h"
 
@@ -231,12 +232,22 @@ void IDADataset::load_colour_file(GDALOpenInfo *info)
     std::vector<char> text(colour_file_limit);
     text.resize(VSIFReadL(text.data(), 1, text.size(), fp));
     VSIFCloseL(fp);
-    unsigned char rgba[256][4];
-    if (ida::parse_colour_file(text.data(), text.size(), rgba) == 0)
+    std::vector<cli::ColourClass> classes;
+    std::string error;
+    if (!cli::read_colour_text(text.data(), text.size(), path, &classes, &error)) {
+        CPLError(CE_Warning, CPLE_AppDefined, "colour table not read: %s", error.c_str());
         return;
+    }
+    // A byte takes the first class that holds it, as the quorvex program
+    // draws it; bytes of no class stay transparent.
     colours = std::make_unique<GDALColorTable>();
     for (int k = 0; k < 256; ++k) {
-        const GDALColorEntry entry = {rgba[k][0], rgba[k][1], rgba[k][2], rgba[k][3]};
+        GDALColorEntry entry = {0, 0, 0, 0};
+        for (const cli::ColourClass &c : classes)
+            if (k >= c.from && k <= c.to) {
+                entry = {c.red, c.green, c.blue, 255};
+                break;
+            }
         colours->SetColorEntry(k, &entry);
     }
 }

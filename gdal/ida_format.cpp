@@ -12,7 +12,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <map>
 
 namespace ida {
@@ -607,47 +606,6 @@ bool place_in_image(const CrsFacts &crs, const double gt[6],
     image->x_center = nearest_stored(x_center);
     image->y_center = nearest_stored(y_center);
     return true;
-}
-
-int parse_colour_file(const char *text, std::size_t size,
-                      unsigned char rgba[256][4])
-{
-    std::memset(rgba, 0, 256 * 4);
-    int lines = 0;
-    std::size_t at = 0;
-    while (at < size) {
-        std::size_t end = at;
-        while (end < size && text[end] != '\n')
-            ++end;
-        int values[5];
-        int count = 0;
-        std::size_t i = at;
-        while (count < 5) {
-            while (i < end && (text[i] == ' ' || text[i] == '\t'))
-                ++i;
-            int v = 0, digits = 0;
-            while (i < end && text[i] >= '0' && text[i] <= '9' && v <= 255) {
-                v = v * 10 + (text[i] - '0');
-                ++i;
-                ++digits;
-            }
-            if (digits == 0 || v > 255 ||
-                (i < end && text[i] != ' ' && text[i] != '\t' && text[i] != '\r'))
-                break;
-            values[count++] = v;
-        }
-        if (count == 5 && values[0] <= values[1]) {
-            for (int k = values[0]; k <= values[1]; ++k) {
-                rgba[k][0] = static_cast<unsigned char>(values[2]);
-                rgba[k][1] = static_cast<unsigned char>(values[3]);
-                rgba[k][2] = static_cast<unsigned char>(values[4]);
-                rgba[k][3] = 255;
-            }
-            ++lines;
-        }
-        at = end + 1;
-    }
-    return lines;
 }
 
 } // namespace ida

@@ -1,16 +1,14 @@
 // What an IDA header means in GDAL's terms and what GDAL's terms let a
 // header say: the consistency test that recognises a file, the coordinate
-// system and geotransform of each projection code, the way back from a
-// coordinate system and geotransform to header fields, and the colour file
-// that Brennix writes beside an image.  Nothing here uses GDAL, so the
-// driver and the fuzz target share it; the header fields are read and
-// written only through the library's public interface.
+// system and geotransform of each projection code, and the way back from a
+// coordinate system and geotransform to header fields.  Nothing here uses
+// GDAL, so the driver and the fuzz target share it; the header fields are
+// read and written only through the library's public interface.
 #ifndef QUORVEX_GDAL_IDA_FORMAT_H
 #define QUORVEX_GDAL_IDA_FORMAT_H
 
 #include <quorvex/quorvex.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -73,13 +71,6 @@ bool place_in_image(const CrsFacts &crs, const double geotransform[6],
 
 // The 6-byte real nearest to v (the header writer itself truncates).
 double nearest_stored(double v);
-
-// Reads a Brennix colour file: every line that starts with five whole
-// numbers From, To, Red, Green, Blue within 0-255 and From <= To gives the
-// entries From..To that colour (later lines win).  rgba[k][3] is 255 for an
-// entry a line gave, 0 otherwise.  Returns the number of such lines.
-int parse_colour_file(const char *text, std::size_t size,
-                      unsigned char rgba[256][4]);
 
 } // namespace ida
 

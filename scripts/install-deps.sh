@@ -34,6 +34,15 @@ libgtest-dev
 wine64
 "
 fi
+# The quorvex program: cairo for its pictures and legend text, a font for
+# the legend, nlohmann-json for its JSON output.
+if [ "${1:-}" != windows ]; then
+    packages="$packages
+libcairo2-dev
+fonts-dejavu-core
+nlohmann-json3-dev
+"
+fi
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||

@@ -41,13 +41,20 @@ struct Field {
     char *value;
 };
 
+// Where the conversion starts: past a leading "+", which the conversion
+// does not take.  The library accepts signs anywhere; a value has one sign
+// at most, first, so "+-1" keeps its "+" and fails to convert.
+const char *number_start(const char *text)
+{
+    return text[0] == '+' && text[1] != '-' && text[1] != '+' ? text + 1 : text;
+}
+
 bool integer_in(char *text, long lowest, long highest, long *out)
 {
     if (_CheckNumber(text, 0, static_cast<double>(lowest),
                      static_cast<double>(highest)) != number_valid)
         return false;
-    // The library accepts signs anywhere; a value is one sign at most, first.
-    const char *begin = text + (text[0] == '+' ? 1 : 0);
+    const char *begin = number_start(text);
     const char *end = text + std::strlen(text);
     const auto result = std::from_chars(begin, end, *out);
     return result.ec == std::errc() && result.ptr == end;
@@ -57,7 +64,7 @@ bool real_value(char *text, double *out)
 {
     if (_CheckNumber(text, 1, 0.0, 0.0) != number_valid)
         return false;
-    const char *begin = text + (text[0] == '+' ? 1 : 0);
+    const char *begin = number_start(text);
     const char *end = text + std::strlen(text);
     const auto result = std::from_chars(begin, end, *out);
     return result.ec == std::errc() && result.ptr == end && std::isfinite(*out);
@@ -378,8 +385,8 @@ bool load_tables_file(const char *path, QuorvexTables *tables,
     } else {
         char chunk[4096];
         std::size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 &&
-               text.size() <= static_cast<std::size_t>(largest_file))
+        while (text.size() <= static_cast<std::size_t>(largest_file) &&
+               (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
             text.append(chunk, got);
         if (std::ferror(file))
             why = std::strerror(errno);

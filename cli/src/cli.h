@@ -27,6 +27,8 @@ struct UsageError : std::runtime_error {
 
 constexpr int header_length = 512;
 constexpr int16_t status_ok = 100;
+// _IDAHeaderToIT's outside number for a projection it refuses.
+constexpr int16_t projection_not_accepted = 16;
 
 // What a pixel byte stands for, by the codes of the image's description.
 enum class PixelKind : uint8_t { valid, missing, special };
@@ -76,6 +78,7 @@ std::string number(double value);
 
 struct Options {
     QuorvexTables tables;
+    std::string tables_path;
     std::vector<std::string> files;
     std::string output;
     std::string colours;

