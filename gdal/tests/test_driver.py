@@ -214,7 +214,8 @@ class Writing(Scratch):
                                  -1e6, 1e6, 1e4),
                                 ("+proj=lcc +lat_1=33 +lat_2=45 +lat_0=39 +lon_0=-96 +ellps=WGS84 +units=us-ft",
                                  -3e6, 3e6, 3e4),
-                                ("+proj=lcc +lat_1=45 +lat_0=45 +lon_0=10 +k_0=1 +ellps=WGS84", -1e6, 1e6, 1e4)]:
+                                ("+proj=lcc +lat_1=45 +lat_0=45 +lon_0=10 +k_0=1 +ellps=WGS84", -1e6, 1e6, 1e4),
+                                ("+proj=stere +lat_0=-90 +k=0.9 +lon_0=30 +ellps=WGS84", -1e6, 1e6, 1e4)]:
             with self.subTest(crs):
                 src = gdal.GetDriverByName("MEM").Create("", 120, 90)
                 src.SetGeoTransform((x, size, 0, y, 0, -size))
@@ -230,9 +231,10 @@ class Writing(Scratch):
 
     def test_what_cannot_be_stored_is_refused(self):
         source = self.make("conformal_conic")
-        rotated, huge_scale = (gdal.Translate("", source, format="MEM") for _ in range(2))
+        rotated, huge_scale, no_range = (gdal.Translate("", source, format="MEM") for _ in range(3))
         rotated.SetGeoTransform((0, 1000, 10, 0, 10, -1000))
         huge_scale.GetRasterBand(1).SetScale(1e39)
+        no_range.SetMetadata({"CODED_MIN": "10", "CODED_MAX": "5"})
         for options, source_ds, words in [
                 (dict(outputSRS="EPSG:32632"), source, "+proj=utm has no IDA projection code"),
                 (dict(outputSRS="EPSG:3035"), source, "is spherical; this one lies on an ellipsoid"),
@@ -240,6 +242,7 @@ class Writing(Scratch):
                 (dict(outputSRS="+proj=longlat +datum=WGS84 +pm=paris"), source, "prime meridian +pm=paris"),
                 (dict(outputSRS="+proj=stere +lat_0=45 +lon_0=10"), source, "oblique aspect"),
                 (dict(outputSRS="+proj=stere +lat_0=90 +k=0.4"), source, "no latitude of true scale"),
+                (dict(outputSRS="+proj=aea +lat_1=20 +lat_2=50 +k=0.9"), source, "scale factor other than 1"),
                 (dict(outputSRS="+proj=laea +lat_0=45 +R=6370997 +axis=wsu"), source, "west or south"),
                 (dict(outputSRS="+proj=hammer +W=0.25 +M=2"), source, "Hammer-Aitoff variant +W=0.25"),
                 (dict(outputSRS="+proj=igh +R=6370997 +over"), source, "+over of +proj=igh has no place"),
@@ -247,7 +250,8 @@ class Writing(Scratch):
                 (dict(bandList=[1, 1]), source, "one band; the source has 2"),
                 (dict(width=40000, height=2), source, "larger than the 32767 x 32767"),
                 (dict(callback=lambda *_: 0), source, "interrupted by the user"),
-                ({}, rotated, "rotated or sheared"), ({}, huge_scale, "scale 1e+39")]:
+                ({}, rotated, "rotated or sheared"), ({}, huge_scale, "scale 1e+39"),
+                ({}, no_range, "coded range CODED_MIN..CODED_MAX is empty")]:
             with self.subTest(words):
                 with self.assertRaises(RuntimeError) as refused:
                     gdal.Translate(self.path("no.ida"), source_ds, format="IDA", **options)
