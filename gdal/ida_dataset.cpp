@@ -1,0 +1,482 @@
+// GDAL driver "IDA": opens IDA images read-only (one Byte band read
+// straight from the file, the coding law as scale and offset, the missing
+// code as nodata, the georeference of the projection code, the colour table
+// of a Brennix colour file beside the image) and writes them with
+// CreateCopy, which gdal_translate and gdalwarp both use.
+#include "colour_file.h"
+#include "ida_format.h"
+#include "quorvex_tables.h"
+
+#include <cpl_string.h>
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <rawdataset.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Header offsets of what the library carries but does not interpret.
+constexpr int title_offset = 38;
+constexpr int title_size = 80;
+constexpr int decimals_offset = 183;
+constexpr int largest_size = 32767;       // rows and columns are 16-bit
+constexpr vsi_l_offset colour_file_limit = 65536;
+
+const QuorvexTables &tables()
+{
+    static const QuorvexTables loaded = [] {
+        QuorvexTables t;
+        load_default_tables(&t);
+        return t;
+    }();
+    return loaded;
+}
+
+class IDADataset final : public RawDataset {
+public:
+    ~IDADataset() override;
+
+    CPLErr GetGeoTransform(double *gt) override;
+    const OGRSpatialReference *GetSpatialRef() const override;
+
+    static int Identify(GDALOpenInfo *info);
+    static GDALDataset *Open(GDALOpenInfo *info);
+    static GDALDataset *CreateCopy(const char *filename, GDALDataset *source,
+                                   int strict, char **options,
+                                   GDALProgressFunc progress, void *progress_data);
+
+    IMAGETYPE image{};
+    std::unique_ptr<GDALColorTable> colours;
+
+private:
+    VSILFILE *fp_ = nullptr;
+    bool georeferenced_ = false;
+    double geotransform_[6] = {0, 1, 0, 0, 0, 1};
+    OGRSpatialReference crs_;
+
+    void describe(const unsigned char *header);
+    void load_colour_file(GDALOpenInfo *info);
+};
+
+class IDARasterBand final : public RawRasterBand {
+public:
+    IDARasterBand(IDADataset *ds, VSILFILE *fp, int columns)
+        : RawRasterBand(ds, 1, fp, ida::header_size, 1, columns, GDT_Byte,
+                        ByteOrder::ORDER_LITTLE_ENDIAN, OwnFP::NO),
+          image_(ds->image), colours_(ds->colours.get())
+    {
+    }
+
+    double GetScale(int *success) override
+    {
+        if (success)
+            *success = TRUE;
+        return image_.slope;
+    }
+
+    double GetOffset(int *success) override
+    {
+        if (success)
+            *success = TRUE;
+        return image_.intercept;
+    }
+
+    double GetNoDataValue(int *success) override
+    {
+        const int32_t missing = image_.missingcodes[0];
+        const bool usable = missing >= 0 && missing <= 255;
+        if (success)
+            *success = usable;
+        return usable ? missing : 0.0;
+    }
+
+    GDALColorTable *GetColorTable() override { return colours_; }
+
+    GDALColorInterp GetColorInterpretation() override
+    {
+        return colours_ ? GCI_PaletteIndex : GCI_GrayIndex;
+    }
+
+private:
+    const IMAGETYPE &image_;
+    GDALColorTable *colours_;
+};
+
+IDADataset::~IDADataset()
+{
+    FlushCache(true);
+    if (fp_)
+        VSIFCloseL(fp_);
+}
+
+CPLErr IDADataset::GetGeoTransform(double *gt)
+{
+    std::memcpy(gt, geotransform_, sizeof geotransform_);
+    return georeferenced_ ? CE_None : CE_Failure;
+}
+
+const OGRSpatialReference *IDADataset::GetSpatialRef() const
+{
+    return georeferenced_ ? &crs_ : nullptr;
+}
+
+uint64_t file_size(VSILFILE *fp)
+{
+    if (VSIFSeekL(fp, 0, SEEK_END) != 0)
+        return 0;
+    const uint64_t size = VSIFTellL(fp);
+    VSIFSeekL(fp, 0, SEEK_SET);
+    return size;
+}
+
+// GDAL asks every driver about every file: the whole header is checked
+// before the file's own size is asked for (a seek, a request for remote
+// files).
+int IDADataset::Identify(GDALOpenInfo *info)
+{
+    if (info->fpL == nullptr || info->nHeaderBytes < ida::header_size)
+        return FALSE;
+    const uint64_t size = ida::described_size(info->pabyHeader);
+    return ida::header_is_consistent(info->pabyHeader, size, tables()) &&
+           file_size(info->fpL) == size;
+}
+
+GDALDataset *IDADataset::Open(GDALOpenInfo *info)
+{
+    if (!Identify(info))
+        return nullptr;
+    if (info->eAccess == GA_Update) {
+        CPLError(CE_Failure, CPLE_NotSupported,
+                 "%s: the IDA driver opens files read-only; write a new "
+                 "file with gdal_translate -of IDA",
+                 info->pszFilename);
+        return nullptr;
+    }
+    auto ds = std::make_unique<IDADataset>();
+    const QuorvexTables &t = tables();
+    if (_IDAHeaderToIT(info->pabyHeader, &ds->image, t.projections, t.spheroids,
+                       t.types.data(), t.type_count(), 0) != 100)
+        return nullptr;
+    ds->nRasterXSize = ds->image.columns;
+    ds->nRasterYSize = ds->image.rows;
+    ds->fp_ = info->fpL;
+    info->fpL = nullptr;
+    ds->describe(info->pabyHeader);
+    ds->load_colour_file(info);
+    ds->SetBand(1, new IDARasterBand(ds.get(), ds->fp_, ds->image.columns));
+    ds->SetDescription(info->pszFilename);
+    ds->TryLoadXML(info->GetSiblingFiles());
+    ds->oOvManager.Initialize(ds.get(), info->pszFilename);
+    return ds.release();
+}
+
+// The georeference, and the header's title, type, coded range and decimals
+// as metadata.
+void IDADataset::describe(const unsigned char *header)
+{
+    ida::Georeference georeference;
+    if (ida::georeference_of(image, &georeference)) {
+        crs_.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        georeferenced_ = crs_.SetFromUserInput(georeference.crs.c_str()) == OGRERR_NONE;
+        std::memcpy(geotransform_, georeference.geotransform, sizeof geotransform_);
+    }
+    std::string title(reinterpret_cast<const char *>(header + title_offset), title_size);
+    title.erase(title.find_last_not_of(std::string(" \0", 2)) + 1);
+    if (!CPLIsUTF8(title.c_str(), -1)) {
+        char *recoded = CPLRecode(title.c_str(), CPL_ENC_ISO8859_1, CPL_ENC_UTF8);
+        title = recoded;
+        CPLFree(recoded);
+    }
+    int lowest = image.mincodedvalue, highest = image.maxcodedvalue;
+    if (const IDATYPE *row = image.ida_type == 200 ? nullptr : tables().find_type(image.ida_type)) {
+        lowest = row->mincodedvalue;
+        highest = row->maxcodedvalue;
+    }
+    GDALDataset::SetMetadataItem("TITLE", title.c_str());
+    GDALDataset::SetMetadataItem("IDA_TYPE", CPLSPrintf("%d", image.ida_type));
+    GDALDataset::SetMetadataItem("CODED_MIN", CPLSPrintf("%d", lowest));
+    GDALDataset::SetMetadataItem("CODED_MAX", CPLSPrintf("%d", highest));
+    GDALDataset::SetMetadataItem("DECIMALS", CPLSPrintf("%d", header[decimals_offset]));
+}
+
+// A Brennix colour file beside the image: the image's name with the
+// extension .CLR, in any case.
+void IDADataset::load_colour_file(GDALOpenInfo *info)
+{
+    const std::string folder = CPLGetPath(info->pszFilename);
+    const std::string base = CPLGetBasename(info->pszFilename);
+    const std::string wanted = base + ".clr";
+    std::string path;
+    if (char **siblings = info->GetSiblingFiles()) {
+        for (int i = 0; siblings[i] && path.empty(); ++i)
+            if (EQUAL(siblings[i], wanted.c_str()))
+                path = CPLFormFilename(folder.c_str(), siblings[i], nullptr);
+    } else {
+        for (const char *ext : {"CLR", "clr"}) {
+            VSIStatBufL stat;
+            const char *candidate = CPLFormFilename(folder.c_str(), base.c_str(), ext);
+            if (path.empty() && VSIStatL(candidate, &stat) == 0)
+                path = candidate;
+        }
+    }
+    VSILFILE *fp = path.empty() ? nullptr : VSIFOpenL(path.c_str(), "rb");
+    if (fp == nullptr)
+        return;
+    std::vector<char> text(colour_file_limit);
+    text.resize(VSIFReadL(text.data(), 1, text.size(), fp));
+    VSIFCloseL(fp);
+    std::vector<cli::ColourClass> classes;
+    std::string error;
+    if (!cli::read_colour_text(text.data(), text.size(), path, &classes, &error)) {
+        CPLError(CE_Warning, CPLE_AppDefined, "colour table not read: %s", error.c_str());
+        return;
+    }
+    // A byte takes the first class that holds it, as the quorvex program
+    // draws it; bytes of no class stay transparent.
+    colours = std::make_unique<GDALColorTable>();
+    for (int k = 0; k < 256; ++k) {
+        GDALColorEntry entry = {0, 0, 0, 0};
+        for (const cli::ColourClass &c : classes)
+            if (k >= c.from && k <= c.to) {
+                entry = {c.red, c.green, c.blue, 255};
+                break;
+            }
+        colours->SetColorEntry(k, &entry);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------
+
+bool fail(const char *filename, const std::string &reason)
+{
+    CPLError(CE_Failure, CPLE_NotSupported, "%s: %s", filename, reason.c_str());
+    return false;
+}
+
+// A 6-byte real holds magnitudes from 1e-10 (smaller ones become 0) up to
+// 1.7e38.
+bool storable(double v)
+{
+    return std::isfinite(v) && (v == 0.0 || (std::fabs(v) >= 1e-10 &&
+                                             std::fabs(v) <= 1.7e38));
+}
+
+// A byte value from an option or a metadata item, or fallback.
+int byte_value(const char *text, int fallback)
+{
+    if (text == nullptr)
+        return fallback;
+    char *end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    return (*text && *end == '\0' && v >= 0 && v <= 255) ? int(v) : fallback;
+}
+
+// The description of the image CreateCopy writes, or false with the reason
+// named in a GDAL error.
+bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
+{
+    const int columns = source->GetRasterXSize(), rows = source->GetRasterYSize();
+    if (source->GetRasterCount() != 1)
+        return fail(filename, CPLSPrintf("IDA files hold one band; the source has %d",
+                                         source->GetRasterCount()));
+    GDALRasterBand *band = source->GetRasterBand(1);
+    if (band->GetRasterDataType() != GDT_Byte)
+        return fail(filename, CPLSPrintf("IDA files hold bytes; the band is %s "
+                                         "(convert it with -ot Byte and -scale)",
+                                         GDALGetDataTypeName(band->GetRasterDataType())));
+    if (columns > largest_size || rows > largest_size)
+        return fail(filename, CPLSPrintf("a %d x %d image is larger than the "
+                                         "32767 x 32767 an IDA header holds",
+                                         columns, rows));
+    int has_nodata = FALSE;
+    const double nodata = band->GetNoDataValue(&has_nodata);
+    if (has_nodata && !(nodata >= 0 && nodata <= 255 && nodata == std::floor(nodata)))
+        return fail(filename, CPLSPrintf("nodata %.17g is not a byte value", nodata));
+    const double slope = band->GetScale(), intercept = band->GetOffset();
+    if (!storable(slope) || !storable(intercept))
+        return fail(filename, CPLSPrintf("scale %.15g or offset %.15g does not fit "
+                                         "the header's 6-byte reals", slope, intercept));
+    int missing = 255;
+    if (has_nodata)
+        missing = int(nodata);
+    else
+        CPLError(CE_Warning, CPLE_AppDefined,
+                 "%s: the source has no nodata value; 255 is recorded as the "
+                 "missing code", filename);
+
+    std::memset(image, 0, sizeof *image);
+    image->ida_type = 200;
+    image->rows = rows;
+    image->columns = columns;
+    image->slope = ida::nearest_stored(slope);
+    image->intercept = ida::nearest_stored(intercept);
+    image->missingcodes[0] = missing;   // the header holds no other code
+    // Coded range: the source's own when it says one, else every byte
+    // below the missing code (above it when that is 0).
+    image->mincodedvalue = byte_value(source->GetMetadataItem("CODED_MIN"), missing == 0);
+    image->maxcodedvalue =
+        byte_value(source->GetMetadataItem("CODED_MAX"), missing == 0 ? 255 : missing - 1);
+    if (image->mincodedvalue > image->maxcodedvalue)
+        return fail(filename, "the coded range CODED_MIN..CODED_MAX is empty");
+
+    double gt[6];
+    const bool has_grid = source->GetGeoTransform(gt) == CE_None;
+    const OGRSpatialReference *srs = source->GetSpatialRef();
+    if (srs == nullptr || srs->IsEmpty()) {
+        if (has_grid)
+            CPLError(CE_Warning, CPLE_AppDefined,
+                     "%s: a geotransform without a coordinate system is not "
+                     "stored; the image is written without geolocation", filename);
+        return true;
+    }
+    if (!has_grid)
+        return fail(filename, "a coordinate system without a geotransform cannot be stored");
+    ida::CrsFacts facts;
+    facts.geographic = srs->IsGeographic();
+    // The PROJ form drops reversed axes; IDA planes run east and north.
+    // (Polar systems name their axes by meridians, so the names tell.)
+    for (int axis = 0; axis < 2; ++axis) {
+        const char *name = srs->GetAxis(facts.geographic ? "GEOGCS" : "PROJCS", axis, nullptr);
+        if (name && (STARTS_WITH_CI(name, "West") || STARTS_WITH_CI(name, "South")))
+            return fail(filename, CPLSPrintf("the axis %s (west or south) cannot be stored", name));
+    }
+    OGRErr err = OGRERR_NONE;
+    facts.semi_major = srs->GetSemiMajor(&err);
+    facts.semi_minor = srs->GetSemiMinor(&err);
+    facts.unit = facts.geographic ? srs->GetAngularUnits() : srs->GetLinearUnits();
+    char *proj = nullptr;
+    if (srs->IsCompound() || srs->exportToProj4(&proj) != OGRERR_NONE) {
+        CPLFree(proj);
+        return fail(filename, "the coordinate system has no PROJ form an IDA header could hold");
+    }
+    facts.proj = proj;
+    CPLFree(proj);
+    std::string why;
+    if (!ida::place_in_image(facts, gt, tables(), image, &why))
+        return fail(filename, why);
+    return true;
+}
+
+// Title and decimals: the creation options, else the source's metadata.
+void write_free_fields(GDALDataset *source, char **options, unsigned char *header)
+{
+    const char *title = CSLFetchNameValueDef(options, "TITLE", source->GetMetadataItem("TITLE"));
+    std::string text = title ? title : "";
+    if (text.size() > title_size) {
+        // Cut before the character the first dropped byte belongs to.
+        size_t cut = title_size;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text.resize(cut);
+    }
+    text.resize(title_size, ' ');
+    std::memcpy(header + title_offset, text.data(), title_size);
+    header[decimals_offset] = static_cast<unsigned char>(byte_value(
+        CSLFetchNameValueDef(options, "DECIMALS", source->GetMetadataItem("DECIMALS")), 0));
+}
+
+// Header and pixels into the open file, a band of lines at a time.
+bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header,
+                 GDALRasterBand *band, int columns, int rows,
+                 GDALProgressFunc progress, void *progress_data)
+{
+    if (VSIFWriteL(header, 1, ida::header_size, fp) != size_t(ida::header_size))
+        return fail(filename, "cannot write the header");
+    const int chunk = std::max(1, std::min(rows, (1 << 20) / columns));
+    std::vector<unsigned char> lines(size_t(chunk) * columns);
+    for (int y = 0; y < rows; y += chunk) {
+        const int n = std::min(chunk, rows - y);
+        const size_t bytes = size_t(n) * columns;
+        if (band->RasterIO(GF_Read, 0, y, columns, n, lines.data(), columns, n,
+                           GDT_Byte, 0, 0, nullptr) != CE_None)
+            return false;
+        if (VSIFWriteL(lines.data(), 1, bytes, fp) != bytes)
+            return fail(filename, "cannot write the pixels");
+        if (!progress(double(y + n) / rows, nullptr, progress_data)) {
+            CPLError(CE_Failure, CPLE_UserInterrupt, "interrupted by the user");
+            return false;
+        }
+    }
+    return true;
+}
+
+GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source,
+                                    int /*strict*/, char **options,
+                                    GDALProgressFunc progress, void *progress_data)
+{
+    if (progress == nullptr)
+        progress = GDALDummyProgress;
+    IMAGETYPE image;
+    if (!describe_copy(filename, source, &image))
+        return nullptr;
+    unsigned char header[ida::header_size];
+    if (!_IT2IDAHeader(&image, header, tables().projections)) {
+        fail(filename, "the header's reference point cannot be converted");
+        return nullptr;
+    }
+    write_free_fields(source, options, header);
+    const int columns = image.columns, rows = image.rows;
+    if (!ida::header_is_consistent(header,
+                                   ida::header_size + uint64_t(columns) * rows,
+                                   tables())) {
+        fail(filename, "the header would not describe the image consistently "
+                       "(centre or parallels beyond the earth's angles)");
+        return nullptr;
+    }
+
+    // The whole file goes to a name of its own first, so that a failure
+    // leaves neither a half image nor a damaged older file behind.
+    const std::string partial =
+        std::string(filename) + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
+    VSILFILE *fp = VSIFOpenL(partial.c_str(), "wb");
+    if (fp == nullptr) {
+        fail(filename, "cannot create " + partial);
+        return nullptr;
+    }
+    bool written = write_image(filename, fp, header, source->GetRasterBand(1),
+                               columns, rows, progress, progress_data);
+    written = VSIFCloseL(fp) == 0 && written;
+    if (!written || VSIRename(partial.c_str(), filename) != 0) {
+        if (written)
+            fail(filename, "cannot replace the file with " + partial);
+        VSIUnlink(partial.c_str());
+        return nullptr;
+    }
+    GDALOpenInfo info(filename, GA_ReadOnly);
+    return Open(&info);
+}
+
+} // namespace
+
+// GDAL finds a plugin's registration function by the file's name.
+extern "C" __attribute__((visibility("default"))) void GDALRegister_IDA()
+{
+    if (!GDAL_CHECK_VERSION("IDA") || GDALGetDriverByName("IDA") != nullptr)
+        return;
+    auto *driver = new GDALDriver();
+    driver->SetDescription("IDA");
+    driver->SetMetadataItem(GDAL_DCAP_RASTER, "YES");
+    driver->SetMetadataItem(GDAL_DMD_LONGNAME, "IDA raster image (QUORVEX)");
+    driver->SetMetadataItem(GDAL_DMD_EXTENSION, "ida");
+    driver->SetMetadataItem(GDAL_DCAP_VIRTUALIO, "YES");
+    driver->SetMetadataItem(GDAL_DMD_CREATIONDATATYPES, "Byte");
+    driver->SetMetadataItem(
+        GDAL_DMD_CREATIONOPTIONLIST,
+        "<CreationOptionList>"
+        "<Option name='TITLE' type='string' description='Title, up to 80 bytes'/>"
+        "<Option name='DECIMALS' type='int' description='Decimals worth showing, 0-255'/>"
+        "</CreationOptionList>");
+    driver->pfnIdentify = IDADataset::Identify;
+    driver->pfnOpen = IDADataset::Open;
+    driver->pfnCreateCopy = IDADataset::CreateCopy;
+    GetGDALDriverManager()->RegisterDriver(driver);
+}
