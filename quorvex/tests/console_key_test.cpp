@@ -1,6 +1,6 @@
 // Console keys: terminal escape sequences decoded into PC console codes,
 // reading from a file, and reading from a terminal in raw mode.
-#include "console_key.h"
+#include "records/console_key.h"
 
 #include <gtest/gtest.h>
 

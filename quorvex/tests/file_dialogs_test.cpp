@@ -1,6 +1,6 @@
 // Folder chooser, file chooser and their hook, driven through a recording
 // stand-in of the window functions that plays the user's part.
-#include "file_dialogs.h"
+#include "dialogs/file_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -189,7 +189,7 @@ protected:
 
     Desktop screen;
     int16_t flag = 1;
-    char strin[quorvex::dialog_file_buffer_size];
+    char strin[QUORVEX_FILE_BUFFER_SIZE];
     char strin1[200];
     const std::string untouched1 = std::string(199, 'y');
 };

@@ -1,8 +1,6 @@
 // Reading one console key on POSIX systems: the terminal is put in raw mode
 // without echo for the read and given back its own mode afterwards.
-#ifndef _WIN32
-
-#include "console_key.h"
+#include "records/console_key.h"
 #include "quorvex/quorvex.h"
 
 #include <errno.h>
@@ -97,5 +95,3 @@ extern "C" int16_t QUORVEX_CALL a_key(void)
 {
     return quorvex::read_console_key(stdin);
 }
-
-#endif

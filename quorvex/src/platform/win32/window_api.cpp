@@ -1,5 +1,5 @@
 // The window-function table on Windows: the real user32 and comdlg32 calls.
-#include "window_api.h"
+#include "dialogs/window_api.h"
 
 namespace quorvex {
 namespace {

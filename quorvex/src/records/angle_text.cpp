@@ -1,16 +1,11 @@
 // Reading a longitude or latitude typed as degrees, minutes and seconds.
-#include "number_text.h"
+#include "records/number_text.h"
 #include "quorvex/quorvex.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace {
-
-constexpr double not_an_angle = -99999.0;
-constexpr int16_t longitude = 0;
-constexpr int16_t latitude = 1;
-constexpr int16_t valid = 100;
 
 constexpr double longest_minutes = 59.99999;
 constexpr double longest_seconds = 59.999999;
@@ -37,7 +32,7 @@ bool read_part(char *text, const char *markers, double low, double high,
                double *value)
 {
     cut_at_marker(text, markers);
-    if (_CheckNumber(text, 1, low, high) != valid)
+    if (_CheckNumber(text, QUORVEX_REAL_TEXT, low, high) != QUORVEX_SUCCESS)
         return false;
     *value = quorvex::read_real(text);
     return true;
@@ -49,33 +44,33 @@ extern "C" double QUORVEX_CALL _RetrieveLonLat(char *str, int16_t tipo)
 {
     static const char degree_markers[] = {'d', degree_sign, '\0'};
     if (str == nullptr)
-        return not_an_angle;
+        return QUORVEX_NO_VALUE;
     char *parts[4];
     int16_t error = 0;
     const int16_t count = _ReadRec(str, parts, nullptr, 4, &error);
     if (count < 1 || count > 3)
-        return not_an_angle;
+        return QUORVEX_NO_VALUE;
 
-    const double limit = tipo == longitude ? 180.0 : 90.0;
+    const double limit = tipo == QUORVEX_LONGITUDE ? 180.0 : 90.0;
     double degrees = 0.0;
     if (!read_part(parts[0], degree_markers, -limit, limit, &degrees))
-        return not_an_angle;
+        return QUORVEX_NO_VALUE;
     if (count == 1)
         return degrees;
 
     double minutes = 0.0;
     double seconds = 0.0;
     if (!read_part(parts[1], "'m", 0.0, longest_minutes, &minutes))
-        return not_an_angle;
+        return QUORVEX_NO_VALUE;
     if (count == 3 && !read_part(parts[2], "\"s", 0.0, longest_seconds, &seconds))
-        return not_an_angle;
+        return QUORVEX_NO_VALUE;
 
     // Minutes and seconds lengthen the degrees away from zero, as "-45 30"
     // is commonly read; "-0 30" is therefore half a degree west or south.
     const double magnitude = std::fabs(degrees) + minutes / 60.0 + seconds / 3600.0;
     const double angle = std::signbit(degrees) ? -magnitude : magnitude;
 
-    if ((tipo == longitude || tipo == latitude) && std::fabs(angle) > limit)
-        return not_an_angle;
+    if ((tipo == QUORVEX_LONGITUDE || tipo == QUORVEX_LATITUDE) && std::fabs(angle) > limit)
+        return QUORVEX_NO_VALUE;
     return angle;
 }

@@ -1,6 +1,6 @@
 // Reading the 512-byte IDA header into the library's image description.
-#include "header_layout.h"
-#include "messages.h"
+#include "image/header_layout.h"
+#include "image/messages.h"
 #include "quorvex/quorvex.h"
 
 #include <cmath>
@@ -8,13 +8,6 @@
 using namespace quorvex;
 
 namespace {
-
-constexpr int16_t refused_projection = 1;  // local code: projection unknown
-constexpr int16_t unknown_ida_type = 10;   // local code: IDA type unknown
-constexpr int16_t projections_differ = 6;
-constexpr int16_t centres_differ = 7;
-constexpr int16_t parallels_differ = 8;
-constexpr int16_t false_origins_differ = 9;
 
 // A scale below this is taken as "not geolocated".
 constexpr double smallest_scale = 1e-7;
@@ -33,7 +26,7 @@ double r48(const unsigned char *header, int at)
 
 bool has_two_parallels(const PROJITEM *items, int projection)
 {
-    return (items[projection].parfalse & 1) != 0;
+    return (items[projection].parfalse & QUORVEX_TWO_PARALLELS) != 0;
 }
 
 void read_parallels(const unsigned char *header, HEADER *hdr,
@@ -43,8 +36,8 @@ void read_parallels(const unsigned char *header, HEADER *hdr,
         hdr->par1 = r48(header, offset::par1);
         hdr->par2 = r48(header, offset::par2);
     } else {
-        hdr->par1 = no_parallel;
-        hdr->par2 = no_parallel;
+        hdr->par1 = QUORVEX_NO_VALUE;
+        hdr->par2 = QUORVEX_NO_VALUE;
     }
 }
 
@@ -60,25 +53,25 @@ void use_spheroid_row(HEADER *hdr, const SFEROID *table, int16_t row)
 bool choose_spheroid(HEADER *hdr, const SFEROID *table)
 {
     switch (hdr->projection) {
-    case 0:
-    case 2:
-    case 3:
+    case QUORVEX_PROJECTION_NONE:
+    case QUORVEX_PROJECTION_HAMMER_AITOFF:
+    case QUORVEX_PROJECTION_PLATE_CARREE:
         hdr->spheroid = 0;
         return true;
-    case 4:
-    case 8:
+    case QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC:
+    case QUORVEX_PROJECTION_ALBERS:
         use_spheroid_row(hdr, table, 1);
         return true;
-    case 5:
+    case QUORVEX_PROJECTION_GEOSTATIONARY:
         hdr->spheroid = geostationary_spheroid;
         hdr->a = geostationary_a;
         hdr->b = geostationary_b;
         return true;
-    case 6:
-    case 9:
+    case QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL:
+    case QUORVEX_PROJECTION_GOODE:
         use_spheroid_row(hdr, table, 12);
         return true;
-    case 7:
+    case QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC:
         use_spheroid_row(hdr, table, 4);
         return true;
     default:
@@ -115,12 +108,12 @@ void take_coding_from_header(IMAGETYPE *pit, const unsigned char *header)
 {
     pit->mincodedvalue = header[offset::lower];
     pit->maxcodedvalue = header[offset::upper];
-    fill_codes(pit->missingcodes, empty_code);
-    fill_codes(pit->maskingcodes, empty_code);
-    fill_codes(pit->cloudcodes, empty_code);
-    fill_codes(pit->nodatacodes, empty_code);
-    pit->sp1 = empty_code;
-    pit->sp2 = empty_code;
+    fill_codes(pit->missingcodes, QUORVEX_NO_VALUE);
+    fill_codes(pit->maskingcodes, QUORVEX_NO_VALUE);
+    fill_codes(pit->cloudcodes, QUORVEX_NO_VALUE);
+    fill_codes(pit->nodatacodes, QUORVEX_NO_VALUE);
+    pit->sp1 = QUORVEX_NO_VALUE;
+    pit->sp2 = QUORVEX_NO_VALUE;
     pit->missingcodes[0] = header[offset::missing];
     pit->slope = r48(header, offset::slope);
     pit->intercept = r48(header, offset::intercept);
@@ -142,29 +135,29 @@ extern "C" int16_t QUORVEX_CALL _IDAHeaderToIT(
     HEADER *hdr = &pit->header;
     hdr->projection = header[offset::projection];
     if (!choose_spheroid(hdr, Spheroid))
-        return status_for(refused_projection, called_from_outside);
+        return status_for(QUORVEX_MSG_PROJECTION_UNKNOWN, called_from_outside);
 
-    if (hdr->projection != 0) {
+    if (hdr->projection != QUORVEX_PROJECTION_NONE) {
         hdr->lat_center = r48(header, offset::lat_center);
         hdr->lon_center = r48(header, offset::lon_center);
         read_parallels(header, hdr, ProjectionItems);
         hdr->fn = 0.0;
         hdr->fe = 0.0;
-        pit->ul_units = 0;
+        pit->ul_units = QUORVEX_UNIT_IMAGE;
         pit->x_center = r48(header, offset::x_center);
         pit->y_center = r48(header, offset::y_center);
         pit->dx = r48(header, offset::dx);
         pit->dy = r48(header, offset::dy);
         if (std::fabs(pit->dx) < smallest_scale ||
             std::fabs(pit->dy) < smallest_scale)
-            hdr->projection = 0;
+            hdr->projection = QUORVEX_PROJECTION_NONE;
     }
 
     pit->type = -1;
     pit->ida_type = header[offset::ida_type];
     pit->rows = read_int16(header, offset::rows);
     pit->columns = read_int16(header, offset::columns);
-    pit->header_length = ida_header_length;
+    pit->header_length = QUORVEX_HEADER_SIZE;
     pit->bytesperpixel = 1;
     pit->bytesorder = 0;
 
@@ -176,11 +169,11 @@ extern "C" int16_t QUORVEX_CALL _IDAHeaderToIT(
             break;
         }
     }
-    if (pit->ida_type == ida_type_in_header)
+    if (pit->ida_type == QUORVEX_IDA_TYPE_IN_HEADER)
         take_coding_from_header(pit, header);
     else if (!found)
-        return status_for(unknown_ida_type, called_from_outside);
-    return status_ok;
+        return status_for(QUORVEX_MSG_IDA_TYPE_UNKNOWN, called_from_outside);
+    return QUORVEX_SUCCESS;
 }
 
 extern "C" void QUORVEX_CALL _CharToHeader(const unsigned char *str,
@@ -200,13 +193,13 @@ extern "C" int16_t QUORVEX_CALL _CheckCurrImageParams(
 {
     const HEADER &ref = pit->header;
     if (hdr->projection != ref.projection)
-        return status_for(projections_differ, called_from_outside);
+        return status_for(QUORVEX_MSG_PROJECTION_DIFFERS, called_from_outside);
     if (differ(hdr->lat_center, ref.lat_center) ||
         differ(hdr->lon_center, ref.lon_center))
-        return status_for(centres_differ, called_from_outside);
+        return status_for(QUORVEX_MSG_CENTER_DIFFERS, called_from_outside);
     if (differ(hdr->par1, ref.par1) || differ(hdr->par2, ref.par2))
-        return status_for(parallels_differ, called_from_outside);
+        return status_for(QUORVEX_MSG_PARALLELS_DIFFER, called_from_outside);
     if (differ(hdr->fe, ref.fe) || differ(hdr->fn, ref.fn))
-        return status_for(false_origins_differ, called_from_outside);
-    return status_ok;
+        return status_for(QUORVEX_MSG_FALSE_ORIGIN_DIFFERS, called_from_outside);
+    return QUORVEX_SUCCESS;
 }

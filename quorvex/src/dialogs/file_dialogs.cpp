@@ -1,6 +1,6 @@
 // The folder chooser and the file chooser on the common file dialog, and
 // the measure of a multi-file result.
-#include "file_dialogs.h"
+#include "dialogs/file_dialogs.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +23,7 @@ void PopFileInitialize(OPENFILENAME *ofn, HWND hwnd, const char *extension,
     ofn->lpstrCustomFilter = nullptr;
     ofn->nMaxCustFilter = 0;
     ofn->nFilterIndex = 0;
-    ofn->nMaxFile = dialog_file_buffer_size;
+    ofn->nMaxFile = QUORVEX_FILE_BUFFER_SIZE;
     ofn->lpstrFileTitle = nullptr;
     ofn->nMaxFileTitle = dialog_file_title_size;
     ofn->nFileOffset = 0;
@@ -40,11 +40,11 @@ BOOL PopFileOpenDlg(OPENFILENAME *ofn, HWND, char *FileName,
     ofn->lpstrFile = FileName;
     ofn->lpstrTitle = caption;
     ofn->lpstrInitialDir = InitialDir;
-    ofn->Flags = type == 2 ? multi_select_flags : Flags;
+    ofn->Flags = type == QUORVEX_CHOOSE_SEVERAL ? multi_select_flags : Flags;
     ofn->lpfnHook = lpfnHook;
     ofn->lpTemplateName = TemplateName;
     const WindowApi &api = window_api();
-    return type == 1 ? api.GetSaveFileNameA(ofn) : api.GetOpenFileNameA(ofn);
+    return type == QUORVEX_CHOOSE_SAVE ? api.GetSaveFileNameA(ofn) : api.GetOpenFileNameA(ofn);
 }
 
 } // namespace quorvex
@@ -84,7 +84,7 @@ extern "C" int16_t QUORVEX_CALL _SetDir(OPENFILENAME *ofn, HWND hwndOwner,
     state.folder_confirmed = false;
     PopFileOpenDlg(ofn, hwndOwner, Strin, caption, initdir,
                    folder_chooser_flags, FileOpenHook, folder_template_name,
-                   0);
+                   QUORVEX_CHOOSE_OPEN);
     // Only our hook knows how the dialog ended; a dialog it did not see
     // confirmed (Cancel, Escape, the close box, or no dialog at all) chose
     // no folder, so the flag must not say otherwise.

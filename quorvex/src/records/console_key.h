@@ -1,5 +1,5 @@
 // Console keys as the PC console reports them, decoded from what a terminal
-// sends.  console_key_posix.cpp feeds a terminal's bytes through this; the
+// sends.  The POSIX key reader feeds a terminal's bytes through this; the
 // Windows console delivers these codes itself.
 #ifndef QUORVEX_CONSOLE_KEY_H
 #define QUORVEX_CONSOLE_KEY_H

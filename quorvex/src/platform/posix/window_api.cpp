@@ -2,7 +2,7 @@
 // window is ever created, so every dialog ends at once with the result the
 // common dialog gives for a cancelled dialog (FALSE), and the window calls
 // do nothing.
-#include "window_api.h"
+#include "dialogs/window_api.h"
 
 namespace quorvex {
 namespace {

@@ -1,6 +1,6 @@
 // Composing the messages that reach callers through their text buffers.
-#include "error_message.h"
-#include "messages.h"
+#include "image/error_message.h"
+#include "image/messages.h"
 
 #include <stdio.h>
 

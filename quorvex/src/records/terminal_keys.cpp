@@ -1,5 +1,5 @@
 // Decoding the escape sequences of terminals into PC console key codes.
-#include "console_key.h"
+#include "records/console_key.h"
 
 namespace quorvex {
 

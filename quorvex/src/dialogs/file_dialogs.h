@@ -3,23 +3,18 @@
 #ifndef QUORVEX_FILE_DIALOGS_H
 #define QUORVEX_FILE_DIALOGS_H
 
-#include "window_api.h"
+#include "dialogs/window_api.h"
 
 #include <stddef.h>
 #include <stdint.h>
 
 namespace quorvex {
 
-// Size of the dialogs' file buffer, of the (unused) file-title buffer, and
-// of the two folder texts, terminating zero included.
-constexpr uint32_t dialog_file_buffer_size = 5120;
+// Size the request gives for the (unused) file-title buffer.
 constexpr uint32_t dialog_file_title_size = 512;
-constexpr int folder_text_size = 160;
 
-// Controls of the caller's template and of the standard dialog.
-constexpr int folder_edit_id = 4000;
-constexpr int accept_button_id = 3000;
-constexpr int cancel_button_id = 3001;
+// Controls of the standard dialog that the folder chooser hides: the file
+// name's label and edit, OK, the file types' label and list.
 constexpr int standard_control_ids[] = {1090, 1152, 1, 1089, 1136};
 
 // The whole parameter of the WM_COMMAND that closes the standard dialog.
@@ -57,8 +52,9 @@ static_assert(sizeof(void *) != 4 || open_file_record_size() == 76,
 void PopFileInitialize(OPENFILENAME *ofn, HWND hwnd, const char *extension,
                        const char *filter, HINSTANCE HInst);
 
-// Completes the request and shows the dialog: type 1 save, otherwise open;
-// type 2 replaces Flags by the multi-select set.  Returns the platform
+// Completes the request and shows the dialog: the save dialog for
+// QUORVEX_CHOOSE_SAVE, otherwise the open dialog; QUORVEX_CHOOSE_SEVERAL
+// replaces Flags by the multi-select set.  Returns the platform
 // dialog's result.
 BOOL PopFileOpenDlg(OPENFILENAME *ofn, HWND hwnd, char *FileName,
                     const char *caption, const char *InitialDir,

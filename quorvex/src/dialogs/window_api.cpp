@@ -1,5 +1,5 @@
 // Selection of the window-function table the file dialogs call through.
-#include "window_api.h"
+#include "dialogs/window_api.h"
 
 namespace quorvex {
 namespace {

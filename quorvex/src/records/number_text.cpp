@@ -1,9 +1,8 @@
 // Numeric text checks: the character sets of integer and real texts, their
 // values, and the exported range check.
-#include "number_text.h"
-#include "messages.h"
 #include "quorvex/quorvex.h"
-#include "x87_precision.h"
+#include "records/number_text.h"
+#include "records/x87_precision.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,8 +10,6 @@
 #include <limits>
 
 namespace {
-
-constexpr int16_t invalid_number = -9999;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -97,7 +94,7 @@ extern "C" int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
                                              double minval, double maxval)
 {
     if (str == nullptr)
-        return invalid_number;
+        return QUORVEX_BAD_NUMBER;
     const char *start = str;
     while (*start == ' ')
         ++start;
@@ -105,21 +102,21 @@ extern "C" int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
     while (length > 0 && str[length - 1] == ' ')
         str[--length] = '\0';
 
-    const bool real = tipo != 0;
+    const bool real = tipo != QUORVEX_INTEGER_TEXT;
     if (!quorvex::is_number_text(start, real))
-        return invalid_number;
+        return QUORVEX_BAD_NUMBER;
     if (minval == 0.0 && maxval == 0.0)
-        return quorvex::status_ok;
+        return QUORVEX_SUCCESS;
 
     if (real) {
         const double value = quorvex::read_real(start);
         if (!(value >= minval && value <= maxval))
-            return invalid_number;
+            return QUORVEX_BAD_NUMBER;
     } else {
         // Integer bounds are cut toward zero: 0.5..9.9 admits 0 to 9.
         const double value = static_cast<double>(quorvex::read_integer(start));
         if (!(value >= std::trunc(minval) && value <= std::trunc(maxval)))
-            return invalid_number;
+            return QUORVEX_BAD_NUMBER;
     }
-    return quorvex::status_ok;
+    return QUORVEX_SUCCESS;
 }

@@ -7,8 +7,6 @@
 
 namespace quorvex {
 
-constexpr int ida_header_length = 512;
-
 namespace offset {
 constexpr int ida_type = 22;        // unsigned byte
 constexpr int projection = 23;      // unsigned byte
@@ -29,11 +27,6 @@ constexpr int missing = 170;        // unsigned byte, type 200 only
 constexpr int slope = 171;          // R48, type 200 only
 constexpr int intercept = 177;      // R48, type 200 only
 } // namespace offset
-
-// IDA type whose coding is carried by the header itself (bytes 168-182).
-constexpr int ida_type_in_header = 200;
-constexpr int32_t empty_code = -99999;
-constexpr double no_parallel = -99999.0;
 
 inline int16_t read_int16(const unsigned char *bytes, int at)
 {

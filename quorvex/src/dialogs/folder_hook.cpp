@@ -1,7 +1,7 @@
 // The folder chooser's hook: turns the Explorer-style open dialog into a
 // folder picker by hiding its file controls, mirroring the current folder
 // into the caller's template and refusing every file confirmation.
-#include "file_dialogs.h"
+#include "dialogs/file_dialogs.h"
 
 namespace quorvex {
 namespace {
@@ -24,7 +24,7 @@ UINT_PTR on_init_dialog(HWND hDlg)
     state.hwndParent = api.GetParent(hDlg);
     for (int id : standard_control_ids)
         api.ShowWindow(api.GetDlgItem(state.hwndParent, id), SW_HIDE);
-    state.hwndEd = api.GetDlgItem(hDlg, folder_edit_id);
+    state.hwndEd = api.GetDlgItem(hDlg, QUORVEX_ID_FOLDER_EDIT);
     api.SetFocus(state.hwndEd);
     return 0;
 }
@@ -40,9 +40,9 @@ UINT_PTR on_notify(HWND hDlg, LPARAM lParam)
     case CDN_FOLDERCHANGE:
         if (state.Strin != nullptr) {
             api.SendMessageA(state.hwndParent, CDM_GETFOLDERPATH,
-                             folder_text_size,
+                             QUORVEX_FOLDER_TEXT_SIZE,
                              reinterpret_cast<LPARAM>(state.Strin));
-            state.hwndEd = api.GetDlgItem(hDlg, folder_edit_id);
+            state.hwndEd = api.GetDlgItem(hDlg, QUORVEX_ID_FOLDER_EDIT);
             api.SendMessageA(state.hwndEd, WM_SETTEXT, 0,
                              reinterpret_cast<LPARAM>(state.Strin));
         }
@@ -63,15 +63,15 @@ UINT_PTR on_command(HWND hDlg, WPARAM wParam)
     const WindowApi &api = window_api();
     FolderDialogState &state = folder_dialog_state();
     switch (low_word(wParam)) {
-    case accept_button_id:
-        state.hwndEd = api.GetDlgItem(hDlg, folder_edit_id);
+    case QUORVEX_ID_FOLDER_ACCEPT:
+        state.hwndEd = api.GetDlgItem(hDlg, QUORVEX_ID_FOLDER_EDIT);
         if (state.Strin1 != nullptr)
-            api.SendMessageA(state.hwndEd, WM_GETTEXT, folder_text_size,
+            api.SendMessageA(state.hwndEd, WM_GETTEXT, QUORVEX_FOLDER_TEXT_SIZE,
                              reinterpret_cast<LPARAM>(state.Strin1));
         state.folder_confirmed = true;
         close_standard_dialog(state);
         return 1;
-    case cancel_button_id:
+    case QUORVEX_ID_FOLDER_CANCEL:
         if (state.SetDir != nullptr)
             *state.SetDir = 0;
         state.folder_confirmed = false;

@@ -1,7 +1,7 @@
 // Reading one console key on Windows: the run-time's key read without echo,
 // which reports a function key as 0 and a cursor or editing key as 224
 // before the key's own code.
-#include "console_key.h"
+#include "records/console_key.h"
 #include "quorvex/quorvex.h"
 
 #include <windows.h>

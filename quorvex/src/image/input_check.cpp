@@ -1,8 +1,8 @@
 // Checking that a list of IDA images can be combined pixel by pixel: same
 // IDA type, size, pixel scale and geolocation as the first image.
-#include "error_message.h"
-#include "header_layout.h"
-#include "messages.h"
+#include "image/error_message.h"
+#include "image/header_layout.h"
+#include "image/messages.h"
 #include "quorvex/quorvex.h"
 
 #include <cmath>
@@ -11,16 +11,6 @@
 using namespace quorvex;
 
 namespace {
-
-// Message entries (local codes) of the differences found.
-constexpr int16_t cannot_open = 0;
-constexpr int16_t unknown_projection = 1;
-constexpr int16_t other_ida_type = 3;
-constexpr int16_t other_size = 4;
-constexpr int16_t other_pixel_size = 5;
-constexpr int16_t other_projection = 6;
-constexpr int16_t other_centre_position = 7;
-constexpr int16_t unknown_ida_type = 10;
 
 // Pixel scales closer than this are the same.
 constexpr double same_scale = 1e-7;
@@ -36,9 +26,9 @@ bool read_header(const char *name, unsigned char *header)
     FILE *file = fopen(name, "rb");
     if (file == nullptr)
         return false;
-    const size_t got = fread(header, 1, ida_header_length, file);
+    const size_t got = fread(header, 1, QUORVEX_HEADER_SIZE, file);
     fclose(file);
-    return got == static_cast<size_t>(ida_header_length);
+    return got == QUORVEX_HEADER_SIZE;
 }
 
 double r48(const unsigned char *header, int at)
@@ -52,35 +42,35 @@ double r48(const unsigned char *header, int at)
 int geolocated_projection(const unsigned char *header)
 {
     const int code = header[offset::projection];
-    if (code != 0 && (std::fabs(r48(header, offset::dx)) < smallest_scale ||
+    if (code != QUORVEX_PROJECTION_NONE && (std::fabs(r48(header, offset::dx)) < smallest_scale ||
                       std::fabs(r48(header, offset::dy)) < smallest_scale))
-        return 0;
+        return QUORVEX_PROJECTION_NONE;
     return code;
 }
 
-// The first difference of a further header from the reference image, or
-// status_ok.
+// The first difference of a further header from the reference image (a
+// local code), or QUORVEX_SUCCESS.
 int16_t first_difference(const unsigned char *header, const IMAGETYPE *pit,
                          const PROJITEM *ProjectionItems)
 {
     if (header[offset::ida_type] != pit->ida_type)
-        return other_ida_type;
+        return QUORVEX_MSG_IDA_TYPE_DIFFERS;
     const int projection = geolocated_projection(header);
     if (projection != pit->header.projection)
-        return other_projection;
+        return QUORVEX_MSG_PROJECTION_DIFFERS;
     if (read_int16(header, offset::rows) != pit->rows ||
         read_int16(header, offset::columns) != pit->columns)
-        return other_size;
+        return QUORVEX_MSG_SIZE_DIFFERS;
     // Without a projection the position, scale and centre bytes carry no
     // meaning, and the reference record may not even hold them.
-    if (projection == 0)
-        return status_ok;
+    if (projection == QUORVEX_PROJECTION_NONE)
+        return QUORVEX_SUCCESS;
     if (r48(header, offset::x_center) != pit->x_center ||
         r48(header, offset::y_center) != pit->y_center)
-        return other_centre_position;
+        return QUORVEX_MSG_CENTER_DIFFERS;
     if (std::fabs(r48(header, offset::dx) - pit->dx) > same_scale ||
         std::fabs(r48(header, offset::dy) - pit->dy) > same_scale)
-        return other_pixel_size;
+        return QUORVEX_MSG_PIXEL_SIZE_DIFFERS;
     HEADER parameters = pit->header;
     _CharToHeader(header, &parameters, ProjectionItems);
     return _CheckCurrImageParams(&parameters, pit, 0);
@@ -110,37 +100,37 @@ extern "C" void QUORVEX_CALL _CheckInputImages(
     int16_t ignored = 0;
     if (err == nullptr)
         err = &ignored;
-    *err = status_ok;
+    *err = QUORVEX_SUCCESS;
     if (nome == nullptr || nfiles < 1) {
-        report(p, err, cannot_open, nullptr, "");
+        report(p, err, QUORVEX_MSG_CANNOT_OPEN, nullptr, "");
         return;
     }
 
-    unsigned char header[ida_header_length];
+    unsigned char header[QUORVEX_HEADER_SIZE];
     if (!read_header(nome[0], header)) {
-        report(p, err, cannot_open, nullptr, nome[0]);
+        report(p, err, QUORVEX_MSG_CANNOT_OPEN, nullptr, nome[0]);
         return;
     }
     const int16_t described = _IDAHeaderToIT(header, pit, ProjectionItems,
                                              Spheroid, IdaType, NIdaType, 0);
-    if (described == unknown_projection) {
+    if (described == QUORVEX_MSG_PROJECTION_UNKNOWN) {
         const CodeText code(header[offset::projection]);
-        report(p, err, unknown_projection, nome[0], code.text);
+        report(p, err, QUORVEX_MSG_PROJECTION_UNKNOWN, nome[0], code.text);
         return;
     }
-    if (described == unknown_ida_type) {
+    if (described == QUORVEX_MSG_IDA_TYPE_UNKNOWN) {
         const CodeText code(header[offset::ida_type]);
-        report(p, err, unknown_ida_type, nome[0], nome[0], code.text);
+        report(p, err, QUORVEX_MSG_IDA_TYPE_UNKNOWN, nome[0], nome[0], code.text);
         return;
     }
 
     for (int i = 1; i < nfiles; ++i) {
         if (!read_header(nome[i], header)) {
-            report(p, err, cannot_open, nullptr, nome[i]);
+            report(p, err, QUORVEX_MSG_CANNOT_OPEN, nullptr, nome[i]);
             return;
         }
         const int16_t error = first_difference(header, pit, ProjectionItems);
-        if (error != status_ok) {
+        if (error != QUORVEX_SUCCESS) {
             report(p, err, error, nome[i], nome[i]);
             return;
         }

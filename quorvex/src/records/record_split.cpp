@@ -6,15 +6,6 @@
 
 namespace {
 
-// A line longer than this (less its terminating zero) is cut and its
-// remainder comes back as the next record.
-constexpr int record_buffer_size = 5120;
-
-constexpr int16_t end_of_stream = -1;
-constexpr int16_t syntax_error = -100;
-constexpr int16_t unmatched_quote = 2;         // message index
-constexpr int16_t space_next_to_equal = 11;    // message index
-
 bool ends_record(char c)
 {
     return c == '\0' || c == '\n' || c == ';' || c == '#';
@@ -43,13 +34,15 @@ extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
 {
     if (rec == nullptr)
         return 0;
-    if (fp != nullptr && fgets(rec, record_buffer_size, fp) == nullptr)
-        return end_of_stream;
+    // A line longer than the buffer (less its terminating zero) is cut and
+    // its remainder comes back as the next record.
+    if (fp != nullptr && fgets(rec, QUORVEX_RECORD_SIZE, fp) == nullptr)
+        return QUORVEX_RECORD_END;
 
     if (space_beside_equal(rec)) {
         if (MyErr != nullptr)
-            *MyErr = space_next_to_equal;
-        return syntax_error;
+            *MyErr = QUORVEX_MSG_SPACE_AT_EQUALS;
+        return QUORVEX_RECORD_SYNTAX_ERROR;
     }
     // No room for even one field pointer: nothing may be written to punt.
     if (num <= 0)
@@ -75,7 +68,7 @@ extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
             in_field = false;
             if (++found == num) {
                 if (quotes % 2 != 0 && MyErr != nullptr)
-                    *MyErr = unmatched_quote;
+                    *MyErr = QUORVEX_MSG_UNMATCHED_QUOTE;
                 return found;
             }
         } else if (*c == '"' && !quoted) {

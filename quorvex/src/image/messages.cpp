@@ -1,5 +1,5 @@
 // Texts and outside numbers of every failure the library reports.
-#include "messages.h"
+#include "image/messages.h"
 
 namespace quorvex {
 
