@@ -1,6 +1,7 @@
 // Console keys: terminal escape sequences decoded into PC console codes,
 // reading from a file, and reading from a terminal in raw mode.
 #include "records/console_key.h"
+#include "quorvex/quorvex.h"
 
 #include <gtest/gtest.h>
 
@@ -74,20 +75,20 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
     }
 }
 
+// a_key on standard input that is a file: plain bytes, escape bytes
+// included, no decoding; -1 at the end and after it.
 TEST(ConsoleKey, FileInputGivesItsBytesThenMinusOne)
 {
-    FILE *in = tmpfile();
-    ASSERT_NE(in, nullptr);
-    fputs("a\x1b[A", in);
-    rewind(in);
-    // not a terminal: plain bytes, no escape decoding
-    EXPECT_EQ(quorvex::read_console_key(in), 'a');
-    EXPECT_EQ(quorvex::read_console_key(in), 27);
-    EXPECT_EQ(quorvex::read_console_key(in), '[');
-    EXPECT_EQ(quorvex::read_console_key(in), 'A');
-    EXPECT_EQ(quorvex::read_console_key(in), -1);
-    EXPECT_EQ(quorvex::read_console_key(in), -1);
-    fclose(in);
+    const std::string path = testing::TempDir() + "quorvex-keys.txt";
+    FILE *out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("a\x1b[A", out);
+    std::fclose(out);
+    ASSERT_NE(std::freopen(path.c_str(), "rb", stdin), nullptr);
+    const int16_t keys[] = {'a', 27, '[', 'A', -1, -1};
+    for (int16_t expected : keys)
+        EXPECT_EQ(a_key(), expected);
+    std::remove(path.c_str());
 }
 
 #ifndef _WIN32
@@ -129,25 +130,32 @@ TEST_F(Terminal, KeysAreDecodedWithoutEchoAndTheModeIsRestored)
     ASSERT_EQ(tcgetattr(fileno(slave_), &before), 0);
     ASSERT_NE(before.c_lflag & ICANON, 0u);
 
-    // The keys are typed once the reader has put the terminal in raw mode,
-    // as a person would type them while the program waits.
-    const std::string keys = "q\x1b[A\x1bOQ\r\x7f\x03";
-    std::thread typist([this, &keys] {
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        termios mode;
-        while (std::chrono::steady_clock::now() < give_up &&
-               tcgetattr(fileno(slave_), &mode) == 0 && (mode.c_lflag & ICANON) != 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        type(keys);
-    });
-    EXPECT_EQ(quorvex::read_console_key(slave_), 'q');
-    typist.join();
+    // Keys are typed once the reader has put the terminal in raw mode, as a
+    // person would type them while the program waits.
+    const auto read_typed = [this](const std::string &keys) {
+        std::thread typist([this, &keys] {
+            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            termios mode;
+            while (std::chrono::steady_clock::now() < give_up &&
+                   tcgetattr(fileno(slave_), &mode) == 0 && (mode.c_lflag & ICANON) != 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            type(keys);
+        });
+        const int16_t key = quorvex::read_console_key(slave_);
+        typist.join();
+        return key;
+    };
+    EXPECT_EQ(read_typed("q\x1b[A\x1bOQ\r\x7f\x03"), 'q');
     EXPECT_EQ(quorvex::read_console_key(slave_), 224);
     EXPECT_EQ(quorvex::read_console_key(slave_), 72);   // the queued second code
     EXPECT_EQ(quorvex::read_console_key(slave_), -60);  // F2
     EXPECT_EQ(quorvex::read_console_key(slave_), 13);   // Enter
     EXPECT_EQ(quorvex::read_console_key(slave_), 8);    // Backspace
     EXPECT_EQ(quorvex::read_console_key(slave_), 3);    // Ctrl-C is a key
+    // Escape alone: nothing follows within the sequence gap, so it is the
+    // Escape key, and the next key press is a key of its own.
+    EXPECT_EQ(read_typed("\x1b"), 27);
+    EXPECT_EQ(read_typed("z"), 'z');
 
     pollfd echoed = {master_, POLLIN, 0};
     EXPECT_EQ(poll(&echoed, 1, 0), 0) << "keys were echoed";

@@ -120,13 +120,20 @@ TEST(CaseAndBytes, AsciiLettersOnly)
 
 TEST(CaseAndBytes, ReverseOrderSwapsOnlyTheFirstWords)
 {
-    unsigned char bytes[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
-    _ReverseOrder(bytes, 2);
-    const unsigned char swapped[] = {0x02, 0x01, 0x04, 0x03, 0x05, 0x06};
-    EXPECT_EQ(std::memcmp(bytes, swapped, sizeof bytes), 0);
-    _ReverseOrder(bytes, 0);
-    _ReverseOrder(bytes, -3);
-    EXPECT_EQ(std::memcmp(bytes, swapped, sizeof bytes), 0);
+    struct Case {
+        int words;
+        unsigned char after[6];
+    } cases[] = {
+        {2, {2, 1, 4, 3, 5, 6}}, {1, {2, 1, 3, 4, 5, 6}},
+        {0, {1, 2, 3, 4, 5, 6}}, {-3, {1, 2, 3, 4, 5, 6}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.words);
+        unsigned char bytes[] = {1, 2, 3, 4, 5, 6};
+        _ReverseOrder(bytes, c.words);
+        EXPECT_EQ(std::memcmp(bytes, c.after, sizeof bytes), 0);
+    }
+    _ReverseOrder(nullptr, 2);  // no buffer: no effect
 }
 
 } // namespace
