@@ -42,6 +42,8 @@ double power_of_two(int n)
 
 extern "C" double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h)
 {
+    if (h == nullptr)
+        return 0.0;
     const int exponent = h[0];
     if (exponent == 0)
         return 0.0;
@@ -60,6 +62,8 @@ extern "C" double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h)
 extern "C" void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h,
                                                   double coord)
 {
+    if (h == nullptr)
+        return;
     for (int i = 0; i < 6; ++i)
         h[i] = 0;
     // Written so that NaN fails the test as well.

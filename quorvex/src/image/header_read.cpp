@@ -41,41 +41,44 @@ void read_parallels(const unsigned char *header, HEADER *hdr,
     }
 }
 
-void use_spheroid_row(HEADER *hdr, const SFEROID *table, int16_t row)
+// False when the caller gave no table to take the row from.
+bool use_spheroid_row(HEADER *hdr, const SFEROID *table, int16_t row)
 {
+    if (table == nullptr)
+        return false;
     hdr->spheroid = row;
     hdr->a = table[row].a;
     hdr->b = table[row].b;
+    return true;
 }
 
-// Picks the spheroid each projection is computed on.  False for a code the
-// reader does not accept.
-bool choose_spheroid(HEADER *hdr, const SFEROID *table)
+// Picks the spheroid each projection is computed on: QUORVEX_SUCCESS, or
+// the local code of a projection the reader does not accept or of a
+// spheroid table that is needed but missing.
+int16_t choose_spheroid(HEADER *hdr, const SFEROID *table)
 {
+    const int16_t no_table = QUORVEX_MSG_CANNOT_OPEN;
     switch (hdr->projection) {
     case QUORVEX_PROJECTION_NONE:
     case QUORVEX_PROJECTION_HAMMER_AITOFF:
     case QUORVEX_PROJECTION_PLATE_CARREE:
         hdr->spheroid = 0;
-        return true;
+        return QUORVEX_SUCCESS;
     case QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC:
     case QUORVEX_PROJECTION_ALBERS:
-        use_spheroid_row(hdr, table, 1);
-        return true;
+        return use_spheroid_row(hdr, table, 1) ? QUORVEX_SUCCESS : no_table;
     case QUORVEX_PROJECTION_GEOSTATIONARY:
         hdr->spheroid = geostationary_spheroid;
         hdr->a = geostationary_a;
         hdr->b = geostationary_b;
-        return true;
+        return QUORVEX_SUCCESS;
     case QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL:
     case QUORVEX_PROJECTION_GOODE:
-        use_spheroid_row(hdr, table, 12);
-        return true;
+        return use_spheroid_row(hdr, table, 12) ? QUORVEX_SUCCESS : no_table;
     case QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC:
-        use_spheroid_row(hdr, table, 4);
-        return true;
+        return use_spheroid_row(hdr, table, 4) ? QUORVEX_SUCCESS : no_table;
     default:
-        return false;
+        return QUORVEX_MSG_PROJECTION_UNKNOWN;
     }
 }
 
@@ -132,10 +135,15 @@ extern "C" int16_t QUORVEX_CALL _IDAHeaderToIT(
     const PROJITEM *ProjectionItems, const SFEROID *Spheroid,
     const IDATYPE *IdaType, int16_t NIdaType, int called_from_outside)
 {
+    if (header == nullptr || pit == nullptr || (IdaType == nullptr && NIdaType > 0))
+        return status_for(QUORVEX_MSG_CANNOT_OPEN, called_from_outside);
     HEADER *hdr = &pit->header;
     hdr->projection = header[offset::projection];
-    if (!choose_spheroid(hdr, Spheroid))
-        return status_for(QUORVEX_MSG_PROJECTION_UNKNOWN, called_from_outside);
+    const int16_t chosen = choose_spheroid(hdr, Spheroid);
+    if (chosen != QUORVEX_SUCCESS)
+        return status_for(chosen, called_from_outside);
+    if (ProjectionItems == nullptr && hdr->projection != QUORVEX_PROJECTION_NONE)
+        return status_for(QUORVEX_MSG_CANNOT_OPEN, called_from_outside);
 
     if (hdr->projection != QUORVEX_PROJECTION_NONE) {
         hdr->lat_center = r48(header, offset::lat_center);
@@ -180,6 +188,8 @@ extern "C" void QUORVEX_CALL _CharToHeader(const unsigned char *str,
                                            HEADER *hdr,
                                            const PROJITEM *ProjectionItems)
 {
+    if (str == nullptr || hdr == nullptr || ProjectionItems == nullptr)
+        return;
     hdr->projection = str[offset::projection];
     hdr->lat_center = r48(str, offset::lat_center);
     hdr->lon_center = r48(str, offset::lon_center);
@@ -191,6 +201,9 @@ extern "C" void QUORVEX_CALL _CharToHeader(const unsigned char *str,
 extern "C" int16_t QUORVEX_CALL _CheckCurrImageParams(
     const HEADER *hdr, const IMAGETYPE *pit, int called_from_outside)
 {
+    // Nothing to compare with is not the same projection.
+    if (hdr == nullptr || pit == nullptr)
+        return status_for(QUORVEX_MSG_PROJECTION_DIFFERS, called_from_outside);
     const HEADER &ref = pit->header;
     if (hdr->projection != ref.projection)
         return status_for(QUORVEX_MSG_PROJECTION_DIFFERS, called_from_outside);

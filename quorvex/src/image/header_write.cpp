@@ -29,6 +29,8 @@ extern "C" int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
                                           unsigned char *header,
                                           const PROJITEM *ProjectionItems)
 {
+    if (pit == nullptr || header == nullptr || ProjectionItems == nullptr)
+        return 0;
     // The conversion of the reference point changes the record it works on;
     // the caller's record stays as it is.
     IMAGETYPE image = *pit;

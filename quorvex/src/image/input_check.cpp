@@ -101,7 +101,7 @@ extern "C" void QUORVEX_CALL _CheckInputImages(
     if (err == nullptr)
         err = &ignored;
     *err = QUORVEX_SUCCESS;
-    if (nome == nullptr || nfiles < 1) {
+    if (nome == nullptr || nfiles < 1 || pit == nullptr) {
         report(p, err, QUORVEX_MSG_CANNOT_OPEN, nullptr, "");
         return;
     }
@@ -113,6 +113,10 @@ extern "C" void QUORVEX_CALL _CheckInputImages(
     }
     const int16_t described = _IDAHeaderToIT(header, pit, ProjectionItems,
                                              Spheroid, IdaType, NIdaType, 0);
+    if (described == QUORVEX_MSG_CANNOT_OPEN) {  // a table the header needs is missing
+        report(p, err, QUORVEX_MSG_CANNOT_OPEN, nullptr, nome[0]);
+        return;
+    }
     if (described == QUORVEX_MSG_PROJECTION_UNKNOWN) {
         const CodeText code(header[offset::projection]);
         report(p, err, QUORVEX_MSG_PROJECTION_UNKNOWN, nome[0], code.text);

@@ -45,7 +45,7 @@ extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
         return QUORVEX_RECORD_SYNTAX_ERROR;
     }
     // No room for even one field pointer: nothing may be written to punt.
-    if (num <= 0)
+    if (num <= 0 || punt == nullptr)
         return 0;
 
     int16_t found = 0;
