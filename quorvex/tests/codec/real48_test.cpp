@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -14,11 +15,16 @@ namespace {
 
 using Bytes = std::array<unsigned char, 6>;
 
+// Encodes into the middle of a larger buffer: exactly six bytes are written.
 Bytes encode(double v)
 {
+    unsigned char buffer[8];
+    std::fill(buffer, buffer + 8, 0xEE);
+    _DoubleCtoRealPascal(buffer + 1, v);
+    EXPECT_EQ(buffer[0], 0xEE);
+    EXPECT_EQ(buffer[7], 0xEE);
     Bytes b;
-    b.fill(0xEE);
-    _DoubleCtoRealPascal(b.data(), v);
+    std::copy(buffer + 1, buffer + 7, b.begin());
     return b;
 }
 
@@ -122,7 +128,8 @@ TEST(Real48Codec, DecodeIsExactForRandomPatternsAndEveryExponent)
 TEST(Real48Codec, RoundTripOfEveryPatternTheEncoderRanges)
 {
     // Decoding then encoding gives the same bytes for every pattern whose
-    // magnitude the encoder keeps (at least 1e-10).
+    // magnitude the encoder keeps (at least 1e-10); with the exact decoding
+    // above, every value of 40 significant bits thus comes back exactly.
     std::mt19937_64 rng(7);
     for (int exponent = 96; exponent < 256; ++exponent) {
         for (int k = 0; k < 200; ++k) {
@@ -136,21 +143,6 @@ TEST(Real48Codec, RoundTripOfEveryPatternTheEncoderRanges)
                 continue;
             ASSERT_EQ(hex(encode(v)), hex(b)) << v;
         }
-    }
-}
-
-TEST(Real48Codec, ValuesWithFortyBitsComeBackExactly)
-{
-    std::mt19937_64 rng(11);
-    std::uniform_int_distribution<int> scale(-33, 126);
-    for (int k = 0; k < 20000; ++k) {
-        const uint64_t bits = (rng() >> 24) | (uint64_t{1} << 39);  // 40 bits
-        double v = std::ldexp(static_cast<double>(bits), scale(rng) - 39);
-        if (k % 2)
-            v = -v;
-        if (std::fabs(v) < 1e-10)
-            continue;
-        ASSERT_EQ(decode(encode(v)), v) << v;
     }
 }
 
@@ -171,17 +163,6 @@ TEST(Real48Codec, OtherValuesTruncateTowardZero)
         const double unit = std::ldexp(1.0, b[0] - 129 - 39);
         ASSERT_GT(stored + unit, v) << v;
         ASSERT_EQ(hex(encode(-v)), hex([&] { Bytes n = b; n[5] |= 0x80; return n; }()));
-    }
-}
-
-TEST(Real48Codec, WritesExactlySixBytes)
-{
-    unsigned char buffer[8];
-    for (double v : {0.0, 1.0, -7.25, 1e-12, 1e40}) {
-        std::fill(buffer, buffer + 8, 0xA5);
-        _DoubleCtoRealPascal(buffer + 1, v);
-        EXPECT_EQ(buffer[0], 0xA5);
-        EXPECT_EQ(buffer[7], 0xA5);
     }
 }
 
