@@ -25,9 +25,11 @@ endif()
 
 # The one exception: vendored sources keep their upstream text, so the
 # warnings of the list that their style gives (implicit conversions between
-# integer widths and to float, and the shadowed names of the bit-access
-# unions) are off for their files alone, in whatever directory builds them.
+# integer widths and to and from float, the shadowed names of the
+# bit-access unions, functions defined without a prototype in view) are off
+# for their files alone, in whatever directory builds them.
 function(quorvex_vendored_sources)
   set_property(SOURCE ${ARGN} APPEND PROPERTY COMPILE_OPTIONS
-               -Wno-conversion -Wno-sign-conversion -Wno-shadow)
+               -Wno-conversion -Wno-sign-conversion -Wno-shadow -Wno-double-promotion
+               -Wno-missing-prototypes)
 endfunction()
