@@ -52,6 +52,7 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
         {"\x1b[3~", 224, 83},
         {"\x1b[6~", 224, 81},
         {"\x1b[1;5C", 224, 77},       // Ctrl+Right: modifier dropped
+        {"\x1b[?A", 224, 72},         // a private parameter byte is not the end
         {"\x1bOP", -59, -1},          // F1-F4
         {"\x1b[11~", -59, -1},
         {"\x1b[17~", -64, -1},        // F6
