@@ -63,69 +63,75 @@ TEST(CheckInputImages, AgreeingFilesDescribeTheFirstWithoutMessage)
 }
 
 // Each compared field of the second file, just inside and just outside its
-// tolerance.  Expected statuses and texts are the message table's.
+// tolerance; without a projection the geolocation bytes mean nothing and are
+// not compared, neither with the record's leftovers nor with each other.
+// Expected statuses and texts are the message table's.
 TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
 {
-    struct Case {
-        const char *what;
-        std::function<void(Header &)> change;
-        int16_t err;         // 100: the files agree
-        const char *text;    // the table's "not the same ..." text
-    };
+    using Change = std::function<void(Header &)>;
     const auto shift = [](int at, double by) {
         return [at, by](Header &h) { put_r48(h, at, r48(h, at) + by); };
     };
+    const auto set = [](int at, double to) { return [at, to](Header &h) { put_r48(h, at, to); }; };
+    const Change same = [](Header &) {};
+    const Change unprojected = [](Header &h) { h[23] = 0; };
+    const Change conic = [](Header &h) { h[23] = 4; put_r48(h, 156, 40.0); put_r48(h, 162, 50.0); };
+    const auto conic_par2 = [conic](double by) {
+        return [conic, by](Header &h) { conic(h); put_r48(h, 162, 50.0 + by); };
+    };
+    struct Case {
+        const char *what;
+        Change first, second;
+        int16_t err;         // 100: the files agree
+        const char *text;    // the table's "not the same ..." text
+    };
     const Case cases[] = {
-        {"IDA type", [](Header &h) { h[22] = 7; }, 21, "Ida Type"},
-        {"projection", [](Header &h) { h[23] = 2; }, 24, "projection"},
-        {"10 rows more", [](Header &h) { h[30] += 10; }, 22, "size"},
-        {"one column less", [](Header &h) { h[32] -= 1; }, 22, "size"},
-        {"centre column by one unit of the last place",
+        {"IDA type", same, [](Header &h) { h[22] = 7; }, 21, "Ida Type"},
+        {"projection", same, [](Header &h) { h[23] = 2; }, 24, "projection"},
+        {"10 rows more", same, [](Header &h) { h[30] += 10; }, 22, "size"},
+        {"one column less", same, [](Header &h) { h[32] -= 1; }, 22, "size"},
+        {"centre column by one unit of the last place", same,
          [](Header &h) { h[133] ^= 1; }, 25, "projection center"},
-        {"centre line", shift(138, 0.5), 25, "projection center"},
-        {"dx by 2e-7", shift(144, 2e-7), 23, "pixel size"},
-        {"dx by 5e-8", shift(144, 5e-8), 100, nullptr},
-        {"dy by -2e-7", shift(150, -2e-7), 23, "pixel size"},
-        {"dy by -5e-8", shift(150, -5e-8), 100, nullptr},
-        {"centre latitude by +0.00002", shift(120, 0.00002), 25, "projection center"},
-        {"centre latitude by -0.00002", shift(120, -0.00002), 25, "projection center"},
-        {"centre latitude by +0.000009", shift(120, 0.000009), 100, nullptr},
-        {"centre longitude by -0.000011", shift(126, -0.000011), 25, "projection center"},
-        {"title and pixels differ", [](Header &h) { h[40] = 'x'; h[183] = 3; }, 100, nullptr},
-        {"parallels of a projection without them", shift(156, 1.0), 100, nullptr},
+        {"centre line", same, shift(138, 0.5), 25, "projection center"},
+        {"dx by 2e-7", same, shift(144, 2e-7), 23, "pixel size"},
+        {"dx by 5e-8", same, shift(144, 5e-8), 100, nullptr},
+        {"dy by -2e-7", same, shift(150, -2e-7), 23, "pixel size"},
+        {"dy by -5e-8", same, shift(150, -5e-8), 100, nullptr},
+        {"centre latitude by +0.00002", same, shift(120, 0.00002), 25, "projection center"},
+        {"centre latitude by -0.00002", same, shift(120, -0.00002), 25, "projection center"},
+        {"centre latitude by +0.000009", same, shift(120, 0.000009), 100, nullptr},
+        {"centre longitude by -0.000011", same, shift(126, -0.000011), 25, "projection center"},
+        {"title and pixels differ", same, [](Header &h) { h[40] = 'x'; h[183] = 3; }, 100, nullptr},
+        {"parallels of a projection without them", same, shift(156, 1.0), 100, nullptr},
+        {"conic parallel by +0.00002", conic, conic_par2(0.00002), 26, "projection parallels"},
+        {"conic parallel by -0.00002", conic, conic_par2(-0.00002), 26, "projection parallels"},
+        {"conic parallel by +0.000009", conic, conic_par2(0.000009), 100, nullptr},
+        {"projection 0, record holding other values", unprojected, unprojected, 100, nullptr},
+        {"projection 0, geolocation bytes differ", unprojected,
+         [](Header &h) { h[23] = 0; put_r48(h, 132, 7.0); put_r48(h, 144, 3.0); }, 100, nullptr},
+        {"zero dx in both files", set(144, 0.0), set(144, 0.0), 100, nullptr},
+        {"zero dx against projection 0", set(144, 0.0), unprojected, 100, nullptr},
+        {"zero dx against a geolocated image", set(144, 0.0), same, 24, "projection"},
+        {"projection 0 against a geolocated image", unprojected, same, 24, "projection"},
+        {"projection 0, sizes still compared", unprojected,
+         [](Header &h) { h[23] = 0; h[32] = 1; }, 22, "size"},
     };
     Tables t;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        Header second = description::worked_header();
-        c.change(second);
-        const std::string a = dir.write("a.ida", description::worked_header());
+        Header first = description::worked_header(), second = first;
+        c.first(first);
+        c.second(second);
+        const std::string a = dir.write("a.ida", first);
         const std::string b = dir.write("b.ida", second);
-        IMAGETYPE it{};
+        IMAGETYPE it;
+        std::memset(&it, 0x5A, sizeof it);
         const Outcome got = check(t, {a, b}, &it);
         EXPECT_EQ(got.err, c.err);
         EXPECT_EQ(got.message, c.text == nullptr ? "" : input_image(b, c.text));
         EXPECT_TRUE(got.pointer_at_end);
-    }
-}
-
-TEST(CheckInputImages, StandardParallelsOfAConic)
-{
-    Tables t;
-    Header h = description::worked_header();
-    h[23] = 4;
-    put_r48(h, 156, 40.0);
-    put_r48(h, 162, 50.0);
-    for (double by : {0.00002, -0.00002, 0.000009}) {
-        SCOPED_TRACE(by);
-        TempDir dir;
-        Header second = h;
-        put_r48(second, 162, 50.0 + by);
-        IMAGETYPE it{};
-        const Outcome got =
-            check(t, {dir.write("a.ida", h), dir.write("b.ida", second)}, &it);
-        EXPECT_EQ(got.err, by == 0.000009 ? 100 : 26);
+        EXPECT_EQ(check(t, {a, b}, &it, false).err, c.err);  // no message buffer
     }
 }
 
@@ -192,59 +198,6 @@ TEST(CheckInputImages, RefusedFirstFileStopsTheCheck)
         EXPECT_EQ(got.err, c.err);
         EXPECT_EQ(got.message, "File <" + a + ">: " + text);
         EXPECT_EQ(it.header.projection, h[23]);
-    }
-}
-
-TEST(CheckInputImages, StatusWithoutMessageBuffer)
-{
-    Tables t;
-    TempDir dir;
-    Header second = description::worked_header();
-    second[30] = 1;
-    IMAGETYPE it{};
-    EXPECT_EQ(check(t, {dir.write("a.ida", description::worked_header()),
-                        dir.write("b.ida", second)}, &it, false).err, 22);
-}
-
-// Without a projection the geolocation bytes mean nothing: they are not
-// compared, neither with the record's leftovers nor with each other.
-TEST(CheckInputImages, ImagesWithoutGeolocation)
-{
-    Tables t;
-    struct Case {
-        const char *what;
-        std::function<void(Header &)> first, second;
-        int16_t err;
-    };
-    const Case cases[] = {
-        {"projection 0, record holding other values",
-         [](Header &h) { h[23] = 0; }, [](Header &h) { h[23] = 0; }, 100},
-        {"projection 0, geolocation bytes differ",
-         [](Header &h) { h[23] = 0; },
-         [](Header &h) { h[23] = 0; put_r48(h, 132, 7.0); put_r48(h, 144, 3.0); }, 100},
-        {"zero dx in both files",
-         [](Header &h) { put_r48(h, 144, 0.0); },
-         [](Header &h) { put_r48(h, 144, 0.0); }, 100},
-        {"zero dx against projection 0",
-         [](Header &h) { put_r48(h, 144, 0.0); }, [](Header &h) { h[23] = 0; }, 100},
-        {"zero dx against a geolocated image",
-         [](Header &h) { put_r48(h, 144, 0.0); }, [](Header &) {}, 24},
-        {"projection 0 against a geolocated image",
-         [](Header &h) { h[23] = 0; }, [](Header &) {}, 24},
-        {"projection 0, sizes still compared",
-         [](Header &h) { h[23] = 0; }, [](Header &h) { h[23] = 0; h[32] = 1; }, 22},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        TempDir dir;
-        Header first = description::worked_header(), second = first;
-        c.first(first);
-        c.second(second);
-        IMAGETYPE it;
-        std::memset(&it, 0x5A, sizeof it);
-        const Outcome got =
-            check(t, {dir.write("a.ida", first), dir.write("b.ida", second)}, &it);
-        EXPECT_EQ(got.err, c.err);
     }
 }
 
