@@ -13,107 +13,88 @@ struct Split {
     int16_t count;
     std::vector<std::string> fields;
     int16_t error;
+    int written;      // pointers of punt written
+    bool text_kept;   // the record came back as it went in
 };
 
 // Splits a copy of text without a stream; error starts at -1 so that any
-// write to it shows.
+// write to it shows, and punt holds a marker so that any write to it shows.
 Split split(const std::string &text, int16_t num = 10)
 {
     std::vector<char> rec(text.begin(), text.end());
     rec.push_back('\0');
-    std::vector<char *> punt(12, nullptr);
+    char *const marker = reinterpret_cast<char *>(0x1);
+    std::vector<char *> punt(12, marker);
     int16_t error = -1;
-    Split result{_ReadRec(rec.data(), punt.data(), nullptr, num, &error), {}, 0};
+    Split result{_ReadRec(rec.data(), punt.data(), nullptr, num, &error), {}, 0, 0,
+                 std::string(rec.data()) == text};
     for (int i = 0; i < result.count && i < 12; ++i)
         result.fields.emplace_back(punt[i]);
     result.error = error;
+    for (char *p : punt)
+        result.written += p != marker;
     return result;
 }
 
 TEST(ReadRec, SplitsRecordsOfTheSyntax)
 {
+    const int16_t refused = -100;  // a space next to '=': nothing split
     struct Case {
         const char *text;
+        int16_t num;
         std::vector<std::string> fields;
+        int16_t error = -1;  // -1: not written
+        int16_t count = 0;   // 0: as many as fields
     };
     const Case cases[] = {
-        {"NAME=abc ; comment", {"NAME=abc"}},
-        {"\"two words\" next", {"two words", "next"}},
-        {"label=\"a b\" x", {"label=\"a b", "x"}},
-        {"a \"b;c\"", {"a", "b"}},
-        {"a #\"b c\"", {"a"}},
-        {"   \t  ", {}},
-        {"; only a comment", {}},
-        {"# = also a comment", {}},
-        {"", {}},
-        {"  lead\tand  trail \t", {"lead", "and", "trail"}},
-        {"one\ntwo", {"one"}},
-        {"cr\r here", {"cr\r", "here"}},
-        {"=first", {"=first"}},
-        {"a=b=c", {"a=b=c"}},
+        {"NAME=abc ; comment", 10, {"NAME=abc"}},
+        {"\"two words\" next", 10, {"two words", "next"}},
+        {"label=\"a b\" x", 10, {"label=\"a b", "x"}},
+        {"a \"b;c\"", 10, {"a", "b"}},
+        {"a #\"b c\"", 10, {"a"}},
+        {"   \t  ", 10, {}},
+        {"; only a comment", 10, {}},
+        {"# = also a comment", 10, {}},
+        {"", 10, {}},
+        {"  lead\tand  trail \t", 10, {"lead", "and", "trail"}},
+        {"one\ntwo", 10, {"one"}},
+        {"cr\r here", 10, {"cr\r", "here"}},
+        {"=first", 10, {"=first"}},
+        {"a=b=c", 10, {"a=b=c"}},
         // a tab ends a field even between quotes; the quote stays open
-        {"\"x\ty z\" w", {"x", "y z", "w"}},
-        {"\"open and never closed", {"open and never closed"}},
+        {"\"x\ty z\" w", 10, {"x", "y z", "w"}},
+        {"\"open and never closed", 10, {"open and never closed"}},
+        // a space next to '=' is refused before splitting; only a space
+        // counts, and only before the first comment character
+        {"NAME = abc", 10, {}, 11, refused},
+        {"NAME= abc", 10, {}, 11, refused},
+        {"NAME =abc", 10, {}, 11, refused},
+        {"ok=1 \"q = 2\"", 10, {}, 11, refused},
+        {"a\tb =c", 10, {}, 11, refused},
+        {"a=\tb", 10, {"a=", "b"}},
+        {"a=b ; c = d", 10, {"a=b"}},
+        // num limits the fields and the pointers written; 0 or less: none
+        {"a b c", 2, {"a", "b"}},
+        {"a b", 1, {"a"}},
+        {"a b c", 0, {}},
+        {"a b c", -1, {}},
+        {"a b c", -32768, {}},
+        // odd quotes are reported when the last allowed field ends with
+        // the count of quotes at 1, not when a field is still open at the end
+        {"a \"b c", 2, {"a", "b c"}},
+        {"a=\"b c\" d", 1, {"a=\"b c"}},
+        {"x=\"y\tz", 1, {"x=\"y"}, 2},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        const Split got = split(c.text);
-        EXPECT_EQ(got.count, static_cast<int16_t>(c.fields.size()));
+        SCOPED_TRACE(std::string(c.text) + " num " + std::to_string(c.num));
+        const Split got = split(c.text, c.num);
+        const int16_t count = c.count != 0 ? c.count : static_cast<int16_t>(c.fields.size());
+        EXPECT_EQ(got.count, count);
         EXPECT_EQ(got.fields, c.fields);
-        EXPECT_EQ(got.error, -1);
+        EXPECT_EQ(got.error, c.error);
+        EXPECT_EQ(got.written, count > 0 ? count : 0);
+        EXPECT_TRUE(count != refused || got.text_kept) << "refused record changed";
     }
-}
-
-TEST(ReadRec, SpaceNextToEqualIsRefusedBeforeSplitting)
-{
-    for (const char *text : {"NAME = abc", "NAME= abc", "NAME =abc",
-                             "ok=1 \"q = 2\"", "a\tb =c"}) {
-        SCOPED_TRACE(text);
-        std::string copy = text;
-        char *untouched = reinterpret_cast<char *>(0x1);
-        char *punt[4] = {untouched, untouched, untouched, untouched};
-        int16_t error = -1;
-        EXPECT_EQ(_ReadRec(&copy[0], punt, nullptr, 4, &error), -100);
-        EXPECT_EQ(error, 11);
-        EXPECT_EQ(copy, text);
-        for (char *field : punt)
-            EXPECT_EQ(field, untouched);
-    }
-    // Only a space counts, and only before the first comment character.
-    EXPECT_EQ(split("a=\tb").count, 2);
-    EXPECT_EQ(split("a=b ; c = d").count, 1);
-}
-
-TEST(ReadRec, NumLimitsTheFieldsAndThePointers)
-{
-    std::string text = "a b c";
-    char *punt[3] = {nullptr, nullptr, nullptr};
-    int16_t error = -1;
-    ASSERT_EQ(_ReadRec(&text[0], punt, nullptr, 2, &error), 2);
-    EXPECT_STREQ(punt[0], "a");
-    EXPECT_STREQ(punt[1], "b");
-    EXPECT_EQ(punt[2], nullptr);
-    EXPECT_STREQ(&text[4], "c");  // left unsplit behind the zero that ended b
-
-    // num of 0 or less: nothing at all may be written to punt
-    for (int16_t num : {int16_t(0), int16_t(-1), int16_t(-32768)}) {
-        std::string t = "a b c";
-        char *none[1] = {nullptr};
-        EXPECT_EQ(_ReadRec(&t[0], none, nullptr, num, &error), 0);
-        EXPECT_EQ(none[0], nullptr);
-    }
-    EXPECT_EQ(split("a b", 1).fields, std::vector<std::string>{"a"});
-}
-
-TEST(ReadRec, OddQuotesReportedWhenTheLastAllowedFieldEnds)
-{
-    // the second field ends with the count of quotes at 1
-    EXPECT_EQ(split("a \"b c", 2).error, -1);  // field still open at the end
-    EXPECT_EQ(split("a=\"b c\" d", 1).error, -1);
-    const Split odd = split("x=\"y\tz", 1);
-    EXPECT_EQ(odd.count, 1);
-    EXPECT_EQ(odd.error, 2);
-    EXPECT_EQ(odd.fields, std::vector<std::string>{"x=\"y"});
 }
 
 TEST(ReadRec, ReadsLinesFromAStream)
