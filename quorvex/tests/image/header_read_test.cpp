@@ -227,15 +227,13 @@ TEST(CharToHeader, ReadsOnlyTheProjectionBlock)
     std::memset(&hdr, 0x44, sizeof hdr);
     const HEADER before = hdr;
     _CharToHeader(h.data(), &hdr, t.projections.data());
-    EXPECT_EQ(hdr.projection, 8);
-    EXPECT_EQ(hdr.lat_center, 45.0);
-    EXPECT_EQ(hdr.lon_center, 10.0);
-    EXPECT_EQ(hdr.par1, 20.0);
-    EXPECT_EQ(hdr.par2, 60.0);
-    EXPECT_EQ(hdr.fn, 0.0);
-    EXPECT_EQ(hdr.fe, 0.0);
-    EXPECT_EQ(hdr.spheroid, before.spheroid);
-    EXPECT_EQ(hdr.zone, before.zone);
+    const Field fields[] = {
+        {hdr.projection, 8}, {hdr.lat_center, 45}, {hdr.lon_center, 10}, {hdr.par1, 20},
+        {hdr.par2, 60}, {hdr.fn, 0}, {hdr.fe, 0}, {hdr.spheroid, before.spheroid},
+        {hdr.zone, before.zone},
+    };
+    for (std::size_t i = 0; i < std::size(fields); ++i)
+        EXPECT_EQ(fields[i].actual, fields[i].expected) << "field #" << i;
     EXPECT_EQ(std::memcmp(&hdr.a, &before.a, 2 * sizeof(double)), 0);
 
     h[23] = 250;  // no range test: any row of the caller's table
