@@ -63,7 +63,8 @@ bench:
 	cmake --build $(BUILD)-bench -j $(JOBS)
 
 fuzz:
-	cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  $(CMAKE_ARGS)
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	sh fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 

@@ -3,8 +3,13 @@
 #ifndef QUORVEX_FUZZ_CHECK_H
 #define QUORVEX_FUZZ_CHECK_H
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+// The entry every target defines and libFuzzer (or the corpus replay) calls.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 #define FUZZ_REQUIRE(condition)                                              \
     do {                                                                     \

@@ -10,8 +10,8 @@
 // written back by _IT2IDAHeader reads as the same image.
 #include "byte_source.h"
 #include "fuzz_check.h"
-#include "header_layout.h"
-#include "messages.h"
+#include "image/header_layout.h"
+#include "image/messages.h"
 #include "quorvex/quorvex.h"
 
 #include <algorithm>
@@ -169,7 +169,7 @@ void check_geolocation(const IMAGETYPE &it, const IMAGETYPE &before,
         FUZZ_REQUIRE(same(h.par1, r48(header, offset::par1)));
         FUZZ_REQUIRE(same(h.par2, r48(header, offset::par2)));
     } else {
-        FUZZ_REQUIRE(h.par1 == no_parallel && h.par2 == no_parallel);
+        FUZZ_REQUIRE(h.par1 == QUORVEX_NO_VALUE && h.par2 == QUORVEX_NO_VALUE);
     }
     FUZZ_REQUIRE(h.fn == 0.0 && h.fe == 0.0 && it.ul_units == 0);
     FUZZ_REQUIRE(same(it.x_center, r48(header, offset::x_center)));
@@ -193,17 +193,17 @@ void check_coding(const IMAGETYPE &it, const IMAGETYPE &before,
             break;
         }
 
-    if (ida_type == ida_type_in_header) {
-        FUZZ_REQUIRE(status == status_ok);
+    if (ida_type == QUORVEX_IDA_TYPE_IN_HEADER) {
+        FUZZ_REQUIRE(status == QUORVEX_SUCCESS);
         FUZZ_REQUIRE(it.mincodedvalue == header[offset::lower]);
         FUZZ_REQUIRE(it.maxcodedvalue == header[offset::upper]);
         FUZZ_REQUIRE(it.missingcodes[0] == header[offset::missing]);
         FUZZ_REQUIRE(std::all_of(it.missingcodes + 1, it.missingcodes + 10,
-                                 [](int32_t c) { return c == empty_code; }));
-        FUZZ_REQUIRE(codes_all(it.maskingcodes, empty_code) &&
-                     codes_all(it.cloudcodes, empty_code) &&
-                     codes_all(it.nodatacodes, empty_code));
-        FUZZ_REQUIRE(it.sp1 == empty_code && it.sp2 == empty_code);
+                                 [](int32_t c) { return c == QUORVEX_NO_VALUE; }));
+        FUZZ_REQUIRE(codes_all(it.maskingcodes, QUORVEX_NO_VALUE) &&
+                     codes_all(it.cloudcodes, QUORVEX_NO_VALUE) &&
+                     codes_all(it.nodatacodes, QUORVEX_NO_VALUE));
+        FUZZ_REQUIRE(it.sp1 == QUORVEX_NO_VALUE && it.sp2 == QUORVEX_NO_VALUE);
         FUZZ_REQUIRE(it.nspecialcodes == 1);
         FUZZ_REQUIRE(same(it.slope, r48(header, offset::slope)));
         FUZZ_REQUIRE(same(it.intercept, r48(header, offset::intercept)));
@@ -214,7 +214,7 @@ void check_coding(const IMAGETYPE &it, const IMAGETYPE &before,
     FUZZ_REQUIRE(it.mincodedvalue == before.mincodedvalue &&
                  it.maxcodedvalue == before.maxcodedvalue);
     if (row) {
-        FUZZ_REQUIRE(status == status_ok);
+        FUZZ_REQUIRE(status == QUORVEX_SUCCESS);
         FUZZ_REQUIRE(codes_equal(it.missingcodes, row->missingcodes) &&
                      codes_equal(it.maskingcodes, row->maskingcodes) &&
                      codes_equal(it.cloudcodes, row->cloudcodes) &&
@@ -264,7 +264,7 @@ int16_t check_image_description(const unsigned char *header, const Tables &t,
     FUZZ_REQUIRE(it.columns == read_int16(header, offset::columns));
     check_coding(it, before, header, status, t);
     FUZZ_REQUIRE(_CheckCurrImageParams(&it.header, &it,
-                                       t.called_from_outside) == status_ok);
+                                       t.called_from_outside) == QUORVEX_SUCCESS);
     return status;
 }
 
@@ -285,7 +285,7 @@ void check_projection_block(const unsigned char *header, const Tables &t,
         FUZZ_REQUIRE(same(h.par1, r48(header, offset::par1)));
         FUZZ_REQUIRE(same(h.par2, r48(header, offset::par2)));
     } else {
-        FUZZ_REQUIRE(h.par1 == no_parallel && h.par2 == no_parallel);
+        FUZZ_REQUIRE(h.par1 == QUORVEX_NO_VALUE && h.par2 == QUORVEX_NO_VALUE);
     }
     FUZZ_REQUIRE(h.fn == 0.0 && h.fe == 0.0);
     FUZZ_REQUIRE(h.spheroid == before.header.spheroid &&
@@ -300,7 +300,7 @@ void check_projection_block(const unsigned char *header, const Tables &t,
     if (comparable)
         FUZZ_REQUIRE(_CheckCurrImageParams(&h, &described,
                                            t.called_from_outside) ==
-                     status_ok);
+                     QUORVEX_SUCCESS);
 }
 
 // A value as the header writer stores it: magnitudes below 1e-10 become 0.
@@ -318,14 +318,14 @@ bool same_stored(double read_back, double original)
 // describe the same image: geometry, size, type and coding.
 void check_round_trip(const Tables &t, const IMAGETYPE &described)
 {
-    std::vector<unsigned char> written(ida_header_length, 0xAA);
+    std::vector<unsigned char> written(QUORVEX_HEADER_SIZE, 0xAA);
     FUZZ_REQUIRE(_IT2IDAHeader(&described, written.data(), t.projections.data()) == 1);
     IMAGETYPE again;
     fill_untouched(again);
     FUZZ_REQUIRE(_IDAHeaderToIT(written.data(), &again, t.projections.data(),
                                 t.spheroids.data(), t.ida_types.data(),
                                 static_cast<int16_t>(t.ida_types.size()),
-                                t.called_from_outside) == status_ok);
+                                t.called_from_outside) == QUORVEX_SUCCESS);
 
     const HEADER &h = described.header;
     FUZZ_REQUIRE(again.header.projection == h.projection);
@@ -335,15 +335,15 @@ void check_round_trip(const Tables &t, const IMAGETYPE &described)
         FUZZ_REQUIRE(same_stored(again.header.lat_center, h.lat_center) &&
                      same_stored(again.header.lon_center, h.lon_center));
         FUZZ_REQUIRE(same_stored(again.header.par1, h.par1) ||
-                     (again.header.par1 == no_parallel && h.par1 == no_parallel));
+                     (again.header.par1 == QUORVEX_NO_VALUE && h.par1 == QUORVEX_NO_VALUE));
         FUZZ_REQUIRE(same_stored(again.header.par2, h.par2) ||
-                     (again.header.par2 == no_parallel && h.par2 == no_parallel));
+                     (again.header.par2 == QUORVEX_NO_VALUE && h.par2 == QUORVEX_NO_VALUE));
         FUZZ_REQUIRE(same_stored(again.x_center, described.x_center) &&
                      same_stored(again.y_center, described.y_center));
         FUZZ_REQUIRE(same_stored(again.dx, described.dx) &&
                      same_stored(again.dy, described.dy));
     }
-    if (described.ida_type == ida_type_in_header) {
+    if (described.ida_type == QUORVEX_IDA_TYPE_IN_HEADER) {
         FUZZ_REQUIRE(again.mincodedvalue == described.mincodedvalue &&
                      again.maxcodedvalue == described.maxcodedvalue &&
                      again.missingcodes[0] == described.missingcodes[0]);
@@ -360,8 +360,8 @@ void check_round_trip(const Tables &t, const IMAGETYPE &described)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const size_t header_bytes =
-        std::min(size, static_cast<size_t>(ida_header_length));
-    std::vector<unsigned char> header(ida_header_length, 0);
+        std::min(size, static_cast<size_t>(QUORVEX_HEADER_SIZE));
+    std::vector<unsigned char> header(QUORVEX_HEADER_SIZE, 0);
     std::memcpy(header.data(), data, header_bytes);
     ByteSource in(data + header_bytes, size - header_bytes);
     const Tables tables = make_tables(in);
@@ -369,7 +369,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     IMAGETYPE described;
     const int16_t status = check_image_description(header.data(), tables, described);
     check_projection_block(header.data(), tables, described);
-    if (status == status_ok)
+    if (status == QUORVEX_SUCCESS)
         check_round_trip(tables, described);
     return 0;
 }

@@ -27,32 +27,37 @@
 #  define CASES_HOOK
 #endif
 
-/* Every export, by the name it is exported under. */
+/* Every export, by the name it is exported under (the hook apart: its name
+ * depends on the platform's calling convention). */
+#define EXPORTS(X)                                                                          \
+    X(real_to_double, "_RealPascalToDoubleC", double, (const unsigned char *))             \
+    X(double_to_real, "_DoubleCtoRealPascal", void, (unsigned char *, double))             \
+    X(header_to_it, "_IDAHeaderToIT", int16_t, (const unsigned char *, IMAGETYPE *,        \
+      const PROJITEM *, const SFEROID *, const IDATYPE *, int16_t, int))                   \
+    X(char_to_header, "_CharToHeader", void, (const unsigned char *, HEADER *,             \
+      const PROJITEM *))                                                                   \
+    X(check_params, "_CheckCurrImageParams", int16_t, (const HEADER *, const IMAGETYPE *, int)) \
+    X(it_to_header, "_IT2IDAHeader", int, (const IMAGETYPE *, unsigned char *, const PROJITEM *)) \
+    X(change_ul, "_ChangeULValues", int, (IMAGETYPE *, int16_t, int16_t))                 \
+    X(check_images, "_CheckInputImages", void, (IMAGETYPE *, const PROJITEM *,             \
+      const SFEROID *, const IDATYPE *, int16_t, char *const *, int16_t, char **, int16_t *)) \
+    X(read_rec, "_ReadRec", int16_t, (char *, char **, FILE *, int16_t, int16_t *))       \
+    X(split_field, "_SplitField", void, (char *, char **, int16_t *))                     \
+    X(check_number, "_CheckNumber", int16_t, (char *, int16_t, double, double))           \
+    X(retrieve_lonlat, "_RetrieveLonLat", double, (char *, int16_t))                      \
+    X(upper, "a_maiusc", char *, (char *))                                                 \
+    X(lower, "a_minusc", char *, (char *))                                                 \
+    X(reverse_order, "_ReverseOrder", void, (void *, int))                                \
+    X(init_projection, "_InitProjection", void, (const IMAGETYPE *, int16_t))             \
+    X(lonlat_to_image, "_LonLatToImage", void, (const IMAGETYPE *, double *, int16_t, int16_t)) \
+    X(image_to_lonlat, "_ImageToLonLat", void, (const IMAGETYPE *, unsigned short, double *, \
+      unsigned short, int16_t))                                                            \
+    X(initialize, "_InitializeQuorvex", void, (int16_t *, char *, char *))                \
+    X(strin_length, "_GetStrinLength", int16_t, (const char *))
+
+#define FIELD(field, name, result, arguments) result(CASES_CDECL *field) arguments;
 static struct {
-    double(CASES_CDECL *real_to_double)(const unsigned char *);
-    void(CASES_CDECL *double_to_real)(unsigned char *, double);
-    int16_t(CASES_CDECL *header_to_it)(const unsigned char *, IMAGETYPE *, const PROJITEM *,
-                                       const SFEROID *, const IDATYPE *, int16_t, int);
-    void(CASES_CDECL *char_to_header)(const unsigned char *, HEADER *, const PROJITEM *);
-    int16_t(CASES_CDECL *check_params)(const HEADER *, const IMAGETYPE *, int);
-    int(CASES_CDECL *it_to_header)(const IMAGETYPE *, unsigned char *, const PROJITEM *);
-    int(CASES_CDECL *change_ul)(IMAGETYPE *, int16_t, int16_t);
-    void(CASES_CDECL *check_images)(IMAGETYPE *, const PROJITEM *, const SFEROID *,
-                                    const IDATYPE *, int16_t, char *const *, int16_t,
-                                    char **, int16_t *);
-    int16_t(CASES_CDECL *read_rec)(char *, char **, FILE *, int16_t, int16_t *);
-    void(CASES_CDECL *split_field)(char *, char **, int16_t *);
-    int16_t(CASES_CDECL *check_number)(char *, int16_t, double, double);
-    double(CASES_CDECL *retrieve_lonlat)(char *, int16_t);
-    char *(CASES_CDECL *upper)(char *);
-    char *(CASES_CDECL *lower)(char *);
-    void(CASES_CDECL *reverse_order)(void *, int);
-    void(CASES_CDECL *init_projection)(const IMAGETYPE *, int16_t);
-    void(CASES_CDECL *lonlat_to_image)(const IMAGETYPE *, double *, int16_t, int16_t);
-    void(CASES_CDECL *image_to_lonlat)(const IMAGETYPE *, unsigned short, double *,
-                                       unsigned short, int16_t);
-    void(CASES_CDECL *initialize)(int16_t *, char *, char *);
-    int16_t(CASES_CDECL *strin_length)(const char *);
+    EXPORTS(FIELD)
     QUORVEX_UINT_PTR(CASES_HOOK *hook)(QUORVEX_HWND, QUORVEX_UINT, QUORVEX_WPARAM,
                                        QUORVEX_LPARAM);
 } q;
@@ -93,26 +98,8 @@ static void bind_all(const char *path)
         fprintf(stderr, "cannot load %s\n", path);
         exit(1);
     }
-    BIND(real_to_double, "_RealPascalToDoubleC");
-    BIND(double_to_real, "_DoubleCtoRealPascal");
-    BIND(header_to_it, "_IDAHeaderToIT");
-    BIND(char_to_header, "_CharToHeader");
-    BIND(check_params, "_CheckCurrImageParams");
-    BIND(it_to_header, "_IT2IDAHeader");
-    BIND(change_ul, "_ChangeULValues");
-    BIND(check_images, "_CheckInputImages");
-    BIND(read_rec, "_ReadRec");
-    BIND(split_field, "_SplitField");
-    BIND(check_number, "_CheckNumber");
-    BIND(retrieve_lonlat, "_RetrieveLonLat");
-    BIND(upper, "a_maiusc");
-    BIND(lower, "a_minusc");
-    BIND(reverse_order, "_ReverseOrder");
-    BIND(init_projection, "_InitProjection");
-    BIND(lonlat_to_image, "_LonLatToImage");
-    BIND(image_to_lonlat, "_ImageToLonLat");
-    BIND(initialize, "_InitializeQuorvex");
-    BIND(strin_length, "_GetStrinLength");
+#define BIND_EXPORT(field, name, result, arguments) BIND(field, name);
+    EXPORTS(BIND_EXPORT)
     BIND(hook, hook_name);
 }
 

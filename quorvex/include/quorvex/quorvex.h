@@ -282,8 +282,8 @@ typedef struct {
 
 /* Decodes the six bytes at h (no alignment needed).  Every pattern is
  * accepted: an exponent byte of 0 gives 0.0 whatever the other bytes hold.
- * The result is the exact value of the bytes.  Never fails.  Touches no
- * module state. */
+ * The result is the exact value of the bytes.  Never fails; a NULL h
+ * gives 0.0.  Touches no module state. */
 QUORVEX_API double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h);
 
 /* Encodes coord into the six bytes at h, writing exactly six bytes.  The
@@ -291,8 +291,8 @@ QUORVEX_API double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h);
  * holds is stored exactly and any other value as the next representable
  * magnitude toward zero.  Magnitudes below 1e-10, zero, -0.0 and NaN give
  * six zero bytes; magnitudes above the largest finite value and infinities
- * give the largest magnitude with their sign.  Never fails.  Touches no
- * module state. */
+ * give the largest magnitude with their sign.  Never fails; a NULL h
+ * writes nothing.  Touches no module state. */
 QUORVEX_API void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h,
                                                    double coord);
 
@@ -318,6 +318,11 @@ QUORVEX_API void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h,
  *        IDA type neither in the table nor QUORVEX_IDA_TYPE_IN_HEADER; size,
  *        projection and reference point are filled, the special codes,
  *        slope and intercept keep their previous values.
+ *   QUORVEX_MSG_CANNOT_OPEN (0; QUORVEX_NERR_CANNOT_OPEN, 1): header or pit
+ *        is NULL, IdaType is NULL with NIdaType above 0 (nothing written),
+ *        or the header needs a table that is NULL: Spheroid for codes 4 and
+ *        6-9, ProjectionItems for every code but 0 (only
+ *        pit->header.projection has been written).
  * For projection code 0 the centre, parallels, false easting/northing,
  * ul_units, x_center, y_center, dx and dy are left as they were.  A dx or
  * dy below 1e-7 in magnitude turns the projection code into 0 (the image is
@@ -332,7 +337,8 @@ QUORVEX_API int16_t QUORVEX_CALL _IDAHeaderToIT(
  * parfalse has QUORVEX_TWO_PARALLELS) and sets fn and fe to 0.  spheroid,
  * zone, a and b are not touched.  The projection code (byte 23, 0-255)
  * indexes ProjectionItems without a range test: the table needs a row for
- * every code a header can hold.  Touches no module state. */
+ * every code a header can hold.  Any NULL argument: nothing happens.
+ * Touches no module state. */
 QUORVEX_API void QUORVEX_CALL _CharToHeader(const unsigned char *str,
                                             HEADER *hdr,
                                             const PROJITEM *ProjectionItems);
@@ -343,7 +349,7 @@ QUORVEX_API void QUORVEX_CALL _CharToHeader(const unsigned char *str,
  *   QUORVEX_MSG_PROJECTION_DIFFERS (6), _CENTER_DIFFERS (7) for the centre
  *        latitude or longitude, _PARALLELS_DIFFER (8), _FALSE_ORIGIN_DIFFERS
  *        (9); their QUORVEX_NERR_... numbers (24-27) when
- *        called_from_outside is set.
+ *        called_from_outside is set; also when hdr or pit is NULL.
  * Touches no module state. */
 QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
     const HEADER *hdr, const IMAGETYPE *pit, int called_from_outside);
@@ -380,7 +386,8 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckCurrImageParams(
  * ProjectionItems needs a row for the code's low byte.  *pit is never
  * changed.  Returns 1, or 0 when the reference point cannot be converted;
  * the bytes written up to then (projection, centre, parallels, dx, dy)
- * stay.  Touches the engine's module state (its input block) when
+ * stay.  A NULL pit, header or ProjectionItems returns 0 and writes
+ * nothing.  Touches the engine's module state (its input block) when
  * pit->ul_units is not QUORVEX_UNIT_IMAGE, none otherwise. */
 QUORVEX_API int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
                                            unsigned char *header,
@@ -415,8 +422,9 @@ QUORVEX_API int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
  *
  * *err receives QUORVEX_SUCCESS when all files agree, else the outside
  * number (QUORVEX_NERR_...):
- *   1   a file cannot be opened or is shorter than 512 bytes (also a null
- *       nome, a null name or nfiles below 1);
+ *   1   a file cannot be opened or is shorter than 512 bytes (also a NULL
+ *       nome, a NULL name, a NULL pit or nfiles below 1), or a table the
+ *       first header needs is NULL (see _IDAHeaderToIT);
  *   16  the first file's projection code is refused, 31 its IDA type is
  *       unknown; *pit keeps what _IDAHeaderToIT filled before it stopped;
  *   21 IDA type, 22 size, 23 pixel size, 24 projection, 25 centre position
@@ -426,8 +434,9 @@ QUORVEX_API int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
  * status 1), then the table text, its placeholder filled with the file
  * name (status 1 and 21-27), the projection code in decimal (16), or the
  * file name and the IDA type in decimal (31).  No line end follows.  The
- * caller provides room for 2 * strlen(longest name) + 100 bytes.  Touches
- * no module state. */
+ * caller provides room for 2 * strlen(longest name) + 100 bytes.  A NULL p
+ * or *p writes no message, a NULL err drops the status.  Touches no module
+ * state. */
 QUORVEX_API void QUORVEX_CALL _CheckInputImages(
     IMAGETYPE *pit, const PROJITEM *ProjectionItems, const SFEROID *Spheroid,
     const IDATYPE *IdaType, int16_t NIdaType, char *const *nome,
@@ -458,8 +467,10 @@ QUORVEX_API void QUORVEX_CALL _CheckInputImages(
  * character: then *MyErr = QUORVEX_MSG_SPACE_AT_EQUALS and nothing is
  * split.  When the num-th field ends after an odd number of double quotes,
  * *MyErr = QUORVEX_MSG_UNMATCHED_QUOTE and the count is returned as usual.
- * *MyErr is written only on these errors, so the caller presets it.
- * Touches no module state; one stream per thread. */
+ * *MyErr is written only on these errors, so the caller presets it; it
+ * may be NULL.  A NULL rec, or a NULL punt, returns 0 (a line of fp is
+ * still consumed when rec is given).  Touches no module state; one stream
+ * per thread. */
 QUORVEX_API int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
                                           int16_t num, int16_t *MyErr);
 
@@ -467,7 +478,8 @@ QUORVEX_API int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
  * terminating zero.  *is_equal = 1 when there is an "=", else 0; *pval
  * points at the value with any double quotes at its start skipped, or is
  * NULL when there is no "=" or nothing follows it.  Either output pointer
- * may be NULL.  Touches no module state. */
+ * may be NULL; a NULL field sets *is_equal = 0 and *pval = NULL.  Touches
+ * no module state. */
 QUORVEX_API void QUORVEX_CALL _SplitField(char *field, char **pval,
                                           int16_t *is_equal);
 
@@ -478,8 +490,8 @@ QUORVEX_API void QUORVEX_CALL _SplitField(char *field, char **pval,
  * anywhere.  Unless minval and maxval are both 0 the value (the leading
  * number of the text) must lie in [minval, maxval]; for an integer both
  * bounds are first cut toward zero.  Returns QUORVEX_SUCCESS when valid,
- * QUORVEX_BAD_NUMBER when not.  Independent of the C locale.  Touches no
- * module state. */
+ * QUORVEX_BAD_NUMBER when not (also for a NULL str).  Independent of the C
+ * locale.  Touches no module state. */
 QUORVEX_API int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
                                               double minval, double maxval);
 
@@ -492,12 +504,13 @@ QUORVEX_API int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
  * Minutes and seconds extend the magnitude of the degrees: "-45 30" is
  * -45.5 and "-0 30" is -0.5.  The result of two or three parts must again
  * lie within +-180 (tipo 0) or +-90 (tipo 1).  Returns decimal degrees, or
- * QUORVEX_NO_VALUE when the text is not a valid angle.  str is split in
- * place.  Touches no module state. */
+ * QUORVEX_NO_VALUE when the text is not a valid angle or str is NULL.
+ * str is split in place.  Touches no module state. */
 QUORVEX_API double QUORVEX_CALL _RetrieveLonLat(char *str, int16_t tipo);
 
 /* Convert s in place to upper (a_maiusc) or lower (a_minusc) case; only
- * the ASCII letters change.  Return s.  Touch no module state. */
+ * the ASCII letters change.  Return s (NULL for NULL).  Touch no module
+ * state. */
 QUORVEX_API char *QUORVEX_CALL a_maiusc(char *s);
 QUORVEX_API char *QUORVEX_CALL a_minusc(char *s);
 
@@ -513,7 +526,8 @@ QUORVEX_API char *QUORVEX_CALL a_minusc(char *s);
 QUORVEX_API int16_t QUORVEX_CALL a_key(void);
 
 /* Swaps the two bytes of each of the first dim 16-bit words of buffer
- * (nothing when dim is 0 or less).  Touches no module state. */
+ * (nothing when dim is 0 or less or buffer is NULL).  Touches no module
+ * state. */
 QUORVEX_API void QUORVEX_CALL _ReverseOrder(void *buffer, int dim);
 
 /* ------------------------------------------------------------------------
@@ -754,7 +768,8 @@ QUORVEX_API int16_t QUORVEX_CALL _GetStrinLength(const char *strin);
  * copies control 4000 into the registered strin1 and closes the dialog,
  * button 3001 clears the registered flag and closes it.  Returns 1 for the
  * folder change, the file confirmation and the two buttons, 0 for every
- * other message (WM_INITDIALOG included).  Touches module state. */
+ * other message (WM_INITDIALOG included, and WM_NOTIFY without its data
+ * in lParam).  Touches module state. */
 QUORVEX_API QUORVEX_UINT_PTR QUORVEX_HOOK_CALL FileOpenHookProc(
     QUORVEX_HWND hDlg, QUORVEX_UINT iMsg, QUORVEX_WPARAM wParam,
     QUORVEX_LPARAM lParam);

@@ -1,0 +1,174 @@
+// Console keys: terminal escape sequences decoded into PC console codes,
+// reading from a file, and reading from a terminal in raw mode.
+#include "records/console_key.h"
+#include "quorvex/quorvex.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct Bytes {
+    std::string text;
+    size_t at = 1;  // the first byte is handed over separately
+};
+
+int next_byte(void *context)
+{
+    Bytes *b = static_cast<Bytes *>(context);
+    if (b->at >= b->text.size())
+        return -1;
+    return static_cast<unsigned char>(b->text[b->at++]);
+}
+
+TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
+{
+    struct Case {
+        const char *bytes;
+        int16_t now, later;
+    };
+    const Case cases[] = {
+        {"a", 'a', -1},
+        {"\x7f", 8, -1},
+        {"\xe9", 0xe9, -1},
+        {"\x1b", 27, -1},             // Escape alone
+        {"\x1b[A", 224, 72},          // cursor keys
+        {"\x1b[D", 224, 75},
+        {"\x1bOA", 224, 72},          // application cursor mode
+        {"\x1b[H", 224, 71},
+        {"\x1b[4~", 224, 79},
+        {"\x1b[3~", 224, 83},
+        {"\x1b[6~", 224, 81},
+        {"\x1b[1;5C", 224, 77},       // Ctrl+Right: modifier dropped
+        {"\x1b[?A", 224, 72},         // a private parameter byte is not the end
+        {"\x1bOP", -59, -1},          // F1-F4
+        {"\x1b[11~", -59, -1},
+        {"\x1b[17~", -64, -1},        // F6
+        {"\x1b[18~", -65, -1},        // F7
+        {"\x1b[21~", -68, -1},        // F10
+        {"\x1b[23~", 224, 133},       // F11
+        {"\x1b[24~", 224, 134},       // F12
+        {"\x1b[[A", -59, -1},         // Linux console F1
+        {"\x1bx", 27, 'x'},           // Alt+x
+        {"\x1b[99~", 27, -1},         // unknown sequences read as Escape
+        {"\x1b[", 27, -1},
+        {"\x1b[\x01", 27, -1},
+        {"\x1b[123456789012345678901234567890~", 27, -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
+        Bytes b{c.bytes};
+        const quorvex::KeyCodes key = quorvex::decode_terminal_key(
+            static_cast<unsigned char>(b.text[0]), next_byte, &b);
+        EXPECT_EQ(key.now, c.now);
+        EXPECT_EQ(key.later, c.later);
+    }
+}
+
+// a_key on standard input that is a file: plain bytes, escape bytes
+// included, no decoding; -1 at the end and after it.
+TEST(ConsoleKey, FileInputGivesItsBytesThenMinusOne)
+{
+    const std::string path = testing::TempDir() + "quorvex-keys.txt";
+    FILE *out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("a\x1b[A", out);
+    std::fclose(out);
+    ASSERT_NE(std::freopen(path.c_str(), "rb", stdin), nullptr);
+    const int16_t keys[] = {'a', 27, '[', 'A', -1, -1};
+    for (int16_t expected : keys)
+        EXPECT_EQ(a_key(), expected);
+    std::remove(path.c_str());
+}
+
+#ifndef _WIN32
+// The terminal side below is the POSIX one.
+
+// A pseudo-terminal stands in for the console.
+class Terminal : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+            GTEST_SKIP() << "no pseudo-terminal available";
+        const int slave = open(ptsname(master_), O_RDWR | O_NOCTTY);
+        ASSERT_GE(slave, 0);
+        slave_ = fdopen(slave, "r");
+        ASSERT_NE(slave_, nullptr);
+    }
+    void TearDown() override
+    {
+        if (slave_ != nullptr)
+            fclose(slave_);
+        if (master_ >= 0)
+            close(master_);
+    }
+    void type(const std::string &keys)
+    {
+        ASSERT_EQ(write(master_, keys.data(), keys.size()),
+                  static_cast<ssize_t>(keys.size()));
+    }
+
+    int master_ = -1;
+    FILE *slave_ = nullptr;
+};
+
+TEST_F(Terminal, KeysAreDecodedWithoutEchoAndTheModeIsRestored)
+{
+    termios before;
+    ASSERT_EQ(tcgetattr(fileno(slave_), &before), 0);
+    ASSERT_NE(before.c_lflag & ICANON, 0u);
+
+    // Keys are typed once the reader has put the terminal in raw mode, as a
+    // person would type them while the program waits.
+    const auto read_typed = [this](const std::string &keys) {
+        std::thread typist([this, &keys] {
+            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            termios mode;
+            while (std::chrono::steady_clock::now() < give_up &&
+                   tcgetattr(fileno(slave_), &mode) == 0 && (mode.c_lflag & ICANON) != 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            type(keys);
+        });
+        const int16_t key = quorvex::read_console_key(slave_);
+        typist.join();
+        return key;
+    };
+    EXPECT_EQ(read_typed("q\x1b[A\x1bOQ\r\x7f\x03"), 'q');
+    EXPECT_EQ(quorvex::read_console_key(slave_), 224);
+    EXPECT_EQ(quorvex::read_console_key(slave_), 72);   // the queued second code
+    EXPECT_EQ(quorvex::read_console_key(slave_), -60);  // F2
+    EXPECT_EQ(quorvex::read_console_key(slave_), 13);   // Enter
+    EXPECT_EQ(quorvex::read_console_key(slave_), 8);    // Backspace
+    EXPECT_EQ(quorvex::read_console_key(slave_), 3);    // Ctrl-C is a key
+    // Escape alone: nothing follows within the sequence gap, so it is the
+    // Escape key, and the next key press is a key of its own.
+    EXPECT_EQ(read_typed("\x1b"), 27);
+    EXPECT_EQ(read_typed("z"), 'z');
+
+    pollfd echoed = {master_, POLLIN, 0};
+    EXPECT_EQ(poll(&echoed, 1, 0), 0) << "keys were echoed";
+    termios after;
+    ASSERT_EQ(tcgetattr(fileno(slave_), &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);
+    EXPECT_EQ(after.c_cc[VTIME], before.c_cc[VTIME]);
+}
+
+#endif
+
+} // namespace

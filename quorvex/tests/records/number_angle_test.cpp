@@ -1,0 +1,128 @@
+// Numeric texts, angle texts, case conversion and byte swapping.
+#include "quorvex/quorvex.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+TEST(CheckNumber, TextsAndRanges)
+{
+    struct Case {
+        const char *text;
+        int16_t tipo;
+        double minval, maxval;
+        int16_t expected;
+        const char *after = nullptr;  // the text afterwards, nullptr: unchanged
+    };
+    const Case cases[] = {
+        {"  12  ", 0, 0, 0, 100, "  12"},  // trailing spaces removed in place
+        {"   ", 0, 0, 0, -9999, ""},
+        {"1e5", 1, 0, 0, -9999},
+        {"-", 0, 0, 0, 100},         // signs are characters of the set
+        {"-", 0, 1, 5, -9999},       // ... but read as 0
+        {"10", 0, 0.5, 9.9, -9999},  // bounds cut to 0 and 9
+        {"0", 0, 0.5, 9.9, 100},
+        {"-9", 0, -9.9, -0.5, 100},  // -9.9 is cut toward zero to -9
+        {"-10", 0, -9.9, -0.5, -9999},
+        {"1.5", 0, 0, 0, -9999},     // a point is no integer character
+        {"1.5", 1, 0, 0, 100},
+        {"", 0, 0, 0, -9999},
+        {"1 2", 0, 0, 0, -9999},     // an inner space is not allowed
+        {"+-3", 1, 0, 0, 100},
+        {"5-3", 0, 4, 6, 100},       // the value stops at the second sign
+        {"+-3", 0, 1, 5, -9999},     // two signs: no number, read as 0
+        {"90", 1, -90, 90, 100},
+        {"90.0000001", 1, -90, 90, -9999},
+        {".5", 1, 0.4, 0.6, 100},
+        {"5.", 1, 4.9, 5.1, 100},
+        {"1.2.3", 1, 1.1, 1.3, 100}, // the value is the leading 1.2
+        {"99999999999999999999", 0, -1, 1e30, 100},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("'") + c.text + "'");
+        std::string text = c.text;
+        EXPECT_EQ(_CheckNumber(&text[0], c.tipo, c.minval, c.maxval), c.expected);
+        EXPECT_STREQ(text.c_str(), c.after != nullptr ? c.after : c.text);
+    }
+}
+
+double angle(std::string text, int16_t tipo)
+{
+    return _RetrieveLonLat(&text[0], tipo);
+}
+
+TEST(RetrieveLonLat, AngleTexts)
+{
+    struct Case {
+        const char *text;
+        int16_t tipo;
+        double expected;
+    };
+    const double none = -99999.0;
+    const Case cases[] = {
+        {"45\xB0 30'", 1, 45.5},
+        {"45\xB0" "30'", 1, 45.0},          // markers end only their own part
+        {"45d30m", 1, 45.0},
+        {"45 60", 1, none},                 // minutes above 59.99999
+        {"45 59.99999", 1, 45.0 + 59.99999 / 60},
+        {"1 2 3 4", 1, none},
+        {"10 20 30s", 0, 10.0 + 20.0 / 60 + 30.0 / 3600},
+        {"10 20 60", 0, none},              // seconds above 59.999999
+        {"181", 0, none},
+        {"180", 0, 180.0},
+        {"180 30", 0, none},                // final range test
+        {"-90 0", 1, -90.0},
+        {"91", 1, none},
+        {"100", 5, none},                   // any other tipo: limit 90
+        {"89 59 59", 7, 89.0 + 59.0 / 60 + 59.0 / 3600},
+        {"-45 30", 1, -45.5},               // minutes lengthen the magnitude
+        {"-45 30 36", 0, -(45.0 + 30.0 / 60 + 36.0 / 3600)},
+        {"-0 30", 1, -0.5},
+        {"10 -5", 0, none},                 // minutes are never negative
+        {"-180 1", 0, none},
+        {"45\xC2\xB0 30'", 1, 45.5},        // degree sign typed in UTF-8
+        {"", 0, none},
+        {"12.5x", 0, none},
+        {"45 = 3", 0, none},
+        {"10d extra", 0, none},
+        {"-12.5", 0, -12.5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_DOUBLE_EQ(angle(c.text, c.tipo), c.expected);
+    }
+}
+
+TEST(CaseAndBytes, AsciiLettersOnly)
+{
+    char upper[] = "abc XYZ 09 \xE0\xB0-z{";
+    EXPECT_EQ(a_maiusc(upper), upper);
+    EXPECT_STREQ(upper, "ABC XYZ 09 \xE0\xB0-Z{");
+    char lower[] = "ABC xyz @[ \xC0";
+    EXPECT_EQ(a_minusc(lower), lower);
+    EXPECT_STREQ(lower, "abc xyz @[ \xC0");
+}
+
+TEST(CaseAndBytes, ReverseOrderSwapsOnlyTheFirstWords)
+{
+    struct Case {
+        int words;
+        unsigned char after[6];
+    } cases[] = {
+        {2, {2, 1, 4, 3, 5, 6}}, {1, {2, 1, 3, 4, 5, 6}},
+        {0, {1, 2, 3, 4, 5, 6}}, {-3, {1, 2, 3, 4, 5, 6}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.words);
+        unsigned char bytes[] = {1, 2, 3, 4, 5, 6};
+        _ReverseOrder(bytes, c.words);
+        EXPECT_EQ(std::memcmp(bytes, c.after, sizeof bytes), 0);
+    }
+    _ReverseOrder(nullptr, 2);  // no buffer: no effect
+}
+
+} // namespace
