@@ -5,7 +5,7 @@
 // first written.  Bounds: 1e-11 degrees on the geographic side, 1e-9 pixels
 // of 1 km (1e-6 m) on the image side.
 #include "plane_access.h"
-#include "trasfo/goode.h"
+#include "trasfo/projections/goode.h"
 
 #include <gtest/gtest.h>
 
@@ -59,8 +59,8 @@ TEST(FasterMethods, LatitudesFromTAndFromQ)
         block.e = e;
         block.A_es = e * e;
         q::Pj = &block;
-        const q::CONFORMAL_INVERSE conformal = q::conformal_inverse_for(e);
-        const q::AUTHALIC_INVERSE authalic = q::authalic_inverse_for(e);
+        const q::ConformalInverse conformal = q::conformal_inverse_for(e);
+        const q::AuthalicInverse authalic = q::authalic_inverse_for(e);
         Worst from_t, from_q;
         for (double x : grid(-1.01, 1.01)) {
             // t over every latitude; q up to 1.01 times its value at the pole.

@@ -2,7 +2,7 @@
 // degree factor's effect on the cut longitudes), gap pixels, the shared
 // false-easting table, Mollweide iteration failure and the poles.
 #include "plane_access.h"
-#include "trasfo/goode.h"
+#include "trasfo/projections/goode.h"
 
 #include <gtest/gtest.h>
 

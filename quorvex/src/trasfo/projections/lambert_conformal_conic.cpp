@@ -60,7 +60,7 @@ int16_t _LambertCCForward(double *pp)
         q[1] = p.LCC_Rho0 - rho * maths::cos(theta);
     }
     finish_forward(pp, count);
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 // Inverse: plane kilometres to degrees.  The one-argument arc tangent keeps
@@ -97,7 +97,7 @@ int16_t _LambertCCInverse(double *Buflinedouble)
         }
         q[1] = newphi * rad_to_deg;
     }
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 } // namespace quorvex

@@ -50,7 +50,7 @@ int16_t _UtmForward(double *pp)
         if (sphere) {
             const double b = cos_phi * maths::sin(dlam);
             if (std::fabs(std::fabs(b) - 1.0) < at_infinity)
-                return -100;
+                return QUORVEX_PJ_STOPPED;
             const double x = 0.5 * p.a * k0 * maths::log((1.0 + b) / (1.0 - b));
             // On the equator the quotient is +-1 and rounding can push it
             // past; the clamp keeps such points finite.
@@ -84,13 +84,13 @@ int16_t _UtmForward(double *pp)
                p.fn;
     }
     finish_forward(pp, count);
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 namespace {
 
 // Everything of the inverse that depends on the northing alone.
-struct FOOTPOINT {
+struct Footpoint {
     double phi;           // footpoint latitude
     bool at_pole;         // |phi| reached half pi
     double cos_phi, tan_phi, c, cs, t, ts, n, r;
@@ -99,7 +99,7 @@ struct FOOTPOINT {
 // Footpoint latitude of the northing y (false northing removed) by the
 // fixed-point series inversion; false when seven corrections do not reach
 // 1e-11 rad.
-bool footpoint_of(const PROJ &p, double y, FOOTPOINT *f)
+bool footpoint_of(const PROJ &p, double y, Footpoint *f)
 {
     const double con = y / k0 / p.a;
     double phi = con;
@@ -141,7 +141,7 @@ int16_t _UtmInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
     const double esp = p.Uesp;
-    FOOTPOINT f{};
+    Footpoint f{};
     bool have_footpoint = false;
     double footpoint_y = 0.0;
     for (long k = 0; k < Width; ++k) {
@@ -150,7 +150,7 @@ int16_t _UtmInverse(double *BuflineDouble)
         const double y = q[1] - p.fn;
         if (!have_footpoint || y != footpoint_y) {
             if (!footpoint_of(p, y, &f))
-                return -100;
+                return QUORVEX_PJ_STOPPED;
             have_footpoint = true;
             footpoint_y = y;
         }
@@ -175,7 +175,7 @@ int16_t _UtmInverse(double *BuflineDouble)
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
     }
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 } // namespace quorvex

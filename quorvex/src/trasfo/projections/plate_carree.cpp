@@ -18,7 +18,7 @@ int16_t _PlatteCarreForward(double *pp)
     }
     if (CallType == 1)
         _Arrotonda(pp, count);
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 // Inverse: plane degrees plus the centre; nothing is folded or limited.
@@ -30,7 +30,7 @@ int16_t _PlatteCarreInverse(double *Buflinedouble)
         p[0] = p[0] + lon0;
         p[1] = p[1] + lat0;
     }
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 } // namespace quorvex

@@ -23,25 +23,25 @@ double centre_shift(double phi0)
 
 // Sine and cosine of a longitude's half difference from Lam0 or of a
 // latitude, each taken once.
-struct SINE_COSINE {
+struct SineCosine {
     double s;
     double c;
 };
 
-SINE_COSINE half_lambda_of(double lon, double lam0)
+SineCosine half_lambda_of(double lon, double lam0)
 {
     const double half_lambda = (lon * deg_to_rad - lam0) * 0.5;
     return {maths::sin(half_lambda), maths::cos(half_lambda)};
 }
 
-SINE_COSINE phi_of(double lat)
+SineCosine phi_of(double lat)
 {
     const double phi = lat * deg_to_rad;
     return {maths::sin(phi), maths::cos(phi)};
 }
 
 // The forward formula on prepared sines and cosines.
-void plane_of(const SINE_COSINE &hl, const SINE_COSINE &ph, double shift,
+void plane_of(const SineCosine &hl, const SineCosine &ph, double shift,
               double *x, double *y)
 {
     const double denominator = std::sqrt(1.0 + hl.c * ph.c);
@@ -70,7 +70,7 @@ int16_t _HAForwardPoly(double *pp)
                  &point[0], &point[1]);
     }
     finish_forward(pp, count);
-    return 100;
+    return QUORVEX_SUCCESS;
 }
 
 // Map plane to longitude/latitude in closed form.  With Y = y + shift,
@@ -108,7 +108,7 @@ int16_t _HAInverse(double *Buflinedouble)
         point[0] = (2.0 * hl + lam0) / deg_to_rad;
         point[1] = phi / deg_to_rad;
     }
-    return 100;
+    return QUORVEX_SUCCESS;
 }
 
 } // namespace quorvex

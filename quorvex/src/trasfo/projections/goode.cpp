@@ -3,7 +3,7 @@
 // Mollweide poleward of them, shifted in y so that both meet at the seam.
 // Gap pixels of the inverse become (-99999, -99999).
 #include "maths/maths.h"
-#include "trasfo/goode.h"
+#include "trasfo/projections/goode.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -191,13 +191,13 @@ int16_t _GHForward(double *pp)
         } else {
             double sin_theta, cos_theta;
             if (!mollweide_sine_cosine(phi, maths::sin(phi), cos_phi, &sin_theta, &cos_theta))
-                return -3;
+                return QUORVEX_PJ_NO_CONVERGENCE;
             point[0] = GHFeast[r] + mollweide_x * a * dlam * cos_theta;
             point[1] = a * (mollweide_y * sin_theta - seam_offset * sign_of(phi));
         }
     }
     finish_forward(pp, count);
-    return 100;
+    return QUORVEX_SUCCESS;
 }
 
 // Map plane to longitude/latitude; a pixel in a gap or beyond the outline
@@ -243,7 +243,7 @@ int16_t _GHInverse(double *BuflineDouble)
             point[1] = no_value;
         }
     }
-    return 100;
+    return QUORVEX_SUCCESS;
 }
 
 } // namespace quorvex

@@ -53,7 +53,7 @@ int16_t _PSForward(double *pp)
         q[1] = -p.PS_fac * rho * maths::cos(c1) + p.fn;
     }
     finish_forward(pp, count);
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 // Inverse: plane coordinates to degrees; stops with -3 at the first pixel
@@ -63,8 +63,8 @@ int16_t _PSForward(double *pp)
 int16_t _PSInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
-    const CONFORMAL_INVERSE series = conformal_inverse_for(p.e);
-    int16_t status = status_ok;
+    const ConformalInverse series = conformal_inverse_for(p.e);
+    int16_t status = QUORVEX_SUCCESS;
     for (long k = 0; k < Width; ++k) {
         double *q = BuflineDouble + 2 * k;
         const double x = (q[0] - p.fe) * p.PS_fac;
@@ -73,14 +73,14 @@ int16_t _PSInverse(double *BuflineDouble)
         const double ts = p.PS_ind != 0 ? rho * p.PS_tcs / (p.a * p.PS_mcs)
                                         : rho * p.PS_e4 / (p.a + p.a);
         const double lat = p.PS_fac * latitude_of_t(ts, series, &status);
-        if (status != status_ok)
+        if (status != QUORVEX_SUCCESS)
             return status;
         const double lon = rho == 0 ? p.PS_fac * p.Lam0
                                     : _AdjustLon(p.PS_fac * maths::atan2(x, -y) + p.Lam0);
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
     }
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 } // namespace quorvex

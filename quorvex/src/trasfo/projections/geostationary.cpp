@@ -69,7 +69,7 @@ int16_t _MeteoSatForward(double *pp)
         q[1] = ppy * rad_to_deg;
     }
     finish_forward_keeping_rejected(pp, count);
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 // Inverse: scan angles to degrees by the nearer intersection of the viewing
@@ -103,7 +103,7 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
             if (trovato_validi == 1) {
                 for (long rest = k + 1; rest < width; ++rest)  // residui_invalidi
                     reject(Buflinedouble + 2 * rest);
-                return -100;
+                return QUORVEX_PJ_STOPPED;
             }
             continue;
         }
@@ -112,7 +112,7 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         q[1] = maths::atan(maths::tan(teta) * RE_over_RP) * rad_to_deg;
         trovato_validi = 1;
     }
-    return status_ok;
+    return QUORVEX_SUCCESS;
 }
 
 } // namespace quorvex
