@@ -34,7 +34,7 @@
 #include <vector>
 
 #ifdef QUORVEX_WITH_PROJ
-// In proj_peer_test.cpp: 300 points of the domain through the image's block
+// In proj_peer.cpp: 300 points of the domain through the image's block
 // and through PROJ, compared within the tolerances.
 void compare_with_proj(const IMAGETYPE &image, int16_t block, const std::string &definition,
                        const double plane[3], const double domain[4], double tolerance_px,
@@ -99,6 +99,17 @@ bool same(double got, double want, double tolerance, bool circle)
     return std::fabs(d) <= tolerance;
 }
 
+// The pairs of a grid: first coordinate from g[0] to g[1] in steps of g[2],
+// second from g[3] to g[4] in steps of g[5].
+std::vector<double> grid(const std::vector<double> &g)
+{
+    std::vector<double> pairs;
+    for (double u = g.at(0); u <= g.at(1); u += g.at(2))
+        for (double v = g.at(3); v <= g.at(4); v += g.at(5))
+            pairs.insert(pairs.end(), {u, v});
+    return pairs;
+}
+
 // A list of the pairs in and the end marker behind them.
 std::vector<double> list_of(const std::vector<double> &pairs)
 {
@@ -122,31 +133,28 @@ struct Runner {
         tolerance_px = tolerance_deg = 0;
         plane[0] = plane[1] = 1;
         plane[2] = 0;
+        HEADER &h = image.header;
+        const std::pair<const char *, double *> fields[] = {
+            {"lon", &h.lon_center}, {"lat", &h.lat_center}, {"par1", &h.par1},
+            {"par2", &h.par2},      {"a", &h.a},            {"b", &h.b},
+            {"fe", &h.fe},          {"fn", &h.fn},          {"dx", &image.dx},
+            {"dy", &image.dy},      {"xc", &image.x_center}, {"yc", &image.y_center}};
         bool init = true;
         for (std::string w; words >> w;) {
             const std::size_t eq = w.find('=');
             const std::string key = w.substr(0, eq), value = w.substr(eq + 1);
-            HEADER &h = image.header;
-            if (key == "init") {
+            bool known = key == "init" || key == "code" || key == "block";
+            if (key == "init")
                 init = value != "no";
-                continue;
-            }
-            const double v = number(value);
-            if (key == "code") h.projection = static_cast<int16_t>(v);
-            else if (key == "block") block = static_cast<int16_t>(v);
-            else if (key == "lon") h.lon_center = v;
-            else if (key == "lat") h.lat_center = v;
-            else if (key == "par1") h.par1 = v;
-            else if (key == "par2") h.par2 = v;
-            else if (key == "a") h.a = v;
-            else if (key == "b") h.b = v;
-            else if (key == "fe") h.fe = v;
-            else if (key == "fn") h.fn = v;
-            else if (key == "dx") image.dx = v;
-            else if (key == "dy") image.dy = v;
-            else if (key == "xc") image.x_center = v;
-            else if (key == "yc") image.y_center = v;
-            else throw std::invalid_argument("unknown image key " + key);
+            else if (known)
+                (key == "code" ? h.projection : block) = static_cast<int16_t>(number(value));
+            for (const auto &field : fields)
+                if (key == field.first) {
+                    *field.second = number(value);
+                    known = true;
+                }
+            if (!known)
+                throw std::invalid_argument("unknown image key " + key);
         }
         if (init)
             _InitProjection(&image, block);
@@ -250,13 +258,7 @@ struct Runner {
                 expect_values(buf, want, false);
             }
         } else if (directive == "roundtrip") {
-            const std::vector<double> &g = o.in;
-            std::vector<double> points;
-            for (double lon = g.at(0); lon <= g.at(1); lon += g.at(2))
-                for (double lat = g.at(3); lat <= g.at(4); lat += g.at(5)) {
-                    points.push_back(lon);
-                    points.push_back(lat);
-                }
+            const std::vector<double> points = grid(o.in);
             std::vector<double> buf = list_of(points);
             expect_status(forward_points(&image, buf.data(), 0, block), o, QUORVEX_SUCCESS);
             buf = list_of(plane_of(buf));
@@ -266,13 +268,7 @@ struct Runner {
         } else if (directive == "roundtrip-plane") {
             // Plane points of a grid through the inverse and back; marked
             // points (no position) are left out.
-            const std::vector<double> &g = o.in;
-            std::vector<double> points;
-            for (double x = g.at(0); x <= g.at(1); x += g.at(2))
-                for (double y = g.at(3); y <= g.at(4); y += g.at(5)) {
-                    points.push_back(x);
-                    points.push_back(y);
-                }
+            const std::vector<double> points = grid(o.in);
             std::vector<double> buf = list_of(points), kept, want;
             const auto n = static_cast<uint16_t>(points.size() / 2);
             expect_status(inverse_points(&image, buf.data(), n, block), o, QUORVEX_SUCCESS);
