@@ -137,7 +137,7 @@ extern "C" void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
     const double y = (pit->y_center - line) / pit->dy;
     double *p = Buflinedouble;
     for (long pixel = 0; pixel < static_cast<long>(width); ++pixel) {
-        *p++ = (pixel - pit->x_center) / pit->dx;
+        *p++ = (static_cast<double>(pixel) - pit->x_center) / pit->dx;
         *p++ = y;
     }
     *p = no_value;

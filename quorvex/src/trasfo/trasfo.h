@@ -120,6 +120,53 @@ void finish_forward(double *pp, long count);
 // they are (they become the integers -99999 in integer output).
 void finish_forward_keeping_rejected(double *pp, long count);
 
+// A pair that has no position: both values become the marker.
+inline void mark(double *pair)
+{
+    pair[0] = no_value;
+    pair[1] = no_value;
+}
+
+// The frame's loop of every forward operation: the projection's formula
+// point(pair) (returning int) turns each pair of the list, degrees, into plane coordinates
+// in place and returns QUORVEX_SUCCESS (having marked the pair, when the
+// projection rejects it) or a negative status, which stops the list at
+// once: the pair and the rest keep their degrees, the pairs before it their
+// plane coordinates, and no grid pass runs.  Otherwise the grid passes
+// follow, marked pairs kept as they are when keep_marked.
+template <class Point>
+int16_t forward_list(double *pp, Point point, bool keep_marked = false)
+{
+    const long count = count_points(pp);
+    for (long k = 0; k < count; ++k) {
+        const int status = point(pp + 2 * k);
+        if (status != QUORVEX_SUCCESS)
+            return static_cast<int16_t>(status);
+    }
+    if (keep_marked)
+        finish_forward_keeping_rejected(pp, count);
+    else
+        finish_forward(pp, count);
+    return QUORVEX_SUCCESS;
+}
+
+// The frame's loop of every inverse operation: the projection's formula
+// pixel(pair) turns each of the Width plane pairs of the line into degrees
+// in place and returns QUORVEX_SUCCESS (having marked the pair, when it has
+// no position) or a negative status, which stops the line there: the pair
+// and the rest keep their plane coordinates.
+template <class Pixel>
+int16_t inverse_line(double *buffer, Pixel pixel)
+{
+    const long width = Width;
+    for (long k = 0; k < width; ++k) {
+        const int status = pixel(buffer + 2 * k);
+        if (status != QUORVEX_SUCCESS)
+            return static_cast<int16_t>(status);
+    }
+    return QUORVEX_SUCCESS;
+}
+
 // The frame's two conversions with the operation's status: the forward of
 // the point list pp as _LonLatToImage runs it, and the inverse of count
 // plane pairs in place as _ImageToLonLat runs it on a prepared line.  An

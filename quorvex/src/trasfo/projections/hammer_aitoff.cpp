@@ -63,14 +63,11 @@ int16_t _HAForwardPoly(double *pp)
 {
     const double lam0 = Pj->Lam0;
     const double shift = centre_shift(Pj->Phi0);
-    const long count = count_points(pp);
-    for (long i = 0; i < count; ++i) {
-        double *point = pp + 2 * i;
+    return forward_list(pp, [&](double *point) -> int {
         plane_of(half_lambda_of(point[0], lam0), phi_of(point[1]), shift,
                  &point[0], &point[1]);
-    }
-    finish_forward(pp, count);
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Map plane to longitude/latitude in closed form.  With Y = y + shift,
@@ -87,15 +84,13 @@ int16_t _HAInverse(double *Buflinedouble)
 {
     const double lam0 = Pj->Lam0;
     const double shift = centre_shift(Pj->Phi0);
-    for (unsigned i = 0; i < Width; ++i) {
-        double *point = Buflinedouble + 2 * i;
+    return inverse_line(Buflinedouble, [&](double *point) -> int {
         const double x = point[0];
         const double y = point[1] + shift;
         const double r2 = x * x + y * y;
         if (!(r2 < 2.0)) {
-            point[0] = no_value;
-            point[1] = no_value;
-            continue;
+            mark(point);
+            return QUORVEX_SUCCESS;
         }
         const double c = 1.0 - r2;
         const double d = std::sqrt(2.0 - r2);
@@ -107,8 +102,8 @@ int16_t _HAInverse(double *Buflinedouble)
                                : maths::atan2(v, std::sqrt(u * u + c * c));
         point[0] = (2.0 * hl + lam0) / deg_to_rad;
         point[1] = phi / deg_to_rad;
-    }
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

@@ -23,9 +23,7 @@ int16_t _LambertAzForward(double *pp)
     const double cos_phi0 = maths::cos(Pj->Phi0);
     const double a = Pj->a;
     const double lam0 = Pj->Lam0;
-    const long count = count_points(pp);
-    for (long i = 0; i < count; ++i) {
-        double *point = pp + 2 * i;
+    return forward_list(pp, [&](double *point) -> int {
         const double phi = point[1] * deg_to_rad;
         const double dlam = _AdjustLon(point[0] * deg_to_rad - lam0);
         const double sin_phi = maths::sin(phi);
@@ -39,9 +37,8 @@ int16_t _LambertAzForward(double *pp)
         const double k = a * std::sqrt(2.0 / (1.0 + g));
         point[0] = k * cos_phi * maths::sin(dlam);
         point[1] = k * (cos_phi0 * sin_phi - sin_phi0 * cos_phi * cos_dlam);
-    }
-    finish_forward(pp, count);
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Map plane to longitude/latitude: -2 stops the line beyond the 2a circle.
@@ -52,8 +49,7 @@ int16_t _LambertAzInverse(double *Buflinedouble)
     const double a = Pj->a;
     const double two_a = 2.0 * a;
     const double lam0 = Pj->Lam0;
-    for (unsigned i = 0; i < Width; ++i) {
-        double *point = Buflinedouble + 2 * i;
+    return inverse_line(Buflinedouble, [&](double *point) -> int {
         const double x = point[0];
         const double y = point[1];
         const double rho = std::sqrt(x * x + y * y);
@@ -88,8 +84,8 @@ int16_t _LambertAzInverse(double *Buflinedouble)
         }
         point[0] = lon * rad_to_deg;
         point[1] = lat * rad_to_deg;
-    }
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

@@ -37,9 +37,7 @@ int16_t _PSForward(double *pp)
 {
     const PROJ &p = *Pj;
     const double half_e = 0.5 * p.e;
-    const long count = count_points(pp);
-    for (long k = 0; k < count; ++k) {
-        double *q = pp + 2 * k;
+    return forward_list(pp, [&](double *q) -> int {
         const double lon = q[0] * deg_to_rad, lat = q[1] * deg_to_rad;
         const double c1 = p.PS_fac * _AdjustLon(lon - p.Lam0);
         const double c2 = p.PS_fac * lat;
@@ -51,9 +49,8 @@ int16_t _PSForward(double *pp)
                                          : 2.0 * p.a * ts / p.PS_e4;
         q[0] = p.PS_fac * rho * maths::sin(c1) + p.fe;
         q[1] = -p.PS_fac * rho * maths::cos(c1) + p.fn;
-    }
-    finish_forward(pp, count);
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Inverse: plane coordinates to degrees; stops with -3 at the first pixel
@@ -64,9 +61,8 @@ int16_t _PSInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
     const ConformalInverse series = conformal_inverse_for(p.e);
-    int16_t status = QUORVEX_SUCCESS;
-    for (long k = 0; k < Width; ++k) {
-        double *q = BuflineDouble + 2 * k;
+    return inverse_line(BuflineDouble, [&](double *q) -> int {
+        int16_t status = QUORVEX_SUCCESS;
         const double x = (q[0] - p.fe) * p.PS_fac;
         const double y = (q[1] - p.fn) * p.PS_fac;
         const double rho = std::sqrt(x * x + y * y);
@@ -79,8 +75,8 @@ int16_t _PSInverse(double *BuflineDouble)
                                     : _AdjustLon(p.PS_fac * maths::atan2(x, -y) + p.Lam0);
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
-    }
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

@@ -40,10 +40,8 @@ void _InitUtm()
 int16_t _UtmForward(double *pp)
 {
     const PROJ &p = *Pj;
-    const long count = count_points(pp);
     const bool sphere = p.Ues < near_sphere;
-    for (long k = 0; k < count; ++k) {
-        double *q = pp + 2 * k;
+    return forward_list(pp, [&](double *q) -> int {
         const double dlam = q[0] * deg_to_rad - p.Lam0;
         const double phi = q[1] * deg_to_rad;
         const double sin_phi = maths::sin(phi), cos_phi = maths::cos(phi);
@@ -62,7 +60,7 @@ int16_t _UtmForward(double *pp)
                 c = -c;
             q[0] = x;
             q[1] = p.a * k0 * (c - p.Phi0);
-            continue;
+            return QUORVEX_SUCCESS;
         }
         const double es = p.Ues, esp = p.Uesp;
         const double al = cos_phi * dlam;
@@ -82,9 +80,8 @@ int16_t _UtmForward(double *pp)
                                          (5.0 - t + 9.0 * c + 4.0 * c * c +
                                           als / 30.0 * (61.0 - 58.0 * t + t * t + 600.0 * c - 330.0 * esp)))) +
                p.fn;
-    }
-    finish_forward(pp, count);
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 namespace {
@@ -144,8 +141,7 @@ int16_t _UtmInverse(double *BuflineDouble)
     Footpoint f{};
     bool have_footpoint = false;
     double footpoint_y = 0.0;
-    for (long k = 0; k < Width; ++k) {
-        double *q = BuflineDouble + 2 * k;
+    return inverse_line(BuflineDouble, [&](double *q) -> int {
         const double x = q[0] - p.fe;
         const double y = q[1] - p.fn;
         if (!have_footpoint || y != footpoint_y) {
@@ -157,7 +153,7 @@ int16_t _UtmInverse(double *BuflineDouble)
         if (f.at_pole) {
             q[0] = Hdr->lon_center;
             q[1] = y < 0 ? -90.0 : 90.0;
-            continue;
+            return QUORVEX_SUCCESS;
         }
         const double c = f.c, cs = f.cs, t = f.t, ts = f.ts, n = f.n;
         const double d = x / (n * k0);
@@ -174,8 +170,8 @@ int16_t _UtmInverse(double *BuflineDouble)
                       f.cos_phi));
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
-    }
-    return QUORVEX_SUCCESS;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex
