@@ -323,8 +323,8 @@ TEST_P(Cases, File)
 }
 
 INSTANTIATE_TEST_SUITE_P(Trasfo, Cases, testing::ValuesIn(case_files),
-                         [](const testing::TestParamInfo<CaseFile> &info) {
-                             return std::string(info.param.name);
+                         [](const testing::TestParamInfo<CaseFile> &param_info) {
+                             return std::string(param_info.param.name);
                          });
 
 } // namespace

@@ -117,7 +117,7 @@ TEST(Frame, BlockPreparation)
     _InitProjection(&in, 0);
     EXPECT_EQ(q::InpPj.a, 6378.137);
     const q::PROJ_OPERATION inverse = q::InpPj.proj_inv;
-    for (int16_t code : {0, 1, 11, -3}) {
+    for (int16_t code : {int16_t(0), int16_t(1), int16_t(11), int16_t(-3)}) {
         in.header.projection = code;
         _InitProjection(&in, 0);
         EXPECT_EQ(q::InpPj.proj_inv, inverse) << code;
