@@ -27,20 +27,21 @@ set(quorvex_sources
   dialogs/folder_hook.cpp
   dialogs/window_api.cpp
   # projection engine
-  trasfo/albers.cpp
   trasfo/dispatch.cpp
   trasfo/frame.cpp
   trasfo/geodetic_helpers.cpp
-  trasfo/geostationary.cpp
-  trasfo/goode.cpp
-  trasfo/hammer_aitoff.cpp
-  trasfo/lambert_azimuthal.cpp
-  trasfo/lambert_conformal_conic.cpp
   trasfo/longitude_rounding.cpp
-  trasfo/plate_carree.cpp
-  trasfo/polar_stereographic.cpp
   trasfo/state.cpp
-  trasfo/transverse_mercator.cpp)
+  trasfo/projections/albers.cpp
+  trasfo/projections/geostationary.cpp
+  trasfo/projections/goode.cpp
+  trasfo/projections/hammer_aitoff.cpp
+  trasfo/projections/lambert_azimuthal.cpp
+  trasfo/projections/lambert_conformal_conic.cpp
+  trasfo/projections/plate_carree.cpp
+  trasfo/projections/polar_stereographic.cpp
+  trasfo/projections/transverse_mercator.cpp)
+
 if(WIN32)
   list(APPEND quorvex_sources
     platform/win32/console_key.cpp

@@ -401,8 +401,9 @@ QUORVEX_API int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
  * it served another image) and run one point through it.  Returns 1, or 0
  * when the image's projection cannot convert the point (including an
  * image whose code has no projection operations); x_center and y_center
- * are then both QUORVEX_NO_VALUE.  Touches the engine's module state (its
- * input block) for those conversions, none otherwise. */
+ * are then both QUORVEX_NO_VALUE.  A null pIT changes nothing and gives 0.
+ * Touches the engine's module state (its input block) for those
+ * conversions, none otherwise. */
 QUORVEX_API int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
                                              int16_t unit2);
 

@@ -7,7 +7,7 @@ namespace quorvex {
 
 namespace {
 
-bool set(PROJECTION_OPERATIONS *ops, PROJ_OPERATION forward,
+bool set(ProjectionOperations *ops, PROJ_OPERATION forward,
          PROJ_OPERATION inverse, void (*prepare)())
 {
     ops->forward = forward;
@@ -18,7 +18,7 @@ bool set(PROJECTION_OPERATIONS *ops, PROJ_OPERATION forward,
 
 } // namespace
 
-bool operations_for(int16_t code, PROJECTION_OPERATIONS *ops)
+bool operations_for(int16_t code, ProjectionOperations *ops)
 {
     switch (code) {
     case 2:  // Hammer-Aitoff: reads Lam0 and Phi0 only
@@ -41,7 +41,7 @@ bool operations_for(int16_t code, PROJECTION_OPERATIONS *ops)
         return set(ops, _UtmForward, _UtmInverse, _InitUtm);
 
     default:
-        *ops = PROJECTION_OPERATIONS{};
+        *ops = ProjectionOperations{};
         return false;
     }
 }

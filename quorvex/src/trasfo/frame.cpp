@@ -42,6 +42,35 @@ void finish_forward_keeping_rejected(double *pp, long count)
         _Arrotonda(pp, count);
 }
 
+int16_t forward_points(const IMAGETYPE *pit, double *pp, int16_t calltype,
+                       int16_t projtype)
+{
+    Pit = pit;
+    Hdr = &pit->header;
+    CallType = calltype;
+    Pj = block_for(projtype);
+
+    ProjectionOperations ops;
+    if (!operations_for(pit->header.projection, &ops))
+        return QUORVEX_PJ_STOPPED;
+    return ops.forward(pp);
+}
+
+int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count,
+                       int16_t projtype)
+{
+    Width = count;
+    Pj = block_for(projtype);
+    Hdr = &pit->header;
+
+    // The inverse follows the image's own code, as the forward does; a block
+    // that was never given operations converts nothing.
+    ProjectionOperations ops;
+    if (!operations_for(pit->header.projection, &ops) || Pj->proj_inv == nullptr)
+        return QUORVEX_PJ_STOPPED;
+    return ops.inverse(pairs);
+}
+
 } // namespace quorvex
 
 using namespace quorvex;
@@ -77,7 +106,7 @@ extern "C" void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
         }
     }
 
-    PROJECTION_OPERATIONS ops;
+    ProjectionOperations ops;
     if (!operations_for(code, &ops))
         return;  // unknown code: the block keeps the operations it had
     if (code == 4)
@@ -93,14 +122,7 @@ extern "C" void QUORVEX_CALL _LonLatToImage(const IMAGETYPE *pit, double *pp,
 {
     if (pit == nullptr || pp == nullptr)
         return;
-    Pit = pit;
-    Hdr = &pit->header;
-    CallType = calltype;
-    Pj = block_for(projtype);
-
-    PROJECTION_OPERATIONS ops;
-    if (operations_for(pit->header.projection, &ops))
-        ops.forward(pp);
+    forward_points(pit, pp, calltype, projtype);
 }
 
 extern "C" void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
@@ -110,23 +132,14 @@ extern "C" void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
 {
     if (pit == nullptr || Buflinedouble == nullptr)
         return;
-    Width = width;
-    Pj = block_for(projtype);
-    Hdr = &pit->header;
-
     // The same plane row for every pixel of the line; the counter is wide
     // so that every width up to 65535 is served.
     const double y = (pit->y_center - line) / pit->dy;
     double *p = Buflinedouble;
     for (long pixel = 0; pixel < static_cast<long>(width); ++pixel) {
-        *p++ = (pixel - pit->x_center) / pit->dx;
+        *p++ = (static_cast<double>(pixel) - pit->x_center) / pit->dx;
         *p++ = y;
     }
     *p = no_value;
-
-    // The inverse follows the image's own code, as the forward does; a block
-    // that was never given operations converts nothing.
-    PROJECTION_OPERATIONS ops;
-    if (operations_for(pit->header.projection, &ops) && Pj->proj_inv != nullptr)
-        ops.inverse(Buflinedouble);
+    inverse_points(pit, Buflinedouble, width, projtype);
 }

@@ -78,7 +78,7 @@ double _pj_phi2(double ts, int16_t *err)
         if (std::fabs(dphi) < 1e-10)
             return Phi;
     }
-    *err = -3;
+    *err = QUORVEX_PJ_NO_CONVERGENCE;
     return Phi;
 }
 
@@ -112,7 +112,7 @@ double authalic_steps(double qs, double phi, int16_t *err)
         if (std::fabs(dphi) <= 1e-7)
             return phi;
     }
-    *err = -3;
+    *err = QUORVEX_PJ_NO_CONVERGENCE;
     return 0.0;
 }
 
@@ -122,7 +122,7 @@ double authalic_steps(double qs, double phi, int16_t *err)
 // the result 0 when 25 steps do not reach 1e-7 radians.
 double phi1z(double qs, int16_t *err)
 {
-    *err = status_ok;
+    *err = QUORVEX_SUCCESS;
     const double phi = _asinz(0.5 * qs);
     if (Pj->e < 1e-11)
         return phi;
@@ -150,13 +150,13 @@ double sine_series(double sin2, double cos2, const double *c, int count)
     return sin2 * b1;
 }
 
-CONFORMAL_INVERSE conformal_inverse_for(double e)
+ConformalInverse conformal_inverse_for(double e)
 {
     // Third flattening n = (a - b) / (a + b) from e; the coefficients are
     // those of Karney (2011), conformal to geodetic latitude, through n^6.
     const double root = std::sqrt(1.0 - e * e);
     const double n = (1.0 - root) / (1.0 + root);
-    CONFORMAL_INVERSE s;
+    ConformalInverse s;
     double np = n;
     s.c[0] = np * (2.0 + n * (-2.0 / 3 + n * (-2.0 + n * (116.0 / 45 + n * (26.0 / 45 + n * (-2854.0 / 675))))));
     np *= n;
@@ -176,7 +176,7 @@ CONFORMAL_INVERSE conformal_inverse_for(double e)
     return s;
 }
 
-double latitude_of_t(double ts, const CONFORMAL_INVERSE &s, int16_t *err)
+double latitude_of_t(double ts, const ConformalInverse &s, int16_t *err)
 {
     if (ts >= 0.0 && s.usable) {
         const double chi = half_pi - 2.0 * maths::atan(ts);
@@ -211,10 +211,10 @@ double latitude_of_t(double ts, const CONFORMAL_INVERSE &s, int16_t *err)
     return _pj_phi2(ts, err);
 }
 
-AUTHALIC_INVERSE authalic_inverse_for(double e)
+AuthalicInverse authalic_inverse_for(double e)
 {
     const double es = e * e;
-    AUTHALIC_INVERSE s;
+    AuthalicInverse s;
     s.c[0] = es * (1.0 / 3 + es * (31.0 / 180 + es * (517.0 / 5040)));
     s.c[1] = es * es * (23.0 / 360 + es * (251.0 / 3780));
     s.c[2] = es * es * es * (761.0 / 45360);
@@ -229,7 +229,7 @@ AUTHALIC_INVERSE authalic_inverse_for(double e)
     return s;
 }
 
-double latitude_of_q(double qs, const AUTHALIC_INVERSE &s, int16_t *err)
+double latitude_of_q(double qs, const AuthalicInverse &s, int16_t *err)
 {
     const double sin_beta = qs / s.qp;
     if (!(sin_beta * sin_beta <= s.sin2_max))
@@ -239,7 +239,7 @@ double latitude_of_q(double qs, const AUTHALIC_INVERSE &s, int16_t *err)
     const double cos_beta = std::sqrt(1.0 - sin_beta * sin_beta);
     const double sin2 = 2.0 * sin_beta * cos_beta;
     const double cos2 = 1.0 - 2.0 * sin_beta * sin_beta;
-    *err = status_ok;
+    *err = QUORVEX_SUCCESS;
     return authalic_steps(qs, maths::asin(sin_beta) + sine_series(sin2, cos2, s.c, 3), err);
 }
 

@@ -20,7 +20,7 @@ constexpr double loop_reach = 1e6;
 int32_t round_like_the_grid(double v)
 {
     if (std::isnan(v))
-        return -99999;
+        return QUORVEX_NO_VALUE;
     if (v >= 2147483647.0)
         return std::numeric_limits<int32_t>::max();
     if (v <= -2147483648.0)

@@ -5,7 +5,6 @@
 #define QUORVEX_TRASFO_H
 
 #include "quorvex/quorvex.h"
-#include "messages.h"
 
 #include <stdint.h>
 
@@ -73,7 +72,7 @@ struct PROJ {
 
 // Marker of the buffers: ends a point list, marks a point that cannot be
 // converted, stands for an unset parallel or false easting.
-constexpr double no_value = -99999.0;
+constexpr double no_value = QUORVEX_NO_VALUE;
 
 // Degree/radian factors used everywhere in the engine.  They are the
 // engine's own decimal literals, slightly short of the full-precision
@@ -121,10 +120,68 @@ void finish_forward(double *pp, long count);
 // they are (they become the integers -99999 in integer output).
 void finish_forward_keeping_rejected(double *pp, long count);
 
+// A pair that has no position: both values become the marker.
+inline void mark(double *pair)
+{
+    pair[0] = no_value;
+    pair[1] = no_value;
+}
+
+// The frame's loop of every forward operation: the projection's formula
+// point(pair) (returning int) turns each pair of the list, degrees, into plane coordinates
+// in place and returns QUORVEX_SUCCESS (having marked the pair, when the
+// projection rejects it) or a negative status, which stops the list at
+// once: the pair and the rest keep their degrees, the pairs before it their
+// plane coordinates, and no grid pass runs.  Otherwise the grid passes
+// follow, marked pairs kept as they are when keep_marked.
+template <class Point>
+int16_t forward_list(double *pp, Point point, bool keep_marked = false)
+{
+    const long count = count_points(pp);
+    for (long k = 0; k < count; ++k) {
+        const int status = point(pp + 2 * k);
+        if (status != QUORVEX_SUCCESS)
+            return static_cast<int16_t>(status);
+    }
+    if (keep_marked)
+        finish_forward_keeping_rejected(pp, count);
+    else
+        finish_forward(pp, count);
+    return QUORVEX_SUCCESS;
+}
+
+// The frame's loop of every inverse operation: the projection's formula
+// pixel(pair) turns each of the Width plane pairs of the line into degrees
+// in place and returns QUORVEX_SUCCESS (having marked the pair, when it has
+// no position) or a negative status, which stops the line there: the pair
+// and the rest keep their plane coordinates.
+template <class Pixel>
+int16_t inverse_line(double *buffer, Pixel pixel)
+{
+    const long width = Width;
+    for (long k = 0; k < width; ++k) {
+        const int status = pixel(buffer + 2 * k);
+        if (status != QUORVEX_SUCCESS)
+            return static_cast<int16_t>(status);
+    }
+    return QUORVEX_SUCCESS;
+}
+
+// The frame's two conversions with the operation's status: the forward of
+// the point list pp as _LonLatToImage runs it, and the inverse of count
+// plane pairs in place as _ImageToLonLat runs it on a prepared line.  An
+// image code without operations, or a block never given any, converts
+// nothing and gives QUORVEX_PJ_STOPPED.  _ChangeULValues and the tests
+// convert through these.
+int16_t forward_points(const IMAGETYPE *pit, double *pp, int16_t calltype,
+                       int16_t projtype);
+int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count,
+                       int16_t projtype);
+
 // ---- Dispatch by projection code -----------------------------------------
 
 // What the frame installs for one projection code.
-struct PROJECTION_OPERATIONS {
+struct ProjectionOperations {
     PROJ_OPERATION forward;
     PROJ_OPERATION inverse;
     void (*prepare)();  // constant function, or null when there is none
@@ -132,7 +189,7 @@ struct PROJECTION_OPERATIONS {
 
 // The operations of a projection code; false for a code the engine does
 // not know (forward, inverse and prepare are then null).
-bool operations_for(int16_t code, PROJECTION_OPERATIONS *ops);
+bool operations_for(int16_t code, ProjectionOperations *ops);
 
 // ---- Geodetic helpers (read e, and A_es, of the current block) ------------
 
@@ -157,32 +214,32 @@ double sine_series(double sin2, double cos2, const double *c, int count);
 
 // The latitude from t through the conformal latitude chi: phi - chi as a
 // sine series in 2 chi, for one eccentricity.
-struct CONFORMAL_INVERSE {
+struct ConformalInverse {
     double c[6];  // coefficients of sin 2 chi .. sin 12 chi
     double es;    // e^2
     bool usable;  // the series holds for this eccentricity
 };
-CONFORMAL_INVERSE conformal_inverse_for(double e);
+ConformalInverse conformal_inverse_for(double e);
 // Latitude whose t value is ts on the current block, as _pj_phi2 gives it
 // (within 1e-11 degrees, same status): the series' latitude, moved to
 // where _pj_phi2's iteration stops short of it; _pj_phi2 itself where its
 // count of steps is in doubt, for negative or unknown ts, and for e > 0.1.
-double latitude_of_t(double ts, const CONFORMAL_INVERSE &s, int16_t *err);
+double latitude_of_t(double ts, const ConformalInverse &s, int16_t *err);
 
 // The latitude from q through the authalic latitude beta (Snyder, eq.
 // 3-18): phi - beta as a sine series in 2 beta, and q at the pole.
-struct AUTHALIC_INVERSE {
+struct AuthalicInverse {
     double c[3];
     double qp;
     double sin2_max;  // largest sin^2(beta) for which the series starts
 };
-AUTHALIC_INVERSE authalic_inverse_for(double e);
+AuthalicInverse authalic_inverse_for(double e);
 // Latitude whose q value is qs on the current block (e >= 1e-10), as phi1z
 // gives it (within 1e-11 degrees, same status): phi1z's Newton steps
 // started from the series, so that the first step is already below
 // phi1z's tolerance; phi1z itself next to the poles, for a near-sphere and
 // beyond q at the pole.
-double latitude_of_q(double qs, const AUTHALIC_INVERSE &s, int16_t *err);
+double latitude_of_q(double qs, const AuthalicInverse &s, int16_t *err);
 
 // ---- Projections -------------------------------------------------------------
 

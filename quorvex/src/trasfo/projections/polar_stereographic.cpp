@@ -37,9 +37,7 @@ int16_t _PSForward(double *pp)
 {
     const PROJ &p = *Pj;
     const double half_e = 0.5 * p.e;
-    const long count = count_points(pp);
-    for (long k = 0; k < count; ++k) {
-        double *q = pp + 2 * k;
+    return forward_list(pp, [&](double *q) -> int {
         const double lon = q[0] * deg_to_rad, lat = q[1] * deg_to_rad;
         const double c1 = p.PS_fac * _AdjustLon(lon - p.Lam0);
         const double c2 = p.PS_fac * lat;
@@ -51,9 +49,8 @@ int16_t _PSForward(double *pp)
                                          : 2.0 * p.a * ts / p.PS_e4;
         q[0] = p.PS_fac * rho * maths::sin(c1) + p.fe;
         q[1] = -p.PS_fac * rho * maths::cos(c1) + p.fn;
-    }
-    finish_forward(pp, count);
-    return status_ok;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Inverse: plane coordinates to degrees; stops with -3 at the first pixel
@@ -63,24 +60,23 @@ int16_t _PSForward(double *pp)
 int16_t _PSInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
-    const CONFORMAL_INVERSE series = conformal_inverse_for(p.e);
-    int16_t status = status_ok;
-    for (long k = 0; k < Width; ++k) {
-        double *q = BuflineDouble + 2 * k;
+    const ConformalInverse series = conformal_inverse_for(p.e);
+    return inverse_line(BuflineDouble, [&](double *q) -> int {
+        int16_t status = QUORVEX_SUCCESS;
         const double x = (q[0] - p.fe) * p.PS_fac;
         const double y = (q[1] - p.fn) * p.PS_fac;
         const double rho = std::sqrt(x * x + y * y);
         const double ts = p.PS_ind != 0 ? rho * p.PS_tcs / (p.a * p.PS_mcs)
                                         : rho * p.PS_e4 / (p.a + p.a);
         const double lat = p.PS_fac * latitude_of_t(ts, series, &status);
-        if (status != status_ok)
+        if (status != QUORVEX_SUCCESS)
             return status;
         const double lon = rho == 0 ? p.PS_fac * p.Lam0
                                     : _AdjustLon(p.PS_fac * maths::atan2(x, -y) + p.Lam0);
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
-    }
-    return status_ok;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

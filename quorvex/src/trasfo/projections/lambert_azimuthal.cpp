@@ -23,9 +23,7 @@ int16_t _LambertAzForward(double *pp)
     const double cos_phi0 = maths::cos(Pj->Phi0);
     const double a = Pj->a;
     const double lam0 = Pj->Lam0;
-    const long count = count_points(pp);
-    for (long i = 0; i < count; ++i) {
-        double *point = pp + 2 * i;
+    return forward_list(pp, [&](double *point) -> int {
         const double phi = point[1] * deg_to_rad;
         const double dlam = _AdjustLon(point[0] * deg_to_rad - lam0);
         const double sin_phi = maths::sin(phi);
@@ -35,13 +33,12 @@ int16_t _LambertAzForward(double *pp)
         // Only the exact antipode has no image; a point next to it lands
         // near the circle of radius 2a.
         if (g == -1.0)
-            return -1;
+            return QUORVEX_PJ_POINT_NOT_SHOWN;
         const double k = a * std::sqrt(2.0 / (1.0 + g));
         point[0] = k * cos_phi * maths::sin(dlam);
         point[1] = k * (cos_phi0 * sin_phi - sin_phi0 * cos_phi * cos_dlam);
-    }
-    finish_forward(pp, count);
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Map plane to longitude/latitude: -2 stops the line beyond the 2a circle.
@@ -52,13 +49,12 @@ int16_t _LambertAzInverse(double *Buflinedouble)
     const double a = Pj->a;
     const double two_a = 2.0 * a;
     const double lam0 = Pj->Lam0;
-    for (unsigned i = 0; i < Width; ++i) {
-        double *point = Buflinedouble + 2 * i;
+    return inverse_line(Buflinedouble, [&](double *point) -> int {
         const double x = point[0];
         const double y = point[1];
         const double rho = std::sqrt(x * x + y * y);
         if (rho / two_a > 1.0)
-            return -2;
+            return QUORVEX_PJ_OUTSIDE_DOMAIN;
         const double z = 2.0 * maths::asin(rho / two_a);
         const double sin_z = maths::sin(z);
         const double cos_z = maths::cos(z);
@@ -88,8 +84,8 @@ int16_t _LambertAzInverse(double *Buflinedouble)
         }
         point[0] = lon * rad_to_deg;
         point[1] = lat * rad_to_deg;
-    }
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

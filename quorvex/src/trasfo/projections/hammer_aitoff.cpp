@@ -23,25 +23,25 @@ double centre_shift(double phi0)
 
 // Sine and cosine of a longitude's half difference from Lam0 or of a
 // latitude, each taken once.
-struct SINE_COSINE {
+struct SineCosine {
     double s;
     double c;
 };
 
-SINE_COSINE half_lambda_of(double lon, double lam0)
+SineCosine half_lambda_of(double lon, double lam0)
 {
     const double half_lambda = (lon * deg_to_rad - lam0) * 0.5;
     return {maths::sin(half_lambda), maths::cos(half_lambda)};
 }
 
-SINE_COSINE phi_of(double lat)
+SineCosine phi_of(double lat)
 {
     const double phi = lat * deg_to_rad;
     return {maths::sin(phi), maths::cos(phi)};
 }
 
 // The forward formula on prepared sines and cosines.
-void plane_of(const SINE_COSINE &hl, const SINE_COSINE &ph, double shift,
+void plane_of(const SineCosine &hl, const SineCosine &ph, double shift,
               double *x, double *y)
 {
     const double denominator = std::sqrt(1.0 + hl.c * ph.c);
@@ -63,14 +63,11 @@ int16_t _HAForwardPoly(double *pp)
 {
     const double lam0 = Pj->Lam0;
     const double shift = centre_shift(Pj->Phi0);
-    const long count = count_points(pp);
-    for (long i = 0; i < count; ++i) {
-        double *point = pp + 2 * i;
+    return forward_list(pp, [&](double *point) -> int {
         plane_of(half_lambda_of(point[0], lam0), phi_of(point[1]), shift,
                  &point[0], &point[1]);
-    }
-    finish_forward(pp, count);
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Map plane to longitude/latitude in closed form.  With Y = y + shift,
@@ -87,15 +84,13 @@ int16_t _HAInverse(double *Buflinedouble)
 {
     const double lam0 = Pj->Lam0;
     const double shift = centre_shift(Pj->Phi0);
-    for (unsigned i = 0; i < Width; ++i) {
-        double *point = Buflinedouble + 2 * i;
+    return inverse_line(Buflinedouble, [&](double *point) -> int {
         const double x = point[0];
         const double y = point[1] + shift;
         const double r2 = x * x + y * y;
         if (!(r2 < 2.0)) {
-            point[0] = no_value;
-            point[1] = no_value;
-            continue;
+            mark(point);
+            return QUORVEX_SUCCESS;
         }
         const double c = 1.0 - r2;
         const double d = std::sqrt(2.0 - r2);
@@ -107,8 +102,8 @@ int16_t _HAInverse(double *Buflinedouble)
                                : maths::atan2(v, std::sqrt(u * u + c * c));
         point[0] = (2.0 * hl + lam0) / deg_to_rad;
         point[1] = phi / deg_to_rad;
-    }
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

@@ -24,12 +24,6 @@ constexpr double visible_offset = 81.3;
 // Sine of that angle: the inverse's bound on the point's z / b.
 constexpr double visible_sine = 0.98849389;
 
-void reject(double *pair)
-{
-    pair[0] = no_value;
-    pair[1] = no_value;
-}
-
 } // namespace
 
 // Forward: degrees to scan angles, through the point's Earth-centred
@@ -39,14 +33,14 @@ int16_t _MeteoSatForward(double *pp)
 {
     const PROJ &p = *Pj;
     const double lon_center = Hdr->lon_center, lat_center = Hdr->lat_center;
-    const long count = count_points(pp);
-    for (long k = 0; k < count; ++k) {
-        double *q = pp + 2 * k;
+    return forward_list(
+        pp,
+        [&](double *q) -> int {
         const double lon = q[0], lat = q[1];
         if (std::fabs(lon - lon_center) > visible_offset ||
             std::fabs(lat - lat_center) > visible_offset) {
-            reject(q);
-            continue;
+            mark(q);
+            return QUORVEX_SUCCESS;
         }
         const double xla = lon * deg_to_rad - p.Lam0;
         const double xfi = lat * deg_to_rad - p.Phi0;
@@ -67,9 +61,9 @@ int16_t _MeteoSatForward(double *pp)
         const double ppy = maths::atan(zt / std::sqrt(to_satellite * to_satellite + yt * yt));
         q[0] = -ppx * rad_to_deg;
         q[1] = ppy * rad_to_deg;
-    }
-    finish_forward_keeping_rejected(pp, count);
-    return status_ok;
+        return QUORVEX_SUCCESS;
+        },
+        true);
 }
 
 // Inverse: scan angles to degrees by the nearer intersection of the viewing
@@ -82,9 +76,8 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
 {
     const PROJ &p = *Pj;
     int16_t trovato_validi = 0;
-    const long width = Width;
-    for (long k = 0; k < width; ++k) {
-        double *q = Buflinedouble + 2 * k;
+    double *const end = Buflinedouble + 2 * static_cast<long>(Width);
+    return inverse_line(Buflinedouble, [&](double *q) -> int {
         const double x = -q[0] * deg_to_rad;
         const double y = q[1] * deg_to_rad;
         const double tanx = maths::tan(x), tany = maths::tan(y);
@@ -99,20 +92,20 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         const double zt = vmu * tany / maths::cos(x);
         const double s = zt / p.b;
         if (misses || s < -visible_sine || s > visible_sine) {
-            reject(q);
+            mark(q);
             if (trovato_validi == 1) {
-                for (long rest = k + 1; rest < width; ++rest)  // residui_invalidi
-                    reject(Buflinedouble + 2 * rest);
-                return -100;
+                for (double *rest = q + 2; rest < end; rest += 2)  // residui_invalidi
+                    mark(rest);
+                return QUORVEX_PJ_STOPPED;
             }
-            continue;
+            return QUORVEX_SUCCESS;
         }
         const double teta = maths::asin(s);
         q[0] = (maths::atan(yt / xt) + p.Lam0) * rad_to_deg;
         q[1] = maths::atan(maths::tan(teta) * RE_over_RP) * rad_to_deg;
         trovato_validi = 1;
-    }
-    return status_ok;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

@@ -51,9 +51,7 @@ int16_t _AlbersForward(double *pp)
 {
     const PROJ &p = *Pj;
     const double n = p.A_ns0;
-    const long count = count_points(pp);
-    for (long i = 0; i < count; ++i) {
-        double *point = pp + 2 * i;
+    return forward_list(pp, [&](double *point) -> int {
         const double lam = point[0] * deg_to_rad;
         const double phi = point[1] * deg_to_rad;
         const double q = _qsfnz(maths::sin(phi));
@@ -61,9 +59,8 @@ int16_t _AlbersForward(double *pp)
         const double theta = n * _AdjustLon(lam - p.Lam0);
         point[0] = rho * maths::sin(theta) + p.fe;
         point[1] = p.A_rh - rho * maths::cos(theta) + p.fn;
-    }
-    finish_forward(pp, count);
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Map plane to longitude/latitude: -3 stops the line at the first point
@@ -77,10 +74,9 @@ int16_t _AlbersInverse(double *BuflineDouble)
     const double e = p.e;
     const bool ellipsoid = e >= sphere_eccentricity;
     // q at the pole and the authalic series depend on the block alone.
-    const AUTHALIC_INVERSE series = ellipsoid ? authalic_inverse_for(e) : AUTHALIC_INVERSE{};
+    const AuthalicInverse series = ellipsoid ? authalic_inverse_for(e) : AuthalicInverse{};
     const double abs_qp = std::fabs(series.qp);
-    for (unsigned i = 0; i < Width; ++i) {
-        double *point = BuflineDouble + 2 * i;
+    return inverse_line(BuflineDouble, [&](double *point) -> int {
         const double x = point[0] - p.fe;
         const double y = p.A_rh - point[1] + p.fn;
         // On a southern cone (n < 0) rho is negative and the arc tangent
@@ -97,20 +93,20 @@ int16_t _AlbersInverse(double *BuflineDouble)
         const double k = rho * n / p.a;
         const double q = (p.A_c - k * k) / n;
         double lat;
-        int16_t status = 100;
+        int16_t status = QUORVEX_SUCCESS;
         if (!ellipsoid)
             lat = phi1z(q, &status);
         else if (!(std::fabs(abs_qp - std::fabs(q)) > pole_tolerance))
             lat = q >= 0.0 ? half_pi : -half_pi;
         else
             lat = latitude_of_q(q, series, &status);
-        if (status != 100)
+        if (status != QUORVEX_SUCCESS)
             return status;
         const double lon = _AdjustLon(theta / n + p.Lam0);
         point[0] = lon * rad_to_deg;
         point[1] = lat * rad_to_deg;
-    }
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

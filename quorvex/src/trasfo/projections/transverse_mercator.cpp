@@ -40,17 +40,15 @@ void _InitUtm()
 int16_t _UtmForward(double *pp)
 {
     const PROJ &p = *Pj;
-    const long count = count_points(pp);
     const bool sphere = p.Ues < near_sphere;
-    for (long k = 0; k < count; ++k) {
-        double *q = pp + 2 * k;
+    return forward_list(pp, [&](double *q) -> int {
         const double dlam = q[0] * deg_to_rad - p.Lam0;
         const double phi = q[1] * deg_to_rad;
         const double sin_phi = maths::sin(phi), cos_phi = maths::cos(phi);
         if (sphere) {
             const double b = cos_phi * maths::sin(dlam);
             if (std::fabs(std::fabs(b) - 1.0) < at_infinity)
-                return -100;
+                return QUORVEX_PJ_STOPPED;
             const double x = 0.5 * p.a * k0 * maths::log((1.0 + b) / (1.0 - b));
             // On the equator the quotient is +-1 and rounding can push it
             // past; the clamp keeps such points finite.
@@ -62,7 +60,7 @@ int16_t _UtmForward(double *pp)
                 c = -c;
             q[0] = x;
             q[1] = p.a * k0 * (c - p.Phi0);
-            continue;
+            return QUORVEX_SUCCESS;
         }
         const double es = p.Ues, esp = p.Uesp;
         const double al = cos_phi * dlam;
@@ -82,15 +80,14 @@ int16_t _UtmForward(double *pp)
                                          (5.0 - t + 9.0 * c + 4.0 * c * c +
                                           als / 30.0 * (61.0 - 58.0 * t + t * t + 600.0 * c - 330.0 * esp)))) +
                p.fn;
-    }
-    finish_forward(pp, count);
-    return status_ok;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 namespace {
 
 // Everything of the inverse that depends on the northing alone.
-struct FOOTPOINT {
+struct Footpoint {
     double phi;           // footpoint latitude
     bool at_pole;         // |phi| reached half pi
     double cos_phi, tan_phi, c, cs, t, ts, n, r;
@@ -99,7 +96,7 @@ struct FOOTPOINT {
 // Footpoint latitude of the northing y (false northing removed) by the
 // fixed-point series inversion; false when seven corrections do not reach
 // 1e-11 rad.
-bool footpoint_of(const PROJ &p, double y, FOOTPOINT *f)
+bool footpoint_of(const PROJ &p, double y, Footpoint *f)
 {
     const double con = y / k0 / p.a;
     double phi = con;
@@ -141,23 +138,22 @@ int16_t _UtmInverse(double *BuflineDouble)
 {
     const PROJ &p = *Pj;
     const double esp = p.Uesp;
-    FOOTPOINT f{};
+    Footpoint f{};
     bool have_footpoint = false;
     double footpoint_y = 0.0;
-    for (long k = 0; k < Width; ++k) {
-        double *q = BuflineDouble + 2 * k;
+    return inverse_line(BuflineDouble, [&](double *q) -> int {
         const double x = q[0] - p.fe;
         const double y = q[1] - p.fn;
         if (!have_footpoint || y != footpoint_y) {
             if (!footpoint_of(p, y, &f))
-                return -100;
+                return QUORVEX_PJ_STOPPED;
             have_footpoint = true;
             footpoint_y = y;
         }
         if (f.at_pole) {
             q[0] = Hdr->lon_center;
             q[1] = y < 0 ? -90.0 : 90.0;
-            continue;
+            return QUORVEX_SUCCESS;
         }
         const double c = f.c, cs = f.cs, t = f.t, ts = f.ts, n = f.n;
         const double d = x / (n * k0);
@@ -174,8 +170,8 @@ int16_t _UtmInverse(double *BuflineDouble)
                       f.cos_phi));
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
-    }
-    return status_ok;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

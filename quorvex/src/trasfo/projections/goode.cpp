@@ -3,7 +3,7 @@
 // Mollweide poleward of them, shifted in y so that both meet at the seam.
 // Gap pixels of the inverse become (-99999, -99999).
 #include "maths/maths.h"
-#include "trasfo/goode.h"
+#include "trasfo/projections/goode.h"
 #include "trasfo/trasfo.h"
 
 #include <cmath>
@@ -177,9 +177,7 @@ void _InitGH()
 int16_t _GHForward(double *pp)
 {
     const double a = Pj->a;
-    const long count = count_points(pp);
-    for (long i = 0; i < count; ++i) {
-        double *point = pp + 2 * i;
+    return forward_list(pp, [&](double *point) -> int {
         const double lam = point[0] * deg_to_rad;
         const double phi = point[1] * deg_to_rad;
         const int r = gh_region_of_lonlat(lam, phi);
@@ -191,13 +189,12 @@ int16_t _GHForward(double *pp)
         } else {
             double sin_theta, cos_theta;
             if (!mollweide_sine_cosine(phi, maths::sin(phi), cos_phi, &sin_theta, &cos_theta))
-                return -3;
+                return QUORVEX_PJ_NO_CONVERGENCE;
             point[0] = GHFeast[r] + mollweide_x * a * dlam * cos_theta;
             point[1] = a * (mollweide_y * sin_theta - seam_offset * sign_of(phi));
         }
-    }
-    finish_forward(pp, count);
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Map plane to longitude/latitude; a pixel in a gap or beyond the outline
@@ -205,8 +202,7 @@ int16_t _GHForward(double *pp)
 int16_t _GHInverse(double *BuflineDouble)
 {
     const double a = Pj->a;
-    for (unsigned i = 0; i < Width; ++i) {
-        double *point = BuflineDouble + 2 * i;
+    return inverse_line(BuflineDouble, [&](double *point) -> int {
         const double y = point[1];
         const int r = gh_region_of_map(point[0], y, a);
         const double x = point[0] - GHFeast[r];
@@ -239,11 +235,10 @@ int16_t _GHInverse(double *BuflineDouble)
             point[0] = lam * rad_to_deg;
             point[1] = phi * rad_to_deg;
         } else {
-            point[0] = no_value;
-            point[1] = no_value;
+            mark(point);
         }
-    }
-    return 100;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

@@ -42,11 +42,9 @@ void _InitLambertCC()
 int16_t _LambertCCForward(double *pp)
 {
     const PROJ &p = *Pj;
-    const long count = count_points(pp);
     const double aF = p.a * p.LCC_F;
     const double half_e = 0.5 * p.e;
-    for (long k = 0; k < count; ++k) {
-        double *q = pp + 2 * k;
+    return forward_list(pp, [&](double *q) -> int {
         const double theta = p.LCC_N * _AdjustLon(q[0] * deg_to_rad - p.Lam0);
         const double phi = q[1] * deg_to_rad;
         const double sin_phi = maths::sin(phi), cos_phi = maths::cos(phi);
@@ -58,9 +56,8 @@ int16_t _LambertCCForward(double *pp)
                 : 0.0;
         q[0] = rho * maths::sin(theta);
         q[1] = p.LCC_Rho0 - rho * maths::cos(theta);
-    }
-    finish_forward(pp, count);
-    return status_ok;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 // Inverse: plane kilometres to degrees.  The one-argument arc tangent keeps
@@ -72,8 +69,7 @@ int16_t _LambertCCInverse(double *Buflinedouble)
     const double aF = p.a * p.LCC_F;
     const double inverse_n = 1.0 / p.LCC_N;
     const double lon0 = Hdr->lon_center * deg_to_rad;
-    for (long k = 0; k < Width; ++k) {
-        double *q = Buflinedouble + 2 * k;
+    return inverse_line(Buflinedouble, [&](double *q) -> int {
         const double x = q[0];
         const double dy = p.LCC_Rho0 - q[1];
         double rho = std::sqrt(x * x + dy * dy);
@@ -96,8 +92,8 @@ int16_t _LambertCCInverse(double *Buflinedouble)
                 break;
         }
         q[1] = newphi * rad_to_deg;
-    }
-    return status_ok;
+        return QUORVEX_SUCCESS;
+    });
 }
 
 } // namespace quorvex

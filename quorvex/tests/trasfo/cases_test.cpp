@@ -1,0 +1,330 @@
+// The projection engine's cases: every *.cases file of this folder, built
+// into the program as text and run line by line.  A line is a directive and
+// its numbers ("#" starts a comment; "nan" is a number):
+//   image key=value...   a new image (code lon lat par1 par2 a b fe fn dx dy
+//                        xc yc; par1, par2 -99999, dx, dy 1, the rest 0
+//                        unless given), prepared through block=0|1 (default
+//                        0) unless init=no; tolerances go back to 0
+//   tolerance V px|deg   bound of the image-side (pixels) or geographic
+//                        (degrees, longitudes on the circle) comparisons
+//   forward P.. -> R..   point list through the image's block (doubles)
+//   integers P.. -> N..  the same with integer output, compared exactly
+//   inverse P.. -> R..   plane pairs through the block's inverse
+//   line L W -> R..      line L of W pixels through the inverse
+//   roundtrip-line W L.. the line inverse, then forward: the pixels again
+//   roundtrip LON0 LON1 DLON LAT0 LAT1 DLAT
+//                        grid points forward, then inverse: the points again
+//   roundtrip-plane X0 X1 DX Y0 Y1 DY
+//                        grid plane points inverse, then forward: the points
+//                        again, those without position (marked) left out
+//   units X Y U1 U2 -> X Y   _ChangeULValues on the image with the point
+//   peer-plane FX FY DY, peer-domain LON0 LON1 LAT0 LAT1, peer DEFINITION
+//                        with PROJ at hand: 300 points of the domain compared
+//                        with PROJ's (plane = FX x, FY y - DY of its metres)
+// "status S" after the results names the expected status (default
+// QUORVEX_SUCCESS; 1 for units); "-99999" results are compared exactly.
+#include "trasfo/trasfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#ifdef QUORVEX_WITH_PROJ
+// In proj_peer.cpp: 300 points of the domain through the image's block
+// and through PROJ, compared within the tolerances.
+void compare_with_proj(const IMAGETYPE &image, int16_t block, const std::string &definition,
+                       const double plane[3], const double domain[4], double tolerance_px,
+                       double tolerance_deg);
+#endif
+
+namespace {
+
+struct CaseFile {
+    const char *name;
+    const char *text;
+};
+
+const CaseFile case_files[] = {
+#include "trasfo_cases.inc"
+};
+
+double number(const std::string &word)
+{
+    if (word == "nan")
+        return std::nan("");
+    std::size_t used = 0;
+    const double v = std::stod(word, &used);
+    if (used != word.size())
+        throw std::invalid_argument("not a number: " + word);
+    return v;
+}
+
+// The numbers of a directive: operands, results after "->", and the status
+// after "status".
+struct Operands {
+    std::vector<double> in, out;
+    bool has_status = false;
+    double status = 0;
+};
+
+Operands operands(std::istringstream &words)
+{
+    Operands o;
+    std::vector<double> *into = &o.in;
+    for (std::string w; words >> w;) {
+        if (w == "->") {
+            into = &o.out;
+        } else if (w == "status") {
+            words >> w;
+            o.has_status = true;
+            o.status = number(w);
+        } else {
+            into->push_back(number(w));
+        }
+    }
+    return o;
+}
+
+bool same(double got, double want, double tolerance, bool circle)
+{
+    if (std::isnan(want))
+        return std::isnan(got);
+    if (want == quorvex::no_value || tolerance == 0)
+        return got == want;
+    const double d = circle ? std::remainder(got - want, 360.0) : got - want;
+    return std::fabs(d) <= tolerance;
+}
+
+// The pairs of a grid: first coordinate from g[0] to g[1] in steps of g[2],
+// second from g[3] to g[4] in steps of g[5].
+std::vector<double> grid(const std::vector<double> &g)
+{
+    std::vector<double> pairs;
+    for (double u = g.at(0); u <= g.at(1); u += g.at(2))
+        for (double v = g.at(3); v <= g.at(4); v += g.at(5))
+            pairs.insert(pairs.end(), {u, v});
+    return pairs;
+}
+
+// A list of the pairs in and the end marker behind them.
+std::vector<double> list_of(const std::vector<double> &pairs)
+{
+    std::vector<double> v = pairs;
+    v.push_back(quorvex::no_value);
+    return v;
+}
+
+struct Runner {
+    IMAGETYPE image{};
+    int16_t block = 0;
+    double tolerance_px = 0, tolerance_deg = 0;
+    double plane[3] = {1, 1, 0}, domain[4] = {};
+
+    void new_image(std::istringstream &words)
+    {
+        image = IMAGETYPE{};
+        image.header.par1 = image.header.par2 = quorvex::no_value;
+        image.dx = image.dy = 1;
+        block = 0;
+        tolerance_px = tolerance_deg = 0;
+        plane[0] = plane[1] = 1;
+        plane[2] = 0;
+        HEADER &h = image.header;
+        const std::pair<const char *, double *> fields[] = {
+            {"lon", &h.lon_center}, {"lat", &h.lat_center}, {"par1", &h.par1},
+            {"par2", &h.par2},      {"a", &h.a},            {"b", &h.b},
+            {"fe", &h.fe},          {"fn", &h.fn},          {"dx", &image.dx},
+            {"dy", &image.dy},      {"xc", &image.x_center}, {"yc", &image.y_center}};
+        bool init = true;
+        for (std::string w; words >> w;) {
+            const std::size_t eq = w.find('=');
+            const std::string key = w.substr(0, eq), value = w.substr(eq + 1);
+            bool known = key == "init" || key == "code" || key == "block";
+            if (key == "init")
+                init = value != "no";
+            else if (known)
+                (key == "code" ? h.projection : block) = static_cast<int16_t>(number(value));
+            for (const auto &field : fields)
+                if (key == field.first) {
+                    *field.second = number(value);
+                    known = true;
+                }
+            if (!known)
+                throw std::invalid_argument("unknown image key " + key);
+        }
+        if (init)
+            _InitProjection(&image, block);
+    }
+
+    // got[k] against want[k]; geographic pairs compare the longitude on the
+    // circle and in degrees.
+    void expect_values(const std::vector<double> &got, const std::vector<double> &want,
+                       bool geographic) const
+    {
+        ASSERT_LE(want.size(), got.size());
+        for (std::size_t k = 0; k < want.size(); ++k) {
+            const double tolerance = geographic ? tolerance_deg : tolerance_px;
+            EXPECT_TRUE(same(got[k], want[k], tolerance, geographic && k % 2 == 0))
+                << "value " << k << ": " << got[k] << " instead of " << want[k] << " (within "
+                << tolerance << ")";
+        }
+    }
+
+    static void expect_status(int status, const Operands &o, int otherwise)
+    {
+        EXPECT_EQ(status, o.has_status ? static_cast<int>(o.status) : otherwise) << "status";
+    }
+
+    // Plane pairs of image pairs of this image.
+    std::vector<double> plane_of(const std::vector<double> &pixels) const
+    {
+        std::vector<double> v(pixels.size());
+        for (std::size_t k = 0; k + 1 < pixels.size(); k += 2) {
+            v[k] = (pixels[k] - image.x_center) / image.dx;
+            v[k + 1] = (image.y_center - pixels[k + 1]) / image.dy;
+        }
+        return v;
+    }
+
+    void run(const std::string &directive, std::istringstream &words)
+    {
+        using quorvex::forward_points;
+        using quorvex::inverse_points;
+        if (directive == "image")
+            return new_image(words);
+        if (directive == "tolerance") {
+            for (std::string v, unit; words >> v >> unit;)
+                (unit == "px" ? tolerance_px : tolerance_deg) = number(v);
+            return;
+        }
+        if (directive == "peer-plane" || directive == "peer-domain") {
+            double *into = directive == "peer-plane" ? plane : domain;
+            for (int k = 0; k < (into == plane ? 3 : 4); ++k) {
+                std::string w;
+                words >> w;
+                into[k] = number(w);
+            }
+            return;
+        }
+        if (directive == "peer") {
+#ifdef QUORVEX_WITH_PROJ
+            std::string definition;
+            std::getline(words, definition);
+            compare_with_proj(image, block, definition, plane, domain, tolerance_px,
+                              tolerance_deg);
+#endif
+            return;
+        }
+        const Operands o = operands(words);
+        if (directive == "forward" || directive == "inverse") {
+            std::vector<double> buf = list_of(o.in);
+            const std::size_t n = o.in.size() / 2;
+            const int16_t status =
+                directive == "forward"
+                    ? forward_points(&image, buf.data(), 0, block)
+                    : inverse_points(&image, buf.data(), static_cast<uint16_t>(n), block);
+            expect_status(status, o, QUORVEX_SUCCESS);
+            expect_values(buf, o.out, directive == "inverse");
+            EXPECT_EQ(buf[2 * n], quorvex::no_value) << "end marker";
+        } else if (directive == "integers") {
+            std::vector<double> buf = list_of(o.in);
+            expect_status(forward_points(&image, buf.data(), QUORVEX_AS_INTEGERS, block), o,
+                          QUORVEX_SUCCESS);
+            std::vector<int32_t> got(o.out.size());
+            std::memcpy(got.data(), buf.data(), got.size() * sizeof(int32_t));
+            for (std::size_t k = 0; k < got.size(); ++k)
+                EXPECT_EQ(got[k], static_cast<int32_t>(o.out[k])) << "integer " << k;
+        } else if (directive == "line") {
+            const auto width = static_cast<uint16_t>(o.in.at(1));
+            std::vector<double> buf(2 * width + 1, 0.0);
+            _ImageToLonLat(&image, static_cast<uint16_t>(o.in[0]), buf.data(), width, block);
+            expect_values(buf, o.out, true);
+            EXPECT_EQ(buf[2 * width], quorvex::no_value) << "end marker";
+        } else if (directive == "roundtrip-line") {
+            const auto width = static_cast<uint16_t>(o.in.at(0));
+            for (std::size_t l = 1; l < o.in.size(); ++l) {
+                std::vector<double> buf(2 * width + 1), want;
+                _ImageToLonLat(&image, static_cast<uint16_t>(o.in[l]), buf.data(), width, block);
+                expect_status(forward_points(&image, buf.data(), 0, block), o, QUORVEX_SUCCESS);
+                for (uint16_t pixel = 0; pixel < width; ++pixel) {
+                    want.push_back(pixel);
+                    want.push_back(o.in[l]);
+                }
+                SCOPED_TRACE(testing::Message() << "line " << o.in[l]);
+                expect_values(buf, want, false);
+            }
+        } else if (directive == "roundtrip") {
+            const std::vector<double> points = grid(o.in);
+            std::vector<double> buf = list_of(points);
+            expect_status(forward_points(&image, buf.data(), 0, block), o, QUORVEX_SUCCESS);
+            buf = list_of(plane_of(buf));
+            const auto n = static_cast<uint16_t>(points.size() / 2);
+            expect_status(inverse_points(&image, buf.data(), n, block), o, QUORVEX_SUCCESS);
+            expect_values(buf, points, true);
+        } else if (directive == "roundtrip-plane") {
+            // Plane points of a grid through the inverse and back; marked
+            // points (no position) are left out.
+            const std::vector<double> points = grid(o.in);
+            std::vector<double> buf = list_of(points), kept, want;
+            const auto n = static_cast<uint16_t>(points.size() / 2);
+            expect_status(inverse_points(&image, buf.data(), n, block), o, QUORVEX_SUCCESS);
+            for (std::size_t k = 0; k < points.size(); k += 2) {
+                if (buf[k] == quorvex::no_value && buf[k + 1] == quorvex::no_value)
+                    continue;
+                kept.insert(kept.end(), {buf[k], buf[k + 1]});
+                want.insert(want.end(), {points[k], points[k + 1]});
+            }
+            buf = list_of(kept);
+            expect_status(forward_points(&image, buf.data(), 0, block), o, QUORVEX_SUCCESS);
+            expect_values(plane_of(buf), want, false);
+        } else if (directive == "units") {
+            IMAGETYPE it = image;
+            it.x_center = o.in.at(0);
+            it.y_center = o.in.at(1);
+            it.ul_units = 9;
+            const int16_t to = static_cast<int16_t>(o.in.at(3));
+            expect_status(_ChangeULValues(&it, static_cast<int16_t>(o.in.at(2)), to), o, 1);
+            const std::vector<double> got = {it.x_center, it.y_center};
+            expect_values(got, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
+            EXPECT_EQ(it.ul_units, 9) << "units code";
+        } else {
+            throw std::invalid_argument("unknown directive " + directive);
+        }
+    }
+};
+
+class Cases : public testing::TestWithParam<CaseFile> {};
+
+TEST_P(Cases, File)
+{
+    Runner runner;
+    std::istringstream text(GetParam().text);
+    int line_number = 0;
+    for (std::string line; std::getline(text, line);) {
+        ++line_number;
+        const std::string code = line.substr(0, line.find('#'));
+        std::istringstream words(code);
+        std::string directive;
+        if (!(words >> directive))
+            continue;
+        SCOPED_TRACE(testing::Message() << GetParam().name << ".cases:" << line_number << ": "
+                                        << line);
+        try {
+            runner.run(directive, words);
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << "cannot read the line: " << e.what();
+        }
+    }
+    EXPECT_GT(line_number, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Trasfo, Cases, testing::ValuesIn(case_files),
+                         [](const testing::TestParamInfo<CaseFile> &param_info) {
+                             return std::string(param_info.param.name);
+                         });
+
+} // namespace

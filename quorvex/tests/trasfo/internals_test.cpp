@@ -1,0 +1,327 @@
+// What the case files cannot reach: the frame's numeric services and block
+// preparation, the null-pointer contract, the geodetic helpers, and the
+// faster methods against the reference methods they stand in for, on dense
+// grids (1e-11 degrees).
+#include "trasfo/projections/goode.h"
+#include "trasfo/trasfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace q = quorvex;
+
+namespace {
+
+const double d = 0.0174532925199;  // the engine's degree factor
+
+// An image of the code whose header has axes a and b; prepared through the
+// input block, which the helpers then read.
+IMAGETYPE prepared(int16_t code, double a, double b, double lat = 0, double par1 = -99999,
+                   double par2 = -99999, int16_t block = 0)
+{
+    IMAGETYPE it{};
+    it.header.projection = code;
+    it.header.a = a;
+    it.header.b = b;
+    it.header.lat_center = lat;
+    it.header.par1 = par1;
+    it.header.par2 = par2;
+    it.dx = it.dy = 1;
+    _InitProjection(&it, block);
+    return it;
+}
+
+// Helpers read e through the current block: a sphere-free block of it.
+void use_eccentricity(double e)
+{
+    prepared(8, 1.0, std::sqrt(1.0 - e * e), 0, 30, 60);
+}
+
+int32_t integer_at(const std::vector<double> &v, std::size_t k)
+{
+    int32_t n;
+    std::memcpy(&n, reinterpret_cast<const unsigned char *>(v.data()) + 4 * k, sizeof n);
+    return n;
+}
+
+TEST(Frame, AdjustLonFoldsIntoHalfTurn)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double cases[][2] = {{3 * M_PI / 2, -M_PI / 2}, {q::pi, q::pi}, {-q::pi, -q::pi},
+                               {7.0, 7.0 - q::two_pi}, {-7.0, -7.0 + q::two_pi},
+                               {20.0, 20.0 - 3 * q::two_pi}};
+    for (const auto &c : cases)
+        EXPECT_DOUBLE_EQ(q::_AdjustLon(c[0]), c[1]) << c[0];
+    for (double v : {inf, -inf, std::nan("")})
+        EXPECT_TRUE(std::isnan(q::_AdjustLon(v)));
+    for (double huge : {1e300, -1e300, 1e7 + 0.25, -4.5e15}) {
+        const double folded = q::_AdjustLon(huge), turns = (huge - folded) / q::two_pi;
+        EXPECT_LE(std::fabs(folded), q::pi) << huge;
+        EXPECT_NEAR(turns, std::round(turns), 1e-6 * std::fabs(turns) + 1e-9) << huge;
+    }
+}
+
+TEST(Frame, ArrotondaPacksIntegersBeforeTheMarker)
+{
+    std::vector<double> buf = {2.5, 2.51, 0.4, -0.6, -2.7, 7.0, std::nan(""), 1e12, -1e12,
+                               2147483647.7, -2147483648.9, -2147483647.2, -99999.0, 123.0};
+    q::_Arrotonda(buf.data());
+    const int32_t want[] = {2, 3, 0, 0, -2, 7, -99999, 2147483647, -2147483647 - 1,
+                            2147483647, -2147483647 - 1, -2147483647};
+    for (std::size_t k = 0; k < 12; ++k)
+        EXPECT_EQ(integer_at(buf, k), want[k]) << k;
+    EXPECT_EQ(buf[12], -99999.0);  // the marker and what follows are untouched
+    EXPECT_EQ(buf[13], 123.0);
+}
+
+TEST(Frame, BlockPreparation)
+{
+    IMAGETYPE in = prepared(7, 6378137, 6356752.314, 60), out = in;
+    out.header.lon_center = -45;
+    _InitProjection(&out, 5);
+    EXPECT_EQ(q::InpPj.Lam0, 0.0);
+    EXPECT_EQ(q::OutPj.Lam0, -45 * d);
+    // Unset parallels and false easting keep what the block had.
+    in.header.par1 = 30;
+    in.header.par2 = 60;
+    in.header.fe = 1000;
+    in.header.fn = 2000;
+    _InitProjection(&in, 0);
+    in.header.par1 = in.header.fe = -99999;
+    in.header.par2 = 10;
+    in.header.fn = 7;
+    _InitProjection(&in, 0);
+    EXPECT_EQ(q::InpPj.Phi1, 30 * d);
+    EXPECT_EQ(q::InpPj.Phi2, 60 * d);
+    EXPECT_EQ(q::InpPj.fe, 1000.0);
+    EXPECT_EQ(q::InpPj.fn, 2000.0);
+    // Code 10 copies them whatever they are; the conic works in kilometres
+    // with the eccentricity of the undivided axes, once per preparation.
+    in.header.projection = 10;
+    _InitProjection(&in, 0);
+    EXPECT_EQ(q::InpPj.fe, -99999.0);
+    EXPECT_EQ(q::InpPj.fn, 7.0);
+    in.header.projection = 4;
+    _InitProjection(&in, 0);
+    _InitProjection(&in, 0);
+    EXPECT_DOUBLE_EQ(q::InpPj.a, 6378.137);
+    EXPECT_DOUBLE_EQ(q::InpPj.e, std::sqrt(1 - (6356752.314 * 6356752.314) / (6378137.0 * 6378137.0)));
+    // Plate carree fills no field; a code without operations keeps the
+    // block's operations.
+    in.header.projection = 3;
+    in.header.a = 42;
+    _InitProjection(&in, 0);
+    EXPECT_EQ(q::InpPj.a, 6378.137);
+    const q::PROJ_OPERATION inverse = q::InpPj.proj_inv;
+    for (int16_t code : {int16_t(0), int16_t(1), int16_t(11), int16_t(-3)}) {
+        in.header.projection = code;
+        _InitProjection(&in, 0);
+        EXPECT_EQ(q::InpPj.proj_inv, inverse) << code;
+    }
+}
+
+TEST(Frame, ConeConstantsAtTheirThresholds)
+{
+    // Albers: parallels 0.5e-11 rad apart are one parallel (n = sin phi1),
+    // 1e-9 degrees apart two.
+    prepared(8, 6378137, 6356752.314245, 40, 45, 45 + 0.5e-11 / d);
+    EXPECT_EQ(q::InpPj.A_ns0, std::sin(45 * d));
+    prepared(8, 6378137, 6356752.314245, 40, 45, 45 + 1e-9);
+    EXPECT_NE(q::InpPj.A_ns0, std::sin(45 * d));
+    prepared(8, 6378137, 6356752.314245, -18, -18, -36);
+    EXPECT_LT(q::InpPj.A_ns0, 0.0);
+    // Polar stereographic: the aspect, and the pole form only at a pole.
+    const double ps[][3] = {{90, 1, 0}, {-90, -1, 0}, {0, 1, 1}, {-71, -1, 1}, {89.9999, 1, 1}};
+    for (const auto &c : ps) {
+        prepared(7, 6378137, 6356752.314, c[0]);
+        EXPECT_EQ(q::InpPj.PS_fac, c[1]) << c[0];
+        EXPECT_EQ(q::InpPj.PS_ind, c[2]) << c[0];
+    }
+}
+
+TEST(Frame, LinesAndNullPointers)
+{
+    // A block never given operations converts nothing.
+    q::OutPj = q::PROJ{};
+    IMAGETYPE it{};
+    it.header.projection = 3;
+    it.header.lon_center = 10;
+    it.dx = it.dy = 1;
+    std::vector<double> buf(2 * 40000 + 1, 1.0);
+    _ImageToLonLat(&it, 0, buf.data(), 3, 1);
+    EXPECT_EQ(buf[2], 1.0);
+    EXPECT_EQ(buf[6], -99999.0);
+    // Every width up to 65535 is served.
+    _InitProjection(&it, 0);
+    _ImageToLonLat(&it, 3, buf.data(), 40000, 0);
+    EXPECT_EQ(buf[2 * 39999], 40009.0);
+    EXPECT_EQ(buf[2 * 39999 + 1], -3.0);
+    EXPECT_EQ(buf[2 * 40000], -99999.0);
+    // Null images and buffers change nothing.
+    q::PROJ *const before = q::Pj;
+    std::vector<double> list = {1.0, 2.0, -99999.0};
+    _InitProjection(nullptr, 1);
+    _LonLatToImage(nullptr, list.data(), 1, 1);
+    _LonLatToImage(&it, nullptr, 1, 1);
+    _ImageToLonLat(&it, 0, nullptr, 10, 1);
+    _ImageToLonLat(nullptr, 0, list.data(), 1, 1);
+    EXPECT_EQ(_ChangeULValues(nullptr, 0, 3), 0);
+    EXPECT_EQ(q::Pj, before);
+    EXPECT_EQ(list, (std::vector<double>{1.0, 2.0, -99999.0}));
+}
+
+TEST(Helpers, PowerMAndTAndArcSine)
+{
+    EXPECT_EQ(q::_Power(0.0, 2.0), 0.0);
+    EXPECT_EQ(q::_Power(-8.0, 1.0 / 3.0), 0.0);
+    EXPECT_EQ(q::_Power(std::nan(""), 1.0), 0.0);
+    EXPECT_EQ(q::_Power(1e-300, 0.0), 1.0);
+    EXPECT_NEAR(q::_Power(2.0, 10.0), 1024.0, 1e-10);
+    EXPECT_EQ(q::_asinz(1.5), q::half_pi);
+    EXPECT_EQ(q::_asinz(-3.0), -q::half_pi);
+    EXPECT_EQ(q::_asinz(0.5), std::asin(0.5));
+    use_eccentricity(0.0);
+    for (double phi : {-1.4, 0.0, 1.5}) {
+        EXPECT_DOUBLE_EQ(q::_MFunction(phi, std::sin(phi)), std::cos(phi)) << phi;
+        EXPECT_DOUBLE_EQ(q::_TFunction(phi, std::sin(phi)), std::tan(q::quarter_pi - phi / 2)) << phi;
+    }
+}
+
+TEST(Helpers, InversesOfTAndQ)
+{
+    int16_t err = 42;
+    use_eccentricity(0.0);
+    EXPECT_EQ(q::_pj_phi2(1.0, &err), 0.0);
+    EXPECT_EQ(err, 42);
+    EXPECT_EQ(q::phi1z(2.0, &err), q::half_pi);  // sphere: the pole beyond q = 2
+    EXPECT_EQ(q::phi1z(3.0, &err), q::half_pi);
+    use_eccentricity(5e-8);
+    EXPECT_EQ(q::_qsfnz(0.3), 0.6);  // spherical form below e = 1e-7
+    use_eccentricity(2e-7);
+    EXPECT_NE(q::_qsfnz(0.3), 0.6);
+    use_eccentricity(0.0818191908426);
+    for (double phi : {-1.3, -0.1, 0.6, 1.4}) {
+        err = 100;
+        EXPECT_NEAR(q::_pj_phi2(q::_TFunction(phi, std::sin(phi)), &err), phi, 1e-10) << phi;
+        EXPECT_NEAR(q::phi1z(q::_qsfnz(std::sin(phi)), &err), phi, 1e-9) << phi;
+        EXPECT_EQ(err, 100) << phi;
+    }
+    q::_pj_phi2(std::nan(""), &err);
+    EXPECT_EQ(err, QUORVEX_PJ_NO_CONVERGENCE);
+    err = 100;
+    EXPECT_EQ(q::phi1z(std::nan(""), &err), 0.0);
+    EXPECT_EQ(err, QUORVEX_PJ_NO_CONVERGENCE);
+}
+
+TEST(Helpers, MeridianDistance)
+{
+    // WGS 84's coefficients in the nested form the series expects.
+    const double es = 0.00669437999014, t = es * es;
+    const double en[5] = {
+        1 - es * (0.25 + es * (0.046875 + es * (0.01953125 + es * 0.01068115234375))),
+        es * (0.75 - es * (0.046875 + es * (0.01953125 + es * 0.01068115234375))),
+        t * (0.46875 - es * (0.013020833333333334 + es * 0.007120768229166667)),
+        t * es * (0.36458333333333331 - es * 0.005696614583333333), t * t * 0.3076171875};
+    // Where every term of the series counts: 45 and 30 degrees; and the
+    // quarter meridian (10001965.729 m).
+    const double m[][2] = {{45, 4984944.378}, {30, 3320113.398}, {90, 10001965.729}};
+    for (const auto &c : m) {
+        const double phi = c[0] * M_PI / 180;
+        const double s = c[0] == 90 ? 1.0 : std::sin(phi), co = c[0] == 90 ? 0.0 : std::cos(phi);
+        EXPECT_NEAR(q::_pj_mlfn(phi, s, co, en) * 6378137.0, c[1], 1e-3) << c[0];
+    }
+    for (double phi : {-1.5, -0.7, 0.2, 1.1, 1.55}) {
+        const double dist = q::_pj_mlfn(phi, std::sin(phi), std::cos(phi), en);
+        EXPECT_NEAR(q::_pj_inv_mlfn(dist, es, en), phi, 1e-11) << phi;
+    }
+}
+
+// x over [lo, hi]: 50001 even steps and 10000 more closing in on each end
+// down to 1e-12 of the span.
+std::vector<double> grid(double lo, double hi)
+{
+    std::vector<double> xs;
+    for (int i = 0; i <= 50000; ++i)
+        xs.push_back(lo + (hi - lo) * i / 50000);
+    for (int i = 0; i < 10000; ++i) {
+        const double gap = (hi - lo) * std::pow(10.0, -1.0 - 11.0 * i / 10000);
+        xs.insert(xs.end(), {lo + gap, hi - gap});
+    }
+    return xs;
+}
+
+TEST(FasterMethods, LatitudesFromTAndFromQ)
+{
+    for (double e : {0.0818191908426215, 0.5, 1e-4}) {
+        use_eccentricity(e);
+        const q::ConformalInverse conformal = q::conformal_inverse_for(q::InpPj.e);
+        const q::AuthalicInverse authalic = q::authalic_inverse_for(q::InpPj.e);
+        for (double x : grid(-1.01, 1.01)) {
+            // t over every latitude; q up to 1.01 times its value at the pole.
+            const double phi = x * q::half_pi, ts = q::_TFunction(phi, std::sin(phi));
+            int16_t fast = 100, reference = 100;
+            const double a = q::latitude_of_t(ts, conformal, &fast), b = q::_pj_phi2(ts, &reference);
+            ASSERT_EQ(fast, reference) << "from t, e " << e << " at " << x;
+            ASSERT_NEAR(a / d, b / d, 1e-11) << "from t, e " << e << " at " << x;
+            const double qa = q::latitude_of_q(x * authalic.qp, authalic, &fast);
+            const double qb = q::phi1z(x * authalic.qp, &reference);
+            ASSERT_EQ(fast, reference) << "from q, e " << e << " at " << x;
+            if (reference == QUORVEX_SUCCESS) {
+                ASSERT_NEAR(qa / d, qb / d, 1e-11) << "from q, e " << e << " at " << x;
+            }
+        }
+    }
+}
+
+TEST(FasterMethods, MollweideAngle)
+{
+    // sin and cos of theta times 1.5e7 m: x of the widest lobe on the Earth.
+    for (double x : grid(-1, 1)) {
+        const double phi = std::copysign(0.710987989993 + (q::half_pi - 0.710987989993) * std::fabs(x), x);
+        double s, c, theta;
+        ASSERT_EQ(q::mollweide_sine_cosine(phi, std::sin(phi), std::cos(phi), &s, &c),
+                  q::mollweide_theta(phi, std::sin(phi), std::cos(phi), &theta)) << phi;
+        ASSERT_NEAR(s * 1.5e7, std::sin(theta) * 1.5e7, 1e-6) << phi;
+        ASSERT_NEAR(c * 1.5e7, std::cos(theta) * 1.5e7, 1e-6) << phi;
+    }
+}
+
+TEST(FasterMethods, GoodeRegions)
+{
+    // Forward regions of points in radians, and the inverse's on a sphere
+    // of radius 2 with the cuts scaled.
+    const double seam = 0.710987989993;
+    const double cases[][3] = {
+        {0, seam, 2}, {0, std::nextafter(seam, 0.0), 3}, {0, 0, 3}, {-1, 0, 1}, {-1, 1, 0},
+        {0, -seam, 8}, {0, std::nextafter(-seam, -1.0), 10}, {-100 * d, -0.1, 4},
+        {-100 * d, -1, 6}, {80 * d, -0.1, 8}, {80 * d, -1, 10}, {-40 * d, 0.1, 3},
+        {-40 * d, 1, 2}, {-20 * d, -0.1, 8}, {-20 * d, -1, 10}, {-1.74532925199, -0.1, 4},
+        {std::nextafter(-1.74532925199, 0.0), -0.1, 5}, {-0.5, -0.1, 5}, {2, -0.1, 9},
+        {2, -1, 11}, {-3, -1, 6}, {-0.5, -1, 7}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(q::gh_region_of_lonlat(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
+        EXPECT_EQ(q::gh_region_of_map(2 * c[0], 2 * c[1], 2), c[2]) << c[0] << ", " << c[1];
+    }
+}
+
+TEST(FasterMethods, HammerSinglePointIsTheListForm)
+{
+    IMAGETYPE it = prepared(2, 1, 1, 15);
+    it.header.lon_center = -40;
+    _InitProjection(&it, 0);
+    const double points[][2] = {{0, 0}, {-170, 60}};
+    for (const auto &p : points) {
+        double x, y;
+        q::_HAForwardSingle(p[0], p[1], &x, &y);
+        std::vector<double> list = {p[0], p[1], -99999.0};
+        q::forward_points(&it, list.data(), 0, 0);
+        EXPECT_EQ(x, list[0]);
+        EXPECT_EQ(-y, list[1]);
+    }
+}
+
+} // namespace
