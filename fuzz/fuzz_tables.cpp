@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_REQUIRE(t.label == tables.labels[i].get() && std::strlen(t.label) < size);
         FUZZ_REQUIRE(t.mincodedvalue <= t.maxcodedvalue);
     }
-    unsigned char header[512] = {};
+    unsigned char header[QUORVEX_HEADER_SIZE] = {};
     std::memcpy(header, data, std::min<std::size_t>(size, sizeof header));
     IMAGETYPE image = {};
     _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
