@@ -55,7 +55,8 @@ struct Outcome {
 };
 
 // Whether got holds what is expected: numbers within 1e-9 (positions come
-// out of the engine's arithmetic); of an object, the members expected.
+// out of the engine's arithmetic); of an object, the members expected;
+// anything else equal.
 bool holds(const Json &got, const Json &expected)
 {
     if (got.is_number() && expected.is_number())
@@ -66,12 +67,7 @@ bool holds(const Json &got, const Json &expected)
                 return false;
         return true;
     }
-    if (!got.is_array() || !expected.is_array() || got.size() != expected.size())
-        return got == expected;
-    for (std::size_t k = 0; k < got.size(); ++k)
-        if (!holds(got[k], expected[k]))
-            return false;
-    return true;
+    return got == expected;
 }
 
 class Program : public ::testing::Test {
@@ -146,8 +142,8 @@ TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
         const char *err; // the one line after "quorvex: ", or none
     } cases[] = {
         {"info a.ida", 0, "\n  Height: 3\n  WIDz: 4\n  Title: Test 4x3\n", ""},
-        {"info a.ida", 0, "\npixels: count 12, valid 10, missing 2, special 0\n", ""},
-        {"info a.ida", 0, "\nstatistics: minimum -10, maximum -5, mean -7.4\n", ""},
+        {"info a.ida", 0, "\npixels: count 12, valid 10, missing 2, special 0\n"
+                          "statistics: minimum -10, maximum -5, mean -7.4\n", ""},
         {"info a.ida", 0, "\n    position: longitude 9.8, latitude 45.05\n", ""},
         {"--tables t.txt info g.ida", 0, "position: no position", ""},
         {"check a.ida b.ida a.ida", 0, "All 3 files agree with a.ida\n", ""},
