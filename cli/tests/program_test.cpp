@@ -241,7 +241,9 @@ TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
         {"-o r.png", 3, 2, {{1, 1, 0xff440154}, {0, 2, 0xfffde725}, {0, 0, 0}}},
         {"--colours c.clr --legend -o l.png", 0, 2 * 8 + 3 * 20, {{0, 0, 0},
             {2, 5, 0xffffffff}, {15, 18, 0xffff0000}, {35, 18, 0xff00ff00}, {55, 18, 0xff0000ff}}},
-        {"--legend -o rl.png", 0, 2 * 8 + 6 * 20, {{15, 18, 0xff440154}}},
+        // The ramp's six values: the lowest first, the fourth between its
+        // third and fourth stops.
+        {"--legend -o rl.png", 0, 2 * 8 + 6 * 20, {{15, 18, 0xff440154}, {75, 18, 0xff39a77b}}},
     };
     for (const auto &r : renders) {
         const std::string args = r.args;
