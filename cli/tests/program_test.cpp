@@ -28,7 +28,7 @@ struct Image {
     int type = 200, projection = 3, rows = 3, columns = 4, upper = 250, missing = 255;
     double lat = 45, lon = 10, x_center = 2, y_center = 1, dx = 10, dy = 20, slope = 0.5,
            intercept = -10;
-    std::string pixels = std::string("\0\1\2\xff\4\5\6\7\x08\x09\x0a\xff", 12);
+    std::string title = "Test 4x3 ", pixels = std::string("\0\1\2\xff\4\5\6\7\x08\x09\x0a\xff", 12);
 
     std::string bytes() const
     {
@@ -39,7 +39,7 @@ struct Image {
                                              {168, 1}, {169, upper}, {170, missing}, {183, 2}};
         for (const auto &b : small)
             u[b.first] = static_cast<unsigned char>(b.second);
-        h.replace(38, 9, "Test 4x3 ");
+        h.replace(38, title.size(), title);
         const std::pair<int, double> reals[] = {{120, lat}, {126, lon}, {132, x_center},
                                                 {138, y_center}, {144, dx}, {150, dy}, {156, 30},
                                                 {162, 60}, {171, slope}, {177, intercept}};
@@ -81,15 +81,17 @@ protected:
     void SetUp() override
     {
         fs::create_directories(dir / "folder");
-        Image rows, scale, geo, negative, empty, type7, p10, longer, small;
+        Image rows, scale, geo, negative, empty, narrow, type7, p10, longer, small;
         rows.rows = 2, rows.pixels.resize(8);
         scale.dx = 10.001;
         // Geostationary view, 1 pixel per degree of scan angle, the user's type 12.
         geo.type = 12, geo.projection = 5, geo.rows = geo.columns = 41;
         geo.lat = geo.lon = 0, geo.x_center = geo.y_center = 20, geo.dx = geo.dy = 1;
         geo.pixels = std::string("\0\1\2", 3) + std::string(41 * 41 - 3, '\3');
+        geo.title = "Geo\x1fview\x7f";
         negative.rows = -3;
         empty.rows = 0, empty.pixels.clear();
+        narrow.columns = 0, narrow.pixels.clear();
         type7.type = 7;
         p10.projection = 10;
         longer.pixels.push_back(0);
@@ -98,7 +100,8 @@ protected:
         const std::pair<const char *, std::string> files[] = {
             {"a.ida", Image().bytes()}, {"b.ida", Image().bytes()}, {"rows.ida", rows.bytes()},
             {"scale.ida", scale.bytes()}, {"g.ida", geo.bytes()}, {"negative.ida", negative.bytes()},
-            {"empty.ida", empty.bytes()}, {"type7.ida", type7.bytes()}, {"p10.ida", p10.bytes()},
+            {"empty.ida", empty.bytes()}, {"narrow.ida", narrow.bytes()},
+            {"type7.ida", type7.bytes()}, {"p10.ida", p10.bytes()},
             {"longer.ida", longer.bytes()}, {"short.ida", Image().bytes().substr(0, 100)},
             {"small.ida", small.bytes()}, {"out.png", "old"},
             {"t.txt", "idatype code=12 label=\"Twelve\" missingcodes=0 cloudcodes=1 slope=2 "
@@ -157,6 +160,7 @@ TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
         {"check a.ida longer.ida", 1, "", "longer.ida: 525 bytes, but the header's 4 x 3 pixels need 524"},
         {"info negative.ida", 1, "", "negative.ida: negative image size in the header (4 x -3)"},
         {"render empty.ida -o out.png", 1, "", "empty.ida: the image has no pixels to draw"},
+        {"render narrow.ida -o out.png", 1, "", "narrow.ida: the image has no pixels to draw"},
         {"info type7.ida", 1, "", "type7.ida: IDA type 7 is not in the tables"},
         {"render p10.ida -o out.png", 1, "", "p10.ida: projection code 10 is not accepted by the library"},
         {"render a.ida -o none/x.png", 1, "", "none/x.png: cannot create (No such file or directory)"},
@@ -197,7 +201,7 @@ TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
             "dx": 10, "dy": 20, "Parallel1": 30, "Parallel2": 60, "Lower": 1, "Upper": 250,
             "Missing": 255, "m": 0.5, "b": -10, "Decimals": 2},
           "description": {"status": 100, "par1": null, "par2": null, "missingcodes": [255],
-                          "ida_type_label": "Coding in the header"},
+                          "sp1": null, "sp2": null, "ida_type_label": "Coding in the header"},
           "law": {"slope": 0.5, "intercept": -10},
           "pixels": {"count": 12, "valid": 10, "missing": 2, "special": 0},
           "statistics": {"minimum": -10, "maximum": -5, "mean": -7.4},
@@ -209,7 +213,8 @@ TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
         {"--tables t.txt g.ida", R"({"description": {"ida_type_label": "Twelve",
             "projection": {"name": "Geo"}, "cloudcodes": [1]},
           "pixels": {"count": 1681, "valid": 1679, "missing": 1, "special": 1},
-          "statistics": {"minimum": 5, "maximum": 7},
+          "header": {"Title": "Geo?view?"},
+          "statistics": {"minimum": 5, "maximum": 7, "mean": 6.998808814770697},
           "corners": {"upper_left": {"position": null}}})"},
         {"type7.ida", R"({"law": null, "description": {"status": 31, "message":
             "File <type7.ida>:  File <type7.ida>: Ida Type <7> unknown.\n Please update file <IDATYPES.DAT>."}})"},
