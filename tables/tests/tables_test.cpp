@@ -109,8 +109,12 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
     }
     std::string error;
     QuorvexTables t;
-    EXPECT_FALSE(load_tables_file("/nonexistent/t.txt", &t, &error));
-    EXPECT_EQ(error, "/nonexistent/t.txt: No such file or directory");
+    // A file that does not open, and one that opens but does not read.
+    for (const char *path : {"/nonexistent/t.txt", "/"}) {
+        EXPECT_FALSE(load_tables_file(path, &t, &error));
+        EXPECT_EQ(error, std::string(path) + (path[1] ? ": No such file or directory"
+                                                      : ": Is a directory"));
+    }
 }
 
 } // namespace
