@@ -12,6 +12,9 @@
 #include <cstring>
 #include <set>
 
+// The fuzzer's entry point, declared for the missing-declarations check.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const char *text = reinterpret_cast<const char *>(data);
@@ -41,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_REQUIRE(t.label == tables.labels[i].get() && std::strlen(t.label) < size);
         FUZZ_REQUIRE(t.mincodedvalue <= t.maxcodedvalue);
     }
-    unsigned char header[512] = {};
+    unsigned char header[QUORVEX_HEADER_SIZE] = {};
     std::memcpy(header, data, std::min<std::size_t>(size, sizeof header));
     IMAGETYPE image = {};
     _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,

@@ -16,15 +16,9 @@ extern const std::size_t quorvex_default_tables_size;
 
 namespace {
 
-// The record buffer _ReadRec works in: a line holds at most this many
-// characters less one.
-constexpr std::size_t record_size = 5120;
 // More fields than any row can have; reaching it means the line has too
 // many.
 constexpr int16_t field_limit = 64;
-constexpr int16_t space_beside_equal = -100;
-constexpr int16_t number_valid = 100;
-constexpr int32_t empty_code = -99999;
 constexpr int code_slots = 10;
 // A tables file is a few kilobytes; anything far larger is not one.
 constexpr long largest_file = 1 << 20;
@@ -51,8 +45,8 @@ const char *number_start(const char *text)
 
 bool integer_in(char *text, long lowest, long highest, long *out)
 {
-    if (_CheckNumber(text, 0, static_cast<double>(lowest),
-                     static_cast<double>(highest)) != number_valid)
+    if (_CheckNumber(text, QUORVEX_INTEGER_TEXT, static_cast<double>(lowest),
+                     static_cast<double>(highest)) != QUORVEX_SUCCESS)
         return false;
     const char *begin = number_start(text);
     const char *end = text + std::strlen(text);
@@ -62,7 +56,7 @@ bool integer_in(char *text, long lowest, long highest, long *out)
 
 bool real_value(char *text, double *out)
 {
-    if (_CheckNumber(text, 1, 0.0, 0.0) != number_valid)
+    if (_CheckNumber(text, QUORVEX_REAL_TEXT, 0.0, 0.0) != QUORVEX_SUCCESS)
         return false;
     const char *begin = number_start(text);
     const char *end = text + std::strlen(text);
@@ -170,7 +164,7 @@ private:
     std::string spheroid(const std::vector<Field> &fields)
     {
         long code = 0;
-        std::string why = row_code(fields, 13, "spheroid", spheroids_, &code);
+        std::string why = row_code(fields, QuorvexTables::spheroid_rows - 1, "spheroid", spheroids_, &code);
         if (!why.empty())
             return why;
         SFEROID &s = tables_.spheroids[code];
@@ -202,7 +196,7 @@ private:
 
     static std::string code_list(const Field &f, int32_t *slots, int *count)
     {
-        std::fill(slots, slots + code_slots, empty_code);
+        std::fill(slots, slots + code_slots, QUORVEX_NO_VALUE);
         int used = 0;
         for (char *item = f.value; item != nullptr;) {
             char *comma = std::strchr(item, ',');
@@ -232,8 +226,8 @@ private:
         t.maxcodedvalue = 255;
         for (int32_t *slots : {t.missingcodes, t.maskingcodes, t.cloudcodes,
                                t.nodatacodes})
-            std::fill(slots, slots + code_slots, empty_code);
-        t.sp1 = t.sp2 = empty_code;
+            std::fill(slots, slots + code_slots, QUORVEX_NO_VALUE);
+        t.sp1 = t.sp2 = QUORVEX_NO_VALUE;
         t.slope = 1.0;
         std::string label;
         int specials = 0;
@@ -300,8 +294,9 @@ bool quotes_unbalanced(const std::string &line)
 // Reads one line; returns the reason it is refused, or "".
 std::string read_line(std::string line, RowReader &reader)
 {
-    if (line.size() >= record_size)
-        return "line longer than " + std::to_string(record_size - 1) +
+    // The record buffer _ReadRec works in holds a line and its end.
+    if (line.size() >= QUORVEX_RECORD_SIZE)
+        return "line longer than " + std::to_string(QUORVEX_RECORD_SIZE - 1) +
                " characters";
     if (line.find('\0') != std::string::npos)
         return "zero byte in the line";
@@ -312,7 +307,7 @@ std::string read_line(std::string line, RowReader &reader)
     char *punt[field_limit];
     int16_t error = 0;
     const int16_t count = _ReadRec(record.data(), punt, nullptr, field_limit, &error);
-    if (count == space_beside_equal)
+    if (count == QUORVEX_RECORD_SYNTAX_ERROR)
         return space_beside_equal_text;
     if (count == field_limit)
         return "more than " + std::to_string(field_limit - 1) + " fields";

@@ -42,7 +42,8 @@ struct QuorvexTables {
     // hold, zero where the file gives none.
     PROJITEM projections[256] = {};
     // Indexed by spheroid code; the header reader uses rows 1, 4 and 12.
-    SFEROID spheroids[14] = {};
+    static constexpr int spheroid_rows = 14;
+    SFEROID spheroids[spheroid_rows] = {};
 
     int16_t type_count() const { return static_cast<int16_t>(types.size()); }
     // The row of an IDA type code, or null.

@@ -25,10 +25,10 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-constexpr int header_length = 512;
-constexpr int16_t status_ok = 100;
-// _IDAHeaderToIT's outside number for a projection it refuses.
-constexpr int16_t projection_not_accepted = 16;
+// Header bytes the program reads itself: the codes of the IDA type and
+// the projection.
+constexpr int ida_type_offset = 22;
+constexpr int projection_offset = 23;
 
 // What a pixel byte stands for, by the codes of the image's description.
 enum class PixelKind : uint8_t { valid, missing, special };
@@ -42,17 +42,18 @@ struct FileCloser {
 struct IdaFile {
     std::string path;
     std::unique_ptr<std::FILE, FileCloser> stream;
-    unsigned char header[header_length] = {};
+    unsigned char header[QUORVEX_HEADER_SIZE] = {};
     int rows = 0;
     int columns = 0;
     IMAGETYPE image = {};
-    // _IDAHeaderToIT's status (outside numbers: 100, 16 or 31) and, when it
-    // refuses the file, the library's message for it.
+    // _IDAHeaderToIT's status (QUORVEX_SUCCESS, or the outside number of a
+    // projection or IDA type it does not know) and, when it refuses the
+    // file, the library's message for it.
     int16_t status = 0;
     std::string message;
 
     uint64_t pixel_count() const { return uint64_t(rows) * uint64_t(columns); }
-    // physical = slope * byte + intercept, valid once status is 100.
+    // physical = slope * byte + intercept, valid once status is QUORVEX_SUCCESS.
     double physical(int byte) const { return image.slope * byte + image.intercept; }
 };
 
@@ -60,6 +61,10 @@ struct IdaFile {
 IdaFile open_ida(const std::string &path);
 // Describes the image with the library, filling status and message.
 void describe(IdaFile &file, const QuorvexTables &tables);
+// The library's consistency check of the files against the first: its
+// status (QUORVEX_SUCCESS when they agree) and its message.
+int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &tables,
+                    std::string *message);
 // One line naming the file and why the library refused it.
 std::string refusal(const IdaFile &file);
 // The kind of each byte value under the file's description.

@@ -2,6 +2,7 @@
 // checked against the file before anything is read or allocated.
 #include "cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -11,8 +12,6 @@ namespace cli {
 
 namespace {
 
-constexpr int ida_type_offset = 22;
-constexpr int projection_offset = 23;
 constexpr int rows_offset = 30;
 constexpr int columns_offset = 32;
 constexpr std::size_t piece_size = 1 << 16;
@@ -58,8 +57,8 @@ IdaFile open_ida(const std::string &path)
     if (!S_ISREG(info.st_mode))
         throw InputError(path + ": not a regular file");
     const uint64_t length = static_cast<uint64_t>(info.st_size);
-    if (length < header_length ||
-        std::fread(file.header, 1, header_length, file.stream.get()) != header_length)
+    if (length < QUORVEX_HEADER_SIZE ||
+        std::fread(file.header, 1, QUORVEX_HEADER_SIZE, file.stream.get()) != QUORVEX_HEADER_SIZE)
         throw InputError(path + ": " + std::to_string(length) +
                          " bytes, shorter than the 512-byte header");
     file.rows = int16_at(file.header, rows_offset);
@@ -68,7 +67,7 @@ IdaFile open_ida(const std::string &path)
         throw InputError(path + ": negative image size in the header (" +
                          std::to_string(file.columns) + " x " +
                          std::to_string(file.rows) + ")");
-    const uint64_t expected = header_length + file.pixel_count();
+    const uint64_t expected = QUORVEX_HEADER_SIZE + file.pixel_count();
     if (length != expected)
         throw InputError(path + ": " + std::to_string(length) +
                          " bytes, but the header's " + std::to_string(file.columns) +
@@ -77,32 +76,44 @@ IdaFile open_ida(const std::string &path)
     return file;
 }
 
+int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &tables,
+                    std::string *message)
+{
+    std::vector<char *> names;
+    std::size_t longest = 0;
+    for (const std::string &path : paths) {
+        names.push_back(const_cast<char *>(path.c_str()));
+        longest = std::max(longest, path.size());
+    }
+    // A message names at most two of the files.
+    std::vector<char> text(2 * longest + 100, '\0');
+    char *at = text.data();
+    IMAGETYPE first = {};
+    int16_t error = 0;
+    _CheckInputImages(&first, tables.projections, tables.spheroids, tables.types.data(),
+                      tables.type_count(), names.data(), static_cast<int16_t>(names.size()),
+                      &at, &error);
+    *message = text.data();
+    return error;
+}
+
 void describe(IdaFile &file, const QuorvexTables &tables)
 {
     IMAGETYPE &it = file.image;
     it = IMAGETYPE{};
-    it.header.par1 = it.header.par2 = -99999.0;
+    it.header.par1 = it.header.par2 = QUORVEX_NO_VALUE;
     file.status = _IDAHeaderToIT(file.header, &it, tables.projections,
                                  tables.spheroids, tables.types.data(),
                                  tables.type_count(), 1);
-    if (file.status == status_ok)
-        return;
     // The library's text for the refusal comes from its consistency check
     // of the file on its own, which describes it the same way.
-    std::vector<char> text(2 * file.path.size() + 100, '\0');
-    char *at = text.data();
-    char *name = const_cast<char *>(file.path.c_str());
-    IMAGETYPE scratch = {};
-    int16_t error = 0;
-    _CheckInputImages(&scratch, tables.projections, tables.spheroids,
-                      tables.types.data(), tables.type_count(), &name, 1, &at,
-                      &error);
-    file.message = text.data();
+    if (file.status != QUORVEX_SUCCESS)
+        check_files({file.path}, tables, &file.message);
 }
 
 std::string refusal(const IdaFile &file)
 {
-    if (file.status == projection_not_accepted)
+    if (file.status == QUORVEX_NERR_PROJECTION_UNKNOWN)
         return file.path + ": projection code " +
                std::to_string(file.header[projection_offset]) +
                " is not accepted by the library";
@@ -114,7 +125,7 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image)
 {
     std::array<PixelKind, 256> kinds;
     kinds.fill(PixelKind::valid);
-    // Empty slots (-99999) fall outside the byte range and mark nothing.
+    // Empty slots (QUORVEX_NO_VALUE) fall outside the byte range and mark nothing.
     const auto mark = [&kinds](int32_t code, PixelKind kind) {
         if (code >= 0 && code <= 255 && kinds[code] == PixelKind::valid)
             kinds[code] = kind;

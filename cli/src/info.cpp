@@ -15,8 +15,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr double no_value = -99999.0;
-constexpr int type_in_header = 200;
 // A position is kept only when the forward projection takes it back to
 // within this many pixels of where it came from.
 constexpr double round_trip_pixels = 0.5;
@@ -52,7 +50,7 @@ Json codes(const int32_t *slots, int count)
 {
     Json list = Json::array();
     for (int i = 0; i < count; ++i)
-        if (slots[i] != static_cast<int32_t>(no_value))
+        if (slots[i] != QUORVEX_NO_VALUE)
             list.push_back(slots[i]);
     return list;
 }
@@ -70,12 +68,13 @@ Json description(const IdaFile &f, const QuorvexTables &tables)
 {
     const IMAGETYPE &it = f.image;
     const HEADER &h = it.header;
-    const bool sized = f.status != projection_not_accepted;
-    const bool located = sized && f.header[23] != 0;
-    const bool coded = f.status == status_ok;
-    const bool own_range = coded && it.ida_type == type_in_header;
+    const bool sized = f.status != QUORVEX_NERR_PROJECTION_UNKNOWN;
+    const bool located = sized && f.header[projection_offset] != QUORVEX_PROJECTION_NONE;
+    const bool coded = f.status == QUORVEX_SUCCESS;
+    const bool own_range = coded && it.ida_type == QUORVEX_IDA_TYPE_IN_HEADER;
     const bool axes = sized && h.spheroid != 0;
-    const IDATYPE *type = tables.find_type(f.header[22]);
+    const bool named = axes && h.spheroid < QuorvexTables::spheroid_rows;
+    const IDATYPE *type = tables.find_type(f.header[ida_type_offset]);
     const PROJITEM &projection = tables.projections[h.projection & 0xff];
     return Json{
         {"status", f.status},
@@ -88,14 +87,15 @@ Json description(const IdaFile &f, const QuorvexTables &tables)
         {"projection", {{"code", h.projection},
                         {"name", name_text(projection.name, sizeof projection.name)}}},
         {"spheroid", {{"code", optional(sized, h.spheroid)},
-                      {"name", optional(axes && h.spheroid < 14,
-                                        h.spheroid < 14 ? name_text(tables.spheroids[h.spheroid].name, 12) : Json())},
+                      {"name", named ? name_text(tables.spheroids[h.spheroid].name,
+                                                 sizeof tables.spheroids[0].name)
+                                     : Json()},
                       {"a", optional(axes, h.a)},
                       {"b", optional(axes, h.b)}}},
         {"lat_center", optional(located, h.lat_center)},
         {"lon_center", optional(located, h.lon_center)},
-        {"par1", optional(located && h.par1 != no_value, h.par1)},
-        {"par2", optional(located && h.par2 != no_value, h.par2)},
+        {"par1", optional(located && h.par1 != QUORVEX_NO_VALUE, h.par1)},
+        {"par2", optional(located && h.par2 != QUORVEX_NO_VALUE, h.par2)},
         {"x_center", optional(located, it.x_center)},
         {"y_center", optional(located, it.y_center)},
         {"dx", optional(located, it.dx)},
@@ -106,8 +106,8 @@ Json description(const IdaFile &f, const QuorvexTables &tables)
         {"maskingcodes", optional(coded, codes(it.maskingcodes, 10))},
         {"cloudcodes", optional(coded, codes(it.cloudcodes, 10))},
         {"nodatacodes", optional(coded, codes(it.nodatacodes, 10))},
-        {"sp1", optional(coded && it.sp1 != no_value, it.sp1)},
-        {"sp2", optional(coded && it.sp2 != no_value, it.sp2)},
+        {"sp1", optional(coded && it.sp1 != QUORVEX_NO_VALUE, it.sp1)},
+        {"sp2", optional(coded && it.sp2 != QUORVEX_NO_VALUE, it.sp2)},
         {"nspecialcodes", optional(coded, it.nspecialcodes)},
         {"slope", optional(coded, it.slope)},
         {"intercept", optional(coded, it.intercept)}};
@@ -156,7 +156,7 @@ Json position(const IMAGETYPE &image, int column, int line)
     IMAGETYPE shifted = image;
     shifted.x_center -= column;
     _InitProjection(&shifted, 0);
-    double point[3] = {0.0, 0.0, no_value};
+    double point[3] = {0.0, 0.0, QUORVEX_NO_VALUE};
     _ImageToLonLat(&shifted, static_cast<uint16_t>(line), point, 1, 0);
     const double longitude = point[0], latitude = point[1];
     if (!std::isfinite(longitude) || !(std::fabs(latitude) <= 90.0))
@@ -190,18 +190,18 @@ Json corners(const IdaFile &f)
 Json report(IdaFile &f, const QuorvexTables &tables)
 {
     Json r{{"file", f.path},
-           {"size", header_length + f.pixel_count()},
+           {"size", QUORVEX_HEADER_SIZE + f.pixel_count()},
            {"header", header_fields(f.header)},
            {"description", description(f, tables)},
            {"law", nullptr},
            {"pixels", nullptr},
            {"statistics", nullptr},
            {"corners", nullptr}};
-    if (f.status != status_ok)
+    if (f.status != QUORVEX_SUCCESS)
         return r;
     r["law"] = {{"slope", f.image.slope}, {"intercept", f.image.intercept}};
     add_pixels(f, r);
-    if (f.image.header.projection != 0 && f.pixel_count() > 0)
+    if (f.image.header.projection != QUORVEX_PROJECTION_NONE && f.pixel_count() > 0)
         r["corners"] = corners(f);
     return r;
 }
@@ -276,7 +276,7 @@ int run_info(Options &options)
             else
                 print_text(r, 0);
             std::cout.flush();
-            if (f.status != status_ok)
+            if (f.status != QUORVEX_SUCCESS)
                 throw InputError(refusal(f));
         } catch (const InputError &e) {
             std::cerr << "quorvex: " << e.what() << "\n";

@@ -141,7 +141,7 @@ Surface with_legend(const Surface &image, const std::vector<LegendEntry> &legend
     const int columns = cairo_image_surface_get_width(image.get());
     const int rows = cairo_image_surface_get_height(image.get());
     const int panel_width = static_cast<int>(std::ceil(2 * margin + swatch + gap + widest));
-    const int panel_height = static_cast<int>(2 * margin + row_height * legend.size());
+    const int panel_height = static_cast<int>(2 * margin + row_height * static_cast<double>(legend.size()));
     Surface out = new_surface(columns + panel_width, std::max(rows, panel_height), path);
     Context cr(cairo_create(out.get()));
     cairo_set_source_surface(cr.get(), image.get(), 0, 0);
@@ -154,7 +154,7 @@ Surface with_legend(const Surface &image, const std::vector<LegendEntry> &legend
     cairo_fill(cr.get());
     set_font(cr.get());
     for (std::size_t k = 0; k < legend.size(); ++k) {
-        const double x = columns + margin, y = margin + row_height * k;
+        const double x = columns + margin, y = margin + row_height * static_cast<double>(k);
         const Argb colour = legend[k].colour;
         cairo_set_source_rgb(cr.get(), (colour >> 16 & 0xff) / 255.0,
                              (colour >> 8 & 0xff) / 255.0, (colour & 0xff) / 255.0);
@@ -243,7 +243,7 @@ int run_render(Options &options)
 
     IdaFile f = open_ida(options.files[0]);
     describe(f, options.tables);
-    if (f.status != status_ok)
+    if (f.status != QUORVEX_SUCCESS)
         throw InputError(refusal(f));
     if (f.pixel_count() == 0)
         throw InputError(f.path + ": the image has no pixels to draw");
@@ -255,14 +255,15 @@ int run_render(Options &options)
     // The bytes first, in place in the surface's rows; colours once every
     // byte present is known.
     std::array<bool, 256> present{};
-    std::size_t row = 0;
-    int column = 0;
+    std::size_t at_row = 0;
+    int at_column = 0;
     read_pixels(f, [&](const unsigned char *bytes, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i) {
             present[bytes[i]] = true;
-            reinterpret_cast<Argb *>(data + row * stride)[column] = bytes[i];
-            if (++column == f.columns)
-                column = 0, ++row;
+            reinterpret_cast<Argb *>(data + at_row * static_cast<std::size_t>(stride))[at_column] =
+                bytes[i];
+            if (++at_column == f.columns)
+                at_column = 0, ++at_row;
         }
     });
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);

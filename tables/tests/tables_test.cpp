@@ -24,13 +24,12 @@ TEST(Tables, DefaultsHoldTheRowsTheHeaderReaderIndexes)
         EXPECT_EQ(t.projections[code].parfalse, code == 4 || code == 8 ? 1 : 0);
         EXPECT_EQ(t.projections[code].name[0] != '\0', code <= 10);
     }
-    for (int row : {1, 4}) {
-        EXPECT_EQ(t.spheroids[row].a, 6378137.0);
-        EXPECT_EQ(t.spheroids[row].b, 6356752.314245);
+    const double axes[][3] = {{1, 6378137.0, 6356752.314245}, {4, 6378137.0, 6356752.314245},
+                              {12, 6370997.0, 6370997.0}, {2, 0.0, 0.0}};
+    for (const auto &row : axes) {
+        EXPECT_EQ(t.spheroids[int(row[0])].a, row[1]) << row[0];
+        EXPECT_EQ(t.spheroids[int(row[0])].b, row[2]) << row[0];
     }
-    EXPECT_EQ(t.spheroids[12].a, 6370997.0);
-    EXPECT_EQ(t.spheroids[12].b, 6370997.0);
-    EXPECT_EQ(t.spheroids[2].a, 0.0);
     ASSERT_EQ(t.type_count(), 1);
     EXPECT_EQ(t.types[0].code, 200);
 }
@@ -51,29 +50,30 @@ TEST(Tables, UserRowsAndCopiesThatOutliveTheOriginal)
     ASSERT_EQ(copy.type_count(), 2);
     const IDATYPE &t = copy.types[0];
     EXPECT_STREQ(t.label, "NDVI x 250");
-    EXPECT_EQ(t.missingcodes[0], 255);
-    EXPECT_EQ(t.missingcodes[1], 254);
-    EXPECT_EQ(t.missingcodes[2], -99999);
-    EXPECT_EQ(t.cloudcodes[0], 3);
-    EXPECT_EQ(t.maskingcodes[0], -99999);
-    EXPECT_EQ(t.sp1, -99999);
-    EXPECT_EQ(t.sp2, 9);
-    EXPECT_EQ(t.nspecialcodes, 4);
-    EXPECT_EQ(t.mincodedvalue, 1);
-    EXPECT_EQ(t.maxcodedvalue, 255);
-    EXPECT_EQ(t.slope, -0.004);
-    EXPECT_EQ(t.intercept, 0.5);
-    EXPECT_EQ(copy.find_type(13)->slope, 1.0);
     EXPECT_STREQ(copy.find_type(13)->label, "");
     EXPECT_EQ(copy.find_type(14), nullptr);
+    const double fields[][2] = {
+        {double(t.missingcodes[0]), 255}, {double(t.missingcodes[1]), 254},
+        {double(t.missingcodes[2]), QUORVEX_NO_VALUE}, {double(t.cloudcodes[0]), 3},
+        {double(t.maskingcodes[0]), QUORVEX_NO_VALUE}, {double(t.sp1), QUORVEX_NO_VALUE},
+        {double(t.sp2), 9}, {double(t.nspecialcodes), 4}, {double(t.mincodedvalue), 1},
+        {double(t.maxcodedvalue), 255}, {t.slope, -0.004}, {t.intercept, 0.5},
+        {copy.find_type(13)->slope, 1.0}};
+    for (const auto &f : fields)
+        EXPECT_EQ(f[0], f[1]) << &f - fields;
 }
 
 TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
 {
+    std::string many = "projection";
+    for (int k = 0; k < 63; ++k)
+        many += " a=1";
     const struct {
-        const char *text;
+        std::string text;
         const char *error;
     } cases[] = {
+        {"projection code=1" + std::string(5120, ' '), "t.txt:1: line longer than 5119 characters"},
+        {many, "t.txt:1: more than 63 fields"},
         {"# ok\nprojection code = 3", "t.txt:2: Syntax error: space illegal on either side of '='."},
         {"projection code=3 name=\"Plate", "t.txt:1: Unmatched double quote."},
         {"projection code=3 name=\"a;b\"", "t.txt:1: Unmatched double quote."},
@@ -99,7 +99,7 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
         {"idatype code=1 mincodedvalue=9 maxcodedvalue=8", "t.txt:1: idatype 1: mincodedvalue above maxcodedvalue"},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.text.substr(0, 60));
         QuorvexTables t;
         t.spheroids[1].a = 42.0;
         std::string error;
@@ -109,15 +109,12 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
     }
     std::string error;
     QuorvexTables t;
-    EXPECT_FALSE(load(std::string("projection code=1") + std::string(5120, ' '), &t, &error));
-    EXPECT_EQ(error, "t.txt:1: line longer than 5119 characters");
-    std::string many = "projection";
-    for (int k = 0; k < 63; ++k)
-        many += " a=1";
-    EXPECT_FALSE(load(many, &t, &error));
-    EXPECT_EQ(error, "t.txt:1: more than 63 fields");
-    EXPECT_FALSE(load_tables_file("/nonexistent/t.txt", &t, &error));
-    EXPECT_EQ(error, "/nonexistent/t.txt: No such file or directory");
+    // A file that does not open, and one that opens but does not read.
+    for (const char *path : {"/nonexistent/t.txt", "/"}) {
+        EXPECT_FALSE(load_tables_file(path, &t, &error));
+        EXPECT_EQ(error, std::string(path) + (path[1] ? ": No such file or directory"
+                                                      : ": Is a directory"));
+    }
 }
 
 } // namespace
