@@ -10,9 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-// The fuzzer's entry point, declared for the missing-declarations check.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const char *text = reinterpret_cast<const char *>(data);
