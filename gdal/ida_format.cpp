@@ -367,6 +367,15 @@ bool Placer::place(Placement *out)
         pl.m = {u * ratio / plane_unit, -x0_ * ratio / plane_unit,
                 u * ratio / plane_unit, -y0_ * ratio / plane_unit};
     };
+    // The spherical codes: the size of the sphere only scales the plane.
+    const auto on_sphere = [&](int16_t code) {
+        double a, b;
+        spheroid_of(code, tables_, &a, &b);
+        pl.code = code;
+        ratio = a / crs_.semi_major;
+        metric(1.0);
+        return true;
+    };
     if (proj_ == "hammer")
         return place_hammer(out);
     if (proj_ == "lcc" || proj_ == "aea") {
@@ -427,12 +436,7 @@ bool Placer::place(Placement *out)
                           "spherical; this one lies on an ellipsoid (a = " +
                           number(crs_.semi_major) + ", b = " +
                           number(crs_.semi_minor) + ")");
-        double a, b;
-        spheroid_of(QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL, tables_, &a, &b);
-        pl.code = QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL;
-        ratio = a / crs_.semi_major;
-        metric(1.0);
-        return true;
+        return on_sphere(QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL);
     }
     if (proj_ == "stere") {
         if (!only({"lat_0", "lon_0", "lat_ts", "k", "k_0", "x_0", "y_0"}) ||
@@ -449,12 +453,7 @@ bool Placer::place(Placement *out)
             return refuse("the Goode homolosine of IDA files is centred on "
                           "Greenwich; +lon_0=" + number(lon0) + " cannot be stored");
         // PROJ draws this projection on the sphere of the semi-major axis.
-        double a, b;
-        spheroid_of(QUORVEX_PROJECTION_GOODE, tables_, &a, &b);
-        pl.code = QUORVEX_PROJECTION_GOODE;
-        ratio = a / crs_.semi_major;
-        metric(1.0);
-        return true;
+        return on_sphere(QUORVEX_PROJECTION_GOODE);
     }
     return refuse("the projection +proj=" + proj_ +
                   " has no IDA projection code (IDA files hold longitude/"
