@@ -177,8 +177,9 @@ class Writing(Scratch):
                 self.assertEqual([out.GetMetadataItem(k) for k in ("TITLE", "DECIMALS")], [kept, "3"])
 
     def test_coordinate_systems_of_other_origins(self):
-        # (coordinate system, top-left corner, pixel size in its units)
-        for crs, x, y, size in [("EPSG:4326", 5, 55, .01), ("EPSG:3413", -5e5, 5e5, 1e4),
+        # (coordinate system, top-left corner, pixel size in its units); the
+        # coded range without CODED_MIN/MAX: every byte but nodata's side.
+        for i, (crs, x, y, size) in enumerate([("EPSG:4326", 5, 55, .01), ("EPSG:3413", -5e5, 5e5, 1e4),
                                 ("EPSG:32661", 1.5e6, 2.5e6, 1e4), ("EPSG:3031", -1e6, 1e6, 2e4),
                                 ("ESRI:102003", -5e5, 5e5, 1e4), ("EPSG:3034", 3.5e6, 3e6, 1e4),
                                 ("ESRI:54052", -2e6, 5e6, 2e4),
@@ -189,7 +190,7 @@ class Writing(Scratch):
                                 ("+proj=lcc +lat_1=33 +lat_2=45 +lat_0=39 +lon_0=-96 +ellps=WGS84 +units=us-ft",
                                  -3e6, 3e6, 3e4),
                                 ("+proj=lcc +lat_1=45 +lat_0=45 +lon_0=10 +k_0=1 +ellps=WGS84", -1e6, 1e6, 1e4),
-                                ("+proj=stere +lat_0=-90 +k=0.9 +lon_0=30 +ellps=WGS84", -1e6, 1e6, 1e4)]:
+                                ("+proj=stere +lat_0=-90 +k=0.9 +lon_0=30 +ellps=WGS84", -1e6, 1e6, 1e4)]):
             with self.subTest(crs):
                 src = gdal.GetDriverByName("MEM").Create("", 120, 90)
                 src.SetGeoTransform((x, size, 0, y, 0, -size))
@@ -197,8 +198,10 @@ class Writing(Scratch):
                 srs.SetFromUserInput(crs)
                 srs.SetAxisMappingStrategy(osr.OAMS_TRADITIONAL_GIS_ORDER)   # easting first
                 src.SetSpatialRef(srs)
-                src.GetRasterBand(1).SetNoDataValue(0)
-                gdal.Translate(self.path("out.ida"), src, format="IDA")
+                src.GetRasterBand(1).SetNoDataValue(i % 2 * 200)
+                out = gdal.Translate(self.path("out.ida"), src, format="IDA")
+                self.assertEqual([out.GetMetadataItem(k) for k in ("CODED_MIN", "CODED_MAX")],
+                                 ["0", "199"] if i % 2 else ["1", "255"])
                 pixels = grid(120, 90, 7)
                 # pixels: the geostationary view's rounded constants
                 self.check_forward(self.path("out.ida"), pixels, gdal_positions(src, pixels),
