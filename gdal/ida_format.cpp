@@ -81,8 +81,6 @@ void spheroid_of(int code, const QuorvexTables &tables, double *a, double *b)
     unsigned char header[QUORVEX_HEADER_SIZE] = {};
     header[22] = QUORVEX_IDA_TYPE_IN_HEADER;
     header[23] = static_cast<unsigned char>(code);
-    _DoubleCtoRealPascal(header + 144, 1.0);
-    _DoubleCtoRealPascal(header + 150, 1.0);
     IMAGETYPE image{};
     _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
                    tables.types.data(), tables.type_count(), 0);
