@@ -209,9 +209,10 @@ class Writing(Scratch):
 
     def test_what_cannot_be_stored_is_refused(self):
         source = self.make("conformal_conic")
-        rotated, huge_scale, no_range = (gdal.Translate("", source, format="MEM") for _ in range(3))
+        rotated, huge_scale, tiny_scale, no_range = (gdal.Translate("", source, format="MEM") for _ in range(4))
         rotated.SetGeoTransform((0, 1000, 10, 0, 10, -1000))
         huge_scale.GetRasterBand(1).SetScale(1e39)
+        tiny_scale.GetRasterBand(1).SetScale(1e-12)   # a 6-byte real would hold 0
         no_range.SetMetadata({"CODED_MIN": "10", "CODED_MAX": "5"})
         for options, source_ds, words in [
                 (dict(outputSRS="EPSG:32632"), source, "+proj=utm has no IDA projection code"),
@@ -229,6 +230,7 @@ class Writing(Scratch):
                 (dict(width=40000, height=2), source, "larger than the 32767 x 32767"),
                 (dict(callback=lambda *_: 0), source, "interrupted by the user"),
                 ({}, rotated, "rotated or sheared"), ({}, huge_scale, "scale 1e+39"),
+                ({}, tiny_scale, "scale 1e-12"),
                 ({}, no_range, "coded range CODED_MIN..CODED_MAX is empty")]:
             with self.subTest(words):
                 with self.assertRaises(RuntimeError) as refused:
