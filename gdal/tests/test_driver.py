@@ -20,9 +20,10 @@ N = -99999
 # then the largest difference allowed between GDAL's longitude/latitude of a
 # pixel centre and _ImageToLonLat's, in degrees of arc (a longitude
 # difference counts times the cosine of the latitude), and between
-# _LonLatToImage of GDAL's position and the pixel, in pixels.  Both sides
-# are closed forms unless said; the largest differences over every pixel
-# are a tenth of the tolerance or less.
+# _LonLatToImage of GDAL's position and the pixel, in pixels.  Each
+# tolerance covers the largest difference measured over every pixel of its
+# image, five times or more where both sides agree by definition; the
+# figure is given where the engine's model differs.
 IMAGES = {
     # Reaches beyond the ellipse: both unfold the point more than 180
     # degrees from the centre (where no way back exists) or both mark it.
@@ -38,7 +39,8 @@ IMAGES = {
     "polar_north": ((7, 60, -45, N, N, 4e-5, 4e-5, 150, 150, 300, 300), 1e-9, 1e-6),
     "polar_south": ((7, -71, 0, N, N, 4e-5, 4e-5, 150, 150, 300, 300), 1e-9, 1e-6),
     "albers": ((8, 37.5, -96, 29.5, 45.5, 4e-5, 4e-5, 100, 60, 200, 120), 1e-9, 1e-6),
-    # The engine's rounded seam offset between the two zones: 0.55 mm.
+    # The engine's rounded seam offset between the two zones (0.55 mm):
+    # 2.9e-8 degrees.
     "goode": ((9, 0, 0, N, N, 1e-5, 1e-5, 199.5, 89.5, 400, 180), 1e-7, 1e-6),
 }
 
