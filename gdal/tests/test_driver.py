@@ -186,6 +186,8 @@ class Writing(Scratch):
                                 ("ESRI:102003", -5e5, 5e5, 1e4), ("EPSG:3034", 3.5e6, 3e6, 1e4),
                                 ("ESRI:54052", -2e6, 5e6, 2e4),
                                 ("+proj=hammer +R=6371000 +lon_0=20 +y_0=1000000", -2e6, 4e6, 2e4),
+                                # a false northing no centre latitude explains
+                                ("+proj=hammer +R=6371000 +y_0=-10800000", -2e6, -8e6, 2e4),
                                 ("+proj=laea +lat_0=90 +lon_0=0 +R=6371228", -2e6, 2e6, 2e4),
                                 ("+proj=geos +h=35785845 +a=6378155 +b=6356751.8 +lon_0=9.5 +x_0=1000",
                                  -1e6, 1e6, 1e4),
