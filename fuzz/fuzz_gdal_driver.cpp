@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const QuorvexTables tables = [] {
@@ -20,13 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         load_default_tables(&t);
         return t;
     }();
-    if (size < ida::header_size || !ida::header_is_consistent(data, size, tables))
+    if (size < QUORVEX_HEADER_SIZE || !ida::header_is_consistent(data, size, tables))
         return 0;
     IMAGETYPE image{};
     FUZZ_REQUIRE(_IDAHeaderToIT(data, &image, tables.projections, tables.spheroids,
-                                tables.types.data(), tables.type_count(), 0) == 100);
+                                tables.types.data(), tables.type_count(), 0) == QUORVEX_SUCCESS);
     FUZZ_REQUIRE(image.rows > 0 && image.columns > 0 &&
-                 size == ida::header_size + uint64_t(image.rows) * uint64_t(image.columns));
+                 size == QUORVEX_HEADER_SIZE + uint64_t(image.rows) * uint64_t(image.columns));
     ida::Georeference georeference;
     if (ida::georeference_of(image, &georeference)) {
         FUZZ_REQUIRE(!georeference.crs.empty());

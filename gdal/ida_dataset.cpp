@@ -68,7 +68,7 @@ private:
 class IDARasterBand final : public RawRasterBand {
 public:
     IDARasterBand(IDADataset *ds, VSILFILE *fp, int columns)
-        : RawRasterBand(ds, 1, fp, ida::header_size, 1, columns, GDT_Byte,
+        : RawRasterBand(ds, 1, fp, QUORVEX_HEADER_SIZE, 1, columns, GDT_Byte,
                         ByteOrder::ORDER_LITTLE_ENDIAN, OwnFP::NO),
           image_(ds->image), colours_(ds->colours.get())
     {
@@ -141,7 +141,7 @@ uint64_t file_size(VSILFILE *fp)
 // files).
 int IDADataset::Identify(GDALOpenInfo *info)
 {
-    if (info->fpL == nullptr || info->nHeaderBytes < ida::header_size)
+    if (info->fpL == nullptr || info->nHeaderBytes < QUORVEX_HEADER_SIZE)
         return FALSE;
     const uint64_t size = ida::described_size(info->pabyHeader);
     return ida::header_is_consistent(info->pabyHeader, size, tables()) &&
@@ -162,7 +162,7 @@ GDALDataset *IDADataset::Open(GDALOpenInfo *info)
     auto ds = std::make_unique<IDADataset>();
     const QuorvexTables &t = tables();
     if (_IDAHeaderToIT(info->pabyHeader, &ds->image, t.projections, t.spheroids,
-                       t.types.data(), t.type_count(), 0) != 100)
+                       t.types.data(), t.type_count(), 0) != QUORVEX_SUCCESS)
         return nullptr;
     ds->nRasterXSize = ds->image.columns;
     ds->nRasterYSize = ds->image.rows;
@@ -195,7 +195,7 @@ void IDADataset::describe(const unsigned char *header)
         CPLFree(recoded);
     }
     int lowest = image.mincodedvalue, highest = image.maxcodedvalue;
-    if (const IDATYPE *row = image.ida_type == 200 ? nullptr : tables().find_type(image.ida_type)) {
+    if (const IDATYPE *row = image.ida_type == QUORVEX_IDA_TYPE_IN_HEADER ? nullptr : tables().find_type(image.ida_type)) {
         lowest = row->mincodedvalue;
         highest = row->maxcodedvalue;
     }
@@ -314,7 +314,7 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
                  "missing code", filename);
 
     std::memset(image, 0, sizeof *image);
-    image->ida_type = 200;
+    image->ida_type = QUORVEX_IDA_TYPE_IN_HEADER;
     image->rows = rows;
     image->columns = columns;
     image->slope = ida::nearest_stored(slope);
@@ -389,7 +389,7 @@ bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header
                  GDALRasterBand *band, int columns, int rows,
                  GDALProgressFunc progress, void *progress_data)
 {
-    if (VSIFWriteL(header, 1, ida::header_size, fp) != size_t(ida::header_size))
+    if (VSIFWriteL(header, 1, QUORVEX_HEADER_SIZE, fp) != size_t(QUORVEX_HEADER_SIZE))
         return fail(filename, "cannot write the header");
     const int chunk = std::max(1, std::min(rows, (1 << 20) / columns));
     std::vector<unsigned char> lines(size_t(chunk) * columns);
@@ -418,7 +418,7 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source,
     IMAGETYPE image;
     if (!describe_copy(filename, source, &image))
         return nullptr;
-    unsigned char header[ida::header_size];
+    unsigned char header[QUORVEX_HEADER_SIZE];
     if (!_IT2IDAHeader(&image, header, tables().projections)) {
         fail(filename, "the header's reference point cannot be converted");
         return nullptr;
@@ -426,7 +426,7 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source,
     write_free_fields(source, options, header);
     const int columns = image.columns, rows = image.rows;
     if (!ida::header_is_consistent(header,
-                                   ida::header_size + uint64_t(columns) * rows,
+                                   QUORVEX_HEADER_SIZE + uint64_t(columns) * rows,
                                    tables())) {
         fail(filename, "the header would not describe the image consistently "
                        "(centre or parallels beyond the earth's angles)");

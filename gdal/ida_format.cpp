@@ -36,7 +36,8 @@ constexpr double wgs84_f = 1.0 / 298.257223563;
 // largest magnitude of a 6-byte real.
 constexpr double smallest_scale = 1e-7;
 constexpr double largest_real = 1.7e38;
-constexpr double no_value = -99999.0;
+// The header's "no value" as the double its fields hold.
+constexpr double no_value = QUORVEX_NO_VALUE;
 
 // Engine plane coordinate = s * coordinate + o, per axis.
 struct Mapping {
@@ -77,11 +78,9 @@ double flattening(double a, double b) { return (a - b) / a; }
 // the tables).
 void spheroid_of(int code, const QuorvexTables &tables, double *a, double *b)
 {
-    unsigned char header[header_size] = {};
-    header[22] = 200;
+    unsigned char header[QUORVEX_HEADER_SIZE] = {};
+    header[22] = QUORVEX_IDA_TYPE_IN_HEADER;
     header[23] = static_cast<unsigned char>(code);
-    _DoubleCtoRealPascal(header + 144, 1.0);
-    _DoubleCtoRealPascal(header + 150, 1.0);
     IMAGETYPE image{};
     _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
                    tables.types.data(), tables.type_count(), 0);
@@ -108,7 +107,7 @@ uint64_t described_size(const unsigned char *header)
     const int16_t rows = signed16(header + 30);
     const int16_t columns = signed16(header + 32);
     return rows > 0 && columns > 0
-               ? header_size + uint64_t(rows) * uint64_t(columns)
+               ? QUORVEX_HEADER_SIZE + uint64_t(rows) * uint64_t(columns)
                : 0;
 }
 
@@ -119,11 +118,11 @@ bool header_is_consistent(const unsigned char *header, uint64_t file_size,
         return false;
     IMAGETYPE image{};
     if (_IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
-                       tables.types.data(), tables.type_count(), 0) != 100)
+                       tables.types.data(), tables.type_count(), 0) != QUORVEX_SUCCESS)
         return false;
-    if (image.ida_type == 200 && image.mincodedvalue > image.maxcodedvalue)
+    if (image.ida_type == QUORVEX_IDA_TYPE_IN_HEADER && image.mincodedvalue > image.maxcodedvalue)
         return false;
-    if (image.header.projection == 0)
+    if (image.header.projection == QUORVEX_PROJECTION_NONE)
         return true;
     const HEADER &h = image.header;
     const auto latitude = [](double v) { return std::fabs(v) <= 90.0; };
@@ -147,23 +146,27 @@ bool georeference_of(const IMAGETYPE &image, Georeference *out)
     Mapping m;
     std::string crs;
     switch (h.projection) {
-    case 2:
+    case QUORVEX_PROJECTION_HAMMER_AITOFF:
         crs = "+proj=hammer +R=" + number(hammer_radius) +
               " +lon_0=" + number(h.lon_center) +
               " +x_0=0 +y_0=" + number(0.0 - hammer_shift(h.lat_center));
         m.sx = 0.5;
         break;
-    case 3:
+    case QUORVEX_PROJECTION_PLATE_CARREE:
         crs = "EPSG:4326";
         m.ox = -h.lon_center;
         m.oy = -h.lat_center;
         break;
-    case 4:
+    case QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC:
+    case QUORVEX_PROJECTION_ALBERS:
+        // The conformal conic's plane is in kilometres, Albers' in metres.
         if (!parallels)
             return false;
-        crs = "+proj=lcc" + conic + centre + ellipsoid + " +units=km";
+        crs = (h.projection == QUORVEX_PROJECTION_ALBERS ? "+proj=aea" : "+proj=lcc") +
+              conic + centre + ellipsoid +
+              (h.projection == QUORVEX_PROJECTION_ALBERS ? " +units=m" : " +units=km");
         break;
-    case 5: {
+    case QUORVEX_PROJECTION_GEOSTATIONARY: {
         // Scan angles in degrees: one unit is the satellite's height above
         // the equator times one degree.
         const double height = km_to_m(satellite_distance_km - h.a);
@@ -173,21 +176,16 @@ bool georeference_of(const IMAGETYPE &image, Georeference *out)
               " +to_meter=" + number(height / engine_rad_to_deg);
         break;
     }
-    case 6:
+    case QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL:
         crs = "+proj=laea" + centre + " +R=" + number(h.a) + " +units=m";
         break;
-    case 7:
+    case QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC:
         crs = std::string("+proj=stere +lat_0=") +
               (h.lat_center < 0 ? "-90" : "90") +
               " +lat_ts=" + number(h.lat_center) +
               " +lon_0=" + number(h.lon_center) + ellipsoid + " +units=m";
         break;
-    case 8:
-        if (!parallels)
-            return false;
-        crs = "+proj=aea" + conic + centre + ellipsoid + " +units=m";
-        break;
-    case 9:
+    case QUORVEX_PROJECTION_GOODE:
         crs = "+proj=igh +lon_0=0 +R=" + number(h.a) + " +units=m";
         break;
     default:
@@ -367,27 +365,38 @@ bool Placer::place(Placement *out)
         pl.m = {u * ratio / plane_unit, -x0_ * ratio / plane_unit,
                 u * ratio / plane_unit, -y0_ * ratio / plane_unit};
     };
+    // The spherical codes: the size of the sphere only scales the plane.
+    const auto on_sphere = [&](int16_t code) {
+        double a, b;
+        spheroid_of(code, tables_, &a, &b);
+        pl.code = code;
+        ratio = a / crs_.semi_major;
+        metric(1.0);
+        return true;
+    };
     if (proj_ == "hammer")
         return place_hammer(out);
     if (proj_ == "lcc" || proj_ == "aea") {
-        pl.code = proj_ == "lcc" ? 4 : 8;
+        pl.code = proj_ == "lcc" ? QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC
+                                  : QUORVEX_PROJECTION_ALBERS;
+        const bool conformal = pl.code == QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC;
         double lat1, lat2, lat0, lon0;
         if (!only({"lat_0", "lon_0", "lat_1", "lat_2", "x_0", "y_0", "k", "k_0"}) ||
             !scale_is_one() || !value("lat_1", 0.0, &lat1) ||
             // PROJ's conformal conic without lat_2 has one parallel and,
             // without lat_0, its origin on it; the Albers defaults are 0.
-            !value("lat_2", pl.code == 4 ? lat1 : 0.0, &lat2) ||
-            !value("lat_0", pl.code == 4 && !has("lat_2") ? lat1 : 0.0, &lat0) ||
+            !value("lat_2", conformal ? lat1 : 0.0, &lat2) ||
+            !value("lat_0", conformal && !has("lat_2") ? lat1 : 0.0, &lat0) ||
             !value("lon_0", 0.0, &lon0) || !shape_matches(pl.code, &ratio))
             return false;
-        if (!(tables_.projections[pl.code].parfalse & 1))
+        if (!(tables_.projections[pl.code].parfalse & QUORVEX_TWO_PARALLELS))
             return refuse("the projection table gives code " +
                           std::to_string(pl.code) + " no standard parallels");
         pl.lat_center = lat0;
         pl.lon_center = lon0;
         pl.par1 = lat1;
         pl.par2 = lat2;
-        metric(pl.code == 4 ? 1000.0 : 1.0);
+        metric(conformal ? 1000.0 : 1.0);
         return true;
     }
     if (proj_ == "geos") {
@@ -398,7 +407,7 @@ bool Placer::place(Placement *out)
         if (has("sweep") && p_["sweep"] != "y")
             return refuse("the geostationary view sweeps along y; +sweep=" +
                           p_["sweep"] + " cannot be stored");
-        spheroid_of(5, tables_, &a, &b);
+        spheroid_of(QUORVEX_PROJECTION_GEOSTATIONARY, tables_, &a, &b);
         const double expected_height = km_to_m(satellite_distance_km - a);
         if (std::fabs(crs_.semi_major - km_to_m(a)) > 0.5 ||
             std::fabs(crs_.semi_minor - km_to_m(b)) > 0.5 ||
@@ -409,7 +418,7 @@ bool Placer::place(Placement *out)
                           " m; this one has a = " + number(crs_.semi_major) +
                           ", b = " + number(crs_.semi_minor) + ", h = " +
                           number(height));
-        pl.code = 5;
+        pl.code = QUORVEX_PROJECTION_GEOSTATIONARY;
         pl.lon_center = lon0;
         const double s = engine_rad_to_deg / height;
         pl.m = {u * s, -x0_ * s, u * s, -y0_ * s};
@@ -425,16 +434,11 @@ bool Placer::place(Placement *out)
                           "spherical; this one lies on an ellipsoid (a = " +
                           number(crs_.semi_major) + ", b = " +
                           number(crs_.semi_minor) + ")");
-        double a, b;
-        spheroid_of(6, tables_, &a, &b);
-        pl.code = 6;
-        ratio = a / crs_.semi_major;
-        metric(1.0);
-        return true;
+        return on_sphere(QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL);
     }
     if (proj_ == "stere") {
         if (!only({"lat_0", "lon_0", "lat_ts", "k", "k_0", "x_0", "y_0"}) ||
-            !shape_matches(7, &ratio))
+            !shape_matches(QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC, &ratio))
             return false;
         metric(1.0);
         return place_polar(out);
@@ -447,12 +451,7 @@ bool Placer::place(Placement *out)
             return refuse("the Goode homolosine of IDA files is centred on "
                           "Greenwich; +lon_0=" + number(lon0) + " cannot be stored");
         // PROJ draws this projection on the sphere of the semi-major axis.
-        double a, b;
-        spheroid_of(9, tables_, &a, &b);
-        pl.code = 9;
-        ratio = a / crs_.semi_major;
-        metric(1.0);
-        return true;
+        return on_sphere(QUORVEX_PROJECTION_GOODE);
     }
     return refuse("the projection +proj=" + proj_ +
                   " has no IDA projection code (IDA files hold longitude/"
@@ -474,7 +473,7 @@ bool Placer::place_geographic(Placement *out)
     // The centre: the whole-micro-degree position of the middle pixel, as
     // IDA plate carree images usually have it.
     const auto micro = [](double v) { return nearest_stored(std::round(v * 1e6) / 1e6); };
-    out->code = 3;
+    out->code = QUORVEX_PROJECTION_PLATE_CARREE;
     out->lon_center = micro(gt_[0] + (columns_ / 2 + 0.5) * gt_[1]);
     out->lat_center = micro(gt_[3] + (rows_ / 2 + 0.5) * gt_[5]);
     out->m = {1.0, -out->lon_center, 1.0, -out->lat_center};
@@ -501,7 +500,7 @@ bool Placer::place_hammer(Placement *out)
         std::fabs(shift) <= 1.0
             ? nearest_stored(2.0 * std::asin(shift / sqrt2) / engine_deg_to_rad)
             : 0.0;
-    out->code = 2;
+    out->code = QUORVEX_PROJECTION_HAMMER_AITOFF;
     out->lat_center = lat0;
     out->lon_center = lon0;
     out->m = {u / (2.0 * sqrt2 * r), -x0_ / (2.0 * sqrt2 * r), u / (sqrt2 * r),
@@ -522,7 +521,7 @@ bool Placer::place_polar(Placement *out)
         return refuse("only the polar stereographic can be stored; +lat_0=" +
                       number(lat0) + " is an oblique aspect");
     const double sign = lat0 > 0 ? 1.0 : -1.0;
-    out->code = 7;
+    out->code = QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC;
     out->lon_center = lon0;
     if (has("lat_ts")) {
         double ts;

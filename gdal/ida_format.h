@@ -16,8 +16,6 @@ struct QuorvexTables;
 
 namespace ida {
 
-constexpr int header_size = 512;
-
 // The file size the header's rows and columns call for (512 + rows x
 // columns), or 0 when either is not positive.
 uint64_t described_size(const unsigned char *header);

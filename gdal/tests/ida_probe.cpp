@@ -19,7 +19,7 @@ QuorvexTables tables;
 int make(char **a)
 {
     IMAGETYPE it{};
-    it.ida_type = 200;
+    it.ida_type = QUORVEX_IDA_TYPE_IN_HEADER;
     it.header.projection = int16_t(std::atoi(a[1]));
     double *fields[] = {&it.header.lat_center, &it.header.lon_center, &it.header.par1,
                         &it.header.par2, &it.dx, &it.dy, &it.x_center, &it.y_center};
@@ -31,11 +31,11 @@ int make(char **a)
     it.intercept = -10;
     it.maxcodedvalue = 254;
     it.missingcodes[0] = 255;
-    unsigned char header[512];
+    unsigned char header[QUORVEX_HEADER_SIZE];
     FILE *f = _IT2IDAHeader(&it, header, tables.projections) ? std::fopen(a[0], "wb") : nullptr;
     if (!f)
         return 1;
-    std::fwrite(header, 1, 512, f);
+    std::fwrite(header, 1, sizeof header, f);
     for (int l = 0; l < it.rows; ++l)
         for (int c = 0; c < it.columns; ++c)
             std::fputc((7 * c + 13 * l) % 251, f);
@@ -49,23 +49,23 @@ void convert(const IMAGETYPE &image, bool inverse)
     double u, v;
     while (std::scanf("%lf %lf", &u, &v) == 2) {
         IMAGETYPE it = image;
-        double buffer[3] = {u, v, -99999.0};
-        bool unconverted = false;
+        double buffer[3] = {u, v, QUORVEX_NO_VALUE};
         if (inverse) {
             it.x_center -= u;
             it.y_center -= v;
-            _InitProjection(&it, 0);
-            _ImageToLonLat(&it, 0, buffer, 1, 0);
-            // The projections that stop a line (Lambert azimuthal, polar
-            // stereographic, Albers) leave its plane coordinates.
-            const int code = it.header.projection;
-            unconverted = code >= 6 && code <= 8 && buffer[0] == -it.x_center / it.dx &&
-                          buffer[1] == it.y_center / it.dy;
-        } else {
-            _InitProjection(&it, 0);
-            _LonLatToImage(&it, buffer, 0, 0);
         }
-        if (buffer[0] == -99999.0 || unconverted)
+        _InitProjection(&it, 0);
+        if (inverse)
+            _ImageToLonLat(&it, 0, buffer, 1, 0);
+        else
+            _LonLatToImage(&it, buffer, 0, 0);
+        // The projections that stop a line (Lambert azimuthal, polar
+        // stereographic, Albers) leave its plane coordinates.
+        const int code = it.header.projection;
+        const bool stopped = inverse && code >= QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL &&
+                             code <= QUORVEX_PROJECTION_ALBERS &&
+                             buffer[0] == -it.x_center / it.dx && buffer[1] == it.y_center / it.dy;
+        if (buffer[0] == QUORVEX_NO_VALUE || stopped)
             std::printf("none\n");
         else
             std::printf("%.12f %.12f\n", buffer[0], buffer[1]);
@@ -79,14 +79,14 @@ int main(int argc, char **argv)
     load_default_tables(&tables);
     if (argc == 14 && std::strcmp(argv[1], "make") == 0)
         return make(argv + 2);
-    unsigned char header[512];
+    unsigned char header[QUORVEX_HEADER_SIZE];
     IMAGETYPE image{};
     FILE *f = argc == 3 ? std::fopen(argv[2], "rb") : nullptr;
-    const bool read = f && std::fread(header, 1, 512, f) == 512;
+    const bool read = f && std::fread(header, 1, sizeof header, f) == sizeof header;
     if (f)
         std::fclose(f);
     if (!read || _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
-                                tables.types.data(), tables.type_count(), 0) != 100) {
+                                tables.types.data(), tables.type_count(), 0) != QUORVEX_SUCCESS) {
         std::fprintf(stderr, "usage: ida_probe make|inverse|forward ...\n");
         return 2;
     }
