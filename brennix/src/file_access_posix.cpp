@@ -2,6 +2,8 @@
 // the kernel in one piece, and every error carries its errno text.
 #include "file_access.h"
 
+#include "ending_signals.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -134,8 +136,10 @@ void ReplacingFile::abandon()
     if (handle_ >= 0)
         ::close(handle_);
     handle_ = -1;
-    if (!temporary_.empty())
+    if (!temporary_.empty()) {
+        set_file_to_remove(nullptr);
         ::unlink(temporary_.c_str());
+    }
     temporary_.clear();
 }
 
@@ -147,15 +151,27 @@ bool ReplacingFile::begin(const std::string &name)
     struct stat info;
     const bool device =
         stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    std::string temporary = folder_of(name) + "/.brennix-XXXXXX";
-    handle_ = device ? ::open(name.c_str(), O_WRONLY) : mkstemp(&temporary[0]);
-    if (handle_ < 0) {
-        error_ = errno_text();
-        return false;
-    }
-    if (device)
+    if (device) {
+        handle_ = ::open(name.c_str(), O_WRONLY);
+        if (handle_ < 0) {
+            error_ = errno_text();
+            return false;
+        }
         return true;
-    temporary_ = temporary;
+    }
+    // A signal that ends the run removes the temporary file; it is held
+    // back until the file is known by name, so none slips in between.
+    {
+        const HeldEndingSignals held;
+        temporary_ = folder_of(name) + "/.brennix-XXXXXX";
+        handle_ = mkstemp(&temporary_[0]);
+        if (handle_ < 0) {
+            error_ = errno_text();
+            temporary_.clear();
+            return false;
+        }
+        set_file_to_remove(temporary_.c_str());
+    }
     if (fchmod(handle_, default_file_mode()) != 0) {
         error_ = errno_text();
         abandon();
@@ -202,6 +218,8 @@ bool ReplacingFile::commit()
         abandon();
         return false;
     }
+    if (!temporary_.empty())
+        set_file_to_remove(nullptr);
     temporary_.clear();
     return true;
 }

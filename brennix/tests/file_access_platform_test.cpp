@@ -1,6 +1,7 @@
 // The platform's file access, through the interface every platform shares:
 // byte-exact transfers, replacement in one step, and file identity.
 #include "file_access.h"
+#include "run_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,14 @@ namespace fs = std::filesystem;
 // ways, a lone carriage return, and the byte that ends text-mode reads.
 const std::string awkward_bytes("a\r\nb\nc\rd\x1a" "e\0f", 12);
 
-class FileAccess : public ::testing::Test {
+// Each test in a folder of its own, never one another run could share.
+class FileAccess : public brennix::testing::ScratchFolder {
 protected:
     void SetUp() override
     {
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() /
-                 (std::string("brennix-files-") + info->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
+        ScratchFolder::SetUp();
+        folder = folder_;
     }
-
-    void TearDown() override { fs::remove_all(folder); }
 
     std::string path(const char *name) const { return (folder / name).string(); }
 

@@ -11,7 +11,13 @@
 #include <ctime>
 #include <regex>
 #include <string>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace brennix {
 namespace {
@@ -115,6 +121,53 @@ TEST_F(Program, FailuresGoToStandardErrorWithTheirStatus)
     const ProgramRun flat = run_program({"none.ida", "out.ida", "0", "0", "run.log", "c.clr"});
     EXPECT_EQ(flat.status, 2);
     EXPECT_EQ(flat.err.rfind("Slope: ", 0), 0u);
+}
+
+
+// A signal that ends a run while the image is being written leaves neither
+// the temporary file nor a changed output behind.  The input is a pipe held
+// open after part of the pixels, so the run waits with its temporary file
+// made.
+TEST_F(Program, EndingSignalRemovesTheTemporaryFile)
+{
+    testing::TestImage image;
+    image.height = 100;
+    image.width = 100;
+    const std::string header = testing::make_ida(image);
+    for (const int signal_number : {SIGINT, SIGTERM}) {
+        testing::write_file("out.ida", "earlier");
+        ASSERT_EQ(mkfifo("in.ida", 0600), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            const int nothing = open("/dev/null", O_RDWR);
+            dup2(nothing, 0);
+            dup2(nothing, 1);
+            execl(BRENNIX_PROGRAM, BRENNIX_PROGRAM, "in.ida", "out.ida", "1", "0", "run.log",
+                  "c.clr", static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        const int pipe = open("in.ida", O_WRONLY);
+        ASSERT_GE(pipe, 0);
+        ASSERT_EQ(write(pipe, header.data(), header.size()), 512);
+        ASSERT_EQ(write(pipe, "some pixels", 11), 11);
+        auto temporary_made = [] {
+            for (const std::string &name : testing::folder_entries("."))
+                if (name.rfind(".brennix-", 0) == 0)
+                    return true;
+            return false;
+        };
+        for (int wait = 0; wait < 1000 && !temporary_made(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(temporary_made());
+        kill(child, signal_number);
+        int raw = 0;
+        waitpid(child, &raw, 0);
+        close(pipe);
+        EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == signal_number) << signal_number;
+        EXPECT_FALSE(temporary_made()) << signal_number;
+        EXPECT_EQ(read_file("out.ida"), "earlier");
+        unlink("in.ida");
+    }
 }
 
 } // namespace
