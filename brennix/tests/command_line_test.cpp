@@ -1,32 +1,13 @@
-// Command fields and the prefix rule of the number fields.
+// The prefix rule of the number fields.
 #include "command_line.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
-#include <vector>
 
 namespace brennix {
 namespace {
-
-TEST(SplitFields, EverySingleSpaceSeparates)
-{
-    using Fields = std::vector<std::string>;
-    EXPECT_EQ(split_fields("a b c"), (Fields{"a", "b", "c"}));
-    EXPECT_EQ(split_fields("a  b"), (Fields{"a", "", "b"}));
-    EXPECT_EQ(split_fields(""), (Fields{""}));
-    EXPECT_EQ(split_fields("a\tb \"c d\""), (Fields{"a\tb", "\"c", "d\""}));
-    EXPECT_EQ(split_fields("a "), (Fields{"a", ""}));
-}
-
-TEST(TrimSpaces, OnlySpacesAtEitherEnd)
-{
-    EXPECT_EQ(trim_spaces("  a b  "), "a b");
-    EXPECT_EQ(trim_spaces("\ta\t"), "\ta\t");
-    EXPECT_EQ(trim_spaces("   "), "");
-    EXPECT_EQ(trim_spaces(""), "");
-}
 
 TEST(ConvertNumber, PrefixRule)
 {

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 const std::string awkward_bytes("a\r\nb\nc\rd\x1a" "e\0f", 12);
 
 // Each test in a folder of its own, never one another run could share.
-class FileAccess : public brennix::testing::ScratchFolder {
+class FileAccess : public brennix::test_support::ScratchFolder {
 protected:
     void SetUp() override
     {

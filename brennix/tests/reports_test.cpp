@@ -11,34 +11,11 @@
 namespace brennix {
 namespace {
 
-TEST(ColourFile, WholeFileForHalfSlope)
-{
-    const std::string expected =
-        "From    To   Red     Green   Blue    Legend\r\n"
-        "  0      0   255     255       0        <-10 \r\n"
-        "  1      9   255     255     217     -10  to -6 \r\n"
-        "  9     19   236     255     255     -6  to -1 \r\n"
-        " 19     29   123     255     255     -1  to  4 \r\n"
-        " 29     49     0     238     238      4  to  14 \r\n"
-        " 49     79     0     206     206      14  to  29 \r\n"
-        " 79     99    26     141     185      29  to  39 \r\n"
-        " 99    129     3     112     158      39  to  54 \r\n"
-        "129    159    11      70     123      54  to  69 \r\n"
-        "159    179   102      28     170      69  to  79 \r\n"
-        "179    194   154      65     123      79  to  87 \r\n"
-        "194    210   140      55     121      87  to  95 \r\n"
-        "211    229   168      38      71      95  to  104 \r\n"
-        "229    253    28       2       7      104  to  116 \r\n"
-        "254    254   255       0       0        > 116 \r\n"
-        "255    255     0     255       0        Missing\r\n";
-    EXPECT_EQ(colour_file_text(0.5, -10), expected);
-}
-
 // The legend numbers of a colour file, in order of appearance.
 std::vector<std::string> legends(const std::string &text)
 {
     std::vector<std::string> numbers;
-    const std::vector<std::string> lines = testing::crlf_lines(text);
+    const std::vector<std::string> lines = test_support::crlf_lines(text);
     // Lines 2 and 16 have 41 fixed characters, lines 3 to 15 have 37; the
     // first and the last carry no legend.
     for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
@@ -94,47 +71,6 @@ TEST(ColourFileName, OnlyTheFileNameIsUpperCased)
     };
     for (const auto &c : cases)
         EXPECT_EQ(colour_file_name(c.typed), c.created) << c.typed;
-}
-
-TEST(HeaderReport, TwentyLinesOfFixedWidth)
-{
-    testing::TestImage image;
-    image.height = -1;
-    image.width = 200;
-    const std::string file = testing::make_ida(image);
-    HeaderBytes header{};
-    std::copy(file.begin(), file.begin() + 512, header.begin());
-    header[field::Parallel1] = 0x7D;  // 0.1 as stored
-    for (int i = 1; i < 5; ++i)
-        header[field::Parallel1 + i] = 0xCC;
-    header[field::Parallel1 + 5] = 0x4C;
-
-    const std::vector<std::string> expected = {
-        "Header.ImageType       AS BYTE         >                  200<",
-        "Header.Projection      AS BYTE         >                    3<",
-        "Header.Height          AS INTEGER      >                   -1<",
-        "Header.WIDz            AS INTEGER      >                  200<",
-        "Header.Title( 1-40)    AS STRING*80    >Test image                              <",
-        "Header.Title(41-80)    AS STRING*80    >                                        <",
-        "Header.LatCenter       AS string*6     >     45.             <",
-        "Header.LongCenter      AS string*6     >     10.             <",
-        "Header.xcenter         AS string*6     >    100.             <",
-        "Header.ycenter         AS string*6     >     50.             <",
-        "Header.dx              AS string*6     >     10.             <",
-        "Header.dy              AS string*6     >     10.             <",
-        "Header.Parallel1       AS string*6     >      0.0999999999999<",
-        "Header.Parallel2       AS string*6     >      0.             <",
-        "Header.Lower           AS BYTE         >                    0<",
-        "Header.Upper           AS BYTE         >                  250<",
-        "Header.Missing         AS BYTE         >                  255<",
-        "Header.m (slope)       AS string*6     >      0.5            <",
-        "Header.b (intercept)   AS string*6     >    -10.             <",
-        "Header.Decimals        AS BYTE         >                    2<",
-    };
-    const std::vector<std::string> lines = header_report_lines(header);
-    EXPECT_EQ(lines, expected);
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(lines[i].size(), i == 4 || i == 5 ? 81u : 62u) << i;
 }
 
 TEST(HeaderReport, TitleBytesAreCopiedUnconverted)

@@ -1,7 +1,6 @@
-// Implementation of the end-to-end test helpers.
+// The test helpers.
 #include "run_support.h"
 
-#include "brennix.h"
 #include "quorvex/quorvex.h"
 
 #include <cstring>
@@ -9,11 +8,10 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 #include <system_error>
 
 namespace brennix {
-namespace testing {
+namespace test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -69,24 +67,6 @@ void write_file(const std::string &name, const std::string &bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool file_exists(const std::string &name)
-{
-    std::error_code error;
-    return fs::exists(name, error);
-}
-
-bool make_folder(const std::string &name)
-{
-    std::error_code error;
-    return fs::create_directory(name, error);
-}
-
-void remove_path(const std::string &name)
-{
-    std::error_code error;
-    fs::remove(name, error);
-}
-
 std::vector<std::string> folder_entries(const std::string &folder)
 {
     std::vector<std::string> names;
@@ -134,22 +114,5 @@ void ScratchFolder::TearDown()
     EXPECT_FALSE(error) << error.message();
 }
 
-RunResult run_on_image(const TestImage &image, const std::string &slope,
-                       const std::string &intercept)
-{
-    write_file("in.ida", make_ida(image));
-    RunResult result;
-    result.status = run_command("in.ida out.ida " + slope + " " + intercept +
-                                    " run.log colours.clr",
-                                result.console);
-    result.image = read_file("out.ida");
-    result.log = read_file("run.log");
-    result.colour = read_file("COLOURS.CLR");
-    const std::vector<std::string> lines = crlf_lines(result.log);
-    if (lines.size() > log_lines_before_pixels)
-        result.pixel_lines.assign(lines.begin() + log_lines_before_pixels, lines.end());
-    return result;
-}
-
-} // namespace testing
+} // namespace test_support
 } // namespace brennix
