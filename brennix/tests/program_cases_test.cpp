@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -548,6 +549,9 @@ std::string stamp_of(std::time_t time)
     std::strftime(text, sizeof text, "%m-%d-%Y    %H:%M:%S", std::localtime(&time));
     return text;
 }
+
+// Names the case in test lists and failure messages instead of its bytes.
+void PrintTo(const Case &c, std::ostream *os) { *os << c.what; }
 
 class Cases : public ScratchFolder, public ::testing::WithParamInterface<Case> {};
 
