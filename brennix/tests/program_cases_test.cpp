@@ -177,7 +177,7 @@ struct Case {
     std::vector<std::string> pixel_lines{};  // the log's lines after the report
     std::vector<int> pixels{};             // the output image's pixels
     Writes writes = Writes::by_status;
-    bool posix_only = false;
+    bool posix_only = false;               // names, devices or reasons of POSIX
     std::string out{};                     // standard output, when given
     std::string log{};                     // the log after its stamp, when given
     std::string image{};                   // the output image, when given
@@ -491,9 +491,11 @@ const std::vector<Case> &cases()
          "Cannot write Colour_File.CLR \"no/C.CLR\": " + file_missing, {}, {},
          Writes::image_and_log},
         {"output a folder: the folder stays", law + run, with(input(good), folder("out.ida")),
-         1, "Cannot write Out_file \"out.ida\": Is a directory\n"},
+         1, "Cannot write Out_file \"out.ida\": Is a directory\n", {}, {}, Writes::by_status,
+         true},
         {"output naming the log's folder", "in.ida logs 0.5 -10 logs/run.log COLOURS.CLR",
-         with(input(good), folder("logs")), 1, "Cannot write Out_file \"logs\": Is a directory\n"},
+         with(input(good), folder("logs")), 1, "Cannot write Out_file \"logs\": Is a directory\n",
+         {}, {}, Writes::by_status, true},
         {"output naming the input", "in.ida in.ida 0.5 -10" + run, input(sixteen()), 0, "", {},
          sixteen_bytes},
         {"colour file in a folder keeps the folder's case", law + " run.log Sub/ndvi.clr",
@@ -560,7 +562,7 @@ TEST_P(Cases, RunThroughTheProgram)
     const Case &c = GetParam();
 #if defined(_WIN32)
     if (c.posix_only)
-        GTEST_SKIP() << "names and devices of POSIX systems";
+        GTEST_SKIP() << "POSIX names or devices, or a reason Windows words otherwise";
 #endif
     // Earlier results, longer than any new one: a run replaces them whole.
     write_file("out.ida", std::string(3000, 'o'));
