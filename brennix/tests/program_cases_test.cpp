@@ -2,6 +2,7 @@
 // status, the whole of standard error, the log after its run stamp, the
 // output image, the colour file, and that every file the run may not write
 // (an earlier output, log or colour file included) is left as it was.
+#include "reports.h"
 #include "run_support.h"
 
 #include <gtest/gtest.h>
@@ -378,10 +379,6 @@ const std::vector<Case> &cases()
          "Slope: \"0\" does not give a finite slope other than 0\n"},
         {"slope -0", "in.ida out.ida -0 1" + run, input(good), 2,
          "Slope: \"-0\" does not give a finite slope other than 0\n"},
-        {"slope without a number", "in.ida out.ida abc 1" + run, input(good), 2,
-         "Slope: \"abc\" does not give a finite slope other than 0\n"},
-        {"slope &H0", "in.ida out.ida &H0 1" + run, input(good), 2,
-         "Slope: \"&H0\" does not give a finite slope other than 0\n"},
         {"slope beyond the doubles", "in.ida out.ida 1E999 1" + run, input(good), 2,
          "Slope: \"1E999\" does not give a finite slope other than 0\n"},
         {"intercept beyond the doubles", "in.ida out.ida 1 -1D400" + run, input(good), 2,
@@ -392,8 +389,6 @@ const std::vector<Case> &cases()
          std::vector<int>(16, 0)},
         {"prefix rule: 2.5abc and 1D-3", "in.ida out.ida 2.5abc 1D-3" + run,
          input(row(255, 1, 0, {5, 6})), 0, "", {}, {2, 2}},
-        {"prefix rule: &H10 is 16", "in.ida out.ida &H10 0" + run,
-         input(row(255, 1, 0, {32, 40})), 0, "", {}, {2, 2}},
 
         // Re-encoding: bytes and log lines.
         {"same law in and out: bytes above Missing overflow", "in.ida out.ida 0.5 -10" + run,
@@ -447,12 +442,6 @@ const std::vector<Case> &cases()
          "1073741824\n"},
         {"input slope decodes to zero", "in.ida out.ida 1 0" + run,
          law_bytes(171, std::string(6, '\0')), 0, "", {}, std::vector<int>(16, 20)},
-        {"exponent byte 0 with a mantissa", "in.ida out.ida 1 0" + run,
-         law_bytes(171, std::string("\x00\xFF\xFF\xFF\xFF\x7F", 6)), 0, "", {},
-         std::vector<int>(16, 20)},
-        {"smallest 6-byte slope", "in.ida out.ida 1 0" + run,
-         law_bytes(171, std::string("\x01\x00\x00\x00\x00\x00", 6)), 0, "", {},
-         std::vector<int>(16, 20)},
         {"largest 6-byte slope", "in.ida out.ida 1 0" + run,
          law_bytes(171, std::string("\xFF\xFF\xFF\xFF\xFF\x7F", 6)), 0, "",
          unchecked, {20, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254}},
@@ -537,14 +526,6 @@ std::string trimmed(const std::string &text)
     return first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
-// The colour file's name as created: its file name upper-cased.
-std::string colour_name(std::string typed)
-{
-    for (std::size_t i = typed.find_last_of("/\\") + 1; i < typed.size(); ++i)
-        typed[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(typed[i])));
-    return typed;
-}
-
 std::string stamp_of(std::time_t time)
 {
     char text[32];
@@ -592,7 +573,7 @@ TEST_P(Cases, RunThroughTheProgram)
     if (writes == Writes::image_and_log || writes == Writes::all)
         written.insert(fields[1]);
     if (writes == Writes::all)
-        written.insert(colour_name(fields[5]));
+        written.insert(colour_file_name(fields[5]));
     for (const std::string &name : written) {
         EXPECT_EQ(after.count(name), 1u) << name << " was not written";
     }
@@ -647,7 +628,7 @@ TEST_P(Cases, RunThroughTheProgram)
             EXPECT_TRUE(image == c.image);
         }
         if (!c.colour.empty()) {
-            EXPECT_EQ(after[colour_name(fields[5])], c.colour);
+            EXPECT_EQ(after[colour_file_name(fields[5])], c.colour);
         }
     }
 }
