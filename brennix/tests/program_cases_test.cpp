@@ -192,41 +192,25 @@ std::function<void()> input(std::string bytes) { return [=] { write_file("in.ida
 TestImage row(unsigned char missing, double slope, double intercept,
               std::vector<unsigned char> pixels)
 {
-    TestImage image;
-    image.width = static_cast<int>(pixels.size());
-    image.missing = missing;
-    image.slope = slope;
-    image.intercept = intercept;
-    image.pixels = std::move(pixels);
-    return image;
+    return {1, static_cast<int>(pixels.size()), missing, slope, intercept, pixels};
 }
 
 TestImage sized(int height, int width, std::size_t stored)
 {
-    TestImage image;
-    image.height = height;
-    image.width = width;
-    image.pixels.assign(stored, 3);
-    return image;
+    return {height, width, 255, 0.5, -10.0, std::vector<unsigned char>(stored, 3)};
 }
 
-TestImage sixteen()  // 4 x 4, bytes 0, 16, .. 240, never Missing
-{
-    TestImage image = sized(4, 4, 0);
-    for (int i = 0; i < 16; ++i)
-        image.pixels.push_back(static_cast<unsigned char>(i * 16));
-    return image;
-}
-
+// 4 x 4, bytes 0, 16, .. 240, never Missing.
 const std::vector<int> sixteen_bytes = {0,   16,  32,  48,  64,  80,  96,  112,
                                          128, 144, 160, 176, 192, 208, 224, 240};
+TestImage sixteen()
+{
+    return {4, 4, 255, 0.5, -10.0, {sixteen_bytes.begin(), sixteen_bytes.end()}};
+}
 
 TestImage golden()
 {
-    TestImage image = row(255, 0.5, -10, {9, 10, 137, 138, 255, 200, 0, 100, 50, 255, 254, 11});
-    image.height = 3;
-    image.width = 4;
-    return image;
+    return {3, 4, 255, 0.5, -10.0, {9, 10, 137, 138, 255, 200, 0, 100, 50, 255, 254, 11}};
 }
 
 // The sixteen pixels with an intercept of 20 and six bytes of the law replaced.
