@@ -96,11 +96,11 @@ ProgramRun run_program(const std::string &command)
     DeleteFileA("stderr.txt");
     for (std::string *text : {&run.out, &run.err}) {
         std::string plain;
-        for (std::size_t i = 0; i < text->size(); ++i) {
-            const bool crlf = (*text)[i] == '\r' && i + 1 < text->size() && (*text)[i + 1] == '\n';
-            EXPECT_FALSE((*text)[i] == '\n' && (i == 0 || (*text)[i - 1] != '\r')) << *text;
-            if (!crlf)
-                plain += (*text)[i];
+        for (const char ch : *text) {
+            EXPECT_FALSE(ch == '\n' && (plain.empty() || plain.back() != '\r')) << *text;
+            if (ch == '\n' && !plain.empty() && plain.back() == '\r')
+                plain.pop_back();
+            plain += ch;
         }
         *text = plain;
     }

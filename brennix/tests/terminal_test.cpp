@@ -97,12 +97,10 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
 
         const std::string shown = read_until(terminal.master, "Press any key ...", 10000);
         EXPECT_EQ(shown.find(save_title), 0u);
-        EXPECT_NE(shown.find("\x1b]0;Brennix changes slope and intercept in IDA files, by Tolmar "
-                             "(20050711)\x07"),
-                  std::string::npos);
-        EXPECT_NE(shown.find("\x1b[2J"), std::string::npos);
-        EXPECT_NE(shown.find("\x1b[93;40m"), std::string::npos);
-        EXPECT_NE(shown.find("\x1b[97;40m Brennix In_file Out_file"), std::string::npos);
+        for (const char *sequence :
+             {"\x1b]0;Brennix changes slope and intercept in IDA files, by Tolmar (20050711)\x07",
+              "\x1b[2J", "\x1b[93;40m", "\x1b[97;40m Brennix In_file Out_file"})
+            EXPECT_NE(shown.find(sequence), std::string::npos) << sequence;
         termios waiting;
         ASSERT_EQ(tcgetattr(terminal.slave, &waiting), 0);
         EXPECT_EQ(waiting.c_lflag & (ICANON | ECHO), 0u);
