@@ -37,15 +37,34 @@ constexpr size_t missing_at = 170;
 constexpr size_t law_at = 171;  // slope and intercept, 12 bytes
 constexpr size_t law_end = 183;
 
-const fs::path &work_folder()
-{
-    static const fs::path folder = [] {
+// The private folder, removed with everything in it when the process ends.
+// Its path lives in the object whose destructor removes it, so the removal
+// never reads a path already destroyed.
+class WorkFolder {
+public:
+    WorkFolder()
+    {
         std::string pattern = (fs::temp_directory_path() / "brennix-fuzz-XXXXXX").string();
         FUZZ_REQUIRE(mkdtemp(&pattern[0]) != nullptr);
-        std::atexit([] { std::error_code ignored; fs::remove_all(work_folder(), ignored); });
-        return fs::path(pattern);
-    }();
-    return folder;
+        path_ = pattern;
+    }
+    WorkFolder(const WorkFolder &) = delete;
+    WorkFolder &operator=(const WorkFolder &) = delete;
+    ~WorkFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path &path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+const fs::path &work_folder()
+{
+    static const WorkFolder folder;
+    return folder.path();
 }
 
 std::vector<unsigned char> contents(const fs::path &file)
@@ -111,6 +130,8 @@ void check_output_image(const std::vector<unsigned char> &in,
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,5 +1,7 @@
-// Header report lines, the colour file and its upper-cased name.
+// Header report lines, the colour file and its upper-cased name, and the
+// output title cut at eighty characters whatever the input name.
 #include "reports.h"
+#include "rescale.h"
 
 #include "run_support.h"
 
@@ -11,40 +13,15 @@
 namespace brennix {
 namespace {
 
-TEST(ColourFile, WholeFileForHalfSlope)
-{
-    const std::string expected =
-        "From    To   Red     Green   Blue    Legend\r\n"
-        "  0      0   255     255       0        <-10 \r\n"
-        "  1      9   255     255     217     -10  to -6 \r\n"
-        "  9     19   236     255     255     -6  to -1 \r\n"
-        " 19     29   123     255     255     -1  to  4 \r\n"
-        " 29     49     0     238     238      4  to  14 \r\n"
-        " 49     79     0     206     206      14  to  29 \r\n"
-        " 79     99    26     141     185      29  to  39 \r\n"
-        " 99    129     3     112     158      39  to  54 \r\n"
-        "129    159    11      70     123      54  to  69 \r\n"
-        "159    179   102      28     170      69  to  79 \r\n"
-        "179    194   154      65     123      79  to  87 \r\n"
-        "194    210   140      55     121      87  to  95 \r\n"
-        "211    229   168      38      71      95  to  104 \r\n"
-        "229    253    28       2       7      104  to  116 \r\n"
-        "254    254   255       0       0        > 116 \r\n"
-        "255    255     0     255       0        Missing\r\n";
-    EXPECT_EQ(colour_file_text(0.5, -10), expected);
-}
-
-// The legend numbers of a colour file, in order of appearance.
+// The legend numbers of a colour file, in order of appearance: lines 2 and
+// 16 have 41 fixed characters, lines 3 to 15 have 37; the first and the last
+// carry no legend.
 std::vector<std::string> legends(const std::string &text)
 {
     std::vector<std::string> numbers;
-    const std::vector<std::string> lines = testing::crlf_lines(text);
-    // Lines 2 and 16 have 41 fixed characters, lines 3 to 15 have 37; the
-    // first and the last carry no legend.
+    const std::vector<std::string> lines = test_support::crlf_lines(text);
     for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
-        const std::string &line = lines[i];
-        const std::size_t fixed_end = i == 1 || i == 15 ? 41 : 37;
-        const std::string rest = line.substr(fixed_end);
+        const std::string rest = lines[i].substr(i == 1 || i == 15 ? 41 : 37);
         const std::size_t to = rest.find(" to ");
         numbers.push_back(rest.substr(0, to));
         if (to != std::string::npos)
@@ -55,33 +32,26 @@ std::vector<std::string> legends(const std::string &text)
 
 TEST(ColourFile, LegendsFollowTheLaw)
 {
-    using Numbers = std::vector<std::string>;
     // Unit slope: the legend bytes themselves.
-    EXPECT_EQ(legends(colour_file_text(1, 0)),
-              (Numbers{" 1 ", " 1 ", " 9 ", " 9 ", " 19 ", " 19 ", " 29 ", " 29 ", " 49 ",
-                       " 49 ", " 79 ", " 79 ", " 99 ", " 99 ", " 129 ", " 129 ", " 159 ",
-                       " 159 ", " 179 ", " 179 ", " 194 ", " 194 ", " 210 ", " 210 ",
-                       " 229 ", " 229 ", " 253 ", " 253 "}));
-    // Each legend is rounded down on its own.
-    const Numbers tenth = legends(colour_file_text(0.1, 0));
+    std::vector<std::string> bytes;
+    for (int b : {1, 9, 19, 29, 49, 79, 99, 129, 159, 179, 194, 210, 229, 253})
+        bytes.insert(bytes.end(), 2, " " + std::to_string(b) + " ");
+    EXPECT_EQ(legends(colour_file_text(1, 0)), bytes);
+    // Each legend is rounded down on its own: v(9) = floor(0.9), v(19) =
+    // floor(1.9), v(29) = floor(2.9000000000000004).
+    const std::vector<std::string> tenth = legends(colour_file_text(0.1, 0));
     ASSERT_EQ(tenth.size(), 28u);
-    EXPECT_EQ(tenth[0], " 0 ");
-    EXPECT_EQ(tenth[2], " 0 ");   // v(9) = floor(0.9)
-    EXPECT_EQ(tenth[3], " 0 ");
-    EXPECT_EQ(tenth[4], " 1 ");   // v(19) = floor(1.9)
-    EXPECT_EQ(tenth[6], " 2 ");   // v(29) = floor(2.9000000000000004)
+    EXPECT_EQ(std::vector<std::string>(tenth.begin(), tenth.begin() + 7),
+              (std::vector<std::string>{" 0 ", " 0 ", " 0 ", " 0 ", " 1 ", " 1 ", " 2 "}));
     // A negative slope gives falling legends, rounded toward minus infinity.
-    const Numbers falling = legends(colour_file_text(-2.5, 100));
+    const std::vector<std::string> falling = legends(colour_file_text(-2.5, 100));
     EXPECT_EQ(falling.front(), " 97 ");   // floor(97.5)
     EXPECT_EQ(falling.back(), "-533 ");   // floor(-532.5)
 }
 
 TEST(ColourFileName, OnlyTheFileNameIsUpperCased)
 {
-    const struct {
-        const char *typed;
-        const char *created;
-    } cases[] = {
+    const char *const cases[][2] = {
         {"colours.clr", "COLOURS.CLR"},
         {"out/sub/ndvi.clr", "out/sub/NDVI.CLR"},
         {"/tmp/Mixed/Case.Clr", "/tmp/Mixed/CASE.CLR"},
@@ -93,48 +63,7 @@ TEST(ColourFileName, OnlyTheFileNameIsUpperCased)
         {"", ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(colour_file_name(c.typed), c.created) << c.typed;
-}
-
-TEST(HeaderReport, TwentyLinesOfFixedWidth)
-{
-    testing::TestImage image;
-    image.height = -1;
-    image.width = 200;
-    const std::string file = testing::make_ida(image);
-    HeaderBytes header{};
-    std::copy(file.begin(), file.begin() + 512, header.begin());
-    header[field::Parallel1] = 0x7D;  // 0.1 as stored
-    for (int i = 1; i < 5; ++i)
-        header[field::Parallel1 + i] = 0xCC;
-    header[field::Parallel1 + 5] = 0x4C;
-
-    const std::vector<std::string> expected = {
-        "Header.ImageType       AS BYTE         >                  200<",
-        "Header.Projection      AS BYTE         >                    3<",
-        "Header.Height          AS INTEGER      >                   -1<",
-        "Header.WIDz            AS INTEGER      >                  200<",
-        "Header.Title( 1-40)    AS STRING*80    >Test image                              <",
-        "Header.Title(41-80)    AS STRING*80    >                                        <",
-        "Header.LatCenter       AS string*6     >     45.             <",
-        "Header.LongCenter      AS string*6     >     10.             <",
-        "Header.xcenter         AS string*6     >    100.             <",
-        "Header.ycenter         AS string*6     >     50.             <",
-        "Header.dx              AS string*6     >     10.             <",
-        "Header.dy              AS string*6     >     10.             <",
-        "Header.Parallel1       AS string*6     >      0.0999999999999<",
-        "Header.Parallel2       AS string*6     >      0.             <",
-        "Header.Lower           AS BYTE         >                    0<",
-        "Header.Upper           AS BYTE         >                  250<",
-        "Header.Missing         AS BYTE         >                  255<",
-        "Header.m (slope)       AS string*6     >      0.5            <",
-        "Header.b (intercept)   AS string*6     >    -10.             <",
-        "Header.Decimals        AS BYTE         >                    2<",
-    };
-    const std::vector<std::string> lines = header_report_lines(header);
-    EXPECT_EQ(lines, expected);
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(lines[i].size(), i == 4 || i == 5 ? 81u : 62u) << i;
+        EXPECT_EQ(colour_file_name(c[0]), c[1]) << c[0];
 }
 
 TEST(HeaderReport, TitleBytesAreCopiedUnconverted)
@@ -143,10 +72,29 @@ TEST(HeaderReport, TitleBytesAreCopiedUnconverted)
     for (std::size_t i = 0; i < 80; ++i)
         header[field::Title + i] = static_cast<unsigned char>(i == 3 ? '\r' : 200 + i % 50);
     const std::vector<std::string> lines = header_report_lines(header);
-    EXPECT_EQ(lines[4].substr(40, 40),
-              std::string(reinterpret_cast<const char *>(&header[field::Title]), 40));
-    EXPECT_EQ(lines[5].substr(40, 40),
-              std::string(reinterpret_cast<const char *>(&header[field::Title + 40]), 40));
+    const char *title = reinterpret_cast<const char *>(&header[field::Title]);
+    EXPECT_EQ(lines[4].substr(40, 40), std::string(title, 40));
+    EXPECT_EQ(lines[5].substr(40, 40), std::string(title + 40, 40));
+}
+
+TEST(OutputHeader, TitleIsCutAtEightyCharacters)
+{
+    const std::string file = test_support::make_ida(test_support::TestImage());
+    HeaderBytes input{};
+    std::copy(file.begin(), file.begin() + 512, input.begin());
+    const std::string fixed = " with new slope and intercept";
+    const std::string cases[][2] = {
+        {"in.ida", "Built from in.ida" + fixed + std::string(80 - 46, ' ')},
+        {std::string(60, 'n'), "Built from " + std::string(60, 'n') + " with new"},
+        {std::string(69, 'n'), "Built from " + std::string(69, 'n')},
+        {std::string(90, 'n'), "Built from " + std::string(69, 'n')},
+        {"", "Built from " + fixed + std::string(80 - 40, ' ')},
+    };
+    for (const auto &c : cases) {
+        const HeaderBytes out = derive_output_header(input, c[0], Law{0.5, -10});
+        EXPECT_EQ(std::string(reinterpret_cast<const char *>(&out[field::Title]), 80), c[1])
+            << c[0];
+    }
 }
 
 } // namespace

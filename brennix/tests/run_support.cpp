@@ -1,19 +1,18 @@
-// Implementation of the end-to-end test helpers.
+// The test helpers.
 #include "run_support.h"
 
-#include "brennix.h"
 #include "quorvex/quorvex.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 #include <system_error>
 
 namespace brennix {
-namespace testing {
+namespace test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -25,12 +24,6 @@ void put_real(std::string &header, std::size_t at, double value)
     std::memcpy(&header[at], bytes, 6);
 }
 
-void put_int16(std::string &header, std::size_t at, int value)
-{
-    header[at] = static_cast<char>(value & 0xff);
-    header[at + 1] = static_cast<char>((value >> 8) & 0xff);
-}
-
 } // namespace
 
 std::string make_ida(const TestImage &image)
@@ -38,17 +31,15 @@ std::string make_ida(const TestImage &image)
     std::string header(512, '\0');
     header[22] = static_cast<char>(200);
     header[23] = 3;
-    put_int16(header, 30, image.height);
-    put_int16(header, 32, image.width);
-    const std::string title = "Test image" + std::string(70, ' ');
-    header.replace(38, 80, title);
-    put_real(header, 120, 45.0);
-    put_real(header, 126, 10.0);
-    put_real(header, 132, 100.0);
-    put_real(header, 138, 50.0);
-    put_real(header, 144, 10.0);
-    put_real(header, 150, 10.0);
-    header[168] = 0;
+    for (const int at : {30, 32}) {
+        const int size = at == 30 ? image.height : image.width;
+        header[at] = static_cast<char>(size & 0xff);
+        header[at + 1] = static_cast<char>((size >> 8) & 0xff);
+    }
+    header.replace(38, 80, "Test image" + std::string(70, ' '));
+    const double place[] = {45.0, 10.0, 100.0, 50.0, 10.0, 10.0};
+    for (std::size_t i = 0; i < 6; ++i)
+        put_real(header, 120 + 6 * i, place[i]);
     header[169] = static_cast<char>(250);
     header[170] = static_cast<char>(image.missing);
     put_real(header, 171, image.slope);
@@ -69,24 +60,6 @@ void write_file(const std::string &name, const std::string &bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool file_exists(const std::string &name)
-{
-    std::error_code error;
-    return fs::exists(name, error);
-}
-
-bool make_folder(const std::string &name)
-{
-    std::error_code error;
-    return fs::create_directory(name, error);
-}
-
-void remove_path(const std::string &name)
-{
-    std::error_code error;
-    fs::remove(name, error);
-}
-
 std::vector<std::string> folder_entries(const std::string &folder)
 {
     std::vector<std::string> names;
@@ -100,15 +73,9 @@ std::vector<std::string> folder_entries(const std::string &folder)
 std::vector<std::string> crlf_lines(const std::string &text)
 {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 2) {
+        end = std::min(text.find("\r\n", start), text.size());
         lines.push_back(text.substr(start, end - start));
-        start = end + 2;
     }
     return lines;
 }
@@ -134,22 +101,5 @@ void ScratchFolder::TearDown()
     EXPECT_FALSE(error) << error.message();
 }
 
-RunResult run_on_image(const TestImage &image, const std::string &slope,
-                       const std::string &intercept)
-{
-    write_file("in.ida", make_ida(image));
-    RunResult result;
-    result.status = run_command("in.ida out.ida " + slope + " " + intercept +
-                                    " run.log colours.clr",
-                                result.console);
-    result.image = read_file("out.ida");
-    result.log = read_file("run.log");
-    result.colour = read_file("COLOURS.CLR");
-    const std::vector<std::string> lines = crlf_lines(result.log);
-    if (lines.size() > log_lines_before_pixels)
-        result.pixel_lines.assign(lines.begin() + log_lines_before_pixels, lines.end());
-    return result;
-}
-
-} // namespace testing
+} // namespace test_support
 } // namespace brennix

@@ -1,10 +1,7 @@
-// Helpers for tests that run Brennix end to end: a scratch folder that is
-// the working directory during the test, IDA images built from a few
-// fields, a console that records what it is asked to do, and file reading.
+// Helpers of Brennix's tests: a scratch folder that is the working
+// directory during a test, IDA images built from a few fields, files.
 #ifndef BRENNIX_TESTS_RUN_SUPPORT_H
 #define BRENNIX_TESTS_RUN_SUPPORT_H
-
-#include "console.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +9,7 @@
 #include <vector>
 
 namespace brennix {
-namespace testing {
+namespace test_support {
 
 struct TestImage {
     int height = 1;
@@ -30,36 +27,12 @@ std::string make_ida(const TestImage &image);
 
 std::string read_file(const std::string &name);
 void write_file(const std::string &name, const std::string &bytes);
-bool file_exists(const std::string &name);
-// An empty folder, created; false when it cannot be.
-bool make_folder(const std::string &name);
-// Removes a file or an empty folder, when there is one.
-void remove_path(const std::string &name);
 std::vector<std::string> folder_entries(const std::string &folder);
-
 // Splits at CR LF; a final piece without its line end is kept as well.
 std::vector<std::string> crlf_lines(const std::string &text);
 
-// Records every console call in order; clearing, title and colours appear
-// in the text as markers, errors are kept apart.
-class RecordingConsole : public Console {
-public:
-    void set_title(const std::string &title) override { out += "<title:" + title + ">"; }
-    void clear() override { out += "<clear>"; }
-    void set_colour(ConsoleColour colour) override
-    {
-        out += colour == ConsoleColour::yellow_on_black ? "<yellow>" : "<white>";
-    }
-    void write(const std::string &text) override { out += text; }
-    void report_error(const std::string &line) override { errors.push_back(line); }
-    void wait_for_key() override { out += "<key>"; }
-    LocalTime now() override { return {2026, 12, 6, 9, 5, 7}; }
-
-    std::string out;
-    std::vector<std::string> errors;
-};
-
-// A test whose working directory is a fresh scratch folder.
+// A test whose working directory is a fresh folder of its own, made under
+// a name no other test or run can hold at the same time.
 class ScratchFolder : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -71,26 +44,7 @@ private:
     std::string previous_;
 };
 
-// Everything one in-process run leaves behind.
-struct RunResult {
-    int status = -1;
-    RecordingConsole console;
-    std::string image;         // the output file, empty when absent
-    std::string log;           // the log file, empty when absent
-    std::string colour;        // the colour file, empty when absent
-    std::vector<std::string> pixel_lines;  // log lines after the report
-};
-
-// Writes in.ida, runs "in.ida out.ida SLOPE INTERCEPT run.log colours.clr"
-// and collects the results (the colour file under its upper-cased name).
-RunResult run_on_image(const TestImage &image, const std::string &slope,
-                       const std::string &intercept);
-
-// The lines before the pixel lines of every complete log: stamp, command,
-// empty line, 20 report lines, empty line.
-constexpr std::size_t log_lines_before_pixels = 24;
-
-} // namespace testing
+} // namespace test_support
 } // namespace brennix
 
 #endif

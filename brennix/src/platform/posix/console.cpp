@@ -7,6 +7,7 @@
 // colours, the user's own title (saved on the terminal's title stack) and
 // the line mode, at the end of the run and when a signal ends it.
 #include "console.h"
+#include "ending_signals.h"
 
 #include <csignal>
 #include <cstdio>
@@ -27,9 +28,6 @@ volatile std::sig_atomic_t title_changed = 0;
 volatile std::sig_atomic_t colour_changed = 0;
 volatile std::sig_atomic_t key_mode_set = 0;
 termios line_mode;
-
-const int ending_signals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
-struct sigaction previous_actions[sizeof ending_signals / sizeof ending_signals[0]];
 
 void write_text(const char *text)
 {
@@ -61,13 +59,6 @@ void hand_terminal_back()
     }
 }
 
-void end_by_signal(int signal_number)
-{
-    hand_terminal_back();
-    std::signal(signal_number, SIG_DFL);
-    std::raise(signal_number);
-}
-
 class PosixConsole : public Console {
 public:
     PosixConsole()
@@ -76,15 +67,7 @@ public:
     {
         if (!output_is_terminal_)
             return;
-        struct sigaction action {};
-        action.sa_handler = end_by_signal;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < sizeof ending_signals / sizeof ending_signals[0]; ++i) {
-            // A signal the caller chose to ignore stays ignored.
-            sigaction(ending_signals[i], nullptr, &previous_actions[i]);
-            if (previous_actions[i].sa_handler != SIG_IGN)
-                sigaction(ending_signals[i], &action, nullptr);
-        }
+        set_terminal_undo(hand_terminal_back);
     }
 
     ~PosixConsole() override
@@ -92,9 +75,8 @@ public:
         std::fflush(stdout);
         if (!output_is_terminal_)
             return;
+        set_terminal_undo(nullptr);
         hand_terminal_back();
-        for (std::size_t i = 0; i < sizeof ending_signals / sizeof ending_signals[0]; ++i)
-            sigaction(ending_signals[i], &previous_actions[i], nullptr);
     }
 
     void set_title(const std::string &title) override
@@ -144,7 +126,8 @@ public:
         }
         // Raw mode before the prompt is shown, so that no early key is
         // echoed or held back for an Enter.  Signals stay on: Ctrl-C ends
-        // the program through end_by_signal, which restores the line mode.
+        // the program through the ending-signal handler, which restores the
+        // line mode.
         termios raw = line_mode;
         raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
         raw.c_cc[VMIN] = 1;

@@ -1,6 +1,7 @@
 // File access of Brennix: reading the input, writing text files, replacing
 // the output image atomically.  Every failure comes back as a reason text for
-// the user.  Implemented once per platform.
+// the user.  Shared by every platform (file_access.cpp), on the calls of
+// the platform half (file_system.h).
 #ifndef BRENNIX_FILE_ACCESS_H
 #define BRENNIX_FILE_ACCESS_H
 

@@ -1,0 +1,40 @@
+// The calls on files that differ between platforms, under the shared file
+// access (file_access.cpp): each platform half implements them on its own
+// descriptors.  A handle is a descriptor, -1 when there is none; every
+// failure leaves its reason in `error`.
+#ifndef BRENNIX_FILE_SYSTEM_H
+#define BRENNIX_FILE_SYSTEM_H
+
+#include <cstddef>
+#include <string>
+
+namespace brennix {
+namespace file_system {
+
+// Opens for reading; the size when the file is a regular file, else -1.
+int open_for_reading(const std::string &name, long long &known_size, std::string &error);
+// Creates the file, or empties it when it exists.
+int create(const std::string &name, std::string &error);
+// Moves up to count bytes; the count moved, 0 at the end, -1 on error.
+long long read_some(int handle, unsigned char *into, std::size_t count);
+long long write_some(int handle, const unsigned char *bytes, std::size_t count);
+bool close(int handle);
+// The text of the last failed call on a handle.
+std::string last_error_text();
+
+// Opens where the bytes of `name` are written before they replace it: a new
+// temporary file beside it (its name in `temporary`), or the named device
+// itself (`temporary` empty), which is written directly.
+int begin_replacement(const std::string &name, std::string &temporary, std::string &error);
+// Lays out `size` bytes of the temporary file at once, where that is done.
+void reserve(int handle, unsigned long long size);
+// Puts the closed temporary file in place of `name`, in one step.
+bool put_in_place(const std::string &temporary, const std::string &name, std::string &error);
+// The temporary file is gone (removed) or in place (kept): no longer ours.
+void remove_temporary(const std::string &temporary);
+void release_temporary(const std::string &temporary);
+
+} // namespace file_system
+} // namespace brennix
+
+#endif

@@ -1,0 +1,162 @@
+// The file calls on POSIX systems, on plain descriptors: large transfers go
+// to the kernel in one piece, and every error carries its errno text.
+#include "file_access.h"
+#include "file_system.h"
+
+#include "ending_signals.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brennix {
+namespace file_system {
+namespace {
+
+std::string folder_of(const std::string &name)
+{
+    const std::size_t slash = name.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : name.substr(0, slash);
+}
+
+// The mode a plain creat() would give, since mkstemp makes private files.
+mode_t default_file_mode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+} // namespace
+
+std::string last_error_text() { return std::strerror(errno); }
+
+int open_for_reading(const std::string &name, long long &known_size, std::string &error)
+{
+    const int handle = ::open(name.c_str(), O_RDONLY);
+    if (handle < 0) {
+        error = last_error_text();
+        return -1;
+    }
+    struct stat info;
+    if (fstat(handle, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(handle);
+        error = std::strerror(EISDIR);
+        return -1;
+    }
+    if (fstat(handle, &info) == 0 && S_ISREG(info.st_mode))
+        known_size = static_cast<long long>(info.st_size);
+    return handle;
+}
+
+int create(const std::string &name, std::string &error)
+{
+    const int handle = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (handle < 0)
+        error = last_error_text();
+    return handle;
+}
+
+long long read_some(int handle, unsigned char *into, std::size_t count)
+{
+    ssize_t done;
+    do
+        done = ::read(handle, into, count);
+    while (done < 0 && errno == EINTR);
+    return done;
+}
+
+long long write_some(int handle, const unsigned char *bytes, std::size_t count)
+{
+    ssize_t done;
+    do
+        done = ::write(handle, bytes, count);
+    while (done < 0 && errno == EINTR);
+    return done;
+}
+
+bool close(int handle) { return ::close(handle) == 0; }
+
+int begin_replacement(const std::string &name, std::string &temporary, std::string &error)
+{
+    // Renaming over a device or a pipe would put a plain file in its place
+    // and report success for bytes the device never saw.
+    struct stat info;
+    if (stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        const int handle = ::open(name.c_str(), O_WRONLY);
+        if (handle < 0)
+            error = last_error_text();
+        return handle;
+    }
+    // A signal that ends the run removes the temporary file; it is held
+    // back until the file is known by name, so none slips in between.
+    int handle;
+    {
+        const HeldEndingSignals held;
+        temporary = folder_of(name) + "/.brennix-XXXXXX";
+        handle = mkstemp(&temporary[0]);
+        if (handle < 0) {
+            error = last_error_text();
+            temporary.clear();
+            return -1;
+        }
+        set_file_to_remove(temporary.c_str());
+    }
+    if (fchmod(handle, default_file_mode()) != 0) {
+        error = last_error_text();
+        ::close(handle);
+        remove_temporary(temporary);
+        temporary.clear();
+        return -1;
+    }
+    return handle;
+}
+
+void reserve(int handle, unsigned long long size)
+{
+#if defined(__linux__)
+    // Without it every extending write reserves its own blocks; with it the
+    // file is laid out at once.  The size grows only with the writes, so a
+    // run that stops early leaves nothing to trim.  A refusal changes
+    // nothing: the writes then find what space there is, as before.
+    static_cast<void>(fallocate(handle, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)));
+#else
+    static_cast<void>(handle);
+    static_cast<void>(size);
+#endif
+}
+
+bool put_in_place(const std::string &temporary, const std::string &name, std::string &error)
+{
+    if (std::rename(temporary.c_str(), name.c_str()) != 0) {
+        error = last_error_text();
+        return false;
+    }
+    return true;
+}
+
+void remove_temporary(const std::string &temporary)
+{
+    set_file_to_remove(nullptr);
+    ::unlink(temporary.c_str());
+}
+
+void release_temporary(const std::string &) { set_file_to_remove(nullptr); }
+
+} // namespace file_system
+
+bool same_existing_file(const std::string &a, const std::string &b)
+{
+    struct stat first;
+    struct stat second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+} // namespace brennix
