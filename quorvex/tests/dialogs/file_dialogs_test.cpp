@@ -265,17 +265,6 @@ TEST_F(DialogTest, HookMessages)
     }
 }
 
-TEST_F(DialogTest, FolderTextsAreCutTo159Characters)
-{
-    open_folder_dialog();
-    screen.folder_shown = std::string(300, 'f');
-    screen.edit_text = std::string(300, 'e');
-    notify(CDN_FOLDERCHANGE);
-    hook(WM_COMMAND, command(3000));
-    EXPECT_EQ(std::string(strin), std::string(159, 'f'));
-    EXPECT_EQ(std::string(strin1), std::string(159, 'e'));
-}
-
 TEST_F(DialogTest, UnregisteredBuffersAreSkippedNotWritten)
 {
     _InitializeQuorvex(nullptr, nullptr, nullptr);
