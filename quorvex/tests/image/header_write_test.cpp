@@ -39,19 +39,15 @@ std::vector<int> differing_bytes(const Header &a, const Header &b)
     return at;
 }
 
-TEST(IT2IDAHeader, WorkedHeaderComesBackByteForByte)
+// The worked header comes back byte for byte; what the record does not hold
+// is lost.
+TEST(IT2IDAHeader, RebuiltHeader)
 {
     Tables t;
     int result = -1;
-    const Header h = write(worked_image(t), t, &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(differing_bytes(h, description::worked_header()), std::vector<int>{});
-}
-
-TEST(IT2IDAHeader, RebuiltHeaderLosesWhatTheRecordDoesNotHold)
-{
-    Tables t;
     Header file = description::worked_header();
+    EXPECT_EQ(differing_bytes(write(worked_image(t), t, &result), file), std::vector<int>{});
+    EXPECT_EQ(result, 1);
     std::memcpy(&file[38], "Title", 5);
     file[183] = 2;  // decimals
     file[300] = 0x17;

@@ -50,6 +50,7 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
         {"\x1b[H", 224, 71},
         {"\x1b[4~", 224, 79},
         {"\x1b[3~", 224, 83},
+        {"\x1b[5~", 224, 73},          // Page Up
         {"\x1b[6~", 224, 81},
         {"\x1b[1;5C", 224, 77},       // Ctrl+Right: modifier dropped
         {"\x1b[?A", 224, 72},         // a private parameter byte is not the end
