@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int side = 1000;                  // image lines and pixels per line
+constexpr int side = 1000; // image lines and pixels per line
 constexpr long point_count = long(side) * side;
 
 // One projection: the engine's image (a 1000 x 1000 grid over the area),
@@ -35,11 +35,11 @@ struct BenchProjection {
     const char *name;
     int16_t code;
     double lon_center, lat_center, par1, par2, a, b, fe, fn;
-    double dx, dy, x_center, y_center;  // pixels per plane unit, centre pixel
+    double dx, dy, x_center, y_center; // pixels per plane unit, centre pixel
     const char *peer;
-    double metres_per_plane;            // PROJ metres per engine plane unit
+    double metres_per_plane; // PROJ metres per engine plane unit
     double lon_min, lon_max, lat_min, lat_max;
-    double metres_per_plane_y = 0;      // when not 0, y's own scale (Hammer)
+    double metres_per_plane_y = 0; // when not 0, y's own scale (Hammer)
 };
 
 // The geostationary plane is the scan angle in degrees; PROJ's is the angle
@@ -48,39 +48,188 @@ constexpr double geos_metres_per_degree = 35785845.0 * M_PI / 180.0;
 
 // One row per projection.
 const BenchProjection projections[] = {
-    {"plate carree", 3, 0, 0, -99999, -99999, 0, 0, 0, 0,
-     1000.0 / 360, 1000.0 / 180, 500, 500,
-     "+proj=eqc +R=57.29577951308232", 1.0, -180, 180, -90, 90},
-    {"conformal conic", 4, 10, 45, 30, 60, 6378137, 6356752.314, 0, 0,
-     1.0 / 6, 1.0 / 6, 500, 500,
+    {"plate carree",
+     3,
+     0,
+     0,
+     -99999,
+     -99999,
+     0,
+     0,
+     0,
+     0,
+     1000.0 / 360,
+     1000.0 / 180,
+     500,
+     500,
+     "+proj=eqc +R=57.29577951308232",
+     1.0,
+     -180,
+     180,
+     -90,
+     90},
+    {"conformal conic",
+     4,
+     10,
+     45,
+     30,
+     60,
+     6378137,
+     6356752.314,
+     0,
+     0,
+     1.0 / 6,
+     1.0 / 6,
+     500,
+     500,
      "+proj=lcc +lat_1=30 +lat_2=60 +lat_0=45 +lon_0=10 +a=6378137 +b=6356752.314",
-     1000.0, -30, 50, 20, 75},
-    {"geostationary", 5, 0, 0, -99999, -99999, 6378.155, 6356.7518, 0, 0,
-     1000.0 / 17.4, 1000.0 / 17.4, 500, 500,
+     1000.0,
+     -30,
+     50,
+     20,
+     75},
+    {"geostationary",
+     5,
+     0,
+     0,
+     -99999,
+     -99999,
+     6378.155,
+     6356.7518,
+     0,
+     0,
+     1000.0 / 17.4,
+     1000.0 / 17.4,
+     500,
+     500,
      "+proj=geos +h=35785845 +a=6378155 +b=6356751.8 +lon_0=0 +sweep=y",
-     geos_metres_per_degree, -70, 70, -70, 70},
-    {"polar stereographic", 7, -45, 70, -99999, -99999, 6378137, 6356752.314, 0, 0,
-     1000.0 / 8e6, 1000.0 / 8e6, 500, 500,
+     geos_metres_per_degree,
+     -70,
+     70,
+     -70,
+     70},
+    {"polar stereographic",
+     7,
+     -45,
+     70,
+     -99999,
+     -99999,
+     6378137,
+     6356752.314,
+     0,
+     0,
+     1000.0 / 8e6,
+     1000.0 / 8e6,
+     500,
+     500,
      "+proj=stere +lat_0=90 +lat_ts=70 +lon_0=-45 +a=6378137 +b=6356752.314",
-     1.0, -180, 180, 40, 90},
-    {"transverse Mercator", 10, 9, 0, -99999, -99999, 6378137, 6356752.314, 500000, 0,
-     1000.0 / 668000, 1000.0 / 9e6, -166000 * (1000.0 / 668000), 1000,
+     1.0,
+     -180,
+     180,
+     40,
+     90},
+    {"transverse Mercator",
+     10,
+     9,
+     0,
+     -99999,
+     -99999,
+     6378137,
+     6356752.314,
+     500000,
+     0,
+     1000.0 / 668000,
+     1000.0 / 9e6,
+     -166000 * (1000.0 / 668000),
+     1000,
      "+proj=tmerc +lon_0=9 +k_0=0.9996 +x_0=500000 +a=6378137 +b=6356752.314",
-     1.0, 6, 12, 0, 80},
+     1.0,
+     6,
+     12,
+     0,
+     80},
     // PROJ's Hammer plane carries 2 sqrt(2) on x and sqrt(2) on y.
-    {"Hammer-Aitoff", 2, 0, 0, -99999, -99999, 1, 1, 0, 0,
-     500, 500, 500, 500,
-     "+proj=hammer +R=1", 2 * M_SQRT2, -180, 180, -90, 90, M_SQRT2},
-    {"Lambert azimuthal", 6, 10, 52, -99999, -99999, 6371007, 6371007, 0, 0,
-     1000.0 / 1e7, 1000.0 / 1e7, 500, 500,
-     "+proj=laea +lat_0=52 +lon_0=10 +R=6371007", 1.0, -30, 50, 30, 75},
-    {"Albers", 8, -96, 23, 29.5, 45.5, 6378137, 6356752.314, 0, 0,
-     1000.0 / 6e6, 1000.0 / 5e6, 500, 800,
+    {"Hammer-Aitoff",
+     2,
+     0,
+     0,
+     -99999,
+     -99999,
+     1,
+     1,
+     0,
+     0,
+     500,
+     500,
+     500,
+     500,
+     "+proj=hammer +R=1",
+     2 * M_SQRT2,
+     -180,
+     180,
+     -90,
+     90,
+     M_SQRT2},
+    {"Lambert azimuthal",
+     6,
+     10,
+     52,
+     -99999,
+     -99999,
+     6371007,
+     6371007,
+     0,
+     0,
+     1000.0 / 1e7,
+     1000.0 / 1e7,
+     500,
+     500,
+     "+proj=laea +lat_0=52 +lon_0=10 +R=6371007",
+     1.0,
+     -30,
+     50,
+     30,
+     75},
+    {"Albers",
+     8,
+     -96,
+     23,
+     29.5,
+     45.5,
+     6378137,
+     6356752.314,
+     0,
+     0,
+     1000.0 / 6e6,
+     1000.0 / 5e6,
+     500,
+     800,
      "+proj=aea +lat_1=29.5 +lat_2=45.5 +lat_0=23 +lon_0=-96 +a=6378137 +b=6356752.314",
-     1.0, -130, -60, 20, 55},
-    {"Goode homolosine", 9, 0, 0, -99999, -99999, 6371007, 6371007, 0, 0,
-     1000.0 / 4e7, 1000.0 / 1.8e7, 500, 500,
-     "+proj=igh +R=6371007", 1.0, -180, 180, -90, 90},
+     1.0,
+     -130,
+     -60,
+     20,
+     55},
+    {"Goode homolosine",
+     9,
+     0,
+     0,
+     -99999,
+     -99999,
+     6371007,
+     6371007,
+     0,
+     0,
+     1000.0 / 4e7,
+     1000.0 / 1.8e7,
+     500,
+     500,
+     "+proj=igh +R=6371007",
+     1.0,
+     -180,
+     180,
+     -90,
+     90},
 };
 
 IMAGETYPE image_of(const BenchProjection &p)
@@ -193,9 +342,9 @@ void proj_inverse(benchmark::State &state, const BenchProjection *p)
         for (int pixel = 0; pixel < side; ++pixel) {
             const long k = long(l) * side + pixel;
             source[2 * k] = (pixel - p->x_center) / p->dx * p->metres_per_plane;
-            source[2 * k + 1] = (p->y_center - l) / p->dy *
-                                (p->metres_per_plane_y != 0 ? p->metres_per_plane_y
-                                                            : p->metres_per_plane);
+            source[2 * k + 1] =
+                (p->y_center - l) / p->dy *
+                (p->metres_per_plane_y != 0 ? p->metres_per_plane_y : p->metres_per_plane);
         }
     std::vector<double> work(source.size());
     for (auto _ : state) {
@@ -229,14 +378,14 @@ public:
     {
         ConsoleReporter::Finalize();
         print_load("after the run");
-        std::printf("\n%-22s %-8s %14s %14s %7s  %s\n", "projection", "dir",
-                    "engine pts/s", "PROJ pts/s", "median", "ratio of each round");
+        std::printf("\n%-22s %-8s %14s %14s %7s  %s\n", "projection", "dir", "engine pts/s",
+                    "PROJ pts/s", "median", "ratio of each round");
         for (const BenchProjection &p : projections)
             for (const char *dir : {"forward", "inverse"}) {
                 const std::vector<double> engine = rates("engine", dir, p.name);
                 const std::vector<double> peer = rates("proj", dir, p.name);
                 if (engine.empty() || engine.size() != peer.size())
-                    continue;  // filtered out of this run
+                    continue; // filtered out of this run
                 std::vector<double> ratios;
                 for (size_t i = 0; i < engine.size(); ++i)
                     ratios.push_back(peer[i] > 0 ? engine[i] / peer[i] : 0.0);

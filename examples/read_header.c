@@ -9,13 +9,13 @@
 static void build_header(unsigned char *header)
 {
     memset(header, 0, QUORVEX_HEADER_SIZE);
-    header[22] = QUORVEX_IDA_TYPE_IN_HEADER;  /* coding carried here */
-    header[30] = 100;          /* 100 rows */
-    header[32] = 200;          /* 200 columns */
-    header[169] = 250;         /* highest coded value */
-    header[170] = 255;         /* missing-data code */
-    _DoubleCtoRealPascal(header + 171, 0.5);    /* slope */
-    _DoubleCtoRealPascal(header + 177, -10.0);  /* intercept */
+    header[22] = QUORVEX_IDA_TYPE_IN_HEADER;   /* coding carried here */
+    header[30] = 100;                          /* 100 rows */
+    header[32] = 200;                          /* 200 columns */
+    header[169] = 250;                         /* highest coded value */
+    header[170] = 255;                         /* missing-data code */
+    _DoubleCtoRealPascal(header + 171, 0.5);   /* slope */
+    _DoubleCtoRealPascal(header + 177, -10.0); /* intercept */
 }
 
 int main(int argc, char **argv)
@@ -48,8 +48,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "header refused, error %d\n", status);
         return 1;
     }
-    printf("%d x %d pixels, IDA type %d, physical = %g * byte + %g\n",
-           (int)image.columns, (int)image.rows, (int)image.ida_type,
-           image.slope, image.intercept);
+    printf("%d x %d pixels, IDA type %d, physical = %g * byte + %g\n", (int)image.columns,
+           (int)image.rows, (int)image.ida_type, image.slope, image.intercept);
     return 0;
 }

@@ -34,7 +34,7 @@ constexpr size_t title_end = 118;
 constexpr size_t lower_at = 168;
 constexpr size_t upper_at = 169;
 constexpr size_t missing_at = 170;
-constexpr size_t law_at = 171;  // slope and intercept, 12 bytes
+constexpr size_t law_at = 171; // slope and intercept, 12 bytes
 constexpr size_t law_end = 183;
 
 // The private folder, removed with everything in it when the process ends.
@@ -94,8 +94,7 @@ int int16_at(const std::vector<unsigned char> &bytes, int at)
     return static_cast<int16_t>(static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
 }
 
-void check_output_image(const std::vector<unsigned char> &in,
-                        const std::vector<unsigned char> &out)
+void check_output_image(const std::vector<unsigned char> &in, const std::vector<unsigned char> &out)
 {
     const int height = int16_at(in, height_at);
     const int width = int16_at(in, width_at);
@@ -105,8 +104,8 @@ void check_output_image(const std::vector<unsigned char> &in,
 
     // Only the title, the coded range and the law change.
     for (size_t i = 0; i < header_size; ++i) {
-        const bool derived = (i >= title_at && i < title_end) || i == lower_at ||
-                             i == upper_at || (i >= law_at && i < law_end);
+        const bool derived = (i >= title_at && i < title_end) || i == lower_at || i == upper_at ||
+                             (i >= law_at && i < law_end);
         if (!derived)
             FUZZ_REQUIRE(out[i] == in[i]);
     }
@@ -159,8 +158,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const fs::path out = folder / "out.ida";
     const fs::path log = folder / "run.log";
     const fs::path colour = folder / "COLOUR.CLR";
-    const std::string command = in.string() + " " + out.string() + " " + slope + " " +
-                                intercept + " " + log.string() + " " + colour.string();
+    const std::string command = in.string() + " " + out.string() + " " + slope + " " + intercept +
+                                " " + log.string() + " " + colour.string();
 
     brennix::SilentConsole console;
     const int status = brennix::run_command(command, console);

@@ -11,13 +11,12 @@
 // The entry every target defines and libFuzzer (or the corpus replay) calls.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-#define FUZZ_REQUIRE(condition)                                              \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__,  \
-                         __LINE__, #condition);                              \
-            std::abort();                                                    \
-        }                                                                    \
-    } while (0)
+#define FUZZ_REQUIRE(condition)                                                                    \
+  do {                                                                                             \
+    if (!(condition)) {                                                                            \
+      std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition);       \
+      std::abort();                                                                                \
+    }                                                                                              \
+  } while (0)
 
 #endif

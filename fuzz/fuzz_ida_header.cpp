@@ -81,15 +81,25 @@ Tables make_tables(ByteSource &in)
 void fill_untouched(IMAGETYPE &it)
 {
     std::memset(&it, 0, sizeof it);
-    double *doubles[] = {&it.slope, &it.intercept, &it.dx, &it.dy,
-                         &it.x_center, &it.y_center, &it.lr_x, &it.lr_y,
-                         &it.header.a, &it.header.b, &it.header.lat_center,
-                         &it.header.lon_center, &it.header.par1,
-                         &it.header.par2, &it.header.fn, &it.header.fe};
+    double *doubles[] = {&it.slope,
+                         &it.intercept,
+                         &it.dx,
+                         &it.dy,
+                         &it.x_center,
+                         &it.y_center,
+                         &it.lr_x,
+                         &it.lr_y,
+                         &it.header.a,
+                         &it.header.b,
+                         &it.header.lat_center,
+                         &it.header.lon_center,
+                         &it.header.par1,
+                         &it.header.par2,
+                         &it.header.fn,
+                         &it.header.fe};
     for (double *d : doubles)
         *d = untouched;
-    int32_t *codes[] = {it.missingcodes, it.maskingcodes, it.cloudcodes,
-                        it.nodatacodes};
+    int32_t *codes[] = {it.missingcodes, it.maskingcodes, it.cloudcodes, it.nodatacodes};
     for (int32_t *c : codes)
         std::fill(c, c + 10, untouched_code);
     it.sp1 = it.sp2 = it.mincodedvalue = it.maxcodedvalue = untouched_code;
@@ -124,12 +134,13 @@ int16_t expected_status(int local, int outside, const Tables &t)
     return static_cast<int16_t>(t.called_from_outside ? outside : local);
 }
 
-void check_spheroid(const HEADER &h, const HEADER &before, int projection,
-                    const Tables &t)
+void check_spheroid(const HEADER &h, const HEADER &before, int projection, const Tables &t)
 {
     int row = -1;
     switch (projection) {
-    case 0: case 2: case 3:
+    case 0:
+    case 2:
+    case 3:
         FUZZ_REQUIRE(h.spheroid == 0);
         FUZZ_REQUIRE(same(h.a, before.a) && same(h.b, before.b));
         return;
@@ -137,29 +148,34 @@ void check_spheroid(const HEADER &h, const HEADER &before, int projection,
         FUZZ_REQUIRE(h.spheroid == 13);
         FUZZ_REQUIRE(h.a == 6378.155 && h.b == 6356.7518);
         return;
-    case 4: case 8: row = 1; break;
-    case 6: case 9: row = 12; break;
-    case 7: row = 4; break;
+    case 4:
+    case 8:
+        row = 1;
+        break;
+    case 6:
+    case 9:
+        row = 12;
+        break;
+    case 7:
+        row = 4;
+        break;
     }
     FUZZ_REQUIRE(h.spheroid == row);
     FUZZ_REQUIRE(same(h.a, t.spheroids[row].a));
     FUZZ_REQUIRE(same(h.b, t.spheroids[row].b));
 }
 
-void check_geolocation(const IMAGETYPE &it, const IMAGETYPE &before,
-                       const unsigned char *header, int projection,
-                       const Tables &t)
+void check_geolocation(const IMAGETYPE &it, const IMAGETYPE &before, const unsigned char *header,
+                       int projection, const Tables &t)
 {
     const HEADER &h = it.header;
     if (projection == 0) {
         FUZZ_REQUIRE(h.projection == 0);
-        FUZZ_REQUIRE(same(h.lat_center, untouched) &&
-                     same(h.lon_center, untouched) &&
-                     same(h.par1, untouched) && same(h.par2, untouched) &&
-                     same(h.fn, untouched) && same(h.fe, untouched));
+        FUZZ_REQUIRE(same(h.lat_center, untouched) && same(h.lon_center, untouched) &&
+                     same(h.par1, untouched) && same(h.par2, untouched) && same(h.fn, untouched) &&
+                     same(h.fe, untouched));
         FUZZ_REQUIRE(it.ul_units == before.ul_units);
-        FUZZ_REQUIRE(same(it.x_center, untouched) &&
-                     same(it.y_center, untouched) &&
+        FUZZ_REQUIRE(same(it.x_center, untouched) && same(it.y_center, untouched) &&
                      same(it.dx, untouched) && same(it.dy, untouched));
         return;
     }
@@ -176,14 +192,12 @@ void check_geolocation(const IMAGETYPE &it, const IMAGETYPE &before,
     FUZZ_REQUIRE(same(it.y_center, r48(header, offset::y_center)));
     FUZZ_REQUIRE(same(it.dx, r48(header, offset::dx)));
     FUZZ_REQUIRE(same(it.dy, r48(header, offset::dy)));
-    const bool located = std::fabs(it.dx) >= smallest_scale &&
-                         std::fabs(it.dy) >= smallest_scale;
+    const bool located = std::fabs(it.dx) >= smallest_scale && std::fabs(it.dy) >= smallest_scale;
     FUZZ_REQUIRE(h.projection == (located ? projection : 0));
 }
 
-void check_coding(const IMAGETYPE &it, const IMAGETYPE &before,
-                  const unsigned char *header, int16_t status,
-                  const Tables &t)
+void check_coding(const IMAGETYPE &it, const IMAGETYPE &before, const unsigned char *header,
+                  int16_t status, const Tables &t)
 {
     const int ida_type = header[offset::ida_type];
     const IDATYPE *row = nullptr;
@@ -221,30 +235,26 @@ void check_coding(const IMAGETYPE &it, const IMAGETYPE &before,
                      codes_equal(it.nodatacodes, row->nodatacodes));
         FUZZ_REQUIRE(it.sp1 == row->sp1 && it.sp2 == row->sp2);
         FUZZ_REQUIRE(it.nspecialcodes == row->nspecialcodes);
-        FUZZ_REQUIRE(same(it.slope, row->slope) &&
-                     same(it.intercept, row->intercept));
+        FUZZ_REQUIRE(same(it.slope, row->slope) && same(it.intercept, row->intercept));
         return;
     }
     FUZZ_REQUIRE(status == expected_status(10, 31, t));
-    FUZZ_REQUIRE(codes_all(it.missingcodes, untouched_code) &&
-                 codes_all(it.maskingcodes, untouched_code) &&
-                 codes_all(it.cloudcodes, untouched_code) &&
-                 codes_all(it.nodatacodes, untouched_code));
+    FUZZ_REQUIRE(
+        codes_all(it.missingcodes, untouched_code) && codes_all(it.maskingcodes, untouched_code) &&
+        codes_all(it.cloudcodes, untouched_code) && codes_all(it.nodatacodes, untouched_code));
     FUZZ_REQUIRE(it.sp1 == untouched_code && it.sp2 == untouched_code);
     FUZZ_REQUIRE(it.nspecialcodes == before.nspecialcodes);
     FUZZ_REQUIRE(same(it.slope, untouched) && same(it.intercept, untouched));
 }
 
-int16_t check_image_description(const unsigned char *header, const Tables &t,
-                                IMAGETYPE &it)
+int16_t check_image_description(const unsigned char *header, const Tables &t, IMAGETYPE &it)
 {
     IMAGETYPE before;
     fill_untouched(before);
     std::memcpy(&it, &before, sizeof it);
-    const int16_t status = _IDAHeaderToIT(
-        header, &it, t.projections.data(), t.spheroids.data(),
-        t.ida_types.data(), static_cast<int16_t>(t.ida_types.size()),
-        t.called_from_outside);
+    const int16_t status =
+        _IDAHeaderToIT(header, &it, t.projections.data(), t.spheroids.data(), t.ida_types.data(),
+                       static_cast<int16_t>(t.ida_types.size()), t.called_from_outside);
 
     const int projection = header[offset::projection];
     if (projection == 1 || projection >= 10) {
@@ -257,14 +267,13 @@ int16_t check_image_description(const unsigned char *header, const Tables &t,
     }
     check_spheroid(it.header, before.header, projection, t);
     check_geolocation(it, before, header, projection, t);
-    FUZZ_REQUIRE(it.type == -1 && it.header_length == 512 &&
-                 it.bytesperpixel == 1 && it.bytesorder == 0);
+    FUZZ_REQUIRE(it.type == -1 && it.header_length == 512 && it.bytesperpixel == 1 &&
+                 it.bytesorder == 0);
     FUZZ_REQUIRE(it.ida_type == header[offset::ida_type]);
     FUZZ_REQUIRE(it.rows == read_int16(header, offset::rows));
     FUZZ_REQUIRE(it.columns == read_int16(header, offset::columns));
     check_coding(it, before, header, status, t);
-    FUZZ_REQUIRE(_CheckCurrImageParams(&it.header, &it,
-                                       t.called_from_outside) == QUORVEX_SUCCESS);
+    FUZZ_REQUIRE(_CheckCurrImageParams(&it.header, &it, t.called_from_outside) == QUORVEX_SUCCESS);
     return status;
 }
 
@@ -288,18 +297,15 @@ void check_projection_block(const unsigned char *header, const Tables &t,
         FUZZ_REQUIRE(h.par1 == QUORVEX_NO_VALUE && h.par2 == QUORVEX_NO_VALUE);
     }
     FUZZ_REQUIRE(h.fn == 0.0 && h.fe == 0.0);
-    FUZZ_REQUIRE(h.spheroid == before.header.spheroid &&
-                 h.zone == before.header.zone &&
+    FUZZ_REQUIRE(h.spheroid == before.header.spheroid && h.zone == before.header.zone &&
                  same(h.a, untouched) && same(h.b, untouched));
 
     // The same bytes read both ways describe the same projection, unless
     // the full reader refused the code or found the image not geolocated.
-    const bool comparable = projection != 0 && projection != 1 &&
-                            projection < 10 &&
+    const bool comparable = projection != 0 && projection != 1 && projection < 10 &&
                             described.header.projection == projection;
     if (comparable)
-        FUZZ_REQUIRE(_CheckCurrImageParams(&h, &described,
-                                           t.called_from_outside) ==
+        FUZZ_REQUIRE(_CheckCurrImageParams(&h, &described, t.called_from_outside) ==
                      QUORVEX_SUCCESS);
 }
 
@@ -322,9 +328,8 @@ void check_round_trip(const Tables &t, const IMAGETYPE &described)
     FUZZ_REQUIRE(_IT2IDAHeader(&described, written.data(), t.projections.data()) == 1);
     IMAGETYPE again;
     fill_untouched(again);
-    FUZZ_REQUIRE(_IDAHeaderToIT(written.data(), &again, t.projections.data(),
-                                t.spheroids.data(), t.ida_types.data(),
-                                static_cast<int16_t>(t.ida_types.size()),
+    FUZZ_REQUIRE(_IDAHeaderToIT(written.data(), &again, t.projections.data(), t.spheroids.data(),
+                                t.ida_types.data(), static_cast<int16_t>(t.ida_types.size()),
                                 t.called_from_outside) == QUORVEX_SUCCESS);
 
     const HEADER &h = described.header;
@@ -340,8 +345,7 @@ void check_round_trip(const Tables &t, const IMAGETYPE &described)
                      (again.header.par2 == QUORVEX_NO_VALUE && h.par2 == QUORVEX_NO_VALUE));
         FUZZ_REQUIRE(same_stored(again.x_center, described.x_center) &&
                      same_stored(again.y_center, described.y_center));
-        FUZZ_REQUIRE(same_stored(again.dx, described.dx) &&
-                     same_stored(again.dy, described.dy));
+        FUZZ_REQUIRE(same_stored(again.dx, described.dx) && same_stored(again.dy, described.dy));
     }
     if (described.ida_type == QUORVEX_IDA_TYPE_IN_HEADER) {
         FUZZ_REQUIRE(again.mincodedvalue == described.mincodedvalue &&
@@ -359,8 +363,7 @@ void check_round_trip(const Tables &t, const IMAGETYPE &described)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const size_t header_bytes =
-        std::min(size, static_cast<size_t>(QUORVEX_HEADER_SIZE));
+    const size_t header_bytes = std::min(size, static_cast<size_t>(QUORVEX_HEADER_SIZE));
     std::vector<unsigned char> header(QUORVEX_HEADER_SIZE, 0);
     std::memcpy(header.data(), data, header_bytes);
     ByteSource in(data + header_bytes, size - header_bytes);

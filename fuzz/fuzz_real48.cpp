@@ -18,8 +18,7 @@ constexpr double smallest_encoded = 1e-10;
 constexpr int mantissa_bits = 39;
 constexpr int exponent_bias = 129;
 // The largest magnitude the format holds, (2 - 2^-39) * 2^126.
-const double largest =
-    std::ldexp(2.0 - std::ldexp(1.0, -mantissa_bits), 126);
+const double largest = std::ldexp(2.0 - std::ldexp(1.0, -mantissa_bits), 126);
 
 bool all_zero(const unsigned char *bytes)
 {
@@ -73,8 +72,7 @@ void check_double(double value)
     // Truncation toward zero: not above the value, and the next magnitude
     // the format holds (one unit in the last mantissa bit up) is above it.
     // stored + unit has at most 41 significant bits, so the sum is exact.
-    const double unit =
-        std::ldexp(1.0, bytes[0] - exponent_bias - mantissa_bits);
+    const double unit = std::ldexp(1.0, bytes[0] - exponent_bias - mantissa_bits);
     FUZZ_REQUIRE(std::fabs(stored) <= magnitude);
     FUZZ_REQUIRE(magnitude < std::fabs(stored) + unit);
 

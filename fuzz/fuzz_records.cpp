@@ -56,7 +56,7 @@ bool has_space_next_to_equal(const std::string &text)
 struct Split {
     int16_t count;
     int16_t error;
-    std::vector<size_t> starts;      // offsets of the fields in the record
+    std::vector<size_t> starts; // offsets of the fields in the record
     std::vector<std::string> fields;
 };
 
@@ -107,8 +107,7 @@ void check_split_field(const std::string &field)
         return;
     }
     FUZZ_REQUIRE(is_equal == 1);
-    FUZZ_REQUIRE(field.compare(0, equal, copy.get()) == 0 &&
-                 std::strlen(copy.get()) == equal);
+    FUZZ_REQUIRE(field.compare(0, equal, copy.get()) == 0 && std::strlen(copy.get()) == equal);
     const size_t first_value = field.find_first_not_of('"', equal + 1);
     if (first_value == std::string::npos) {
         FUZZ_REQUIRE(value == nullptr);
@@ -160,8 +159,7 @@ void check_angle(const std::string &text)
     for (const auto &kind : kinds) {
         std::unique_ptr<char[]> copy = exact_copy(text);
         const double angle = _RetrieveLonLat(copy.get(), kind.tipo);
-        FUZZ_REQUIRE(angle == no_angle ||
-                     (std::isfinite(angle) && std::fabs(angle) <= kind.limit));
+        FUZZ_REQUIRE(angle == no_angle || (std::isfinite(angle) && std::fabs(angle) <= kind.limit));
     }
 }
 
@@ -178,16 +176,13 @@ void check_stream(const uint8_t *data, size_t size)
     for (size_t calls = 0;; ++calls) {
         FUZZ_REQUIRE(calls <= size);
         int16_t error = error_unset;
-        const int16_t count =
-            _ReadRec(record.get(), punt, stream, largest_limit, &error);
+        const int16_t count = _ReadRec(record.get(), punt, stream, largest_limit, &error);
         if (count == -1)
             break;
-        FUZZ_REQUIRE(count == space_next_to_equal ||
-                     (count >= 0 && count <= largest_limit));
+        FUZZ_REQUIRE(count == space_next_to_equal || (count >= 0 && count <= largest_limit));
         for (int16_t k = 0; k < count; ++k)
             FUZZ_REQUIRE(punt[k] >= record.get() &&
-                         punt[k] + std::strlen(punt[k]) <
-                             record.get() + stream_record_size);
+                         punt[k] + std::strlen(punt[k]) < record.get() + stream_record_size);
     }
     std::fclose(stream);
 }
@@ -200,11 +195,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                            strnlen(reinterpret_cast<const char *>(data), size));
 
     // A limit no record of this length can reach: the reference split.
-    const int16_t unlimited =
-        static_cast<int16_t>(std::min<size_t>(text.size() / 2 + 2, 32767));
+    const int16_t unlimited = static_cast<int16_t>(std::min<size_t>(text.size() / 2 + 2, 32767));
     const Split all = split(text, unlimited);
-    FUZZ_REQUIRE((all.count == space_next_to_equal) ==
-                 has_space_next_to_equal(text));
+    FUZZ_REQUIRE((all.count == space_next_to_equal) == has_space_next_to_equal(text));
 
     for (int16_t num = -1; num <= largest_limit; ++num) {
         const Split limited = split(text, num);
@@ -215,8 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const int16_t expected = num <= 0 ? 0 : std::min(num, all.count);
         FUZZ_REQUIRE(limited.count == expected);
         for (int16_t k = 0; k < limited.count; ++k)
-            FUZZ_REQUIRE(limited.starts[k] == all.starts[k] &&
-                         limited.fields[k] == all.fields[k]);
+            FUZZ_REQUIRE(limited.starts[k] == all.starts[k] && limited.fields[k] == all.fields[k]);
     }
 
     for (const std::string &field : all.fields) {

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     unsigned char header[QUORVEX_HEADER_SIZE] = {};
     std::memcpy(header, data, std::min<std::size_t>(size, sizeof header));
     IMAGETYPE image = {};
-    _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
-                   tables.types.data(), tables.type_count(), 1);
+    _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids, tables.types.data(),
+                   tables.type_count(), 1);
     return 0;
 }

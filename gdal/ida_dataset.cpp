@@ -26,7 +26,7 @@ namespace {
 constexpr int title_offset = 38;
 constexpr int title_size = 80;
 constexpr int decimals_offset = 183;
-constexpr int largest_size = 32767;       // rows and columns are 16-bit
+constexpr int largest_size = 32767; // rows and columns are 16-bit
 constexpr vsi_l_offset colour_file_limit = 65536;
 
 const QuorvexTables &tables()
@@ -48,9 +48,8 @@ public:
 
     static int Identify(GDALOpenInfo *info);
     static GDALDataset *Open(GDALOpenInfo *info);
-    static GDALDataset *CreateCopy(const char *filename, GDALDataset *source,
-                                   int strict, char **options,
-                                   GDALProgressFunc progress, void *progress_data);
+    static GDALDataset *CreateCopy(const char *filename, GDALDataset *source, int strict,
+                                   char **options, GDALProgressFunc progress, void *progress_data);
 
     IMAGETYPE image{};
     std::unique_ptr<GDALColorTable> colours;
@@ -161,8 +160,8 @@ GDALDataset *IDADataset::Open(GDALOpenInfo *info)
     }
     auto ds = std::make_unique<IDADataset>();
     const QuorvexTables &t = tables();
-    if (_IDAHeaderToIT(info->pabyHeader, &ds->image, t.projections, t.spheroids,
-                       t.types.data(), t.type_count(), 0) != QUORVEX_SUCCESS)
+    if (_IDAHeaderToIT(info->pabyHeader, &ds->image, t.projections, t.spheroids, t.types.data(),
+                       t.type_count(), 0) != QUORVEX_SUCCESS)
         return nullptr;
     ds->nRasterXSize = ds->image.columns;
     ds->nRasterYSize = ds->image.rows;
@@ -195,7 +194,9 @@ void IDADataset::describe(const unsigned char *header)
         CPLFree(recoded);
     }
     int lowest = image.mincodedvalue, highest = image.maxcodedvalue;
-    if (const IDATYPE *row = image.ida_type == QUORVEX_IDA_TYPE_IN_HEADER ? nullptr : tables().find_type(image.ida_type)) {
+    if (const IDATYPE *row = image.ida_type == QUORVEX_IDA_TYPE_IN_HEADER
+                                 ? nullptr
+                                 : tables().find_type(image.ida_type)) {
         lowest = row->mincodedvalue;
         highest = row->maxcodedvalue;
     }
@@ -266,8 +267,7 @@ bool fail(const char *filename, const std::string &reason)
 // 1.7e38.
 bool storable(double v)
 {
-    return std::isfinite(v) && (v == 0.0 || (std::fabs(v) >= 1e-10 &&
-                                             std::fabs(v) <= 1.7e38));
+    return std::isfinite(v) && (v == 0.0 || (std::fabs(v) >= 1e-10 && std::fabs(v) <= 1.7e38));
 }
 
 // A byte value from an option or a metadata item, or fallback.
@@ -304,14 +304,16 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
     const double slope = band->GetScale(), intercept = band->GetOffset();
     if (!storable(slope) || !storable(intercept))
         return fail(filename, CPLSPrintf("scale %.15g or offset %.15g does not fit "
-                                         "the header's 6-byte reals", slope, intercept));
+                                         "the header's 6-byte reals",
+                                         slope, intercept));
     int missing = 255;
     if (has_nodata)
         missing = int(nodata);
     else
         CPLError(CE_Warning, CPLE_AppDefined,
                  "%s: the source has no nodata value; 255 is recorded as the "
-                 "missing code", filename);
+                 "missing code",
+                 filename);
 
     std::memset(image, 0, sizeof *image);
     image->ida_type = QUORVEX_IDA_TYPE_IN_HEADER;
@@ -319,7 +321,7 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
     image->columns = columns;
     image->slope = ida::nearest_stored(slope);
     image->intercept = ida::nearest_stored(intercept);
-    image->missingcodes[0] = missing;   // the header holds no other code
+    image->missingcodes[0] = missing; // the header holds no other code
     // Coded range: the source's own when it says one, else every byte
     // below the missing code (above it when that is 0).
     image->mincodedvalue = byte_value(source->GetMetadataItem("CODED_MIN"), missing == 0);
@@ -335,7 +337,8 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
         if (has_grid)
             CPLError(CE_Warning, CPLE_AppDefined,
                      "%s: a geotransform without a coordinate system is not "
-                     "stored; the image is written without geolocation", filename);
+                     "stored; the image is written without geolocation",
+                     filename);
         return true;
     }
     if (!has_grid)
@@ -386,8 +389,8 @@ void write_free_fields(GDALDataset *source, char **options, unsigned char *heade
 
 // Header and pixels into the open file, a band of lines at a time.
 bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header,
-                 GDALRasterBand *band, int columns, int rows,
-                 GDALProgressFunc progress, void *progress_data)
+                 GDALRasterBand *band, int columns, int rows, GDALProgressFunc progress,
+                 void *progress_data)
 {
     if (VSIFWriteL(header, 1, QUORVEX_HEADER_SIZE, fp) != size_t(QUORVEX_HEADER_SIZE))
         return fail(filename, "cannot write the header");
@@ -396,8 +399,8 @@ bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header
     for (int y = 0; y < rows; y += chunk) {
         const int n = std::min(chunk, rows - y);
         const size_t bytes = size_t(n) * columns;
-        if (band->RasterIO(GF_Read, 0, y, columns, n, lines.data(), columns, n,
-                           GDT_Byte, 0, 0, nullptr) != CE_None)
+        if (band->RasterIO(GF_Read, 0, y, columns, n, lines.data(), columns, n, GDT_Byte, 0, 0,
+                           nullptr) != CE_None)
             return false;
         if (VSIFWriteL(lines.data(), 1, bytes, fp) != bytes)
             return fail(filename, "cannot write the pixels");
@@ -409,9 +412,8 @@ bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header
     return true;
 }
 
-GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source,
-                                    int /*strict*/, char **options,
-                                    GDALProgressFunc progress, void *progress_data)
+GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, int /*strict*/,
+                                    char **options, GDALProgressFunc progress, void *progress_data)
 {
     if (progress == nullptr)
         progress = GDALDummyProgress;
@@ -425,8 +427,7 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source,
     }
     write_free_fields(source, options, header);
     const int columns = image.columns, rows = image.rows;
-    if (!ida::header_is_consistent(header,
-                                   QUORVEX_HEADER_SIZE + uint64_t(columns) * rows,
+    if (!ida::header_is_consistent(header, QUORVEX_HEADER_SIZE + uint64_t(columns) * rows,
                                    tables())) {
         fail(filename, "the header would not describe the image consistently "
                        "(centre or parallels beyond the earth's angles)");
@@ -442,8 +443,8 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source,
         fail(filename, "cannot create " + partial);
         return nullptr;
     }
-    bool written = write_image(filename, fp, header, source->GetRasterBand(1),
-                               columns, rows, progress, progress_data);
+    bool written = write_image(filename, fp, header, source->GetRasterBand(1), columns, rows,
+                               progress, progress_data);
     written = VSIFCloseL(fp) == 0 && written;
     if (!written || VSIRename(partial.c_str(), filename) != 0) {
         if (written)

@@ -71,7 +71,10 @@ double hammer_shift(double lat_center)
     return std::sin(phi0) / std::sqrt(1.0 + std::cos(phi0));
 }
 
-double flattening(double a, double b) { return (a - b) / a; }
+double flattening(double a, double b)
+{
+    return (a - b) / a;
+}
 
 // Spheroid axes the header reader gives a projection code, asked of the
 // library itself (kilometres for the geostationary view, else the unit of
@@ -82,13 +85,16 @@ void spheroid_of(int code, const QuorvexTables &tables, double *a, double *b)
     header[22] = QUORVEX_IDA_TYPE_IN_HEADER;
     header[23] = static_cast<unsigned char>(code);
     IMAGETYPE image{};
-    _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
-                   tables.types.data(), tables.type_count(), 0);
+    _IDAHeaderToIT(header, &image, tables.projections, tables.spheroids, tables.types.data(),
+                   tables.type_count(), 0);
     *a = image.header.a;
     *b = image.header.b;
 }
 
-double km_to_m(double km) { return std::round(km * 1e9) / 1e6; }
+double km_to_m(double km)
+{
+    return std::round(km * 1e9) / 1e6;
+}
 
 } // namespace
 
@@ -106,9 +112,7 @@ uint64_t described_size(const unsigned char *header)
 {
     const int16_t rows = signed16(header + 30);
     const int16_t columns = signed16(header + 32);
-    return rows > 0 && columns > 0
-               ? QUORVEX_HEADER_SIZE + uint64_t(rows) * uint64_t(columns)
-               : 0;
+    return rows > 0 && columns > 0 ? QUORVEX_HEADER_SIZE + uint64_t(rows) * uint64_t(columns) : 0;
 }
 
 bool header_is_consistent(const unsigned char *header, uint64_t file_size,
@@ -117,8 +121,8 @@ bool header_is_consistent(const unsigned char *header, uint64_t file_size,
     if (file_size != described_size(header) || file_size == 0)
         return false;
     IMAGETYPE image{};
-    if (_IDAHeaderToIT(header, &image, tables.projections, tables.spheroids,
-                       tables.types.data(), tables.type_count(), 0) != QUORVEX_SUCCESS)
+    if (_IDAHeaderToIT(header, &image, tables.projections, tables.spheroids, tables.types.data(),
+                       tables.type_count(), 0) != QUORVEX_SUCCESS)
         return false;
     if (image.ida_type == QUORVEX_IDA_TYPE_IN_HEADER && image.mincodedvalue > image.maxcodedvalue)
         return false;
@@ -133,22 +137,19 @@ bool header_is_consistent(const unsigned char *header, uint64_t file_size,
 bool georeference_of(const IMAGETYPE &image, Georeference *out)
 {
     const HEADER &h = image.header;
-    if (!(std::fabs(image.dx) >= smallest_scale &&
-          std::fabs(image.dy) >= smallest_scale))
+    if (!(std::fabs(image.dx) >= smallest_scale && std::fabs(image.dy) >= smallest_scale))
         return false;
     const bool parallels = h.par1 != no_value && h.par2 != no_value;
     const std::string centre =
         " +lat_0=" + number(h.lat_center) + " +lon_0=" + number(h.lon_center);
     const std::string ellipsoid = " +a=" + number(h.a) + " +b=" + number(h.b);
     const std::string conic =
-        parallels ? " +lat_1=" + number(h.par1) + " +lat_2=" + number(h.par2)
-                  : std::string();
+        parallels ? " +lat_1=" + number(h.par1) + " +lat_2=" + number(h.par2) : std::string();
     Mapping m;
     std::string crs;
     switch (h.projection) {
     case QUORVEX_PROJECTION_HAMMER_AITOFF:
-        crs = "+proj=hammer +R=" + number(hammer_radius) +
-              " +lon_0=" + number(h.lon_center) +
+        crs = "+proj=hammer +R=" + number(hammer_radius) + " +lon_0=" + number(h.lon_center) +
               " +x_0=0 +y_0=" + number(0.0 - hammer_shift(h.lat_center));
         m.sx = 0.5;
         break;
@@ -162,17 +163,16 @@ bool georeference_of(const IMAGETYPE &image, Georeference *out)
         // The conformal conic's plane is in kilometres, Albers' in metres.
         if (!parallels)
             return false;
-        crs = (h.projection == QUORVEX_PROJECTION_ALBERS ? "+proj=aea" : "+proj=lcc") +
-              conic + centre + ellipsoid +
+        crs = (h.projection == QUORVEX_PROJECTION_ALBERS ? "+proj=aea" : "+proj=lcc") + conic +
+              centre + ellipsoid +
               (h.projection == QUORVEX_PROJECTION_ALBERS ? " +units=m" : " +units=km");
         break;
     case QUORVEX_PROJECTION_GEOSTATIONARY: {
         // Scan angles in degrees: one unit is the satellite's height above
         // the equator times one degree.
         const double height = km_to_m(satellite_distance_km - h.a);
-        crs = "+proj=geos +h=" + number(height) +
-              " +lon_0=" + number(h.lon_center) + " +a=" + number(km_to_m(h.a)) +
-              " +b=" + number(km_to_m(h.b)) +
+        crs = "+proj=geos +h=" + number(height) + " +lon_0=" + number(h.lon_center) +
+              " +a=" + number(km_to_m(h.a)) + " +b=" + number(km_to_m(h.b)) +
               " +to_meter=" + number(height / engine_rad_to_deg);
         break;
     }
@@ -180,10 +180,9 @@ bool georeference_of(const IMAGETYPE &image, Georeference *out)
         crs = "+proj=laea" + centre + " +R=" + number(h.a) + " +units=m";
         break;
     case QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC:
-        crs = std::string("+proj=stere +lat_0=") +
-              (h.lat_center < 0 ? "-90" : "90") +
-              " +lat_ts=" + number(h.lat_center) +
-              " +lon_0=" + number(h.lon_center) + ellipsoid + " +units=m";
+        crs = std::string("+proj=stere +lat_0=") + (h.lat_center < 0 ? "-90" : "90") +
+              " +lat_ts=" + number(h.lat_center) + " +lon_0=" + number(h.lon_center) + ellipsoid +
+              " +units=m";
         break;
     case QUORVEX_PROJECTION_GOODE:
         crs = "+proj=igh +lon_0=0 +R=" + number(h.a) + " +units=m";
@@ -231,10 +230,10 @@ Parameters parse_proj(const std::string &text)
 // from GDAL's own answers), or nothing a header could hold.
 bool is_descriptive(const std::string &key)
 {
-    static const char *const names[] = {
-        "proj", "ellps", "datum", "a", "b", "R", "rf", "f", "es", "e",
-        "units", "to_meter", "no_defs", "type", "wktext", "towgs84",
-        "pm", "vunits", "geoidgrids"};
+    static const char *const names[] = {"proj",    "ellps",    "datum",   "a",         "b",
+                                        "R",       "rf",       "f",       "es",        "e",
+                                        "units",   "to_meter", "no_defs", "type",      "wktext",
+                                        "towgs84", "pm",       "vunits",  "geoidgrids"};
     for (const char *name : names)
         if (key == name)
             return true;
@@ -253,8 +252,8 @@ class Placer {
 public:
     Placer(const CrsFacts &crs, const double gt[6], const IMAGETYPE &image,
            const QuorvexTables &tables, std::string *why)
-        : crs_(crs), gt_(gt), columns_(image.columns), rows_(image.rows),
-          tables_(tables), why_(why), p_(parse_proj(crs.proj))
+        : crs_(crs), gt_(gt), columns_(image.columns), rows_(image.rows), tables_(tables),
+          why_(why), p_(parse_proj(crs.proj))
     {
     }
 
@@ -279,8 +278,7 @@ private:
             return true;
         }
         const std::string &text = found->second;
-        const auto result =
-            std::from_chars(text.data(), text.data() + text.size(), *v);
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), *v);
         if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
             !std::isfinite(*v))
             return refuse("+" + std::string(key) + "=" + text + " is not a number");
@@ -307,8 +305,7 @@ private:
         if (!value("k", 1.0, &k) || !value("k_0", 1.0, &k0))
             return false;
         return (k == 1.0 && k0 == 1.0) ||
-               refuse("a scale factor other than 1 on +proj=" + proj_ +
-                      " cannot be stored");
+               refuse("a scale factor other than 1 on +proj=" + proj_ + " cannot be stored");
     }
 
     // The ellipsoid of the coordinate system against the one the header
@@ -318,13 +315,11 @@ private:
     {
         double a, b;
         spheroid_of(code, tables_, &a, &b);
-        if (std::fabs(flattening(crs_.semi_major, crs_.semi_minor) -
-                      flattening(a, b)) > 1e-9)
+        if (std::fabs(flattening(crs_.semi_major, crs_.semi_minor) - flattening(a, b)) > 1e-9)
             return refuse("IDA projection code " + std::to_string(code) +
-                          " lies on the ellipsoid a = " + number(a) +
-                          ", b = " + number(b) + "; this system's has a = " +
-                          number(crs_.semi_major) + ", b = " +
-                          number(crs_.semi_minor));
+                          " lies on the ellipsoid a = " + number(a) + ", b = " + number(b) +
+                          "; this system's has a = " + number(crs_.semi_major) +
+                          ", b = " + number(crs_.semi_minor));
         *ratio = a / crs_.semi_major;
         return true;
     }
@@ -348,8 +343,7 @@ bool Placer::place(Placement *out)
     proj_ = p_.count("proj") ? p_["proj"] : "";
     if (has("pm") && p_["pm"] != "greenwich" && p_["pm"] != "0")
         return refuse("prime meridian +pm=" + p_["pm"] + " cannot be stored");
-    if (has("towgs84") &&
-        p_["towgs84"].find_first_not_of("0,.") != std::string::npos)
+    if (has("towgs84") && p_["towgs84"].find_first_not_of("0,.") != std::string::npos)
         return refuse("datum shift +towgs84=" + p_["towgs84"] + " cannot be stored");
     if (crs_.geographic)
         return place_geographic(out);
@@ -362,8 +356,8 @@ bool Placer::place(Placement *out)
     Placement &pl = *out;
     // Metres of the plane for the codes whose plane unit is the axes' unit.
     const auto metric = [&](double plane_unit) {
-        pl.m = {u * ratio / plane_unit, -x0_ * ratio / plane_unit,
-                u * ratio / plane_unit, -y0_ * ratio / plane_unit};
+        pl.m = {u * ratio / plane_unit, -x0_ * ratio / plane_unit, u * ratio / plane_unit,
+                -y0_ * ratio / plane_unit};
     };
     // The spherical codes: the size of the sphere only scales the plane.
     const auto on_sphere = [&](int16_t code) {
@@ -377,8 +371,8 @@ bool Placer::place(Placement *out)
     if (proj_ == "hammer")
         return place_hammer(out);
     if (proj_ == "lcc" || proj_ == "aea") {
-        pl.code = proj_ == "lcc" ? QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC
-                                  : QUORVEX_PROJECTION_ALBERS;
+        pl.code =
+            proj_ == "lcc" ? QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC : QUORVEX_PROJECTION_ALBERS;
         const bool conformal = pl.code == QUORVEX_PROJECTION_LAMBERT_CONFORMAL_CONIC;
         double lat1, lat2, lat0, lon0;
         if (!only({"lat_0", "lon_0", "lat_1", "lat_2", "x_0", "y_0", "k", "k_0"}) ||
@@ -390,8 +384,8 @@ bool Placer::place(Placement *out)
             !value("lon_0", 0.0, &lon0) || !shape_matches(pl.code, &ratio))
             return false;
         if (!(tables_.projections[pl.code].parfalse & QUORVEX_TWO_PARALLELS))
-            return refuse("the projection table gives code " +
-                          std::to_string(pl.code) + " no standard parallels");
+            return refuse("the projection table gives code " + std::to_string(pl.code) +
+                          " no standard parallels");
         pl.lat_center = lat0;
         pl.lon_center = lon0;
         pl.par1 = lat1;
@@ -401,23 +395,22 @@ bool Placer::place(Placement *out)
     }
     if (proj_ == "geos") {
         double height, lon0, a, b;
-        if (!only({"lon_0", "h", "x_0", "y_0", "sweep"}) ||
-            !value("h", 0.0, &height) || !value("lon_0", 0.0, &lon0))
+        if (!only({"lon_0", "h", "x_0", "y_0", "sweep"}) || !value("h", 0.0, &height) ||
+            !value("lon_0", 0.0, &lon0))
             return false;
         if (has("sweep") && p_["sweep"] != "y")
-            return refuse("the geostationary view sweeps along y; +sweep=" +
-                          p_["sweep"] + " cannot be stored");
+            return refuse("the geostationary view sweeps along y; +sweep=" + p_["sweep"] +
+                          " cannot be stored");
         spheroid_of(QUORVEX_PROJECTION_GEOSTATIONARY, tables_, &a, &b);
         const double expected_height = km_to_m(satellite_distance_km - a);
         if (std::fabs(crs_.semi_major - km_to_m(a)) > 0.5 ||
             std::fabs(crs_.semi_minor - km_to_m(b)) > 0.5 ||
             std::fabs(height - expected_height) > 0.5)
-            return refuse("the geostationary view of IDA files has a = " +
-                          number(km_to_m(a)) + " m, b = " + number(km_to_m(b)) +
+            return refuse("the geostationary view of IDA files has a = " + number(km_to_m(a)) +
+                          " m, b = " + number(km_to_m(b)) +
                           " m and h = " + number(expected_height) +
                           " m; this one has a = " + number(crs_.semi_major) +
-                          ", b = " + number(crs_.semi_minor) + ", h = " +
-                          number(height));
+                          ", b = " + number(crs_.semi_minor) + ", h = " + number(height));
         pl.code = QUORVEX_PROJECTION_GEOSTATIONARY;
         pl.lon_center = lon0;
         const double s = engine_rad_to_deg / height;
@@ -425,15 +418,13 @@ bool Placer::place(Placement *out)
         return true;
     }
     if (proj_ == "laea") {
-        if (!only({"lat_0", "lon_0", "x_0", "y_0"}) ||
-            !value("lat_0", 0.0, &pl.lat_center) ||
+        if (!only({"lat_0", "lon_0", "x_0", "y_0"}) || !value("lat_0", 0.0, &pl.lat_center) ||
             !value("lon_0", 0.0, &pl.lon_center))
             return false;
         if (flattening(crs_.semi_major, crs_.semi_minor) > 1e-12)
             return refuse("the Lambert azimuthal equal-area of IDA files is "
                           "spherical; this one lies on an ellipsoid (a = " +
-                          number(crs_.semi_major) + ", b = " +
-                          number(crs_.semi_minor) + ")");
+                          number(crs_.semi_major) + ", b = " + number(crs_.semi_minor) + ")");
         return on_sphere(QUORVEX_PROJECTION_LAMBERT_AZIMUTHAL);
     }
     if (proj_ == "stere") {
@@ -449,7 +440,8 @@ bool Placer::place(Placement *out)
             return false;
         if (lon0 != 0.0)
             return refuse("the Goode homolosine of IDA files is centred on "
-                          "Greenwich; +lon_0=" + number(lon0) + " cannot be stored");
+                          "Greenwich; +lon_0=" +
+                          number(lon0) + " cannot be stored");
         // PROJ draws this projection on the sphere of the semi-major axis.
         return on_sphere(QUORVEX_PROJECTION_GOODE);
     }
@@ -468,8 +460,8 @@ bool Placer::place_geographic(Placement *out)
     if (std::fabs(crs_.semi_major - wgs84_a) > 0.5 ||
         std::fabs(flattening(crs_.semi_major, crs_.semi_minor) - wgs84_f) > 1e-9)
         return refuse("IDA longitude/latitude images are on WGS 84; this "
-                      "system's ellipsoid has a = " + number(crs_.semi_major) +
-                      ", b = " + number(crs_.semi_minor));
+                      "system's ellipsoid has a = " +
+                      number(crs_.semi_major) + ", b = " + number(crs_.semi_minor));
     // The centre: the whole-micro-degree position of the middle pixel, as
     // IDA plate carree images usually have it.
     const auto micro = [](double v) { return nearest_stored(std::round(v * 1e6) / 1e6); };
@@ -483,12 +475,12 @@ bool Placer::place_geographic(Placement *out)
 bool Placer::place_hammer(Placement *out)
 {
     double w, mm, lon0;
-    if (!only({"lon_0", "x_0", "y_0", "W", "M"}) || !value("W", 0.5, &w) ||
-        !value("M", 1.0, &mm) || !value("lon_0", 0.0, &lon0))
+    if (!only({"lon_0", "x_0", "y_0", "W", "M"}) || !value("W", 0.5, &w) || !value("M", 1.0, &mm) ||
+        !value("lon_0", 0.0, &lon0))
         return false;
     if (w != 0.5 || mm != 1.0)
-        return refuse("the Hammer-Aitoff variant +W=" + number(w) + " +M=" +
-                      number(mm) + " cannot be stored");
+        return refuse("the Hammer-Aitoff variant +W=" + number(w) + " +M=" + number(mm) +
+                      " cannot be stored");
     // PROJ takes the sphere of the semi-major axis.
     const double r = crs_.semi_major;
     const double u = crs_.unit;
@@ -496,10 +488,9 @@ bool Placer::place_hammer(Placement *out)
     // central meridian; a false northing that such a shift explains keeps
     // its latitude, any other goes into the reference line.
     const double shift = -y0_ / (sqrt2 * r);
-    const double lat0 =
-        std::fabs(shift) <= 1.0
-            ? nearest_stored(2.0 * std::asin(shift / sqrt2) / engine_deg_to_rad)
-            : 0.0;
+    const double lat0 = std::fabs(shift) <= 1.0
+                            ? nearest_stored(2.0 * std::asin(shift / sqrt2) / engine_deg_to_rad)
+                            : 0.0;
     out->code = QUORVEX_PROJECTION_HAMMER_AITOFF;
     out->lat_center = lat0;
     out->lon_center = lon0;
@@ -514,12 +505,12 @@ bool Placer::place_hammer(Placement *out)
 bool Placer::place_polar(Placement *out)
 {
     double lat0, lon0, k = 1.0, k0 = 1.0;
-    if (!value("lat_0", 0.0, &lat0) || !value("lon_0", 0.0, &lon0) ||
-        !value("k", 1.0, &k) || !value("k_0", 1.0, &k0))
+    if (!value("lat_0", 0.0, &lat0) || !value("lon_0", 0.0, &lon0) || !value("k", 1.0, &k) ||
+        !value("k_0", 1.0, &k0))
         return false;
     if (std::fabs(std::fabs(lat0) - 90.0) > 1e-9)
-        return refuse("only the polar stereographic can be stored; +lat_0=" +
-                      number(lat0) + " is an oblique aspect");
+        return refuse("only the polar stereographic can be stored; +lat_0=" + number(lat0) +
+                      " is an oblique aspect");
     const double sign = lat0 > 0 ? 1.0 : -1.0;
     out->code = QUORVEX_PROJECTION_POLAR_STEREOGRAPHIC;
     out->lon_center = lon0;
@@ -530,25 +521,23 @@ bool Placer::place_polar(Placement *out)
         if (k != 1.0 || k0 != 1.0)
             return refuse("a scale factor together with +lat_ts cannot be stored");
         if ((sign > 0) != (ts >= 0.0))
-            return refuse("+lat_ts=" + number(ts) + " lies on the other "
-                          "hemisphere than +lat_0=" + number(lat0) +
-                          "; IDA files take the pole from its sign");
+            return refuse("+lat_ts=" + number(ts) +
+                          " lies on the other "
+                          "hemisphere than +lat_0=" +
+                          number(lat0) + "; IDA files take the pole from its sign");
         out->lat_center = ts;
         return true;
     }
     const double scale = has("k") ? k : k0;
     const double e =
-        std::sqrt(1.0 - (crs_.semi_minor * crs_.semi_minor) /
-                            (crs_.semi_major * crs_.semi_major));
+        std::sqrt(1.0 - (crs_.semi_minor * crs_.semi_minor) / (crs_.semi_major * crs_.semi_major));
     // Scale at the pole for true scale at latitude phi: m/t times half the
     // pole's constant, rising from e_pole/2 at the equator to 1 at the pole.
-    const double e_pole =
-        std::sqrt(std::pow(1 + e, 1 + e) * std::pow(1 - e, 1 - e));
+    const double e_pole = std::sqrt(std::pow(1 + e, 1 + e) * std::pow(1 - e, 1 - e));
     const auto pole_scale = [&](double phi) {
         const double s = std::sin(phi);
         const double m = std::cos(phi) / std::sqrt(1 - e * e * s * s);
-        const double t = std::tan(pi / 4 - phi / 2) /
-                         std::pow((1 - e * s) / (1 + e * s), e / 2);
+        const double t = std::tan(pi / 4 - phi / 2) / std::pow((1 - e * s) / (1 + e * s), e / 2);
         return m / t * e_pole / 2;
     };
     if (!(scale >= pole_scale(0.0) && scale <= 1.0))
@@ -565,9 +554,8 @@ bool Placer::place_polar(Placement *out)
 
 } // namespace
 
-bool place_in_image(const CrsFacts &crs, const double gt[6],
-                    const QuorvexTables &tables, IMAGETYPE *image,
-                    std::string *why)
+bool place_in_image(const CrsFacts &crs, const double gt[6], const QuorvexTables &tables,
+                    IMAGETYPE *image, std::string *why)
 {
     const auto refuse = [why](const char *reason) {
         *why = reason;

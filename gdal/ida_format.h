@@ -63,9 +63,8 @@ struct CrsFacts {
 // rotated grid or sizes the header's 6-byte reals cannot store.  The
 // image's columns and rows must be set (plate carree takes its centre from
 // the middle pixel).
-bool place_in_image(const CrsFacts &crs, const double geotransform[6],
-                    const QuorvexTables &tables, IMAGETYPE *image,
-                    std::string *why);
+bool place_in_image(const CrsFacts &crs, const double geotransform[6], const QuorvexTables &tables,
+                    IMAGETYPE *image, std::string *why);
 
 // The 6-byte real nearest to v (the header writer itself truncates).
 double nearest_stored(double v);

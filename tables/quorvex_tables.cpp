@@ -26,8 +26,7 @@ constexpr long largest_file = 1 << 20;
 // The library reports these two record errors by their message index only;
 // these are its texts for them.
 const char unmatched_quote_text[] = "Unmatched double quote.";
-const char space_beside_equal_text[] =
-    "Syntax error: space illegal on either side of '='.";
+const char space_beside_equal_text[] = "Syntax error: space illegal on either side of '='.";
 
 // A key=value field of a row.
 struct Field {
@@ -77,26 +76,22 @@ public:
             return spheroid(fields);
         if (kind == "idatype")
             return idatype(fields);
-        return "unknown row '" + kind +
-               "' (expected projection, spheroid or idatype)";
+        return "unknown row '" + kind + "' (expected projection, spheroid or idatype)";
     }
 
 private:
     static std::string bad_value(const Field &f, const std::string &what)
     {
-        return "bad value '" + std::string(f.value) + "' for " + f.key + " (" +
-               what + ")";
+        return "bad value '" + std::string(f.value) + "' for " + f.key + " (" + what + ")";
     }
 
     // An integer field from lowest to highest into *to.
     template <typename T>
-    static std::string take_integer(const Field &f, long lowest, long highest,
-                                    T *to)
+    static std::string take_integer(const Field &f, long lowest, long highest, T *to)
     {
         long value = 0;
         if (!integer_in(f.value, lowest, highest, &value))
-            return bad_value(f, std::to_string(lowest) + " to " +
-                                 std::to_string(highest));
+            return bad_value(f, std::to_string(lowest) + " to " + std::to_string(highest));
         *to = static_cast<T>(value);
         return "";
     }
@@ -114,16 +109,14 @@ private:
     static std::string copy_name(const Field &f, char *to, std::size_t room)
     {
         if (std::strlen(f.value) >= room)
-            return f.key + " longer than " + std::to_string(room - 1) +
-                   " characters";
+            return f.key + " longer than " + std::to_string(room - 1) + " characters";
         std::strcpy(to, f.value);
         return "";
     }
 
     // Takes the row's code; refuses a missing one and one given before.
-    static std::string row_code(const std::vector<Field> &fields, long highest,
-                                const char *kind, std::set<long> &seen,
-                                long *code)
+    static std::string row_code(const std::vector<Field> &fields, long highest, const char *kind,
+                                std::set<long> &seen, long *code)
     {
         for (const Field &f : fields)
             if (f.key == "code") {
@@ -131,8 +124,7 @@ private:
                 if (!why.empty())
                     return why;
                 if (!seen.insert(*code).second)
-                    return std::string(kind) + " " + std::to_string(*code) +
-                           " given twice";
+                    return std::string(kind) + " " + std::to_string(*code) + " given twice";
                 return "";
             }
         return std::string(kind) + " row without code";
@@ -164,7 +156,8 @@ private:
     std::string spheroid(const std::vector<Field> &fields)
     {
         long code = 0;
-        std::string why = row_code(fields, QuorvexTables::spheroid_rows - 1, "spheroid", spheroids_, &code);
+        std::string why =
+            row_code(fields, QuorvexTables::spheroid_rows - 1, "spheroid", spheroids_, &code);
         if (!why.empty())
             return why;
         SFEROID &s = tables_.spheroids[code];
@@ -187,8 +180,7 @@ private:
         if (std::isnan(a) || std::isnan(b))
             return "spheroid " + std::to_string(code) + " needs both a and b";
         if (!(b > 0.0 && b <= a))
-            return "spheroid " + std::to_string(code) +
-                   " needs axes with 0 < b <= a";
+            return "spheroid " + std::to_string(code) + " needs axes with 0 < b <= a";
         s.a = a;
         s.b = b;
         return "";
@@ -206,8 +198,7 @@ private:
             if (used == code_slots)
                 return f.key + " holds more than 10 codes";
             if (!integer_in(item, 0, 255, &code))
-                return "bad code '" + std::string(item) + "' in " + f.key +
-                       " (0 to 255)";
+                return "bad code '" + std::string(item) + "' in " + f.key + " (0 to 255)";
             slots[used++] = static_cast<int32_t>(code);
             item = comma != nullptr ? comma + 1 : nullptr;
         }
@@ -224,8 +215,7 @@ private:
         IDATYPE t{};
         t.code = static_cast<uint8_t>(code);
         t.maxcodedvalue = 255;
-        for (int32_t *slots : {t.missingcodes, t.maskingcodes, t.cloudcodes,
-                               t.nodatacodes})
+        for (int32_t *slots : {t.missingcodes, t.maskingcodes, t.cloudcodes, t.nodatacodes})
             std::fill(slots, slots + code_slots, QUORVEX_NO_VALUE);
         t.sp1 = t.sp2 = QUORVEX_NO_VALUE;
         t.slope = 1.0;
@@ -261,8 +251,7 @@ private:
                 return why;
         }
         if (t.mincodedvalue > t.maxcodedvalue)
-            return "idatype " + std::to_string(code) +
-                   ": mincodedvalue above maxcodedvalue";
+            return "idatype " + std::to_string(code) + ": mincodedvalue above maxcodedvalue";
         t.nspecialcodes = static_cast<int16_t>(specials);
         std::shared_ptr<char[]> text(new char[label.size() + 1]);
         std::memcpy(text.get(), label.c_str(), label.size() + 1);
@@ -282,12 +271,8 @@ private:
 bool quotes_unbalanced(const std::string &line)
 {
     const std::size_t end = line.find_first_of(";#");
-    const std::size_t count =
-        static_cast<std::size_t>(std::count(line.begin(),
-                                            end == std::string::npos
-                                                ? line.end()
-                                                : line.begin() + end,
-                                            '"'));
+    const std::size_t count = static_cast<std::size_t>(
+        std::count(line.begin(), end == std::string::npos ? line.end() : line.begin() + end, '"'));
     return count % 2 != 0;
 }
 
@@ -296,8 +281,7 @@ std::string read_line(std::string line, RowReader &reader)
 {
     // The record buffer _ReadRec works in holds a line and its end.
     if (line.size() >= QUORVEX_RECORD_SIZE)
-        return "line longer than " + std::to_string(QUORVEX_RECORD_SIZE - 1) +
-               " characters";
+        return "line longer than " + std::to_string(QUORVEX_RECORD_SIZE - 1) + " characters";
     if (line.find('\0') != std::string::npos)
         return "zero byte in the line";
     if (quotes_unbalanced(line))
@@ -314,8 +298,8 @@ std::string read_line(std::string line, RowReader &reader)
     if (count == 0)
         return "";
     if (std::strchr(punt[0], '=') != nullptr)
-        return "a row begins with projection, spheroid or idatype, not '" +
-               std::string(punt[0]) + "'";
+        return "a row begins with projection, spheroid or idatype, not '" + std::string(punt[0]) +
+               "'";
     std::vector<Field> fields;
     for (int16_t k = 1; k < count; ++k) {
         const std::string text = punt[k];
@@ -344,8 +328,8 @@ const IDATYPE *QuorvexTables::find_type(int code) const
     return nullptr;
 }
 
-bool load_tables_text(const char *text, std::size_t size, const char *name,
-                      QuorvexTables *tables, std::string *error)
+bool load_tables_text(const char *text, std::size_t size, const char *name, QuorvexTables *tables,
+                      std::string *error)
 {
     QuorvexTables loaded;
     RowReader reader(loaded);
@@ -369,8 +353,7 @@ bool load_tables_text(const char *text, std::size_t size, const char *name,
     return true;
 }
 
-bool load_tables_file(const char *path, QuorvexTables *tables,
-                      std::string *error)
+bool load_tables_file(const char *path, QuorvexTables *tables, std::string *error)
 {
     std::FILE *file = std::fopen(path, "rb");
     std::string text;

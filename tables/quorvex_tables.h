@@ -54,12 +54,11 @@ struct QuorvexTables {
 // failure returns false, leaves *tables unchanged and sets *error (if not
 // null) to "FILE:LINE: reason" (no line number when the file cannot be
 // read).
-bool load_tables_file(const char *path, QuorvexTables *tables,
-                      std::string *error);
+bool load_tables_file(const char *path, QuorvexTables *tables, std::string *error);
 
 // The same for text already in memory; name stands for the file in errors.
-bool load_tables_text(const char *text, std::size_t size, const char *name,
-                      QuorvexTables *tables, std::string *error);
+bool load_tables_text(const char *text, std::size_t size, const char *name, QuorvexTables *tables,
+                      std::string *error);
 
 // The built-in default tables (the text of default_tables.txt).
 bool load_default_tables(QuorvexTables *tables);

@@ -4,7 +4,7 @@
 #include "command_text.h"
 
 #if defined(_WIN32) && defined(__i386__)
-#include <float.h>
+#  include <float.h>
 #endif
 
 int main(int argc, char **argv)

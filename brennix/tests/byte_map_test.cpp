@@ -40,8 +40,8 @@ TEST(ByteMap, EveryKernelAgreesWithThePlainLoop)
                 // leaves with the rest.
                 for (std::size_t i = 0; i < input.size(); ++i) {
                     const std::size_t at = i - offset;
-                    ASSERT_EQ(plain[i], i >= offset && at < plain_done
-                                            ? tables.stored[input[i]] : input[i]);
+                    ASSERT_EQ(plain[i],
+                              i >= offset && at < plain_done ? tables.stored[input[i]] : input[i]);
                 }
                 ASSERT_TRUE(plain_done == length || tables.logged[input[offset + plain_done]]);
                 for (std::size_t i = offset; i < offset + plain_done; ++i)

@@ -18,15 +18,15 @@
 #include <string>
 #include <vector>
 #if defined(_WIN32)
-#include <windows.h>
+#  include <windows.h>
 #else
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#  include <chrono>
+#  include <csignal>
+#  include <fcntl.h>
+#  include <sys/stat.h>
+#  include <sys/wait.h>
+#  include <thread>
+#  include <unistd.h>
 #endif
 
 namespace brennix {
@@ -174,20 +174,26 @@ struct Case {
     std::string command{};
     std::function<void()> prepare{};
     int status = 0;
-    std::string err{};                     // the whole of standard error
-    std::vector<std::string> pixel_lines{};  // the log's lines after the report
-    std::vector<int> pixels{};             // the output image's pixels
+    std::string err{};                      // the whole of standard error
+    std::vector<std::string> pixel_lines{}; // the log's lines after the report
+    std::vector<int> pixels{};              // the output image's pixels
     Writes writes = Writes::by_status;
-    bool posix_only = false;               // names, devices or reasons of POSIX
-    std::string out{};                     // standard output, when given
-    std::string log{};                     // the log after its stamp, when given
-    std::string image{};                   // the output image, when given
-    std::string colour{};                  // the colour file, when given
+    bool posix_only = false; // names, devices or reasons of POSIX
+    std::string out{};       // standard output, when given
+    std::string log{};       // the log after its stamp, when given
+    std::string image{};     // the output image, when given
+    std::string colour{};    // the colour file, when given
 };
 
 // Writes in.ida: an image, or the bytes given.
-std::function<void()> input(TestImage image) { return [=] { write_file("in.ida", make_ida(image)); }; }
-std::function<void()> input(std::string bytes) { return [=] { write_file("in.ida", bytes); }; }
+std::function<void()> input(TestImage image)
+{
+    return [=] { write_file("in.ida", make_ida(image)); };
+}
+std::function<void()> input(std::string bytes)
+{
+    return [=] { write_file("in.ida", bytes); };
+}
 
 TestImage row(unsigned char missing, double slope, double intercept,
               std::vector<unsigned char> pixels)
@@ -202,7 +208,7 @@ TestImage sized(int height, int width, std::size_t stored)
 
 // 4 x 4, bytes 0, 16, .. 240, never Missing.
 const std::vector<int> sixteen_bytes = {0,   16,  32,  48,  64,  80,  96,  112,
-                                         128, 144, 160, 176, 192, 208, 224, 240};
+                                        128, 144, 160, 176, 192, 208, 224, 240};
 TestImage sixteen()
 {
     return {4, 4, 255, 0.5, -10.0, {sixteen_bytes.begin(), sixteen_bytes.end()}};
@@ -224,7 +230,10 @@ std::function<void()> law_bytes(std::size_t at, const std::string &bytes)
 
 std::function<void()> with(std::function<void()> first, std::function<void()> then)
 {
-    return [=] { first(); then(); };
+    return [=] {
+        first();
+        then();
+    };
 }
 
 std::function<void()> folder(const char *name)
@@ -237,8 +246,8 @@ std::function<void()> folder(const char *name)
 
 std::string line(int column, int row, const std::string &value, const char *side)
 {
-    return " Pixel/Row  " + std::to_string(column) + " / " + std::to_string(row) + "  (" +
-           value + ") out of range (" + side + ")";
+    return " Pixel/Row  " + std::to_string(column) + " / " + std::to_string(row) + "  (" + value +
+           ") out of range (" + side + ")";
 }
 
 const char over[] = "overflow";
@@ -274,8 +283,15 @@ const std::vector<Case> &cases()
     const std::string good = make_ida(sixteen());
     static const std::vector<Case> table = {
         // The golden run: everything it writes and shows, byte for byte.
-        {"golden run", "in.ida out.ida 0.25 -5 run.log colours.clr", input(golden()), 0, "",
-         {}, {0, 0, 254, 254, 255, 254, 0, 180, 80, 255, 254, 2}, Writes::all, false,
+        {"golden run",
+         "in.ida out.ida 0.25 -5 run.log colours.clr",
+         input(golden()),
+         0,
+         "",
+         {},
+         {0, 0, 254, 254, 255, 254, 0, 180, 80, 255, 254, 2},
+         Writes::all,
+         false,
          " In,  out:    in.ida        out.ida\n"
          "SlopO, IntO:  .25           -5 \n"
          "LogFile, SCLR: run.log      colours.clr\n"
@@ -333,7 +349,15 @@ const std::vector<Case> &cases()
         across_pieces(),
 
         // The command's fields.
-        {"no fields: the usage screen", "", input(good), 2, "", {}, {}, Writes::by_status, false,
+        {"no fields: the usage screen",
+         "",
+         input(good),
+         2,
+         "",
+         {},
+         {},
+         Writes::by_status,
+         false,
          "\n Correct syntax is\n\n"
          " Brennix In_file Out_file Slope Intercept LogFile.txt Colour_File.CLR\n\n"
          " The programme reads an IDA file and converts it to another IDA file using the required"
@@ -353,10 +377,20 @@ const std::vector<Case> &cases()
         {"seven fields", law + run + " x", input(good), 2},
         {"two spaces make an empty field", "in.ida  out.ida 1 0" + run, input(good), 2},
         {"a tab is no separator", law + " run.log\tc.clr", input(good), 2},
-        {"spaces around the whole text do not count", "  " + law + run + "  ", input(sixteen()),
-         0, "", {}, sixteen_bytes},
-        {"an empty intercept is 0", "in.ida out.ida 0.5 " + run, input(row(255, 0.5, -10, {30, 40})),
-         0, "", {}, {10, 20}},
+        {"spaces around the whole text do not count",
+         "  " + law + run + "  ",
+         input(sixteen()),
+         0,
+         "",
+         {},
+         sixteen_bytes},
+        {"an empty intercept is 0",
+         "in.ida out.ida 0.5 " + run,
+         input(row(255, 0.5, -10, {30, 40})),
+         0,
+         "",
+         {},
+         {10, 20}},
 
         // Laws on the command line.
         {"slope 0", "in.ida out.ida 0 1" + run, input(good), 2,
@@ -367,70 +401,159 @@ const std::vector<Case> &cases()
          "Slope: \"1E999\" does not give a finite slope other than 0\n"},
         {"intercept beyond the doubles", "in.ida out.ida 1 -1D400" + run, input(good), 2,
          "Intercept: \"-1D400\" does not give a finite intercept\n"},
-        {"denormal slope", "in.ida out.ida 4e-320 0" + run, input(sixteen()), 0, "",
-         unchecked, {0, 0, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254}},
-        {"largest double slope", "in.ida out.ida 1.7e308 0" + run, input(sixteen()), 0, "", {},
+        {"denormal slope",
+         "in.ida out.ida 4e-320 0" + run,
+         input(sixteen()),
+         0,
+         "",
+         unchecked,
+         {0, 0, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254}},
+        {"largest double slope",
+         "in.ida out.ida 1.7e308 0" + run,
+         input(sixteen()),
+         0,
+         "",
+         {},
          std::vector<int>(16, 0)},
-        {"prefix rule: 2.5abc and 1D-3", "in.ida out.ida 2.5abc 1D-3" + run,
-         input(row(255, 1, 0, {5, 6})), 0, "", {}, {2, 2}},
+        {"prefix rule: 2.5abc and 1D-3",
+         "in.ida out.ida 2.5abc 1D-3" + run,
+         input(row(255, 1, 0, {5, 6})),
+         0,
+         "",
+         {},
+         {2, 2}},
 
         // Re-encoding: bytes and log lines.
-        {"same law in and out: bytes above Missing overflow", "in.ida out.ida 0.5 -10" + run,
-         input(row(200, 0.5, -10, {0, 1, 199, 200, 201, 255})), 0, "",
-         {line(4, 0, " 90.5 ", over), line(5, 0, " 117.5 ", over)}, {0, 1, 199, 200, 199, 199}},
-        {"a new value of exactly Missing overflows", "in.ida out.ida 1 -1" + run,
-         input(row(100, 1, 0, {99, 100, 0})), 0, "", {line(0, 0, " 99 ", over)}, {99, 100, 1}},
-        {"missing code 0: upper limit -1, then lifted to 0", "in.ida out.ida 1 3" + run,
-         input(row(0, 1, 0, {0, 1, 5})), 0, "",
-         {line(1, 0, " 1 ", under), line(2, 0, " 5 ", over), line(2, 0, " 5 ", under)}, {0, 0, 0}},
-        {"missing code 1: only byte 0 is valid", "in.ida out.ida 1 0" + run,
-         input(row(1, 1, 0, {0, 1, 2})), 0, "", {line(2, 0, " 2 ", over)}, {0, 1, 0}},
-        {"exact halves go to the even byte", "in.ida out.ida 2 0" + run,
-         input(row(255, 1, 0, {1, 3, 5, 7, 9})), 0, "", {}, {0, 2, 2, 4, 4}},
-        {"-2.5 rounds to -2 and underflows, -0.5 to 0", "in.ida out.ida 2 0" + run,
-         input(row(255, 1, -6, {1, 5})), 0, "", {line(0, 0, "-5 ", under)}, {0, 0}},
-        {"negative slope: small values overflow", "in.ida out.ida -1 300" + run,
-         input(row(255, 1, 0, {0, 45, 46, 100, 255})), 0, "",
-         {line(0, 0, " 0 ", over), line(1, 0, " 45 ", over)}, {254, 254, 254, 200, 255}},
-        {"negative slope: large values underflow", "in.ida out.ida -1 100" + run,
-         input(row(255, 1, 0, {0, 100, 101, 250})), 0, "",
-         {line(2, 0, " 101 ", under), line(3, 0, " 250 ", under)}, {100, 0, 0, 0}},
-        {"fractional slope", "in.ida out.ida 0.07 -3" + run,
-         input(row(255, 0.5, -10, {13, 14, 15, 20, 21, 33, 49, 50, 100, 255})), 0, "",
+        {"same law in and out: bytes above Missing overflow",
+         "in.ida out.ida 0.5 -10" + run,
+         input(row(200, 0.5, -10, {0, 1, 199, 200, 201, 255})),
+         0,
+         "",
+         {line(4, 0, " 90.5 ", over), line(5, 0, " 117.5 ", over)},
+         {0, 1, 199, 200, 199, 199}},
+        {"a new value of exactly Missing overflows",
+         "in.ida out.ida 1 -1" + run,
+         input(row(100, 1, 0, {99, 100, 0})),
+         0,
+         "",
+         {line(0, 0, " 99 ", over)},
+         {99, 100, 1}},
+        {"missing code 0: upper limit -1, then lifted to 0",
+         "in.ida out.ida 1 3" + run,
+         input(row(0, 1, 0, {0, 1, 5})),
+         0,
+         "",
+         {line(1, 0, " 1 ", under), line(2, 0, " 5 ", over), line(2, 0, " 5 ", under)},
+         {0, 0, 0}},
+        {"missing code 1: only byte 0 is valid",
+         "in.ida out.ida 1 0" + run,
+         input(row(1, 1, 0, {0, 1, 2})),
+         0,
+         "",
+         {line(2, 0, " 2 ", over)},
+         {0, 1, 0}},
+        {"exact halves go to the even byte",
+         "in.ida out.ida 2 0" + run,
+         input(row(255, 1, 0, {1, 3, 5, 7, 9})),
+         0,
+         "",
+         {},
+         {0, 2, 2, 4, 4}},
+        {"-2.5 rounds to -2 and underflows, -0.5 to 0",
+         "in.ida out.ida 2 0" + run,
+         input(row(255, 1, -6, {1, 5})),
+         0,
+         "",
+         {line(0, 0, "-5 ", under)},
+         {0, 0}},
+        {"negative slope: small values overflow",
+         "in.ida out.ida -1 300" + run,
+         input(row(255, 1, 0, {0, 45, 46, 100, 255})),
+         0,
+         "",
+         {line(0, 0, " 0 ", over), line(1, 0, " 45 ", over)},
+         {254, 254, 254, 200, 255}},
+        {"negative slope: large values underflow",
+         "in.ida out.ida -1 100" + run,
+         input(row(255, 1, 0, {0, 100, 101, 250})),
+         0,
+         "",
+         {line(2, 0, " 101 ", under), line(3, 0, " 250 ", under)},
+         {100, 0, 0, 0}},
+        {"fractional slope",
+         "in.ida out.ida 0.07 -3" + run,
+         input(row(255, 0.5, -10, {13, 14, 15, 20, 21, 33, 49, 50, 100, 255})),
+         0,
+         "",
          {line(0, 0, "-3.5 ", under), line(7, 0, " 15 ", over), line(8, 0, " 40 ", over)},
          {0, 0, 7, 43, 50, 136, 250, 254, 254, 255}},
-        {"logged value to one decimal, halves to even", "in.ida out.ida 0.0001 0" + run,
-         input(row(255, 0.25, 0, {1, 3, 10})), 0, "",
+        {"logged value to one decimal, halves to even",
+         "in.ida out.ida 0.0001 0" + run,
+         input(row(255, 0.25, 0, {1, 3, 10})),
+         0,
+         "",
          {line(0, 0, " .2 ", over), line(1, 0, " .8 ", over), line(2, 0, " 2.5 ", over)},
          {254, 254, 254}},
-        {"scientific notation for large values", "in.ida out.ida 1 0" + run,
-         input(row(255, 1e16, 0, {1, 3})), 0, "",
-         {line(0, 0, " 1E+16 ", over), line(1, 0, " 3E+16 ", over)}, {254, 254}},
-        {"the missing code is never logged", "in.ida out.ida 0.001 -1000" + run,
-         input(row(7, 1, 0, {7, 7, 8})), 0, "", {line(2, 0, " 8 ", over)}, {7, 7, 6}},
+        {"scientific notation for large values",
+         "in.ida out.ida 1 0" + run,
+         input(row(255, 1e16, 0, {1, 3})),
+         0,
+         "",
+         {line(0, 0, " 1E+16 ", over), line(1, 0, " 3E+16 ", over)},
+         {254, 254}},
+        {"the missing code is never logged",
+         "in.ida out.ida 0.001 -1000" + run,
+         input(row(7, 1, 0, {7, 7, 8})),
+         0,
+         "",
+         {line(2, 0, " 8 ", over)},
+         {7, 7, 6}},
         // Bytes a text-mode transfer would change pass as they are.
-        {"line-end and end-of-text bytes", "in.ida out.ida 1 0" + run,
-         input(row(255, 1, 0, {13, 10, 26, 10, 13, 0})), 0, "", {}, {13, 10, 26, 10, 13, 0}},
+        {"line-end and end-of-text bytes",
+         "in.ida out.ida 1 0" + run,
+         input(row(255, 1, 0, {13, 10, 26, 10, 13, 0})),
+         0,
+         "",
+         {},
+         {13, 10, 26, 10, 13, 0}},
 
         // Sizes and laws in the input header.
         {"height 0", "in.ida out.ida 100 0" + run, input(sized(0, 4, 0)), 0, "", {}, {}},
         {"height -1", "in.ida out.ida 100 0" + run, input(sized(-1, 4, 0)), 0, "", {}, {}},
         {"width -1", "in.ida out.ida 100 0" + run, input(sized(4, -1, 0)), 0, "", {}, {}},
-        {"two negative sizes pass their pixels unvisited", "in.ida out.ida 100 0" + run,
-         input(sized(-2, -3, 6)), 0, "", {}, {3, 3, 3, 3, 3, 3}},
+        {"two negative sizes pass their pixels unvisited",
+         "in.ida out.ida 100 0" + run,
+         input(sized(-2, -3, 6)),
+         0,
+         "",
+         {},
+         {3, 3, 3, 3, 3, 3}},
         {"huge size beyond the file", law + run, input(sized(32767, 32767, 16)), 1,
          "Cannot read In_file \"in.ida\": pixel data holds 16 bytes, Height x WIDz is "
          "1073676289\n"},
         {"sizes of -32768", law + run, input(sized(-32768, -32768, 16)), 1,
          "Cannot read In_file \"in.ida\": pixel data holds 16 bytes, Height x WIDz is "
          "1073741824\n"},
-        {"input slope decodes to zero", "in.ida out.ida 1 0" + run,
-         law_bytes(171, std::string(6, '\0')), 0, "", {}, std::vector<int>(16, 20)},
-        {"largest 6-byte slope", "in.ida out.ida 1 0" + run,
-         law_bytes(171, std::string("\xFF\xFF\xFF\xFF\xFF\x7F", 6)), 0, "",
-         unchecked, {20, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254}},
-        {"largest negative 6-byte slope", "in.ida out.ida 1 0" + run,
-         law_bytes(171, std::string("\xFF\xFF\xFF\xFF\xFF\xFF", 6)), 0, "", unchecked,
+        {"input slope decodes to zero",
+         "in.ida out.ida 1 0" + run,
+         law_bytes(171, std::string(6, '\0')),
+         0,
+         "",
+         {},
+         std::vector<int>(16, 20)},
+        {"largest 6-byte slope",
+         "in.ida out.ida 1 0" + run,
+         law_bytes(171, std::string("\xFF\xFF\xFF\xFF\xFF\x7F", 6)),
+         0,
+         "",
+         unchecked,
+         {20, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254, 254}},
+        {"largest negative 6-byte slope",
+         "in.ida out.ida 1 0" + run,
+         law_bytes(171, std::string("\xFF\xFF\xFF\xFF\xFF\xFF", 6)),
+         0,
+         "",
+         unchecked,
          {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"largest 6-byte intercept", "in.ida out.ida 1 0" + run,
          law_bytes(177, std::string("\xFF\xFF\xFF\xFF\xFF\x7F", 6)), 0, "", unchecked,
@@ -450,29 +573,69 @@ const std::vector<Case> &cases()
          "Cannot read In_file \"in.ida\": Is a directory\n"},
         // A log text holding CR LF keeps it as one line end; a lone line feed
         // becomes CR LF.
-        {"names holding line ends", "a\r\nb\nc out.ida 1 0" + run, nullptr, 1,
-         "Cannot read In_file \"a\r\nb\nc\": " + file_missing, {}, {}, Writes::log, true, "",
+        {"names holding line ends",
+         "a\r\nb\nc out.ida 1 0" + run,
+         nullptr,
+         1,
+         "Cannot read In_file \"a\r\nb\nc\": " + file_missing,
+         {},
+         {},
+         Writes::log,
+         true,
+         "",
          "Logging : a\r\nb\r\nc out.ida 1 0 run.log COLOURS.CLR\r\n\r\n"
          "Cannot read In_file \"a\r\nb\r\nc\": No such file or directory\r\n"},
 
         // Where the results go.
         {"output folder missing", "in.ida no/out.ida 1 0" + run, input(good), 1,
          "Cannot write Out_file \"no/out.ida\": " + file_missing},
-        {"log folder missing", law + " no/run.log COLOURS.CLR", input(good), 1,
-         "Cannot create LogFile.txt \"no/run.log\": " + file_missing, {}, {}, Writes::nothing},
-        {"colour folder missing", law + " run.log no/c.clr", input(good), 1,
-         "Cannot write Colour_File.CLR \"no/C.CLR\": " + file_missing, {}, {},
+        {"log folder missing",
+         law + " no/run.log COLOURS.CLR",
+         input(good),
+         1,
+         "Cannot create LogFile.txt \"no/run.log\": " + file_missing,
+         {},
+         {},
+         Writes::nothing},
+        {"colour folder missing",
+         law + " run.log no/c.clr",
+         input(good),
+         1,
+         "Cannot write Colour_File.CLR \"no/C.CLR\": " + file_missing,
+         {},
+         {},
          Writes::image_and_log},
-        {"output a folder: the folder stays", law + run, with(input(good), folder("out.ida")),
-         1, "Cannot write Out_file \"out.ida\": Is a directory\n", {}, {}, Writes::by_status,
+        {"output a folder: the folder stays",
+         law + run,
+         with(input(good), folder("out.ida")),
+         1,
+         "Cannot write Out_file \"out.ida\": Is a directory\n",
+         {},
+         {},
+         Writes::by_status,
          true},
-        {"output naming the log's folder", "in.ida logs 0.5 -10 logs/run.log COLOURS.CLR",
-         with(input(good), folder("logs")), 1, "Cannot write Out_file \"logs\": Is a directory\n",
-         {}, {}, Writes::by_status, true},
-        {"output naming the input", "in.ida in.ida 0.5 -10" + run, input(sixteen()), 0, "", {},
+        {"output naming the log's folder",
+         "in.ida logs 0.5 -10 logs/run.log COLOURS.CLR",
+         with(input(good), folder("logs")),
+         1,
+         "Cannot write Out_file \"logs\": Is a directory\n",
+         {},
+         {},
+         Writes::by_status,
+         true},
+        {"output naming the input",
+         "in.ida in.ida 0.5 -10" + run,
+         input(sixteen()),
+         0,
+         "",
+         {},
          sixteen_bytes},
-        {"colour file in a folder keeps the folder's case", law + " run.log Sub/ndvi.clr",
-         with(input(good), folder("Sub")), 0, "", {},
+        {"colour file in a folder keeps the folder's case",
+         law + " run.log Sub/ndvi.clr",
+         with(input(good), folder("Sub")),
+         0,
+         "",
+         {},
          sixteen_bytes},
         {"output and log the same file", "in.ida run.log 1 0" + run, input(good), 2,
          "Out_file: \"run.log\" is also LogFile.txt; one would destroy the other\n"},
@@ -492,13 +655,24 @@ const std::vector<Case> &cases()
 #if !defined(_WIN32)
         // A device is written, not replaced; its refusal fails the run.  The
         // link keeps a replacement by renaming away from the real device.
-        {"output a device that refuses writes", "in.ida full 1 0" + run,
-         with(input(good), [] { ASSERT_EQ(symlink("/dev/full", "full"), 0); }), 1,
-         "Cannot write Out_file \"full\": No space left on device\n", {}, {}, Writes::log, true},
-        {"log a device that refuses writes", "in.ida out.ida 1 0 full COLOURS.CLR",
-         with(input(good), [] { ASSERT_EQ(symlink("/dev/full", "full"), 0); }), 1,
-         "Cannot write LogFile.txt \"full\": No space left on device\n", {}, {},
-         Writes::nothing, true},
+        {"output a device that refuses writes",
+         "in.ida full 1 0" + run,
+         with(input(good), [] { ASSERT_EQ(symlink("/dev/full", "full"), 0); }),
+         1,
+         "Cannot write Out_file \"full\": No space left on device\n",
+         {},
+         {},
+         Writes::log,
+         true},
+        {"log a device that refuses writes",
+         "in.ida out.ida 1 0 full COLOURS.CLR",
+         with(input(good), [] { ASSERT_EQ(symlink("/dev/full", "full"), 0); }),
+         1,
+         "Cannot write LogFile.txt \"full\": No space left on device\n",
+         {},
+         {},
+         Writes::nothing,
+         true},
 #endif
     };
     return table;
@@ -507,7 +681,8 @@ const std::vector<Case> &cases()
 std::string trimmed(const std::string &text)
 {
     const std::size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+    return first == std::string::npos ? ""
+                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
 std::string stamp_of(std::time_t time)
@@ -518,7 +693,10 @@ std::string stamp_of(std::time_t time)
 }
 
 // Names the case in test lists and failure messages instead of its bytes.
-void PrintTo(const Case &c, std::ostream *os) { *os << c.what; }
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << c.what;
+}
 
 class Cases : public ScratchFolder, public ::testing::WithParamInterface<Case> {};
 
@@ -583,7 +761,8 @@ TEST_P(Cases, RunThroughTheProgram)
             if (writes == Writes::log) {
                 EXPECT_EQ(lines.back(), c.err.substr(0, c.err.size() - 1));
             } else if (c.pixel_lines != unchecked) {
-                const std::vector<std::string> tail(lines.begin() + std::min<std::size_t>(24, lines.size()), lines.end());
+                const std::vector<std::string> tail(
+                    lines.begin() + std::min<std::size_t>(24, lines.size()), lines.end());
                 EXPECT_EQ(tail, c.pixel_lines);
             }
         }
@@ -595,7 +774,8 @@ TEST_P(Cases, RunThroughTheProgram)
         // The header as it was but for the title and the new range and law.
         EXPECT_EQ(image.substr(0, 38) + image.substr(118, 50) + image.substr(183, 329),
                   in.substr(0, 38) + in.substr(118, 50) + in.substr(183, 329));
-        EXPECT_EQ(image.substr(168, 3), (std::string{'\0', static_cast<char>(in[170] - 1), in[170]}));
+        EXPECT_EQ(image.substr(168, 3),
+                  (std::string{'\0', static_cast<char>(in[170] - 1), in[170]}));
         const auto *bytes = reinterpret_cast<const unsigned char *>(image.data());
         EXPECT_TRUE(std::vector<int>(bytes + 512, bytes + image.size()) == c.pixels);
         if (!c.image.empty()) {

@@ -45,8 +45,8 @@ TEST(ColourFile, LegendsFollowTheLaw)
               (std::vector<std::string>{" 0 ", " 0 ", " 0 ", " 0 ", " 1 ", " 1 ", " 2 "}));
     // A negative slope gives falling legends, rounded toward minus infinity.
     const std::vector<std::string> falling = legends(colour_file_text(-2.5, 100));
-    EXPECT_EQ(falling.front(), " 97 ");   // floor(97.5)
-    EXPECT_EQ(falling.back(), "-533 ");   // floor(-532.5)
+    EXPECT_EQ(falling.front(), " 97 "); // floor(97.5)
+    EXPECT_EQ(falling.back(), "-533 "); // floor(-532.5)
 }
 
 TEST(ColourFileName, OnlyTheFileNameIsUpperCased)

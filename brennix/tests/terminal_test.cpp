@@ -4,18 +4,18 @@
 // the wait ends; with only standard input on the terminal nothing waits.
 #if !defined(_WIN32)
 
-#include <gtest/gtest.h>
+#  include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <string>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
+#  include <chrono>
+#  include <csignal>
+#  include <fcntl.h>
+#  include <poll.h>
+#  include <pty.h>
+#  include <string>
+#  include <sys/ioctl.h>
+#  include <sys/wait.h>
+#  include <termios.h>
+#  include <unistd.h>
 
 namespace {
 
@@ -28,8 +28,7 @@ std::string read_until(int master, const std::string &wanted, int timeout_ms)
 {
     std::string seen;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (seen.find(wanted) == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (seen.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
         pollfd ready{master, POLLIN, 0};
         if (poll(&ready, 1, 100) <= 0)
             continue;
@@ -83,8 +82,8 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
 {
     const struct {
         const char *name;
-        const char *typed;  // typed on the terminal, or nullptr: the signal is sent
-        int signal;         // the signal that ends it, 0 for exit status 2
+        const char *typed; // typed on the terminal, or nullptr: the signal is sent
+        int signal;        // the signal that ends it, 0 for exit status 2
     } endings[] = {{"a key", "x", 0}, {"Ctrl-C", "\x03", SIGINT}, {"SIGTERM", nullptr, SIGTERM}};
     for (const auto &ending : endings) {
         SCOPED_TRACE(ending.name);

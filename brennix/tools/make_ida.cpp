@@ -37,16 +37,16 @@ void put_int16(std::vector<unsigned char> &header, int at, int value)
 std::vector<unsigned char> make_header(int width, int height, const std::string &title)
 {
     std::vector<unsigned char> header(512, 0);
-    header[22] = 200;  // coding carried by the header
-    header[23] = 3;    // plate carree
+    header[22] = 200; // coding carried by the header
+    header[23] = 3;   // plate carree
     put_int16(header, 30, height);
     put_int16(header, 32, width);
     std::string padded = title + std::string(80, ' ');
     std::memcpy(&header[38], padded.data(), 80);
-    put_real(header, 120, 45.0);           // centre latitude
-    put_real(header, 126, 10.0);           // centre longitude
-    put_real(header, 132, width / 2.0);    // centre column
-    put_real(header, 138, height / 2.0);   // centre line
+    put_real(header, 120, 45.0);         // centre latitude
+    put_real(header, 126, 10.0);         // centre longitude
+    put_real(header, 132, width / 2.0);  // centre column
+    put_real(header, 138, height / 2.0); // centre line
     // 8 pixels per degree (the plate carree's plane unit): the 512 x 512
     // sample covers 64 x 64 degrees around its centre.
     put_real(header, 144, pixels_per_degree);
@@ -56,7 +56,7 @@ std::vector<unsigned char> make_header(int width, int height, const std::string 
     header[170] = missing_code;
     put_real(header, 171, sample_slope);
     put_real(header, 177, sample_intercept);
-    header[183] = 3;  // decimals worth showing
+    header[183] = 3; // decimals worth showing
     return header;
 }
 
@@ -122,8 +122,9 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::vector<unsigned char> header =
-        make_header(width, height, kind == "ndvi" ? "NDVI x 100, 10-day composite, synthetic test field"
-                                                  : "Byte ramp 0-254, synthetic");
+        make_header(width, height,
+                    kind == "ndvi" ? "NDVI x 100, 10-day composite, synthetic test field"
+                                   : "Byte ramp 0-254, synthetic");
     std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height);
     if (kind == "ndvi")
         fill_ndvi(pixels, width, height);

@@ -21,8 +21,7 @@ int run_check(Options &options)
         if (files.size() == 1)
             std::cout << files.front() << ": a single file, nothing to compare\n";
         else
-            std::cout << "All " << files.size() << " files agree with "
-                      << files.front() << "\n";
+            std::cout << "All " << files.size() << " files agree with " << files.front() << "\n";
         return 0;
     }
     std::cout << message << "\n";

@@ -15,7 +15,10 @@ constexpr const char *field_names[] = {"From", "To", "Red", "Green", "Blue"};
 // A colour file is a few hundred bytes; anything far larger is not one.
 constexpr std::size_t largest_file = 1 << 20;
 
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::size_t skip_blanks(const std::string &line, std::size_t at)
 {
@@ -41,23 +44,26 @@ std::string read_class(const std::string &line, ColourClass *c)
         while (end < line.size() && !blank(line[end]))
             ++end;
         if (end == at)
-            return std::string("no ") + field_names[k] + " (expected From To Red Green Blue Legend)";
+            return std::string("no ") + field_names[k] +
+                   " (expected From To Red Green Blue Legend)";
         const auto result = std::from_chars(line.data() + at, line.data() + end, values[k]);
-        if (result.ec != std::errc() || result.ptr != line.data() + end ||
-            values[k] < 0 || values[k] > 255)
+        if (result.ec != std::errc() || result.ptr != line.data() + end || values[k] < 0 ||
+            values[k] > 255)
             return std::string(field_names[k]) + " '" + line.substr(at, end - at) +
                    "' is not a whole number from 0 to 255";
         at = end;
     }
     if (values[0] > values[1])
-        return "From " + std::to_string(values[0]) + " is above To " +
-               std::to_string(values[1]);
+        return "From " + std::to_string(values[0]) + " is above To " + std::to_string(values[1]);
     std::size_t end = line.size();
     while (end > at && blank(line[end - 1]))
         --end;
     at = skip_blanks(line, at);
-    *c = {values[0], values[1], static_cast<unsigned char>(values[2]),
-          static_cast<unsigned char>(values[3]), static_cast<unsigned char>(values[4]),
+    *c = {values[0],
+          values[1],
+          static_cast<unsigned char>(values[2]),
+          static_cast<unsigned char>(values[3]),
+          static_cast<unsigned char>(values[4]),
           at < end ? line.substr(at, end - at) : std::string()};
     return "";
 }
@@ -83,8 +89,8 @@ bool read_colour_text(const char *text, std::size_t size, const std::string &nam
         if (heading)
             continue;
         ColourClass c;
-        std::string why = line.find('\0') != std::string::npos ? "zero byte in the line"
-                                                                : read_class(line, &c);
+        std::string why =
+            line.find('\0') != std::string::npos ? "zero byte in the line" : read_class(line, &c);
         if (!why.empty()) {
             *error = name + ":" + std::to_string(number) + ": " + why;
             return false;
@@ -110,15 +116,14 @@ bool read_colour_file(const std::string &path, std::vector<ColourClass> *classes
     std::string text;
     char chunk[4096];
     std::size_t got;
-    while (text.size() <= largest_file &&
-           (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    while (text.size() <= largest_file && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
         text.append(chunk, got);
     const bool failed = std::ferror(file) != 0;
     const int reason = errno;
     std::fclose(file);
     if (failed || text.size() > largest_file) {
-        *error = path + ": " +
-                 (failed ? std::strerror(reason) : "larger than 1 MiB, not a colour file");
+        *error =
+            path + ": " + (failed ? std::strerror(reason) : "larger than 1 MiB, not a colour file");
         return false;
     }
     return read_colour_text(text.data(), text.size(), path, classes, error);

@@ -11,9 +11,9 @@
 namespace cli {
 
 struct ColourClass {
-    int from, to;              // 0-255, from <= to
+    int from, to; // 0-255, from <= to
     unsigned char red, green, blue;
-    std::string legend;        // blanks at both ends removed
+    std::string legend; // blanks at both ends removed
 };
 
 // Reads a colour file's text; name stands for the file in errors.  Blank

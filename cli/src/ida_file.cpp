@@ -16,7 +16,10 @@ constexpr int rows_offset = 30;
 constexpr int columns_offset = 32;
 constexpr std::size_t piece_size = 1 << 16;
 
-std::string system_reason() { return std::strerror(errno); }
+std::string system_reason()
+{
+    return std::strerror(errno);
+}
 
 } // namespace
 
@@ -65,14 +68,12 @@ IdaFile open_ida(const std::string &path)
     file.columns = int16_at(file.header, columns_offset);
     if (file.rows < 0 || file.columns < 0)
         throw InputError(path + ": negative image size in the header (" +
-                         std::to_string(file.columns) + " x " +
-                         std::to_string(file.rows) + ")");
+                         std::to_string(file.columns) + " x " + std::to_string(file.rows) + ")");
     const uint64_t expected = QUORVEX_HEADER_SIZE + file.pixel_count();
     if (length != expected)
-        throw InputError(path + ": " + std::to_string(length) +
-                         " bytes, but the header's " + std::to_string(file.columns) +
-                         " x " + std::to_string(file.rows) + " pixels need " +
-                         std::to_string(expected));
+        throw InputError(path + ": " + std::to_string(length) + " bytes, but the header's " +
+                         std::to_string(file.columns) + " x " + std::to_string(file.rows) +
+                         " pixels need " + std::to_string(expected));
     return file;
 }
 
@@ -91,8 +92,8 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
     IMAGETYPE first = {};
     int16_t error = 0;
     _CheckInputImages(&first, tables.projections, tables.spheroids, tables.types.data(),
-                      tables.type_count(), names.data(), static_cast<int16_t>(names.size()),
-                      &at, &error);
+                      tables.type_count(), names.data(), static_cast<int16_t>(names.size()), &at,
+                      &error);
     *message = text.data();
     return error;
 }
@@ -102,9 +103,8 @@ void describe(IdaFile &file, const QuorvexTables &tables)
     IMAGETYPE &it = file.image;
     it = IMAGETYPE{};
     it.header.par1 = it.header.par2 = QUORVEX_NO_VALUE;
-    file.status = _IDAHeaderToIT(file.header, &it, tables.projections,
-                                 tables.spheroids, tables.types.data(),
-                                 tables.type_count(), 1);
+    file.status = _IDAHeaderToIT(file.header, &it, tables.projections, tables.spheroids,
+                                 tables.types.data(), tables.type_count(), 1);
     // The library's text for the refusal comes from its consistency check
     // of the file on its own, which describes it the same way.
     if (file.status != QUORVEX_SUCCESS)
@@ -114,8 +114,7 @@ void describe(IdaFile &file, const QuorvexTables &tables)
 std::string refusal(const IdaFile &file)
 {
     if (file.status == QUORVEX_NERR_PROJECTION_UNKNOWN)
-        return file.path + ": projection code " +
-               std::to_string(file.header[projection_offset]) +
+        return file.path + ": projection code " + std::to_string(file.header[projection_offset]) +
                " is not accepted by the library";
     return file.path + ": IDA type " + std::to_string(file.header[ida_type_offset]) +
            " is not in the tables";
@@ -140,16 +139,14 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image)
     return kinds;
 }
 
-void read_pixels(IdaFile &file,
-                 const std::function<void(const unsigned char *, std::size_t)> &take)
+void read_pixels(IdaFile &file, const std::function<void(const unsigned char *, std::size_t)> &take)
 {
     std::vector<unsigned char> piece(piece_size);
     for (uint64_t left = file.pixel_count(); left > 0;) {
         const std::size_t want = left < piece_size ? static_cast<std::size_t>(left) : piece_size;
         if (std::fread(piece.data(), 1, want, file.stream.get()) != want)
             throw InputError(file.path + ": read failed (" +
-                             (std::ferror(file.stream.get()) ? system_reason()
-                                                             : "file shortened") +
+                             (std::ferror(file.stream.get()) ? system_reason() : "file shortened") +
                              ")");
         take(piece.data(), want);
         left -= want;

@@ -55,7 +55,10 @@ Json codes(const int32_t *slots, int count)
     return list;
 }
 
-Json optional(bool given, const Json &value) { return given ? value : Json(); }
+Json optional(bool given, const Json &value)
+{
+    return given ? value : Json();
+}
 
 Json name_text(const char *name, std::size_t room)
 {
@@ -84,14 +87,15 @@ Json description(const IdaFile &f, const QuorvexTables &tables)
                                     type ? printable(type->label, std::strlen(type->label)) : "")},
         {"rows", optional(sized, it.rows)},
         {"columns", optional(sized, it.columns)},
-        {"projection", {{"code", h.projection},
-                        {"name", name_text(projection.name, sizeof projection.name)}}},
-        {"spheroid", {{"code", optional(sized, h.spheroid)},
-                      {"name", named ? name_text(tables.spheroids[h.spheroid].name,
-                                                 sizeof tables.spheroids[0].name)
-                                     : Json()},
-                      {"a", optional(axes, h.a)},
-                      {"b", optional(axes, h.b)}}},
+        {"projection",
+         {{"code", h.projection}, {"name", name_text(projection.name, sizeof projection.name)}}},
+        {"spheroid",
+         {{"code", optional(sized, h.spheroid)},
+          {"name",
+           named ? name_text(tables.spheroids[h.spheroid].name, sizeof tables.spheroids[0].name)
+                 : Json()},
+          {"a", optional(axes, h.a)},
+          {"b", optional(axes, h.b)}}},
         {"lat_center", optional(located, h.lat_center)},
         {"lon_center", optional(located, h.lon_center)},
         {"par1", optional(located && h.par1 != QUORVEX_NO_VALUE, h.par1)},
@@ -141,10 +145,9 @@ void add_pixels(IdaFile &f, Json &report)
                         {"valid", valid},
                         {"missing", count[static_cast<int>(PixelKind::missing)]},
                         {"special", count[static_cast<int>(PixelKind::special)]}};
-    report["statistics"] =
-        optional(valid > 0, Json{{"minimum", lowest},
-                                 {"maximum", highest},
-                                 {"mean", sum / static_cast<double>(valid)}});
+    report["statistics"] = optional(valid > 0, Json{{"minimum", lowest},
+                                                    {"maximum", highest},
+                                                    {"mean", sum / static_cast<double>(valid)}});
 }
 
 // The longitude/latitude of one pixel through the engine, or null.  The

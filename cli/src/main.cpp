@@ -22,34 +22,31 @@ const char general_help[] =
     "  --help              this text; COMMAND --help for a command's own\n"
     "  --version           the program's version\n";
 
-const char info_help[] =
-    "Usage: quorvex info [--json] [--tables FILE] FILE...\n"
-    "For each IDA file: every header field by its report name, the library's\n"
-    "description of the image (with its status and message when it refuses\n"
-    "the file), the linear law, pixel counts and the minimum, maximum and\n"
-    "mean physical value of the valid pixels, and for a projected image the\n"
-    "longitude/latitude of the four corner pixels and the centre pixel.\n"
-    "\n"
-    "  --json              one JSON object per file\n";
+const char info_help[] = "Usage: quorvex info [--json] [--tables FILE] FILE...\n"
+                         "For each IDA file: every header field by its report name, the library's\n"
+                         "description of the image (with its status and message when it refuses\n"
+                         "the file), the linear law, pixel counts and the minimum, maximum and\n"
+                         "mean physical value of the valid pixels, and for a projected image the\n"
+                         "longitude/latitude of the four corner pixels and the centre pixel.\n"
+                         "\n"
+                         "  --json              one JSON object per file\n";
 
-const char check_help[] =
-    "Usage: quorvex check [--tables FILE] FILE...\n"
-    "Checks that every file has the IDA type, size, pixel size and\n"
-    "geolocation of the first and prints the library's message.  Exit\n"
-    "status 0 when all agree, 1 otherwise.\n";
+const char check_help[] = "Usage: quorvex check [--tables FILE] FILE...\n"
+                          "Checks that every file has the IDA type, size, pixel size and\n"
+                          "geolocation of the first and prints the library's message.  Exit\n"
+                          "status 0 when all agree, 1 otherwise.\n";
 
-const char render_help[] =
-    "Usage: quorvex render FILE -o OUT.png [--colours FILE.CLR] [--legend]\n"
-    "                      [--tables FILE]\n"
-    "Draws the image as a PNG, one pixel per pixel; missing pixels are\n"
-    "transparent.\n"
-    "\n"
-    "  -o, --output OUT.png  the picture to write (replaced whole)\n"
-    "  --colours FILE.CLR    colour classes in Brennix's colour-file form\n"
-    "                        (From To Red Green Blue Legend); without it a\n"
-    "                        colour ramp over the physical values\n"
-    "  --legend              a panel beside the image with each colour and\n"
-    "                        its legend text\n";
+const char render_help[] = "Usage: quorvex render FILE -o OUT.png [--colours FILE.CLR] [--legend]\n"
+                           "                      [--tables FILE]\n"
+                           "Draws the image as a PNG, one pixel per pixel; missing pixels are\n"
+                           "transparent.\n"
+                           "\n"
+                           "  -o, --output OUT.png  the picture to write (replaced whole)\n"
+                           "  --colours FILE.CLR    colour classes in Brennix's colour-file form\n"
+                           "                        (From To Red Green Blue Legend); without it a\n"
+                           "                        colour ramp over the physical values\n"
+                           "  --legend              a panel beside the image with each colour and\n"
+                           "                        its legend text\n";
 
 struct Command {
     const char *name;

@@ -78,7 +78,8 @@ Colouring ramp(const IdaFile &f, const std::array<PixelKind, 256> &kinds,
         const double w = at - stop;
         unsigned rgb[3];
         for (int i = 0; i < 3; ++i)
-            rgb[i] = static_cast<unsigned>(std::lround(stops[stop][i] * (1 - w) + stops[stop + 1][i] * w));
+            rgb[i] = static_cast<unsigned>(
+                std::lround(stops[stop][i] * (1 - w) + stops[stop + 1][i] * w));
         return opaque(rgb[0], rgb[1], rgb[2]);
     };
     for (int byte : bytes)
@@ -119,8 +120,7 @@ constexpr double margin = 8, swatch = 14, gap = 6, row_height = 20, font_size = 
 
 void set_font(cairo_t *cr)
 {
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
-                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, font_size);
 }
 
@@ -141,7 +141,8 @@ Surface with_legend(const Surface &image, const std::vector<LegendEntry> &legend
     const int columns = cairo_image_surface_get_width(image.get());
     const int rows = cairo_image_surface_get_height(image.get());
     const int panel_width = static_cast<int>(std::ceil(2 * margin + swatch + gap + widest));
-    const int panel_height = static_cast<int>(2 * margin + row_height * static_cast<double>(legend.size()));
+    const int panel_height =
+        static_cast<int>(2 * margin + row_height * static_cast<double>(legend.size()));
     Surface out = new_surface(columns + panel_width, std::max(rows, panel_height), path);
     Context cr(cairo_create(out.get()));
     cairo_set_source_surface(cr.get(), image.get(), 0, 0);
@@ -156,8 +157,8 @@ Surface with_legend(const Surface &image, const std::vector<LegendEntry> &legend
     for (std::size_t k = 0; k < legend.size(); ++k) {
         const double x = columns + margin, y = margin + row_height * static_cast<double>(k);
         const Argb colour = legend[k].colour;
-        cairo_set_source_rgb(cr.get(), (colour >> 16 & 0xff) / 255.0,
-                             (colour >> 8 & 0xff) / 255.0, (colour & 0xff) / 255.0);
+        cairo_set_source_rgb(cr.get(), (colour >> 16 & 0xff) / 255.0, (colour >> 8 & 0xff) / 255.0,
+                             (colour & 0xff) / 255.0);
         cairo_rectangle(cr.get(), x, y, swatch, swatch);
         cairo_fill(cr.get());
         cairo_set_source_rgb(cr.get(), 0.2, 0.2, 0.2);

@@ -34,15 +34,15 @@ struct Image {
     {
         std::string h(QUORVEX_HEADER_SIZE, '\0');
         unsigned char *u = reinterpret_cast<unsigned char *>(h.data());
-        const std::pair<int, int> small[] = {{22, type}, {23, projection}, {30, rows},
-                                             {31, rows >> 8}, {32, columns}, {33, columns >> 8},
-                                             {168, 1}, {169, upper}, {170, missing}, {183, 2}};
+        const std::pair<int, int> small[] = {
+            {22, type},         {23, projection}, {30, rows},   {31, rows >> 8}, {32, columns},
+            {33, columns >> 8}, {168, 1},         {169, upper}, {170, missing},  {183, 2}};
         for (const auto &b : small)
             u[b.first] = static_cast<unsigned char>(b.second);
         h.replace(38, title.size(), title);
-        const std::pair<int, double> reals[] = {{120, lat}, {126, lon}, {132, x_center},
-                                                {138, y_center}, {144, dx}, {150, dy}, {156, 30},
-                                                {162, 60}, {171, slope}, {177, intercept}};
+        const std::pair<int, double> reals[] = {
+            {120, lat}, {126, lon}, {132, x_center}, {138, y_center}, {144, dx},
+            {150, dy},  {156, 30},  {162, 60},       {171, slope},    {177, intercept}};
         for (const auto &r : reals)
             _DoubleCtoRealPascal(u + r.first, r.second);
         return h + pixels;
@@ -98,12 +98,20 @@ protected:
         small.rows = 2, small.columns = 3, small.missing = 0;
         small.pixels = std::string("\0\5\xff\x09\x03\x11", 6);
         const std::pair<const char *, std::string> files[] = {
-            {"a.ida", Image().bytes()}, {"b.ida", Image().bytes()}, {"rows.ida", rows.bytes()},
-            {"scale.ida", scale.bytes()}, {"g.ida", geo.bytes()}, {"negative.ida", negative.bytes()},
-            {"empty.ida", empty.bytes()}, {"narrow.ida", narrow.bytes()},
-            {"type7.ida", type7.bytes()}, {"p10.ida", p10.bytes()},
-            {"longer.ida", longer.bytes()}, {"short.ida", Image().bytes().substr(0, 100)},
-            {"small.ida", small.bytes()}, {"out.png", "old"},
+            {"a.ida", Image().bytes()},
+            {"b.ida", Image().bytes()},
+            {"rows.ida", rows.bytes()},
+            {"scale.ida", scale.bytes()},
+            {"g.ida", geo.bytes()},
+            {"negative.ida", negative.bytes()},
+            {"empty.ida", empty.bytes()},
+            {"narrow.ida", narrow.bytes()},
+            {"type7.ida", type7.bytes()},
+            {"p10.ida", p10.bytes()},
+            {"longer.ida", longer.bytes()},
+            {"short.ida", Image().bytes().substr(0, 100)},
+            {"small.ida", small.bytes()},
+            {"out.png", "old"},
             {"t.txt", "idatype code=12 label=\"Twelve\" missingcodes=0 cloudcodes=1 slope=2 "
                       "intercept=1\nprojection code=5 name=Geo\n"},
             {"bad.txt", "projection code=300\n"},
@@ -127,8 +135,8 @@ protected:
             const std::string command = "cd '" + dir.string() + "' && '" QUORVEX_PROGRAM "' " +
                                         args + " >stdout.txt 2>stderr.txt";
             const int status = std::system(command.c_str());
-            runs[args] = {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-                          read(dir / "stdout.txt"), read(dir / "stderr.txt")};
+            runs[args] = {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(dir / "stdout.txt"),
+                          read(dir / "stderr.txt")};
             fs::remove(dir / "stdout.txt");
             fs::remove(dir / "stderr.txt");
         }
@@ -145,37 +153,49 @@ TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
         const char *err; // the one line after "quorvex: ", or none
     } cases[] = {
         {"info a.ida", 0, "\n  Height: 3\n  WIDz: 4\n  Title: Test 4x3\n", ""},
-        {"info a.ida", 0, "\npixels: count 12, valid 10, missing 2, special 0\n"
-                          "statistics: minimum -10, maximum -5, mean -7.4\n", ""},
+        {"info a.ida", 0,
+         "\npixels: count 12, valid 10, missing 2, special 0\n"
+         "statistics: minimum -10, maximum -5, mean -7.4\n",
+         ""},
         {"info a.ida", 0, "\n    position: longitude 9.8, latitude 45.05\n", ""},
         {"--tables t.txt info g.ida", 0, "position: no position", ""},
         {"check a.ida b.ida a.ida", 0, "All 3 files agree with a.ida\n", ""},
         {"check a.ida", 0, "a.ida: a single file, nothing to compare\n", ""},
-        {"check a.ida b.ida rows.ida", 1, "File <rows.ida>:  Input image <rows.ida>: \nnot the same size.\n", ""},
-        {"check a.ida scale.ida", 1, "File <scale.ida>:  Input image <scale.ida>: \nnot the same pixel size.\n", ""},
+        {"check a.ida b.ida rows.ida", 1,
+         "File <rows.ida>:  Input image <rows.ida>: \nnot the same size.\n", ""},
+        {"check a.ida scale.ida", 1,
+         "File <scale.ida>:  Input image <scale.ida>: \nnot the same pixel size.\n", ""},
         {"--version", 0, "quorvex " QUORVEX_VERSION "\n", ""},
         {"render --help", 0, "Usage: quorvex render", ""},
         {"info none.ida", 1, "", "none.ida: No such file or directory"},
         {"info short.ida", 1, "", "short.ida: 100 bytes, shorter than the 512-byte header"},
-        {"check a.ida longer.ida", 1, "", "longer.ida: 525 bytes, but the header's 4 x 3 pixels need 524"},
+        {"check a.ida longer.ida", 1, "",
+         "longer.ida: 525 bytes, but the header's 4 x 3 pixels need 524"},
         {"info negative.ida", 1, "", "negative.ida: negative image size in the header (4 x -3)"},
         {"render empty.ida -o out.png", 1, "", "empty.ida: the image has no pixels to draw"},
         {"render narrow.ida -o out.png", 1, "", "narrow.ida: the image has no pixels to draw"},
         {"info type7.ida", 1, "", "type7.ida: IDA type 7 is not in the tables"},
-        {"render p10.ida -o out.png", 1, "", "p10.ida: projection code 10 is not accepted by the library"},
-        {"render a.ida -o none/x.png", 1, "", "none/x.png: cannot create (No such file or directory)"},
+        {"render p10.ida -o out.png", 1, "",
+         "p10.ida: projection code 10 is not accepted by the library"},
+        {"render a.ida -o none/x.png", 1, "",
+         "none/x.png: cannot create (No such file or directory)"},
         {"render a.ida -o folder", 1, "", "folder: cannot write (Is a directory)"},
-        {"render a.ida --colours bad.clr -o out.png", 1, "", "bad.clr:3: Red '300' is not a whole number from 0 to 255"},
-        {"render a.ida --colours none.clr -o out.png", 1, "", "none.clr: No such file or directory"},
+        {"render a.ida --colours bad.clr -o out.png", 1, "",
+         "bad.clr:3: Red '300' is not a whole number from 0 to 255"},
+        {"render a.ida --colours none.clr -o out.png", 1, "",
+         "none.clr: No such file or directory"},
         {"--tables bad.txt info a.ida", 1, "", "bad.txt:1: bad value '300' for code (0 to 255)"},
         {"", 2, "", "no command (see quorvex --help)"},
         {"show a.ida", 2, "", "unknown command 'show' (see quorvex --help)"},
-        {"info --legend a.ida", 2, "", "unknown option '--legend' for info (see quorvex info --help)"},
+        {"info --legend a.ida", 2, "",
+         "unknown option '--legend' for info (see quorvex info --help)"},
         {"check", 2, "", "check needs a FILE (see quorvex check --help)"},
         {"render a.ida", 2, "", "render takes one FILE and -o OUT.png"},
         {"render a.ida -o", 2, "", "-o needs a value"},
-        {"render a.ida -o ./a.ida", 2, "", "./a.ida: names an input file (a.ida); name another output"},
-        {"render a.ida --colours bad.clr -o bad.clr", 2, "", "bad.clr: names an input file (bad.clr); name another output"},
+        {"render a.ida -o ./a.ida", 2, "",
+         "./a.ida: names an input file (a.ida); name another output"},
+        {"render a.ida --colours bad.clr -o bad.clr", 2, "",
+         "bad.clr: names an input file (bad.clr); name another output"},
     };
     for (const auto &c : cases) {
         const Outcome &r = run(c.args);
@@ -240,12 +260,25 @@ TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
     } renders[] = {
         // Byte 9 lies in two classes and takes the first; 255 lies in none;
         // 0 is missing.
-        {"--colours c.clr -o c.png", 3, 2, {{0, 0, 0}, {0, 1, 0xff00ff00}, {0, 2, 0},
-            {1, 0, 0xff00ff00}, {1, 1, 0xffff0000}, {1, 2, 0xff0000ff}}},
+        {"--colours c.clr -o c.png",
+         3,
+         2,
+         {{0, 0, 0},
+          {0, 1, 0xff00ff00},
+          {0, 2, 0},
+          {1, 0, 0xff00ff00},
+          {1, 1, 0xffff0000},
+          {1, 2, 0xff0000ff}}},
         // The ramp's first stop at the lowest value, its last at the highest.
         {"-o r.png", 3, 2, {{1, 1, 0xff440154}, {0, 2, 0xfffde725}, {0, 0, 0}}},
-        {"--colours c.clr --legend -o l.png", 0, 2 * 8 + 3 * 20, {{0, 0, 0},
-            {2, 5, 0xffffffff}, {15, 18, 0xffff0000}, {35, 18, 0xff00ff00}, {55, 18, 0xff0000ff}}},
+        {"--colours c.clr --legend -o l.png",
+         0,
+         2 * 8 + 3 * 20,
+         {{0, 0, 0},
+          {2, 5, 0xffffffff},
+          {15, 18, 0xffff0000},
+          {35, 18, 0xff00ff00},
+          {55, 18, 0xff0000ff}}},
         // The ramp's six values: the lowest first, the fourth between its
         // third and fourth stops.
         {"--legend -o rl.png", 0, 2 * 8 + 6 * 20, {{15, 18, 0xff440154}, {75, 18, 0xff39a77b}}},

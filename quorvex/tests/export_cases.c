@@ -29,37 +29,37 @@
 
 /* Every export, by the name it is exported under (the hook apart: its name
  * depends on the platform's calling convention). */
-#define EXPORTS(X)                                                                          \
-    X(real_to_double, "_RealPascalToDoubleC", double, (const unsigned char *))             \
-    X(double_to_real, "_DoubleCtoRealPascal", void, (unsigned char *, double))             \
-    X(header_to_it, "_IDAHeaderToIT", int16_t, (const unsigned char *, IMAGETYPE *,        \
-      const PROJITEM *, const SFEROID *, const IDATYPE *, int16_t, int))                   \
-    X(char_to_header, "_CharToHeader", void, (const unsigned char *, HEADER *,             \
-      const PROJITEM *))                                                                   \
-    X(check_params, "_CheckCurrImageParams", int16_t, (const HEADER *, const IMAGETYPE *, int)) \
-    X(it_to_header, "_IT2IDAHeader", int, (const IMAGETYPE *, unsigned char *, const PROJITEM *)) \
-    X(change_ul, "_ChangeULValues", int, (IMAGETYPE *, int16_t, int16_t))                 \
-    X(check_images, "_CheckInputImages", void, (IMAGETYPE *, const PROJITEM *,             \
-      const SFEROID *, const IDATYPE *, int16_t, char *const *, int16_t, char **, int16_t *)) \
-    X(read_rec, "_ReadRec", int16_t, (char *, char **, FILE *, int16_t, int16_t *))       \
-    X(split_field, "_SplitField", void, (char *, char **, int16_t *))                     \
-    X(check_number, "_CheckNumber", int16_t, (char *, int16_t, double, double))           \
-    X(retrieve_lonlat, "_RetrieveLonLat", double, (char *, int16_t))                      \
-    X(upper, "a_maiusc", char *, (char *))                                                 \
-    X(lower, "a_minusc", char *, (char *))                                                 \
-    X(reverse_order, "_ReverseOrder", void, (void *, int))                                \
-    X(init_projection, "_InitProjection", void, (const IMAGETYPE *, int16_t))             \
-    X(lonlat_to_image, "_LonLatToImage", void, (const IMAGETYPE *, double *, int16_t, int16_t)) \
-    X(image_to_lonlat, "_ImageToLonLat", void, (const IMAGETYPE *, unsigned short, double *, \
-      unsigned short, int16_t))                                                            \
-    X(initialize, "_InitializeQuorvex", void, (int16_t *, char *, char *))                \
-    X(strin_length, "_GetStrinLength", int16_t, (const char *))
+#define EXPORTS(X)                                                                                 \
+  X(real_to_double, "_RealPascalToDoubleC", double, (const unsigned char *))                       \
+  X(double_to_real, "_DoubleCtoRealPascal", void, (unsigned char *, double))                       \
+  X(header_to_it, "_IDAHeaderToIT", int16_t,                                                       \
+    (const unsigned char *, IMAGETYPE *, const PROJITEM *, const SFEROID *, const IDATYPE *,       \
+     int16_t, int))                                                                                \
+  X(char_to_header, "_CharToHeader", void, (const unsigned char *, HEADER *, const PROJITEM *))    \
+  X(check_params, "_CheckCurrImageParams", int16_t, (const HEADER *, const IMAGETYPE *, int))      \
+  X(it_to_header, "_IT2IDAHeader", int, (const IMAGETYPE *, unsigned char *, const PROJITEM *))    \
+  X(change_ul, "_ChangeULValues", int, (IMAGETYPE *, int16_t, int16_t))                            \
+  X(check_images, "_CheckInputImages", void,                                                       \
+    (IMAGETYPE *, const PROJITEM *, const SFEROID *, const IDATYPE *, int16_t, char *const *,      \
+     int16_t, char **, int16_t *))                                                                 \
+  X(read_rec, "_ReadRec", int16_t, (char *, char **, FILE *, int16_t, int16_t *))                  \
+  X(split_field, "_SplitField", void, (char *, char **, int16_t *))                                \
+  X(check_number, "_CheckNumber", int16_t, (char *, int16_t, double, double))                      \
+  X(retrieve_lonlat, "_RetrieveLonLat", double, (char *, int16_t))                                 \
+  X(upper, "a_maiusc", char *, (char *))                                                           \
+  X(lower, "a_minusc", char *, (char *))                                                           \
+  X(reverse_order, "_ReverseOrder", void, (void *, int))                                           \
+  X(init_projection, "_InitProjection", void, (const IMAGETYPE *, int16_t))                        \
+  X(lonlat_to_image, "_LonLatToImage", void, (const IMAGETYPE *, double *, int16_t, int16_t))      \
+  X(image_to_lonlat, "_ImageToLonLat", void,                                                       \
+    (const IMAGETYPE *, unsigned short, double *, unsigned short, int16_t))                        \
+  X(initialize, "_InitializeQuorvex", void, (int16_t *, char *, char *))                           \
+  X(strin_length, "_GetStrinLength", int16_t, (const char *))
 
 #define FIELD(field, name, result, arguments) result(CASES_CDECL *field) arguments;
 static struct {
     EXPORTS(FIELD)
-    QUORVEX_UINT_PTR(CASES_HOOK *hook)(QUORVEX_HWND, QUORVEX_UINT, QUORVEX_WPARAM,
-                                       QUORVEX_LPARAM);
+    QUORVEX_UINT_PTR(CASES_HOOK *hook)(QUORVEX_HWND, QUORVEX_UINT, QUORVEX_WPARAM, QUORVEX_LPARAM);
 } q;
 
 static void *find(void *library, const char *name)
@@ -79,11 +79,11 @@ static void *find(void *library, const char *name)
 }
 
 /* Object pointers and function pointers convert through memcpy in C99. */
-#define BIND(field, name)                                                   \
-    do {                                                                    \
-        void *f_ = find(library, name);                                     \
-        memcpy(&q.field, &f_, sizeof q.field);                              \
-    } while (0)
+#define BIND(field, name)                                                                          \
+  do {                                                                                             \
+    void *f_ = find(library, name);                                                                \
+    memcpy(&q.field, &f_, sizeof q.field);                                                         \
+  } while (0)
 
 static void bind_all(const char *path)
 {
@@ -134,14 +134,29 @@ static SFEROID spheroids[14];
 
 static void real48_cases(void)
 {
-    static const double worked[] = {0.0, 1.0, -1.0, 2.5, -2.5, 0.5, 0.75, 90.0, 100.0,
-                                    6378137.0, 0.1, 1.0 / 3.0, 5e-11, 1073741823.0,
-                                    0.3999999999996362, -10.19999999999982};
+    static const double worked[] = {0.0,
+                                    1.0,
+                                    -1.0,
+                                    2.5,
+                                    -2.5,
+                                    0.5,
+                                    0.75,
+                                    90.0,
+                                    100.0,
+                                    6378137.0,
+                                    0.1,
+                                    1.0 / 3.0,
+                                    5e-11,
+                                    1073741823.0,
+                                    0.3999999999996362,
+                                    -10.19999999999982};
     unsigned char r[6];
     int i;
     for (i = 0; i < 316; ++i) {
         const double v = i < 16 ? worked[i]
-                                : (next_unit() - 0.5) * (i % 3 == 0 ? 2e-6 : i % 3 == 1 ? 20.0 : 2e9);
+                                : (next_unit() - 0.5) * (i % 3 == 0   ? 2e-6
+                                                         : i % 3 == 1 ? 20.0
+                                                                      : 2e9);
         q.double_to_real(r, v);
         printf("real48");
         put_double(v);
@@ -151,8 +166,8 @@ static void real48_cases(void)
     }
 }
 
-static IMAGETYPE projected_image(int16_t code, double lon, double lat, double par1,
-                                 double par2, double a, double b)
+static IMAGETYPE projected_image(int16_t code, double lon, double lat, double par1, double par2,
+                                 double a, double b)
 {
     IMAGETYPE it;
     memset(&it, 0, sizeof it);
@@ -190,10 +205,10 @@ static void projection_cases(IMAGETYPE it)
     probe[1] = lat0 > 70.0 ? lat0 - 20.0 : lat0 + 10.0;
     probe[2] = -99999.0;
     q.lonlat_to_image(&it, probe, 0, 0);
-    it.dx = it.dy = 32.0 / (probe[0] * probe[0] + probe[1] * probe[1] > 0.0
-                                ? (probe[0] < 0 ? -probe[0] : probe[0]) +
-                                      (probe[1] < 0 ? -probe[1] : probe[1])
-                                : 1.0);
+    it.dx = it.dy =
+        32.0 / (probe[0] * probe[0] + probe[1] * probe[1] > 0.0
+                    ? (probe[0] < 0 ? -probe[0] : probe[0]) + (probe[1] < 0 ? -probe[1] : probe[1])
+                    : 1.0);
     it.x_center = 31.5;
     it.y_center = 32.25;
     q.init_projection(&it, 0);
@@ -331,11 +346,17 @@ static void header_cases(void)
 /* Text records, numbers, angles and the small helpers. */
 static void text_cases(void)
 {
-    static const char *numbers[] = {"12", "-3.25", "+0.5", "1e5", "4..2", " 7 ",
-                                    "0.3999999999996362", "-10.19999999999982",
+    static const char *numbers[] = {"12",
+                                    "-3.25",
+                                    "+0.5",
+                                    "1e5",
+                                    "4..2",
+                                    " 7 ",
+                                    "0.3999999999996362",
+                                    "-10.19999999999982",
                                     "123456789012345678901234567890"};
-    static const char *angles[] = {"45", "45 30", "-12 30 36", "10.5 0 0", "181", "1 2 3 4",
-                                   "0.1 0.2 0.3", "-0 59 59.999"};
+    static const char *angles[] = {"45",  "45 30",   "-12 30 36",   "10.5 0 0",
+                                   "181", "1 2 3 4", "0.1 0.2 0.3", "-0 59 59.999"};
     static char record[5120];
     char text[64], *fields[8], *value;
     int16_t equal = 0, err = 0, status, setdir = 0;
@@ -439,7 +460,7 @@ int main(int argc, char **argv)
     spheroids[1].a = 6378137.0;
     spheroids[1].b = 6356752.314245;
 #if defined(_WIN32)
-    _setmode(_fileno(stdout), _O_BINARY);  /* the same bytes as elsewhere */
+    _setmode(_fileno(stdout), _O_BINARY); /* the same bytes as elsewhere */
 #endif
     bind_all(argv[1]);
 #if defined(__i386__)

@@ -23,8 +23,14 @@ inline void put(Header &h, int at, std::initializer_list<unsigned char> bytes)
         h[at++] = b;
 }
 
-inline void put_r48(Header &h, int at, double v) { _DoubleCtoRealPascal(h.data() + at, v); }
-inline double r48(const Header &h, int at) { return _RealPascalToDoubleC(h.data() + at); }
+inline void put_r48(Header &h, int at, double v)
+{
+    _DoubleCtoRealPascal(h.data() + at, v);
+}
+inline double r48(const Header &h, int at)
+{
+    return _RealPascalToDoubleC(h.data() + at);
+}
 
 // The worked plate carree header, byte by byte: 200 x 100 pixels of type
 // 200, centre (45 N, 10 E) at column 100, line 50, 10 pixels per degree,
@@ -75,8 +81,8 @@ struct Tables {
 
     int16_t read(const Header &h, IMAGETYPE *it) const
     {
-        return _IDAHeaderToIT(h.data(), it, projections.data(), spheroids.data(),
-                              types.data(), static_cast<int16_t>(types.size()), 0);
+        return _IDAHeaderToIT(h.data(), it, projections.data(), spheroids.data(), types.data(),
+                              static_cast<int16_t>(types.size()), 0);
     }
 };
 
@@ -89,8 +95,8 @@ public:
         const auto base = std::filesystem::temp_directory_path();
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         do {
-            path_ = base / ("quorvex-test-" + std::to_string(stamp) + "-" +
-                            std::to_string(++serial));
+            path_ =
+                base / ("quorvex-test-" + std::to_string(stamp) + "-" + std::to_string(++serial));
         } while (!std::filesystem::create_directory(path_));
     }
     ~TempDir()
@@ -102,8 +108,7 @@ public:
     TempDir &operator=(const TempDir &) = delete;
 
     // Writes the first length bytes of the header followed by a few pixels.
-    std::string write(const std::string &name, const Header &h,
-                      size_t length = 512 + 16)
+    std::string write(const std::string &name, const Header &h, size_t length = 512 + 16)
     {
         const std::string file = missing(name);
         std::vector<unsigned char> bytes(h.begin(), h.end());

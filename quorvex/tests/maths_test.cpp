@@ -18,22 +18,31 @@ namespace {
 struct MathsCase {
     const char *function;
     double x;
-    double y;  // second argument of atan2 and pow
+    double y; // second argument of atan2 and pow
     std::uint64_t bits;
 };
 
 double evaluate(const std::string &f, double x, double y)
 {
     using namespace quorvex;
-    if (f == "sin") return maths::sin(x);
-    if (f == "cos") return maths::cos(x);
-    if (f == "tan") return maths::tan(x);
-    if (f == "asin") return maths::asin(x);
-    if (f == "acos") return maths::acos(x);
-    if (f == "atan") return maths::atan(x);
-    if (f == "atan2") return maths::atan2(x, y);
-    if (f == "log") return maths::log(x);
-    if (f == "exp") return maths::exp(x);
+    if (f == "sin")
+        return maths::sin(x);
+    if (f == "cos")
+        return maths::cos(x);
+    if (f == "tan")
+        return maths::tan(x);
+    if (f == "asin")
+        return maths::asin(x);
+    if (f == "acos")
+        return maths::acos(x);
+    if (f == "atan")
+        return maths::atan(x);
+    if (f == "atan2")
+        return maths::atan2(x, y);
+    if (f == "log")
+        return maths::log(x);
+    if (f == "exp")
+        return maths::exp(x);
     return maths::pow(x, y);
 }
 

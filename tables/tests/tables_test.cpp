@@ -24,8 +24,10 @@ TEST(Tables, DefaultsHoldTheRowsTheHeaderReaderIndexes)
         EXPECT_EQ(t.projections[code].parfalse, code == 4 || code == 8 ? 1 : 0);
         EXPECT_EQ(t.projections[code].name[0] != '\0', code <= 10);
     }
-    const double axes[][3] = {{1, 6378137.0, 6356752.314245}, {4, 6378137.0, 6356752.314245},
-                              {12, 6370997.0, 6370997.0}, {2, 0.0, 0.0}};
+    const double axes[][3] = {{1, 6378137.0, 6356752.314245},
+                              {4, 6378137.0, 6356752.314245},
+                              {12, 6370997.0, 6370997.0},
+                              {2, 0.0, 0.0}};
     for (const auto &row : axes) {
         EXPECT_EQ(t.spheroids[int(row[0])].a, row[1]) << row[0];
         EXPECT_EQ(t.spheroids[int(row[0])].b, row[2]) << row[0];
@@ -52,13 +54,19 @@ TEST(Tables, UserRowsAndCopiesThatOutliveTheOriginal)
     EXPECT_STREQ(t.label, "NDVI x 250");
     EXPECT_STREQ(copy.find_type(13)->label, "");
     EXPECT_EQ(copy.find_type(14), nullptr);
-    const double fields[][2] = {
-        {double(t.missingcodes[0]), 255}, {double(t.missingcodes[1]), 254},
-        {double(t.missingcodes[2]), QUORVEX_NO_VALUE}, {double(t.cloudcodes[0]), 3},
-        {double(t.maskingcodes[0]), QUORVEX_NO_VALUE}, {double(t.sp1), QUORVEX_NO_VALUE},
-        {double(t.sp2), 9}, {double(t.nspecialcodes), 4}, {double(t.mincodedvalue), 1},
-        {double(t.maxcodedvalue), 255}, {t.slope, -0.004}, {t.intercept, 0.5},
-        {copy.find_type(13)->slope, 1.0}};
+    const double fields[][2] = {{double(t.missingcodes[0]), 255},
+                                {double(t.missingcodes[1]), 254},
+                                {double(t.missingcodes[2]), QUORVEX_NO_VALUE},
+                                {double(t.cloudcodes[0]), 3},
+                                {double(t.maskingcodes[0]), QUORVEX_NO_VALUE},
+                                {double(t.sp1), QUORVEX_NO_VALUE},
+                                {double(t.sp2), 9},
+                                {double(t.nspecialcodes), 4},
+                                {double(t.mincodedvalue), 1},
+                                {double(t.maxcodedvalue), 255},
+                                {t.slope, -0.004},
+                                {t.intercept, 0.5},
+                                {copy.find_type(13)->slope, 1.0}};
     for (const auto &f : fields)
         EXPECT_EQ(f[0], f[1]) << &f - fields;
 }
@@ -74,10 +82,12 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
     } cases[] = {
         {"projection code=1" + std::string(5120, ' '), "t.txt:1: line longer than 5119 characters"},
         {many, "t.txt:1: more than 63 fields"},
-        {"# ok\nprojection code = 3", "t.txt:2: Syntax error: space illegal on either side of '='."},
+        {"# ok\nprojection code = 3",
+         "t.txt:2: Syntax error: space illegal on either side of '='."},
         {"projection code=3 name=\"Plate", "t.txt:1: Unmatched double quote."},
         {"projection code=3 name=\"a;b\"", "t.txt:1: Unmatched double quote."},
-        {"ellipsoid code=1", "t.txt:1: unknown row 'ellipsoid' (expected projection, spheroid or idatype)"},
+        {"ellipsoid code=1",
+         "t.txt:1: unknown row 'ellipsoid' (expected projection, spheroid or idatype)"},
         {"code=1", "t.txt:1: a row begins with projection, spheroid or idatype, not 'code=1'"},
         {"projection name=x", "t.txt:1: projection row without code"},
         {"projection code=256", "t.txt:1: bad value '256' for code (0 to 255)"},
@@ -94,9 +104,11 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
         {"spheroid code=1 a=1e5 b=1", "t.txt:1: bad value '1e5' for a (a number)"},
         {"spheroid code=1 a=2 b=1-1", "t.txt:1: bad value '1-1' for b (a number)"},
         {"spheroid code=1 a=2 b=+-1", "t.txt:1: bad value '+-1' for b (a number)"},
-        {"idatype code=1 missingcodes=1,2,3,4,5,6,7,8,9,10,11", "t.txt:1: missingcodes holds more than 10 codes"},
+        {"idatype code=1 missingcodes=1,2,3,4,5,6,7,8,9,10,11",
+         "t.txt:1: missingcodes holds more than 10 codes"},
         {"idatype code=1 nodatacodes=1,,2", "t.txt:1: bad code '' in nodatacodes (0 to 255)"},
-        {"idatype code=1 mincodedvalue=9 maxcodedvalue=8", "t.txt:1: idatype 1: mincodedvalue above maxcodedvalue"},
+        {"idatype code=1 mincodedvalue=9 maxcodedvalue=8",
+         "t.txt:1: idatype 1: mincodedvalue above maxcodedvalue"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text.substr(0, 60));
@@ -112,8 +124,8 @@ TEST(Tables, BadLinesNameTheFileTheLineAndTheReason)
     // A file that does not open, and one that opens but does not read.
     for (const char *path : {"/nonexistent/t.txt", "/"}) {
         EXPECT_FALSE(load_tables_file(path, &t, &error));
-        EXPECT_EQ(error, std::string(path) + (path[1] ? ": No such file or directory"
-                                                      : ": Is a directory"));
+        EXPECT_EQ(error, std::string(path) +
+                             (path[1] ? ": No such file or directory" : ": Is a directory"));
     }
 }
 

@@ -5,8 +5,8 @@
 #include "byte_map.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define BRENNIX_HAVE_VBMI_PATH 1
+#  include <immintrin.h>
+#  define BRENNIX_HAVE_VBMI_PATH 1
 #endif
 
 namespace brennix {
@@ -14,7 +14,7 @@ namespace {
 
 #ifdef BRENNIX_HAVE_VBMI_PATH
 
-#define BRENNIX_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#  define BRENNIX_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 
 struct WideTable {
     __m512i quarter[4];
@@ -37,8 +37,8 @@ BRENNIX_VBMI inline __m512i look_up(const WideTable &table, __m512i index)
     return _mm512_mask_blend_epi8(_mm512_movepi8_mask(index), low, high);
 }
 
-BRENNIX_VBMI std::size_t map_unlogged_prefix_vbmi(const ByteMapTables &tables,
-                                                  unsigned char *bytes, std::size_t count)
+BRENNIX_VBMI std::size_t map_unlogged_prefix_vbmi(const ByteMapTables &tables, unsigned char *bytes,
+                                                  std::size_t count)
 {
     const WideTable stored = load_table(tables.stored);
     const WideTable logged = load_table(tables.logged);

@@ -10,8 +10,8 @@
 namespace brennix {
 
 struct ByteMapTables {
-    unsigned char stored[256];  // output byte for each input byte
-    unsigned char logged[256];  // non-zero when that input byte is logged
+    unsigned char stored[256]; // output byte for each input byte
+    unsigned char logged[256]; // non-zero when that input byte is logged
 };
 
 // Replaces bytes[i] by stored[bytes[i]] for the longest prefix whose bytes

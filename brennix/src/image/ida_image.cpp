@@ -18,8 +18,8 @@ std::string short_pixels_reason(std::size_t present, std::size_t promised)
 
 std::size_t promised_pixel_count(const HeaderBytes &header)
 {
-    const long long count = static_cast<long long>(read_int16(header, field::Height)) *
-                            read_int16(header, field::WIDz);
+    const long long count =
+        static_cast<long long>(read_int16(header, field::Height)) * read_int16(header, field::WIDz);
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
@@ -64,14 +64,14 @@ StreamResult stream_image(InputFile &input, const HeaderBytes &output_header, st
     std::unique_ptr<unsigned char[]> buffer(new unsigned char[header_size + capacity]);
     std::copy(output_header.begin(), output_header.end(), buffer.get());
     unsigned char *const pixels = buffer.get() + header_size;
-    std::size_t lead = header_size;  // bytes written ahead of the pixels
+    std::size_t lead = header_size; // bytes written ahead of the pixels
     std::size_t done = 0;
     do {
         const std::size_t want = std::min(capacity, count - done);
         const std::size_t got = input.read(pixels, want);
         if (got < want) {
-            reason = !input.error().empty() ? input.error()
-                                            : short_pixels_reason(done + got, count);
+            reason =
+                !input.error().empty() ? input.error() : short_pixels_reason(done + got, count);
             return StreamResult::input_failed;
         }
         rescaler.next(pixels, got);

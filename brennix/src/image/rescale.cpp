@@ -34,7 +34,10 @@ HeaderBytes derive_output_header(const HeaderBytes &input, const std::string &in
 namespace {
 
 // p rounded to one decimal, halves to even, as the log shows it.
-double one_decimal(double p) { return std::nearbyint(p * 10.0) / 10.0; }
+double one_decimal(double p)
+{
+    return std::nearbyint(p * 10.0) / 10.0;
+}
 
 } // namespace
 

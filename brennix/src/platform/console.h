@@ -10,15 +10,15 @@
 namespace brennix {
 
 enum class ConsoleColour {
-    yellow_on_black,       // the program's text
-    bright_white_on_black  // the syntax line of the usage screen
+    yellow_on_black,      // the program's text
+    bright_white_on_black // the syntax line of the usage screen
 };
 
 struct LocalTime {
     int year;
-    int month;   // 1-12
-    int day;     // 1-31
-    int hour;    // 0-23
+    int month; // 1-12
+    int day;   // 1-31
+    int hour;  // 0-23
     int minute;
     int second;
 };

@@ -84,7 +84,10 @@ bool OutputFile::close()
     return true;
 }
 
-ReplacingFile::~ReplacingFile() { abandon(); }
+ReplacingFile::~ReplacingFile()
+{
+    abandon();
+}
 
 void ReplacingFile::abandon()
 {

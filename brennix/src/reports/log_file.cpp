@@ -31,7 +31,7 @@ void LogFile::line(const std::string &text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;  // the line feed that follows completes it
+            continue; // the line feed that follows completes it
         if (c == '\r' || c == '\n')
             buffer_ += "\r\n";
         else

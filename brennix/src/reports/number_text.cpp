@@ -49,7 +49,10 @@ bool increment_digits(std::string &digits)
     return true;
 }
 
-bool odd_digit(char digit) { return (digit - '0') % 2 != 0; }
+bool odd_digit(char digit)
+{
+    return (digit - '0') % 2 != 0;
+}
 
 // Kept digits rounded by the number-text rule: only the first dropped digit
 // counts, and a 5 there rounds to the even neighbour.
@@ -194,8 +197,7 @@ std::string scaled_by_decimals(double magnitude)
     std::string kept = last_kept >= 0 ? d.digits.substr(0, last_kept + 1) : "0";
     const std::string dropped = d.digits.substr(last_kept + 1);
     const bool later_nonzero = dropped.find_first_not_of('0', 1) != std::string::npos;
-    if (dropped[0] > '5' ||
-        (dropped[0] == '5' && (later_nonzero || odd_digit(kept.back())))) {
+    if (dropped[0] > '5' || (dropped[0] == '5' && (later_nonzero || odd_digit(kept.back())))) {
         if (increment_digits(kept))
             kept.insert(kept.begin(), '1');
     }
@@ -220,8 +222,7 @@ std::string real_mask_text(double value)
     std::string decimals = scaled.substr(scaled.size() - real_decimals);
     const std::size_t first_digit = whole.find_first_not_of('0');
     whole = first_digit == std::string::npos ? "0" : whole.substr(first_digit);
-    const bool shows_nonzero =
-        whole != "0" || decimals.find_first_not_of('0') != std::string::npos;
+    const bool shows_nonzero = whole != "0" || decimals.find_first_not_of('0') != std::string::npos;
     if (value < 0 && shows_nonzero)
         whole.insert(whole.begin(), '-');
     const std::size_t last_nonzero = decimals.find_last_not_of('0');

@@ -11,8 +11,8 @@ namespace brennix {
 
 // Exit statuses of a run.
 constexpr int exit_success = 0;
-constexpr int exit_failure = 1;  // input unreadable, a file not writable
-constexpr int exit_usage = 2;    // usage screen, or a law that cannot work
+constexpr int exit_failure = 1; // input unreadable, a file not writable
+constexpr int exit_usage = 2;   // usage screen, or a law that cannot work
 
 // Runs Brennix on a command text (the six fields joined by single spaces,
 // without the program's name) and returns the exit status.

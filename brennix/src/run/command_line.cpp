@@ -30,7 +30,10 @@ std::string trim_spaces(const std::string &text)
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int digit_value(char c, int base)
 {
@@ -51,10 +54,25 @@ double convert_based(const std::string &text, std::size_t at)
     int base = 8;
     if (at < text.size()) {
         switch (text[at]) {
-        case 'H': case 'h': base = 16; ++at; break;
-        case 'B': case 'b': base = 2; ++at; break;
-        case 'O': case 'o': case 'Q': case 'q': base = 8; ++at; break;
-        default: break;
+        case 'H':
+        case 'h':
+            base = 16;
+            ++at;
+            break;
+        case 'B':
+        case 'b':
+            base = 2;
+            ++at;
+            break;
+        case 'O':
+        case 'o':
+        case 'Q':
+        case 'q':
+            base = 8;
+            ++at;
+            break;
+        default:
+            break;
         }
     }
     double value = 0.0;
@@ -100,8 +118,8 @@ double convert_number(const std::string &text)
     if (mantissa.empty() || mantissa == ".")
         return 0.0;
     number += mantissa;
-    if (at < text.size() && (text[at] == 'E' || text[at] == 'e' ||
-                             text[at] == 'D' || text[at] == 'd')) {
+    if (at < text.size() &&
+        (text[at] == 'E' || text[at] == 'e' || text[at] == 'D' || text[at] == 'd')) {
         std::size_t exponent_at = at + 1;
         std::string exponent = "e";
         if (exponent_at < text.size() && (text[exponent_at] == '+' || text[exponent_at] == '-'))

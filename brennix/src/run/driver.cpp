@@ -110,8 +110,7 @@ std::string failure_text(const char *what, const std::string &name, const std::s
 }
 
 // A failure after the log is open goes to the user and to the log.
-int fail_with_log(Console &console, LogFile &log, const Fields &fields,
-                  const std::string &message)
+int fail_with_log(Console &console, LogFile &log, const Fields &fields, const std::string &message)
 {
     console.report_error(message);
     log.line(message);
@@ -122,12 +121,26 @@ int fail_with_log(Console &console, LogFile &log, const Fields &fields,
 
 void echo_names_and_law(Console &console, const Fields &fields, const Law &law)
 {
-    console.write(ZonedLine().add(" In,  out: ").next_zone().add(fields.in_file).next_zone()
-                      .add(fields.out_file).text() + "\n");
-    console.write(ZonedLine().add("SlopO, IntO: " + number_text(law.slope)).next_zone()
-                      .add(number_text(law.intercept)).text() + "\n");
-    console.write(ZonedLine().add("LogFile, SCLR: " + fields.log_file).next_zone()
-                      .add(fields.colour_file).text() + "\n");
+    console.write(ZonedLine()
+                      .add(" In,  out: ")
+                      .next_zone()
+                      .add(fields.in_file)
+                      .next_zone()
+                      .add(fields.out_file)
+                      .text() +
+                  "\n");
+    console.write(ZonedLine()
+                      .add("SlopO, IntO: " + number_text(law.slope))
+                      .next_zone()
+                      .add(number_text(law.intercept))
+                      .text() +
+                  "\n");
+    console.write(ZonedLine()
+                      .add("LogFile, SCLR: " + fields.log_file)
+                      .next_zone()
+                      .add(fields.colour_file)
+                      .text() +
+                  "\n");
 }
 
 void echo_input_header(Console &console, const HeaderBytes &header, const Law &input_law)
@@ -145,8 +158,8 @@ void echo_input_header(Console &console, const HeaderBytes &header, const Law &i
         {"SlopI: ", input_law.slope},
     };
     for (const auto &item : items)
-        console.write(ZonedLine().add(item.label).next_zone().add(number_text(item.value))
-                          .text() + "\n");
+        console.write(ZonedLine().add(item.label).next_zone().add(number_text(item.value)).text() +
+                      "\n");
 }
 
 // Re-encodes the pixels into the output image while their log lines are
@@ -168,8 +181,8 @@ int write_image(const Fields &fields, const HeaderBytes &input, const Law &input
         return fail_with_log(console, log, fields,
                              failure_text("write Out_file", fields.out_file, output_file.error()));
     const ByteTable table(input_law, output_law, input[field::Missing]);
-    PixelRescaler rescaler(table, read_int16(input, field::Height),
-                           read_int16(input, field::WIDz), log);
+    PixelRescaler rescaler(table, read_int16(input, field::Height), read_int16(input, field::WIDz),
+                           log);
     std::string reason;
     switch (stream_image(input_file, output, promised_pixel_count(input), rescaler, output_file,
                          reason)) {
@@ -234,8 +247,7 @@ int process(const Fields &fields, const Law &output_law, const std::string &comm
                         _RealPascalToDoubleC(&input[field::b])};
     echo_input_header(console, input, input_law);
 
-    const int status = write_image(fields, input, input_law, output_law, input_file, log,
-                                   console);
+    const int status = write_image(fields, input, input_law, output_law, input_file, log, console);
     if (status != exit_success)
         return status;
     if (!log.close()) {

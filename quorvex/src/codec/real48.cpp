@@ -54,13 +54,11 @@ extern "C" double QUORVEX_CALL _RealPascalToDoubleC(const unsigned char *h)
         sign = -1.0;
         top -= 128;
     }
-    const double significand =
-        top * k1 + h[4] * k2 + h[3] * k3 + h[2] * k4 + h[1] * k5 + 1.0;
+    const double significand = top * k1 + h[4] * k2 + h[3] * k3 + h[2] * k4 + h[1] * k5 + 1.0;
     return sign * significand * power_of_two(exponent - 129);
 }
 
-extern "C" void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h,
-                                                  double coord)
+extern "C" void QUORVEX_CALL _DoubleCtoRealPascal(unsigned char *h, double coord)
 {
     if (h == nullptr)
         return;

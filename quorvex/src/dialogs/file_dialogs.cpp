@@ -13,8 +13,8 @@ FolderDialogState &folder_dialog_state()
     return state;
 }
 
-void PopFileInitialize(OPENFILENAME *ofn, HWND hwnd, const char *extension,
-                       const char *filter, HINSTANCE HInst)
+void PopFileInitialize(OPENFILENAME *ofn, HWND hwnd, const char *extension, const char *filter,
+                       HINSTANCE HInst)
 {
     ofn->lStructSize = open_file_record_size();
     ofn->hwndOwner = hwnd;
@@ -32,9 +32,8 @@ void PopFileInitialize(OPENFILENAME *ofn, HWND hwnd, const char *extension,
     ofn->lCustData = 0;
 }
 
-BOOL PopFileOpenDlg(OPENFILENAME *ofn, HWND, char *FileName,
-                    const char *caption, const char *InitialDir,
-                    uint32_t Flags, LPOFNHOOKPROC lpfnHook,
+BOOL PopFileOpenDlg(OPENFILENAME *ofn, HWND, char *FileName, const char *caption,
+                    const char *InitialDir, uint32_t Flags, LPOFNHOOKPROC lpfnHook,
                     const char *TemplateName, int16_t type)
 {
     ofn->lpstrFile = FileName;
@@ -59,8 +58,7 @@ constexpr char folder_template_name[] = "MyOpenFileBox";
 
 using namespace quorvex;
 
-extern "C" void QUORVEX_CALL _InitializeQuorvex(int16_t *setdir, char *strin,
-                                                char *strin1)
+extern "C" void QUORVEX_CALL _InitializeQuorvex(int16_t *setdir, char *strin, char *strin1)
 {
     FolderDialogState &state = folder_dialog_state();
     state.SetDir = setdir;
@@ -68,12 +66,9 @@ extern "C" void QUORVEX_CALL _InitializeQuorvex(int16_t *setdir, char *strin,
     state.Strin1 = strin1;
 }
 
-extern "C" int16_t QUORVEX_CALL _SetDir(OPENFILENAME *ofn, HWND hwndOwner,
-                                        const char *initdir,
-                                        const char *caption, int16_t *SetDir,
-                                        char *Strin,
-                                        LPOFNHOOKPROC FileOpenHook,
-                                        HINSTANCE HInst)
+extern "C" int16_t QUORVEX_CALL _SetDir(OPENFILENAME *ofn, HWND hwndOwner, const char *initdir,
+                                        const char *caption, int16_t *SetDir, char *Strin,
+                                        LPOFNHOOKPROC FileOpenHook, HINSTANCE HInst)
 {
     if (ofn == nullptr || SetDir == nullptr || Strin == nullptr)
         return 0;
@@ -82,9 +77,8 @@ extern "C" int16_t QUORVEX_CALL _SetDir(OPENFILENAME *ofn, HWND hwndOwner,
     *SetDir = 1;
     FolderDialogState &state = folder_dialog_state();
     state.folder_confirmed = false;
-    PopFileOpenDlg(ofn, hwndOwner, Strin, caption, initdir,
-                   folder_chooser_flags, FileOpenHook, folder_template_name,
-                   QUORVEX_CHOOSE_OPEN);
+    PopFileOpenDlg(ofn, hwndOwner, Strin, caption, initdir, folder_chooser_flags, FileOpenHook,
+                   folder_template_name, QUORVEX_CHOOSE_OPEN);
     // Only our hook knows how the dialog ended; a dialog it did not see
     // confirmed (Cancel, Escape, the close box, or no dialog at all) chose
     // no folder, so the flag must not say otherwise.
@@ -95,16 +89,16 @@ extern "C" int16_t QUORVEX_CALL _SetDir(OPENFILENAME *ofn, HWND hwndOwner,
     return *SetDir;
 }
 
-extern "C" int16_t QUORVEX_CALL _ChooseOneFile(
-    OPENFILENAME *ofn, HWND hwndOwner, const char *extension,
-    const char *filter, char *filename, const char *caption,
-    const char *initdir, int16_t type, HINSTANCE HInst)
+extern "C" int16_t QUORVEX_CALL _ChooseOneFile(OPENFILENAME *ofn, HWND hwndOwner,
+                                               const char *extension, const char *filter,
+                                               char *filename, const char *caption,
+                                               const char *initdir, int16_t type, HINSTANCE HInst)
 {
     if (ofn == nullptr || filename == nullptr)
         return 0;
     PopFileInitialize(ofn, hwndOwner, extension, filter, HInst);
-    return PopFileOpenDlg(ofn, hwndOwner, filename, caption, initdir,
-                          OFN_HIDEREADONLY, nullptr, nullptr, type) != 0;
+    return PopFileOpenDlg(ofn, hwndOwner, filename, caption, initdir, OFN_HIDEREADONLY, nullptr,
+                          nullptr, type) != 0;
 }
 
 extern "C" int16_t QUORVEX_CALL _GetStrinLength(const char *strin)
@@ -115,7 +109,7 @@ extern "C" int16_t QUORVEX_CALL _GetStrinLength(const char *strin)
     while (strin[passed] != '\0' && passed < INT16_MAX) {
         while (strin[passed] != '\0')
             ++passed;
-        ++passed;  // the zero that ends this text
+        ++passed; // the zero that ends this text
     }
     return static_cast<int16_t>(passed >= INT16_MAX ? INT16_MAX : passed + 1);
 }

@@ -22,8 +22,7 @@ constexpr WPARAM close_command = 0x30002;
 
 constexpr uint32_t folder_chooser_flags =
     OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
-constexpr uint32_t multi_select_flags =
-    OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
+constexpr uint32_t multi_select_flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
 
 // Caller's buffers registered by _InitializeQuorvex, and what the hook
 // remembers while a folder dialog is open.
@@ -33,7 +32,7 @@ struct FolderDialogState {
     char *Strin1 = nullptr;
     HWND hwndParent = nullptr;
     HWND hwndEd = nullptr;
-    bool folder_confirmed = false;  // button 3000 ended the dialog
+    bool folder_confirmed = false; // button 3000 ended the dialog
 };
 
 FolderDialogState &folder_dialog_state();
@@ -42,23 +41,21 @@ FolderDialogState &folder_dialog_state();
 // form without the trailing reserved fields, 76 bytes on 32-bit Windows.
 constexpr uint32_t open_file_record_size()
 {
-    return static_cast<uint32_t>(offsetof(OPENFILENAMEA, lpTemplateName) +
-                                 sizeof(const char *));
+    return static_cast<uint32_t>(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(const char *));
 }
 static_assert(sizeof(void *) != 4 || open_file_record_size() == 76,
               "the 32-bit request record must keep its 76-byte form");
 
 // Fills the request fields that do not depend on the kind of dialog.
-void PopFileInitialize(OPENFILENAME *ofn, HWND hwnd, const char *extension,
-                       const char *filter, HINSTANCE HInst);
+void PopFileInitialize(OPENFILENAME *ofn, HWND hwnd, const char *extension, const char *filter,
+                       HINSTANCE HInst);
 
 // Completes the request and shows the dialog: the save dialog for
 // QUORVEX_CHOOSE_SAVE, otherwise the open dialog; QUORVEX_CHOOSE_SEVERAL
 // replaces Flags by the multi-select set.  Returns the platform
 // dialog's result.
-BOOL PopFileOpenDlg(OPENFILENAME *ofn, HWND hwnd, char *FileName,
-                    const char *caption, const char *InitialDir,
-                    uint32_t Flags, LPOFNHOOKPROC lpfnHook,
+BOOL PopFileOpenDlg(OPENFILENAME *ofn, HWND hwnd, char *FileName, const char *caption,
+                    const char *InitialDir, uint32_t Flags, LPOFNHOOKPROC lpfnHook,
                     const char *TemplateName, int16_t type);
 
 } // namespace quorvex

@@ -6,7 +6,10 @@
 namespace quorvex {
 namespace {
 
-unsigned low_word(WPARAM w) { return static_cast<unsigned>(w & 0xFFFFu); }
+unsigned low_word(WPARAM w)
+{
+    return static_cast<unsigned>(w & 0xFFFFu);
+}
 unsigned high_word(WPARAM w)
 {
     return static_cast<unsigned>((w >> 16) & 0xFFFFu);
@@ -39,12 +42,10 @@ UINT_PTR on_notify(HWND hDlg, LPARAM lParam)
     switch (note->hdr.code) {
     case CDN_FOLDERCHANGE:
         if (state.Strin != nullptr) {
-            api.SendMessageA(state.hwndParent, CDM_GETFOLDERPATH,
-                             QUORVEX_FOLDER_TEXT_SIZE,
+            api.SendMessageA(state.hwndParent, CDM_GETFOLDERPATH, QUORVEX_FOLDER_TEXT_SIZE,
                              reinterpret_cast<LPARAM>(state.Strin));
             state.hwndEd = api.GetDlgItem(hDlg, QUORVEX_ID_FOLDER_EDIT);
-            api.SendMessageA(state.hwndEd, WM_SETTEXT, 0,
-                             reinterpret_cast<LPARAM>(state.Strin));
+            api.SendMessageA(state.hwndEd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.Strin));
         }
         return 1;
     case CDN_FILEOK:
@@ -85,8 +86,7 @@ UINT_PTR on_command(HWND hDlg, WPARAM wParam)
 } // namespace
 } // namespace quorvex
 
-extern "C" UINT_PTR QUORVEX_HOOK_CALL FileOpenHookProc(HWND hDlg, UINT iMsg,
-                                                       WPARAM wParam,
+extern "C" UINT_PTR QUORVEX_HOOK_CALL FileOpenHookProc(HWND hDlg, UINT iMsg, WPARAM wParam,
                                                        LPARAM lParam)
 {
     switch (iMsg) {

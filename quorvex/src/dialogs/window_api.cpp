@@ -13,6 +13,9 @@ const WindowApi &window_api()
     return replacement != nullptr ? *replacement : platform_window_api();
 }
 
-void use_window_api(const WindowApi *api) { replacement = api; }
+void use_window_api(const WindowApi *api)
+{
+    replacement = api;
+}
 
 } // namespace quorvex

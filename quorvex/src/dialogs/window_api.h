@@ -10,11 +10,11 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#include <windows.h>
+#  include <windows.h>
 
-#include <commdlg.h>
+#  include <commdlg.h>
 
-#include <type_traits>
+#  include <type_traits>
 
 // The public header names the platform's types without its headers; they
 // must be the very same types.
@@ -83,10 +83,8 @@ struct WindowApi {
     HWND (*GetDlgItem)(HWND dialog, int id);
     BOOL (*ShowWindow)(HWND window, int how);
     HWND (*SetFocus)(HWND window);
-    LRESULT (*SendMessageA)(HWND window, UINT message, WPARAM wParam,
-                            LPARAM lParam);
-    BOOL (*PostMessageA)(HWND window, UINT message, WPARAM wParam,
-                         LPARAM lParam);
+    LRESULT (*SendMessageA)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL (*PostMessageA)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LONG_PTR (*SetWindowLongA)(HWND window, int index, LONG_PTR value);
 };
 

@@ -11,8 +11,8 @@ namespace quorvex {
 // moves *p past what it wrote (onto the terminating zero).  Never writes a
 // line end after the message.  A null argument is written as an empty
 // text.  The caller provides the room (see _CheckInputImages).
-void _PushErrorMessage(char **p, int16_t err, const char *p1,
-                       const char *arg1, const char *arg2 = nullptr);
+void _PushErrorMessage(char **p, int16_t err, const char *p1, const char *arg1,
+                       const char *arg2 = nullptr);
 
 } // namespace quorvex
 

@@ -29,8 +29,7 @@ bool has_two_parallels(const PROJITEM *items, int projection)
     return (items[projection].parfalse & QUORVEX_TWO_PARALLELS) != 0;
 }
 
-void read_parallels(const unsigned char *header, HEADER *hdr,
-                    const PROJITEM *items)
+void read_parallels(const unsigned char *header, HEADER *hdr, const PROJITEM *items)
 {
     if (has_two_parallels(items, hdr->projection)) {
         hdr->par1 = r48(header, offset::par1);
@@ -130,10 +129,10 @@ bool differ(double a, double b)
 
 } // namespace
 
-extern "C" int16_t QUORVEX_CALL _IDAHeaderToIT(
-    const unsigned char *header, IMAGETYPE *pit,
-    const PROJITEM *ProjectionItems, const SFEROID *Spheroid,
-    const IDATYPE *IdaType, int16_t NIdaType, int called_from_outside)
+extern "C" int16_t QUORVEX_CALL _IDAHeaderToIT(const unsigned char *header, IMAGETYPE *pit,
+                                               const PROJITEM *ProjectionItems,
+                                               const SFEROID *Spheroid, const IDATYPE *IdaType,
+                                               int16_t NIdaType, int called_from_outside)
 {
     if (header == nullptr || pit == nullptr || (IdaType == nullptr && NIdaType > 0))
         return status_for(QUORVEX_MSG_CANNOT_OPEN, called_from_outside);
@@ -156,8 +155,7 @@ extern "C" int16_t QUORVEX_CALL _IDAHeaderToIT(
         pit->y_center = r48(header, offset::y_center);
         pit->dx = r48(header, offset::dx);
         pit->dy = r48(header, offset::dy);
-        if (std::fabs(pit->dx) < smallest_scale ||
-            std::fabs(pit->dy) < smallest_scale)
+        if (std::fabs(pit->dx) < smallest_scale || std::fabs(pit->dy) < smallest_scale)
             hdr->projection = QUORVEX_PROJECTION_NONE;
     }
 
@@ -184,8 +182,7 @@ extern "C" int16_t QUORVEX_CALL _IDAHeaderToIT(
     return QUORVEX_SUCCESS;
 }
 
-extern "C" void QUORVEX_CALL _CharToHeader(const unsigned char *str,
-                                           HEADER *hdr,
+extern "C" void QUORVEX_CALL _CharToHeader(const unsigned char *str, HEADER *hdr,
                                            const PROJITEM *ProjectionItems)
 {
     if (str == nullptr || hdr == nullptr || ProjectionItems == nullptr)
@@ -198,8 +195,8 @@ extern "C" void QUORVEX_CALL _CharToHeader(const unsigned char *str,
     hdr->fe = 0.0;
 }
 
-extern "C" int16_t QUORVEX_CALL _CheckCurrImageParams(
-    const HEADER *hdr, const IMAGETYPE *pit, int called_from_outside)
+extern "C" int16_t QUORVEX_CALL _CheckCurrImageParams(const HEADER *hdr, const IMAGETYPE *pit,
+                                                      int called_from_outside)
 {
     // Nothing to compare with is not the same projection.
     if (hdr == nullptr || pit == nullptr)
@@ -207,8 +204,7 @@ extern "C" int16_t QUORVEX_CALL _CheckCurrImageParams(
     const HEADER &ref = pit->header;
     if (hdr->projection != ref.projection)
         return status_for(QUORVEX_MSG_PROJECTION_DIFFERS, called_from_outside);
-    if (differ(hdr->lat_center, ref.lat_center) ||
-        differ(hdr->lon_center, ref.lon_center))
+    if (differ(hdr->lat_center, ref.lat_center) || differ(hdr->lon_center, ref.lon_center))
         return status_for(QUORVEX_MSG_CENTER_DIFFERS, called_from_outside);
     if (differ(hdr->par1, ref.par1) || differ(hdr->par2, ref.par2))
         return status_for(QUORVEX_MSG_PARALLELS_DIFFER, called_from_outside);

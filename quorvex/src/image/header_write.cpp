@@ -25,8 +25,7 @@ uint16_t low_16(int32_t value)
 
 } // namespace
 
-extern "C" int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit,
-                                          unsigned char *header,
+extern "C" int QUORVEX_CALL _IT2IDAHeader(const IMAGETYPE *pit, unsigned char *header,
                                           const PROJITEM *ProjectionItems)
 {
     if (pit == nullptr || header == nullptr || ProjectionItems == nullptr)

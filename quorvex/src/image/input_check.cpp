@@ -43,7 +43,7 @@ int geolocated_projection(const unsigned char *header)
 {
     const int code = header[offset::projection];
     if (code != QUORVEX_PROJECTION_NONE && (std::fabs(r48(header, offset::dx)) < smallest_scale ||
-                      std::fabs(r48(header, offset::dy)) < smallest_scale))
+                                            std::fabs(r48(header, offset::dy)) < smallest_scale))
         return QUORVEX_PROJECTION_NONE;
     return code;
 }
@@ -79,11 +79,14 @@ int16_t first_difference(const unsigned char *header, const IMAGETYPE *pit,
 // A header byte as decimal text, for the messages that name a code.
 struct CodeText {
     char text[4];
-    explicit CodeText(unsigned char byte) { snprintf(text, sizeof text, "%u", static_cast<unsigned>(byte)); }
+    explicit CodeText(unsigned char byte)
+    {
+        snprintf(text, sizeof text, "%u", static_cast<unsigned>(byte));
+    }
 };
 
-void report(char **p, int16_t *err, int16_t error, const char *prefix,
-            const char *arg1, const char *arg2 = nullptr)
+void report(char **p, int16_t *err, int16_t error, const char *prefix, const char *arg1,
+            const char *arg2 = nullptr)
 {
     if (p != nullptr)
         _PushErrorMessage(p, error, prefix, arg1, arg2);
@@ -92,10 +95,10 @@ void report(char **p, int16_t *err, int16_t error, const char *prefix,
 
 } // namespace
 
-extern "C" void QUORVEX_CALL _CheckInputImages(
-    IMAGETYPE *pit, const PROJITEM *ProjectionItems, const SFEROID *Spheroid,
-    const IDATYPE *IdaType, int16_t NIdaType, char *const *nome,
-    int16_t nfiles, char **p, int16_t *err)
+extern "C" void QUORVEX_CALL _CheckInputImages(IMAGETYPE *pit, const PROJITEM *ProjectionItems,
+                                               const SFEROID *Spheroid, const IDATYPE *IdaType,
+                                               int16_t NIdaType, char *const *nome, int16_t nfiles,
+                                               char **p, int16_t *err)
 {
     int16_t ignored = 0;
     if (err == nullptr)
@@ -111,9 +114,9 @@ extern "C" void QUORVEX_CALL _CheckInputImages(
         report(p, err, QUORVEX_MSG_CANNOT_OPEN, nullptr, nome[0]);
         return;
     }
-    const int16_t described = _IDAHeaderToIT(header, pit, ProjectionItems,
-                                             Spheroid, IdaType, NIdaType, 0);
-    if (described == QUORVEX_MSG_CANNOT_OPEN) {  // a table the header needs is missing
+    const int16_t described =
+        _IDAHeaderToIT(header, pit, ProjectionItems, Spheroid, IdaType, NIdaType, 0);
+    if (described == QUORVEX_MSG_CANNOT_OPEN) { // a table the header needs is missing
         report(p, err, QUORVEX_MSG_CANNOT_OPEN, nullptr, nome[0]);
         return;
     }

@@ -20,8 +20,7 @@ const QUORVEX_MESSAGE QuorvexMessage[message_count] = {
 
 int16_t status_for(int16_t local_code, int called_from_outside)
 {
-    return called_from_outside ? QuorvexMessage[local_code].tessaly_nerr
-                               : local_code;
+    return called_from_outside ? QuorvexMessage[local_code].tessaly_nerr : local_code;
 }
 
 } // namespace quorvex

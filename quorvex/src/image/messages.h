@@ -6,8 +6,8 @@
 #include <stdint.h>
 
 typedef struct {
-    const char *message;   // format text, at most the placeholders shown
-    int16_t tessaly_nerr;  // the error's number outside the library
+    const char *message;  // format text, at most the placeholders shown
+    int16_t tessaly_nerr; // the error's number outside the library
 } QUORVEX_MESSAGE;
 
 namespace quorvex {

@@ -23,8 +23,7 @@ bool is_unit(int16_t unit)
 // A converted point: both coordinates finite and neither the marker.
 bool usable(double lon, double lat)
 {
-    return lon != no_value && lat != no_value && std::isfinite(lon) &&
-           std::isfinite(lat);
+    return lon != no_value && lat != no_value && std::isfinite(lon) && std::isfinite(lat);
 }
 
 // Longitude/latitude of pixel 0 of line 0 into point[0..1], through the
@@ -115,8 +114,7 @@ int from_degrees(IMAGETYPE *pIT, int16_t unit2)
 
 } // namespace
 
-extern "C" int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1,
-                                            int16_t unit2)
+extern "C" int QUORVEX_CALL _ChangeULValues(IMAGETYPE *pIT, int16_t unit1, int16_t unit2)
 {
     if (pIT == nullptr)
         return not_converted;

@@ -21,15 +21,13 @@ void cut_at_marker(char *text, const char *markers)
     char *marker = std::strpbrk(text, markers);
     if (marker == nullptr)
         return;
-    if (*marker == degree_sign && marker > text &&
-        marker[-1] == utf8_lead_of_degree)
+    if (*marker == degree_sign && marker > text && marker[-1] == utf8_lead_of_degree)
         --marker;
     *marker = '\0';
 }
 
 // The part's value, or false when it is no real within [low, high].
-bool read_part(char *text, const char *markers, double low, double high,
-               double *value)
+bool read_part(char *text, const char *markers, double low, double high, double *value)
 {
     cut_at_marker(text, markers);
     if (_CheckNumber(text, QUORVEX_REAL_TEXT, low, high) != QUORVEX_SUCCESS)

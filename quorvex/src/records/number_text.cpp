@@ -11,7 +11,10 @@
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Splits off the one sign strtod/strtol would accept; a second sign means
 // there is no number at all.
@@ -78,8 +81,7 @@ double read_real(const char *text)
     const char *end = end_of_digits(digits, true);
     double magnitude = 0.0;
     const DoubleRoundingScope double_rounding;
-    const auto parsed =
-        std::from_chars(digits, end, magnitude, std::chars_format::fixed);
+    const auto parsed = std::from_chars(digits, end, magnitude, std::chars_format::fixed);
     if (parsed.ptr == digits)
         magnitude = 0.0;
     else if (parsed.ec == std::errc::result_out_of_range)
@@ -90,8 +92,7 @@ double read_real(const char *text)
 
 } // namespace quorvex
 
-extern "C" int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo,
-                                             double minval, double maxval)
+extern "C" int16_t QUORVEX_CALL _CheckNumber(char *str, int16_t tipo, double minval, double maxval)
 {
     if (str == nullptr)
         return QUORVEX_BAD_NUMBER;

@@ -29,8 +29,8 @@ bool space_beside_equal(const char *rec)
 
 } // namespace
 
-extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
-                                         int16_t num, int16_t *MyErr)
+extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp, int16_t num,
+                                         int16_t *MyErr)
 {
     if (rec == nullptr)
         return 0;
@@ -57,8 +57,7 @@ extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
             *c = '\0';
             break;
         }
-        const bool ends_field = *c == '\t' || (*c == '"' && quoted) ||
-                                (*c == ' ' && !quoted);
+        const bool ends_field = *c == '\t' || (*c == '"' && quoted) || (*c == ' ' && !quoted);
         if (in_field && ends_field) {
             if (*c == '"') {
                 ++quotes;
@@ -84,8 +83,7 @@ extern "C" int16_t QUORVEX_CALL _ReadRec(char *rec, char **punt, FILE *fp,
     return static_cast<int16_t>(in_field ? found + 1 : found);
 }
 
-extern "C" void QUORVEX_CALL _SplitField(char *field, char **pval,
-                                         int16_t *is_equal)
+extern "C" void QUORVEX_CALL _SplitField(char *field, char **pval, int16_t *is_equal)
 {
     if (is_equal != nullptr)
         *is_equal = 0;

@@ -6,9 +6,9 @@ namespace quorvex {
 namespace {
 
 // PC console codes of the keys that come after the extended prefix.
-constexpr int16_t pc_home = 71, pc_up = 72, pc_page_up = 73, pc_left = 75,
-                  pc_right = 77, pc_end = 79, pc_down = 80, pc_page_down = 81,
-                  pc_insert = 82, pc_delete = 83, pc_f11 = 133, pc_f12 = 134;
+constexpr int16_t pc_home = 71, pc_up = 72, pc_page_up = 73, pc_left = 75, pc_right = 77,
+                  pc_end = 79, pc_down = 80, pc_page_down = 81, pc_insert = 82, pc_delete = 83,
+                  pc_f11 = 133, pc_f12 = 134;
 // PC console code of F1; F2 to F10 follow it.
 constexpr int16_t pc_f1 = 59;
 
@@ -17,25 +17,45 @@ constexpr int16_t pc_backspace = 8;
 // A sequence longer than this is no key we know; the rest is dropped.
 constexpr int longest_sequence = 16;
 
-KeyCodes extended(int16_t code) { return {extended_key_prefix, code}; }
-KeyCodes function_key(int number) { return {static_cast<int16_t>(-(pc_f1 + number - 1)), no_key}; }
-KeyCodes unknown_sequence() { return {escape_key, no_key}; }
+KeyCodes extended(int16_t code)
+{
+    return {extended_key_prefix, code};
+}
+KeyCodes function_key(int number)
+{
+    return {static_cast<int16_t>(-(pc_f1 + number - 1)), no_key};
+}
+KeyCodes unknown_sequence()
+{
+    return {escape_key, no_key};
+}
 
 // Final letter of "ESC [ x" or "ESC O x".
 KeyCodes from_letter(int letter)
 {
     switch (letter) {
-    case 'A': return extended(pc_up);
-    case 'B': return extended(pc_down);
-    case 'C': return extended(pc_right);
-    case 'D': return extended(pc_left);
-    case 'H': return extended(pc_home);
-    case 'F': return extended(pc_end);
-    case 'P': return function_key(1);
-    case 'Q': return function_key(2);
-    case 'R': return function_key(3);
-    case 'S': return function_key(4);
-    default: return unknown_sequence();
+    case 'A':
+        return extended(pc_up);
+    case 'B':
+        return extended(pc_down);
+    case 'C':
+        return extended(pc_right);
+    case 'D':
+        return extended(pc_left);
+    case 'H':
+        return extended(pc_home);
+    case 'F':
+        return extended(pc_end);
+    case 'P':
+        return function_key(1);
+    case 'Q':
+        return function_key(2);
+    case 'R':
+        return function_key(3);
+    case 'S':
+        return function_key(4);
+    default:
+        return unknown_sequence();
     }
 }
 
@@ -43,17 +63,38 @@ KeyCodes from_letter(int letter)
 KeyCodes from_number(int number)
 {
     switch (number) {
-    case 1: case 7: return extended(pc_home);
-    case 2: return extended(pc_insert);
-    case 3: return extended(pc_delete);
-    case 4: case 8: return extended(pc_end);
-    case 5: return extended(pc_page_up);
-    case 6: return extended(pc_page_down);
-    case 11: case 12: case 13: case 14: case 15: return function_key(number - 10);
-    case 17: case 18: case 19: case 20: case 21: return function_key(number - 11);
-    case 23: return extended(pc_f11);
-    case 24: return extended(pc_f12);
-    default: return unknown_sequence();
+    case 1:
+    case 7:
+        return extended(pc_home);
+    case 2:
+        return extended(pc_insert);
+    case 3:
+        return extended(pc_delete);
+    case 4:
+    case 8:
+        return extended(pc_end);
+    case 5:
+        return extended(pc_page_up);
+    case 6:
+        return extended(pc_page_down);
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+        return function_key(number - 10);
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+        return function_key(number - 11);
+    case 23:
+        return extended(pc_f11);
+    case 24:
+        return extended(pc_f12);
+    default:
+        return unknown_sequence();
     }
 }
 

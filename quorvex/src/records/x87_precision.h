@@ -23,7 +23,10 @@ public:
             static_cast<unsigned short>((saved_ & ~0x0F00u) | 0x0200u);
         __asm__ volatile("fldcw %0" : : "m"(double_nearest));
     }
-    ~DoubleRoundingScope() { __asm__ volatile("fldcw %0" : : "m"(saved_)); }
+    ~DoubleRoundingScope()
+    {
+        __asm__ volatile("fldcw %0" : : "m"(saved_));
+    }
 
 private:
     unsigned short saved_;

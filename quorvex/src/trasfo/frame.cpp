@@ -42,8 +42,7 @@ void finish_forward_keeping_rejected(double *pp, long count)
         _Arrotonda(pp, count);
 }
 
-int16_t forward_points(const IMAGETYPE *pit, double *pp, int16_t calltype,
-                       int16_t projtype)
+int16_t forward_points(const IMAGETYPE *pit, double *pp, int16_t calltype, int16_t projtype)
 {
     Pit = pit;
     Hdr = &pit->header;
@@ -56,8 +55,7 @@ int16_t forward_points(const IMAGETYPE *pit, double *pp, int16_t calltype,
     return ops.forward(pp);
 }
 
-int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count,
-                       int16_t projtype)
+int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count, int16_t projtype)
 {
     Width = count;
     Pj = block_for(projtype);
@@ -75,8 +73,7 @@ int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count,
 
 using namespace quorvex;
 
-extern "C" void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
-                                             int16_t projtype)
+extern "C" void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit, int16_t projtype)
 {
     if (pit == nullptr)
         return;
@@ -108,27 +105,25 @@ extern "C" void QUORVEX_CALL _InitProjection(const IMAGETYPE *pit,
 
     ProjectionOperations ops;
     if (!operations_for(code, &ops))
-        return;  // unknown code: the block keeps the operations it had
+        return; // unknown code: the block keeps the operations it had
     if (code == 4)
-        Pj->a /= 1000.0;  // the conic works in kilometres
+        Pj->a /= 1000.0; // the conic works in kilometres
     Pj->proj_for = ops.forward;
     Pj->proj_inv = ops.inverse;
     if (ops.prepare != nullptr)
         ops.prepare();
 }
 
-extern "C" void QUORVEX_CALL _LonLatToImage(const IMAGETYPE *pit, double *pp,
-                                            int16_t calltype, int16_t projtype)
+extern "C" void QUORVEX_CALL _LonLatToImage(const IMAGETYPE *pit, double *pp, int16_t calltype,
+                                            int16_t projtype)
 {
     if (pit == nullptr || pp == nullptr)
         return;
     forward_points(pit, pp, calltype, projtype);
 }
 
-extern "C" void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit,
-                                            uint16_t line,
-                                            double *Buflinedouble,
-                                            uint16_t width, int16_t projtype)
+extern "C" void QUORVEX_CALL _ImageToLonLat(const IMAGETYPE *pit, uint16_t line,
+                                            double *Buflinedouble, uint16_t width, int16_t projtype)
 {
     if (pit == nullptr || Buflinedouble == nullptr)
         return;

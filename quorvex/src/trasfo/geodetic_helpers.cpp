@@ -29,8 +29,7 @@ double _MFunction(double phi, double sinphi)
 double _TFunction(double phi, double sinphi)
 {
     const double con = sinphi * Pj->e;
-    return maths::tan(quarter_pi - 0.5 * phi) /
-           _Power((1.0 - con) / (1.0 + con), 0.5 * Pj->e);
+    return maths::tan(quarter_pi - 0.5 * phi) / _Power((1.0 - con) / (1.0 + con), 0.5 * Pj->e);
 }
 
 double tan_half_colatitude(double phi, double sin_phi, double cos_phi)
@@ -105,9 +104,9 @@ double authalic_steps(double qs, double phi, int16_t *err)
         const double sinpi = maths::sin(phi), cospi = maths::cos(phi);
         const double con = e * sinpi;
         const double com = 1.0 - con * con;
-        const double dphi = 0.5 * com * com / cospi *
-                            (qs / (1.0 - es) - sinpi / com +
-                             0.5 / e * maths::log((1.0 - con) / (1.0 + con)));
+        const double dphi =
+            0.5 * com * com / cospi *
+            (qs / (1.0 - es) - sinpi / com + 0.5 / e * maths::log((1.0 - con) / (1.0 + con)));
         phi += dphi;
         if (std::fabs(dphi) <= 1e-7)
             return phi;
@@ -158,9 +157,12 @@ ConformalInverse conformal_inverse_for(double e)
     const double n = (1.0 - root) / (1.0 + root);
     ConformalInverse s;
     double np = n;
-    s.c[0] = np * (2.0 + n * (-2.0 / 3 + n * (-2.0 + n * (116.0 / 45 + n * (26.0 / 45 + n * (-2854.0 / 675))))));
+    s.c[0] =
+        np * (2.0 + n * (-2.0 / 3 +
+                         n * (-2.0 + n * (116.0 / 45 + n * (26.0 / 45 + n * (-2854.0 / 675))))));
     np *= n;
-    s.c[1] = np * (7.0 / 3 + n * (-8.0 / 5 + n * (-227.0 / 45 + n * (2704.0 / 315 + n * (2323.0 / 945)))));
+    s.c[1] = np * (7.0 / 3 +
+                   n * (-8.0 / 5 + n * (-227.0 / 45 + n * (2704.0 / 315 + n * (2323.0 / 945)))));
     np *= n;
     s.c[2] = np * (56.0 / 15 + n * (-136.0 / 35 + n * (-1262.0 / 105 + n * (73814.0 / 2835))));
     np *= n;

@@ -6,7 +6,7 @@ namespace quorvex {
 
 PROJ InpPj = {};
 PROJ OutPj = {};
-PROJ *Pj = &InpPj;  // never null, even before the first call
+PROJ *Pj = &InpPj; // never null, even before the first call
 const HEADER *Hdr = nullptr;
 const IMAGETYPE *Pit = nullptr;
 uint16_t Width = 0;

@@ -18,13 +18,13 @@ typedef int16_t (*PROJ_OPERATION)(double *buffer);
 // header's axes (kilometres for the conformal conic, whose a the frame
 // divides by 1000).  Each projection's constants carry its prefix.
 struct PROJ {
-    double a;     // semi-major axis
-    double b;     // semi-minor axis
-    double e;     // eccentricity, from the header's undivided axes
-    double Phi0;  // latitude of the projection centre
-    double Lam0;  // longitude of the projection centre
-    double Phi1;  // first standard parallel
-    double Phi2;  // second standard parallel
+    double a;    // semi-major axis
+    double b;    // semi-minor axis
+    double e;    // eccentricity, from the header's undivided axes
+    double Phi0; // latitude of the projection centre
+    double Lam0; // longitude of the projection centre
+    double Phi1; // first standard parallel
+    double Phi2; // second standard parallel
 
     // Lambert conformal conic: cone constant n, constant F, radius of the
     // origin's parallel (in the unit of a).
@@ -63,11 +63,11 @@ struct PROJ {
     double Ue3;
     double Uesp;
 
-    double fe;  // false easting, map units
-    double fn;  // false northing, map units
+    double fe; // false easting, map units
+    double fn; // false northing, map units
 
-    PROJ_OPERATION proj_for;  // installed forward operation
-    PROJ_OPERATION proj_inv;  // installed inverse operation
+    PROJ_OPERATION proj_for; // installed forward operation
+    PROJ_OPERATION proj_inv; // installed inverse operation
 };
 
 // Marker of the buffers: ends a point list, marks a point that cannot be
@@ -85,14 +85,14 @@ constexpr double pi = 3.141592653589793;
 constexpr double two_pi = 6.283185307179586;
 
 // Module state, one of each for the library; the blocks are zero at load.
-extern PROJ InpPj;               // selected by projtype 0
-extern PROJ OutPj;               // selected by any other projtype
-extern PROJ *Pj;                 // block of the current call
-extern const HEADER *Hdr;        // header of the current conversion's image
-extern const IMAGETYPE *Pit;     // image of the current forward conversion
-extern uint16_t Width;           // points of the current inverse conversion
-extern int16_t CallType;         // 1: the forward conversion gives integers
-extern double GHFeast[12];       // false easting of each Goode region
+extern PROJ InpPj;           // selected by projtype 0
+extern PROJ OutPj;           // selected by any other projtype
+extern PROJ *Pj;             // block of the current call
+extern const HEADER *Hdr;    // header of the current conversion's image
+extern const IMAGETYPE *Pit; // image of the current forward conversion
+extern uint16_t Width;       // points of the current inverse conversion
+extern int16_t CallType;     // 1: the forward conversion gives integers
+extern double GHFeast[12];   // false easting of each Goode region
 
 // The block a selector designates: 0 the input block, anything else the
 // output block.
@@ -173,10 +173,8 @@ int16_t inverse_line(double *buffer, Pixel pixel)
 // image code without operations, or a block never given any, converts
 // nothing and gives QUORVEX_PJ_STOPPED.  _ChangeULValues and the tests
 // convert through these.
-int16_t forward_points(const IMAGETYPE *pit, double *pp, int16_t calltype,
-                       int16_t projtype);
-int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count,
-                       int16_t projtype);
+int16_t forward_points(const IMAGETYPE *pit, double *pp, int16_t calltype, int16_t projtype);
+int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count, int16_t projtype);
 
 // ---- Dispatch by projection code -----------------------------------------
 
@@ -184,7 +182,7 @@ int16_t inverse_points(const IMAGETYPE *pit, double *pairs, uint16_t count,
 struct ProjectionOperations {
     PROJ_OPERATION forward;
     PROJ_OPERATION inverse;
-    void (*prepare)();  // constant function, or null when there is none
+    void (*prepare)(); // constant function, or null when there is none
 };
 
 // The operations of a projection code; false for a code the engine does
@@ -215,9 +213,9 @@ double sine_series(double sin2, double cos2, const double *c, int count);
 // The latitude from t through the conformal latitude chi: phi - chi as a
 // sine series in 2 chi, for one eccentricity.
 struct ConformalInverse {
-    double c[6];  // coefficients of sin 2 chi .. sin 12 chi
-    double es;    // e^2
-    bool usable;  // the series holds for this eccentricity
+    double c[6]; // coefficients of sin 2 chi .. sin 12 chi
+    double es;   // e^2
+    bool usable; // the series holds for this eccentricity
 };
 ConformalInverse conformal_inverse_for(double e);
 // Latitude whose t value is ts on the current block, as _pj_phi2 gives it
@@ -231,7 +229,7 @@ double latitude_of_t(double ts, const ConformalInverse &s, int16_t *err);
 struct AuthalicInverse {
     double c[3];
     double qp;
-    double sin2_max;  // largest sin^2(beta) for which the series starts
+    double sin2_max; // largest sin^2(beta) for which the series starts
 };
 AuthalicInverse authalic_inverse_for(double e);
 // Latitude whose q value is qs on the current block (e >= 1e-10), as phi1z

@@ -28,7 +28,10 @@ Bytes encode(double v)
     return b;
 }
 
-double decode(const Bytes &b) { return _RealPascalToDoubleC(b.data()); }
+double decode(const Bytes &b)
+{
+    return _RealPascalToDoubleC(b.data());
+}
 
 std::string hex(const Bytes &b)
 {
@@ -82,12 +85,15 @@ const CodecCase codec_table[] = {
     {1073741824.0, {0x9F, 0x00, 0x00, 0x00, 0x00, 0x00}, 1073741824.0},
     {1e-10, {0x5F, 0xBD, 0xCE, 0xFE, 0xE6, 0x5B}, 9.999999999990163e-11},
     // Largest finite magnitude, and what is clamped onto it.
-    {std::ldexp(2.0 - std::ldexp(1.0, -39), 126), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
+    {std::ldexp(2.0 - std::ldexp(1.0, -39), 126),
+     {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
      std::ldexp(2.0 - std::ldexp(1.0, -39), 126)},
     {1e300, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, std::ldexp(2.0 - std::ldexp(1.0, -39), 126)},
-    {-std::numeric_limits<double>::infinity(), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+    {-std::numeric_limits<double>::infinity(),
+     {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
      -std::ldexp(2.0 - std::ldexp(1.0, -39), 126)},
-    {std::ldexp(1.0, 127), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
+    {std::ldexp(1.0, 127),
+     {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
      std::ldexp(2.0 - std::ldexp(1.0, -39), 126)},
 };
 
@@ -154,7 +160,11 @@ TEST(Real48Codec, OtherValuesTruncateTowardZero)
         // already above the value: the encoder dropped less than one unit.
         const double unit = std::ldexp(1.0, b[0] - 129 - 39);
         ASSERT_GT(stored + unit, v) << v;
-        ASSERT_EQ(hex(encode(-v)), hex([&] { Bytes n = b; n[5] |= 0x80; return n; }()));
+        ASSERT_EQ(hex(encode(-v)), hex([&] {
+                      Bytes n = b;
+                      n[5] |= 0x80;
+                      return n;
+                  }()));
     }
 }
 

@@ -22,7 +22,10 @@ using quorvex::WindowApi;
 constexpr uintptr_t hook_dialog = 0x10;
 constexpr uintptr_t standard_dialog = 0x20;
 
-HWND handle(uintptr_t value) { return reinterpret_cast<HWND>(value); }
+HWND handle(uintptr_t value)
+{
+    return reinterpret_cast<HWND>(value);
+}
 HWND item(uintptr_t dialog, int id)
 {
     return handle((dialog << 16) | static_cast<uintptr_t>(id));
@@ -46,7 +49,7 @@ struct Desktop {
     std::string folder_shown = "C:\\Images\\2026";
     std::string edit_text = "D:\\Chosen\\Folder";
     std::string edit_set;
-    std::function<BOOL(OPENFILENAMEA *)> user;  // the dialog's life
+    std::function<BOOL(OPENFILENAMEA *)> user; // the dialog's life
     std::vector<std::string> dialogs_opened;
 };
 
@@ -87,8 +90,7 @@ HWND item_of(HWND dialog, int id)
 
 BOOL show(HWND window, int how)
 {
-    desktop->calls.push_back("ShowWindow " + name_of(window) + " " +
-                             std::to_string(how));
+    desktop->calls.push_back("ShowWindow " + name_of(window) + " " + std::to_string(how));
     return 1;
 }
 
@@ -120,25 +122,21 @@ LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 BOOL post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     char text[80];
-    std::snprintf(text, sizeof text, "PostMessage %s %#x %#llx %lld",
-                  name_of(window).c_str(), message,
-                  static_cast<unsigned long long>(wParam),
-                  static_cast<long long>(lParam));
+    std::snprintf(text, sizeof text, "PostMessage %s %#x %#llx %lld", name_of(window).c_str(),
+                  message, static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
     desktop->calls.push_back(text);
     return 1;
 }
 
 LONG_PTR set_long(HWND window, int index, LONG_PTR value)
 {
-    desktop->calls.push_back("SetWindowLong " + name_of(window) + " " +
-                             std::to_string(index) + " " +
-                             std::to_string(value));
+    desktop->calls.push_back("SetWindowLong " + name_of(window) + " " + std::to_string(index) +
+                             " " + std::to_string(value));
     return 0;
 }
 
-const WindowApi recording_api = {open_dialog, save_dialog, parent_of,
-                                 item_of,     show,        focus,
-                                 send,        post,        set_long};
+const WindowApi recording_api = {open_dialog, save_dialog, parent_of, item_of, show,
+                                 focus,       send,        post,      set_long};
 
 const std::string close_post = "PostMessage standard 0x111 0x30002 0";
 
@@ -209,7 +207,9 @@ std::string request(const OPENFILENAMEA &o)
                   static_cast<unsigned>(o.lStructSize), ptr(o.hwndOwner), ptr(o.hInstance),
                   static_cast<unsigned>(o.Flags), o.lpstrFile, static_cast<unsigned>(o.nMaxFile),
                   o.lpstrTitle, o.lpstrInitialDir, o.lpstrDefExt,
-                  o.lpfnHook == nullptr ? 0 : o.lpfnHook == &FileOpenHookProc ? 1 : 2,
+                  o.lpfnHook == nullptr             ? 0
+                  : o.lpfnHook == &FileOpenHookProc ? 1
+                                                    : 2,
                   o.lpTemplateName != nullptr ? o.lpTemplateName : "-",
                   static_cast<unsigned>(o.nMaxFileTitle), ptr(o.lpstrCustomFilter),
                   static_cast<unsigned>(o.nMaxCustFilter), static_cast<unsigned>(o.nFilterIndex),
@@ -227,29 +227,56 @@ const std::string common_tail = " maxtitle=512 custom=0/0/0 filetitle=0 offsets=
 // calls it makes and what it leaves in the registered buffers.
 TEST_F(DialogTest, HookMessages)
 {
-    const UINT other_notification = 0U - 601U - 1U;  // selection change
+    const UINT other_notification = 0U - 601U - 1U; // selection change
     struct Case {
         const char *what;
-        UINT message;  // WM_NOTIFY: code is the notification
+        UINT message; // WM_NOTIFY: code is the notification
         WPARAM wParam;
         UINT code;
         UINT_PTR result;
         std::vector<std::string> calls;
-        const char *strin, *strin1;  // nullptr: untouched
+        const char *strin, *strin1; // nullptr: untouched
         int16_t flag;
     } cases[] = {
-        {"start: file controls hidden, folder edit focused", WM_INITDIALOG, 0, 0, 0,
+        {"start: file controls hidden, folder edit focused",
+         WM_INITDIALOG,
+         0,
+         0,
+         0,
          {"GetParent hook", "ShowWindow standard#1090 0", "ShowWindow standard#1152 0",
           "ShowWindow standard#1 0", "ShowWindow standard#1089 0", "ShowWindow standard#1136 0",
-          "SetFocus hook#4000"}, nullptr, nullptr, 1},
-        {"folder change", WM_NOTIFY, 0, CDN_FOLDERCHANGE, 1,
+          "SetFocus hook#4000"},
+         nullptr,
+         nullptr,
+         1},
+        {"folder change",
+         WM_NOTIFY,
+         0,
+         CDN_FOLDERCHANGE,
+         1,
          {"SendMessage standard CDM_GETFOLDERPATH 160",
           "SendMessage hook#4000 WM_SETTEXT C:\\Images\\2026"},
-         "C:\\Images\\2026", nullptr, 1},
-        {"file confirmed: refused, the dialog stays", WM_NOTIFY, 0, CDN_FILEOK, 1,
-         {"SetWindowLong hook 0 -1"}, nullptr, nullptr, 1},
-        {"accept", WM_COMMAND, command(3000), 0, 1,
-         {"SendMessage hook#4000 WM_GETTEXT 160", close_post}, nullptr, "D:\\Chosen\\Folder", 1},
+         "C:\\Images\\2026",
+         nullptr,
+         1},
+        {"file confirmed: refused, the dialog stays",
+         WM_NOTIFY,
+         0,
+         CDN_FILEOK,
+         1,
+         {"SetWindowLong hook 0 -1"},
+         nullptr,
+         nullptr,
+         1},
+        {"accept",
+         WM_COMMAND,
+         command(3000),
+         0,
+         1,
+         {"SendMessage hook#4000 WM_GETTEXT 160", close_post},
+         nullptr,
+         "D:\\Chosen\\Folder",
+         1},
         {"cancel", WM_COMMAND, command(3001), 0, 1, {close_post}, nullptr, nullptr, 0},
         {"other notification", WM_NOTIFY, 0, other_notification, 0, {}, nullptr, nullptr, 1},
         {"button 3000 with a code", WM_COMMAND, command(3000, 1), 0, 0, {}, nullptr, nullptr, 1},
@@ -293,10 +320,10 @@ TEST_F(DialogTest, ChooseOneFileRequestByType)
         int16_t type;
         const char *dialog;
         const char *flags;
-        BOOL answer = 1;  // the dialog's: 0 when cancelled
+        BOOL answer = 1; // the dialog's: 0 when cancelled
     } cases[] = {
-        {0, "open", "0x4"}, {1, "save", "0x4"},  {2, "open", "0x80204"},
-        {3, "open", "0x4"}, {-1, "open", "0x4"}, {INT16_MAX, "open", "0x4"},
+        {0, "open", "0x4"},    {1, "save", "0x4"},    {2, "open", "0x80204"},
+        {3, "open", "0x4"},    {-1, "open", "0x4"},   {INT16_MAX, "open", "0x4"},
         {0, "open", "0x4", 0}, {1, "save", "0x4", 0},
     };
     for (const Case &c : cases) {
@@ -315,9 +342,10 @@ TEST_F(DialogTest, ChooseOneFileRequestByType)
                                  "C:\\in", c.type, reinterpret_cast<HINSTANCE>(0x44)) != 0,
                   c.answer != 0);
         ASSERT_EQ(screen.dialogs_opened, std::vector<std::string>{c.dialog});
-        EXPECT_EQ(seen, "size=" + record_size + " owner=33 inst=44 flags=" + c.flags +
-                            " file=start.ida max=5120 title=Pick dir=C:\\in ext=ida hook=0 template=-" +
-                            common_tail);
+        EXPECT_EQ(seen,
+                  "size=" + record_size + " owner=33 inst=44 flags=" + c.flags +
+                      " file=start.ida max=5120 title=Pick dir=C:\\in ext=ida hook=0 template=-" +
+                      common_tail);
         EXPECT_STREQ(ofn.lpstrFilter, "IDA");
     }
 }
@@ -330,7 +358,8 @@ TEST_F(DialogTest, SetDirPreparesTheFolderRequest)
         seen = request(*ofn);
         EXPECT_EQ(ofn->lpstrFile, strin);
         EXPECT_EQ(std::memcmp(ofn->lpstrFilter, "All Files (*.*)\0*.*\0",
-                              sizeof "All Files (*.*)\0*.*\0"), 0);
+                              sizeof "All Files (*.*)\0*.*\0"),
+                  0);
         file_buffer_on_open = ofn->lpstrFile;
         flag_on_open = flag;
         return 0;
@@ -340,9 +369,10 @@ TEST_F(DialogTest, SetDirPreparesTheFolderRequest)
     _SetDir(&ofn, handle(0x33), "C:\\Start", "Choose a folder", &flag, strin, FileOpenHookProc,
             reinterpret_cast<HINSTANCE>(0x55));
     ASSERT_EQ(screen.dialogs_opened, std::vector<std::string>{"open"});
-    EXPECT_EQ(seen, "size=" + record_size + " owner=33 inst=55 flags=0x80064 file= max=5120 "
-                    "title=Choose a folder dir=C:\\Start ext= hook=1 template=MyOpenFileBox" +
-                    common_tail);
+    EXPECT_EQ(seen, "size=" + record_size +
+                        " owner=33 inst=55 flags=0x80064 file= max=5120 "
+                        "title=Choose a folder dir=C:\\Start ext= hook=1 template=MyOpenFileBox" +
+                        common_tail);
     EXPECT_EQ(file_buffer_on_open, "");
     EXPECT_EQ(flag_on_open, 1);
 }
@@ -350,8 +380,8 @@ TEST_F(DialogTest, SetDirPreparesTheFolderRequest)
 // A user at the folder chooser, as the standard dialog would relay it to
 // the hook the request names.
 struct FolderSession {
-    std::vector<std::string> steps;  // "folder", "fileok", "3000", "3001"
-    BOOL result;                     // what the standard dialog returns
+    std::vector<std::string> steps; // "folder", "fileok", "3000", "3001"
+    BOOL result;                    // what the standard dialog returns
 };
 
 TEST_F(DialogTest, SetDirReturnsWhetherAFolderWasConfirmed)
@@ -360,11 +390,13 @@ TEST_F(DialogTest, SetDirReturnsWhetherAFolderWasConfirmed)
         const char *what;
         FolderSession session;
         int16_t returned;
-        const char *confirmed;  // strin1 afterwards, nullptr: untouched
+        const char *confirmed; // strin1 afterwards, nullptr: untouched
     } cases[] = {
         {"accept after browsing", {{"folder", "3000"}, 0}, 1, "D:\\Chosen\\Folder"},
         {"double-clicked file refused, then accept",
-         {{"folder", "fileok", "3000"}, 0}, 1, "D:\\Chosen\\Folder"},
+         {{"folder", "fileok", "3000"}, 0},
+         1,
+         "D:\\Chosen\\Folder"},
         {"cancel button", {{"folder", "3001"}, 0}, 0, nullptr},
         {"escape or close box", {{"folder"}, 0}, 0, nullptr},
         {"dialog could not open", {{}, 0}, 0, nullptr},
@@ -388,8 +420,7 @@ TEST_F(DialogTest, SetDirReturnsWhetherAFolderWasConfirmed)
             return c.session.result;
         };
         OPENFILENAMEA ofn{};
-        EXPECT_EQ(_SetDir(&ofn, nullptr, "C:\\", "Folder", &flag, strin, FileOpenHookProc,
-                          nullptr),
+        EXPECT_EQ(_SetDir(&ofn, nullptr, "C:\\", "Folder", &flag, strin, FileOpenHookProc, nullptr),
                   c.returned);
         EXPECT_EQ(flag, c.returned);
         EXPECT_EQ(std::string(strin1),
@@ -397,7 +428,10 @@ TEST_F(DialogTest, SetDirReturnsWhetherAFolderWasConfirmed)
     }
 }
 
-UINT_PTR QUORVEX_HOOK_CALL silent_hook(HWND, UINT, WPARAM, LPARAM) { return 0; }
+UINT_PTR QUORVEX_HOOK_CALL silent_hook(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
 
 // A foreign hook leaves the flag as it was; a missing record or buffer opens
 // no dialog at all.
@@ -452,7 +486,7 @@ TEST(GetStrinLength, CountsThroughTheZeroThatEndsTheList)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(_GetStrinLength(c.list), c.length);
     }
-    std::vector<char> list(40000, 'a');  // longer than 16 bits can say
+    std::vector<char> list(40000, 'a'); // longer than 16 bits can say
     for (std::size_t i = 9; i < list.size(); i += 10)
         list[i] = '\0';
     list.insert(list.end(), {'\0', '\0'});

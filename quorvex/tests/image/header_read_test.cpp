@@ -46,7 +46,9 @@ struct Tables : description::Tables {
 // A field as read and as expected, compared as doubles.
 struct Field {
     template <class A, class E>
-    Field(A a, E e) : actual(static_cast<double>(a)), expected(static_cast<double>(e)) {}
+    Field(A a, E e) : actual(static_cast<double>(a)), expected(static_cast<double>(e))
+    {
+    }
     double actual, expected;
 };
 
@@ -66,18 +68,42 @@ TEST(IdaHeaderRead, WorkedHeader)
     ASSERT_EQ(t.read(worked_header(), &it), QUORVEX_SUCCESS);
     const HEADER &h = it.header;
     const Field fields[] = {
-        {h.projection, 3}, {h.spheroid, 0}, {h.lat_center, 45}, {h.lon_center, 10},
-        {h.par1, QUORVEX_NO_VALUE}, {h.par2, QUORVEX_NO_VALUE}, {h.fn, 0}, {h.fe, 0},
-        {it.ul_units, 0}, {it.x_center, 100}, {it.y_center, 50}, {it.dx, 10}, {it.dy, 10},
-        {it.type, -1}, {it.ida_type, 200}, {it.rows, 100}, {it.columns, 200},
-        {it.header_length, 512}, {it.bytesperpixel, 1}, {it.bytesorder, 0},
-        {it.mincodedvalue, 0}, {it.maxcodedvalue, 250}, {it.missingcodes[0], 255},
-        {it.missingcodes[1], QUORVEX_NO_VALUE}, {it.missingcodes[9], QUORVEX_NO_VALUE},
-        {it.maskingcodes[0], QUORVEX_NO_VALUE}, {it.maskingcodes[9], QUORVEX_NO_VALUE},
-        {it.cloudcodes[0], QUORVEX_NO_VALUE}, {it.cloudcodes[9], QUORVEX_NO_VALUE},
-        {it.nodatacodes[0], QUORVEX_NO_VALUE}, {it.nodatacodes[9], QUORVEX_NO_VALUE},
-        {it.sp1, QUORVEX_NO_VALUE}, {it.sp2, QUORVEX_NO_VALUE}, {it.slope, 0.5},
-        {it.intercept, -10}, {it.nspecialcodes, 1},
+        {h.projection, 3},
+        {h.spheroid, 0},
+        {h.lat_center, 45},
+        {h.lon_center, 10},
+        {h.par1, QUORVEX_NO_VALUE},
+        {h.par2, QUORVEX_NO_VALUE},
+        {h.fn, 0},
+        {h.fe, 0},
+        {it.ul_units, 0},
+        {it.x_center, 100},
+        {it.y_center, 50},
+        {it.dx, 10},
+        {it.dy, 10},
+        {it.type, -1},
+        {it.ida_type, 200},
+        {it.rows, 100},
+        {it.columns, 200},
+        {it.header_length, 512},
+        {it.bytesperpixel, 1},
+        {it.bytesorder, 0},
+        {it.mincodedvalue, 0},
+        {it.maxcodedvalue, 250},
+        {it.missingcodes[0], 255},
+        {it.missingcodes[1], QUORVEX_NO_VALUE},
+        {it.missingcodes[9], QUORVEX_NO_VALUE},
+        {it.maskingcodes[0], QUORVEX_NO_VALUE},
+        {it.maskingcodes[9], QUORVEX_NO_VALUE},
+        {it.cloudcodes[0], QUORVEX_NO_VALUE},
+        {it.cloudcodes[9], QUORVEX_NO_VALUE},
+        {it.nodatacodes[0], QUORVEX_NO_VALUE},
+        {it.nodatacodes[9], QUORVEX_NO_VALUE},
+        {it.sp1, QUORVEX_NO_VALUE},
+        {it.sp2, QUORVEX_NO_VALUE},
+        {it.slope, 0.5},
+        {it.intercept, -10},
+        {it.nspecialcodes, 1},
     };
     for (std::size_t i = 0; i < std::size(fields); ++i)
         EXPECT_EQ(fields[i].actual, fields[i].expected) << "field #" << i;
@@ -91,10 +117,14 @@ TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
         double a, b, par1;
     };
     const Case cases[] = {
-        {2, 0, -1, -2, QUORVEX_NO_VALUE}, {3, 0, -1, -2, QUORVEX_NO_VALUE},
-        {4, 1, 6379, 6357, 33}, {8, 1, 6379, 6357, 33},
-        {5, 13, 6378.155, 6356.7518, QUORVEX_NO_VALUE}, {6, 12, 6390, 6368, QUORVEX_NO_VALUE},
-        {9, 12, 6390, 6368, QUORVEX_NO_VALUE}, {7, 4, 6382, 6360, QUORVEX_NO_VALUE},
+        {2, 0, -1, -2, QUORVEX_NO_VALUE},
+        {3, 0, -1, -2, QUORVEX_NO_VALUE},
+        {4, 1, 6379, 6357, 33},
+        {8, 1, 6379, 6357, 33},
+        {5, 13, 6378.155, 6356.7518, QUORVEX_NO_VALUE},
+        {6, 12, 6390, 6368, QUORVEX_NO_VALUE},
+        {9, 12, 6390, 6368, QUORVEX_NO_VALUE},
+        {7, 4, 6382, 6360, QUORVEX_NO_VALUE},
     };
     Tables t;
     for (const Case &c : cases) {
@@ -133,7 +163,8 @@ TEST(IdaHeaderRead, NotGeolocatedLeavesGeolocationAlone)
     for (std::size_t at : {offsetof(IMAGETYPE, dx), offsetof(IMAGETYPE, dy),
                            offsetof(IMAGETYPE, x_center), offsetof(IMAGETYPE, y_center)})
         EXPECT_EQ(std::memcmp(reinterpret_cast<const char *>(&it) + at,
-                              reinterpret_cast<const char *>(&before) + at, sizeof(double)), 0);
+                              reinterpret_cast<const char *>(&before) + at, sizeof(double)),
+                  0);
     EXPECT_EQ(it.rows, 100);
     EXPECT_EQ(it.slope, 0.5);
 
@@ -179,15 +210,23 @@ TEST(IdaHeaderRead, CodingFromTheTypeTable)
     it.maxcodedvalue = -6;
     ASSERT_EQ(t.read(h, &it), QUORVEX_SUCCESS);
     const Field fields[] = {
-        {it.ida_type, 12}, {it.slope, 0.004}, {it.intercept, -0.2}, {it.missingcodes[9], 109},
-        {it.maskingcodes[0], 200}, {it.cloudcodes[5], 305}, {it.nodatacodes[3], 403},
-        {it.sp1, 11}, {it.sp2, 22}, {it.nspecialcodes, 4},
-        {it.mincodedvalue, -5}, {it.maxcodedvalue, -6},  // the table's range is not copied
+        {it.ida_type, 12},
+        {it.slope, 0.004},
+        {it.intercept, -0.2},
+        {it.missingcodes[9], 109},
+        {it.maskingcodes[0], 200},
+        {it.cloudcodes[5], 305},
+        {it.nodatacodes[3], 403},
+        {it.sp1, 11},
+        {it.sp2, 22},
+        {it.nspecialcodes, 4},
+        {it.mincodedvalue, -5},
+        {it.maxcodedvalue, -6}, // the table's range is not copied
     };
     for (std::size_t i = 0; i < std::size(fields); ++i)
         EXPECT_EQ(fields[i].actual, fields[i].expected) << "field #" << i;
 
-    h[22] = 99;  // unknown: coding kept, the rest filled
+    h[22] = 99; // unknown: coding kept, the rest filled
     it = IMAGETYPE{};
     it.slope = 7.0;
     EXPECT_EQ(t.read(h, &it, 0), QUORVEX_MSG_IDA_TYPE_UNKNOWN);
@@ -197,7 +236,7 @@ TEST(IdaHeaderRead, CodingFromTheTypeTable)
     EXPECT_EQ(it.x_center, 100.0);
     EXPECT_EQ(it.ida_type, 99);
 
-    t.types[0].code = 200;  // a table row 200 does not hide the header's own coding
+    t.types[0].code = 200; // a table row 200 does not hide the header's own coding
     t.types[0].slope = 3.0;
     t.types[0].maskingcodes[0] = 77;
     ASSERT_EQ(t.read(worked_header(), &it), QUORVEX_SUCCESS);
@@ -228,15 +267,21 @@ TEST(CharToHeader, ReadsOnlyTheProjectionBlock)
     const HEADER before = hdr;
     _CharToHeader(h.data(), &hdr, t.projections.data());
     const Field fields[] = {
-        {hdr.projection, 8}, {hdr.lat_center, 45}, {hdr.lon_center, 10}, {hdr.par1, 20},
-        {hdr.par2, 60}, {hdr.fn, 0}, {hdr.fe, 0}, {hdr.spheroid, before.spheroid},
+        {hdr.projection, 8},
+        {hdr.lat_center, 45},
+        {hdr.lon_center, 10},
+        {hdr.par1, 20},
+        {hdr.par2, 60},
+        {hdr.fn, 0},
+        {hdr.fe, 0},
+        {hdr.spheroid, before.spheroid},
         {hdr.zone, before.zone},
     };
     for (std::size_t i = 0; i < std::size(fields); ++i)
         EXPECT_EQ(fields[i].actual, fields[i].expected) << "field #" << i;
     EXPECT_EQ(std::memcmp(&hdr.a, &before.a, 2 * sizeof(double)), 0);
 
-    h[23] = 250;  // no range test: any row of the caller's table
+    h[23] = 250; // no range test: any row of the caller's table
     _CharToHeader(h.data(), &hdr, t.projections.data());
     EXPECT_EQ(hdr.projection, 250);
     EXPECT_EQ(hdr.par1, QUORVEX_NO_VALUE);
@@ -259,13 +304,28 @@ TEST(CheckCurrImageParams, FirstDifferenceWins)
     const Case cases[] = {
         {"same", [](HEADER &) {}, 100, 100},
         {"no parallels", [](HEADER &h) { h.par1 = h.par2 = QUORVEX_NO_VALUE; }, 8, 26},
-        {"projection", [](HEADER &h) { h.projection = 8; h.lat_center = 0; }, 6, 24},
+        {"projection",
+         [](HEADER &h) {
+             h.projection = 8;
+             h.lat_center = 0;
+         },
+         6, 24},
         {"lat +0.000009", [](HEADER &h) { h.lat_center += 0.000009; }, 100, 100},
         {"lat -0.000009", [](HEADER &h) { h.lat_center -= 0.000009; }, 100, 100},
         {"lat +0.000011", [](HEADER &h) { h.lat_center += 0.000011; }, 7, 25},
         {"lat -0.000011", [](HEADER &h) { h.lat_center -= 0.000011; }, 7, 25},
-        {"lon", [](HEADER &h) { h.lon_center -= 0.000011; h.par1 = 0; }, 7, 25},
-        {"par1", [](HEADER &h) { h.par1 += 0.000011; h.fe = 1; }, 8, 26},
+        {"lon",
+         [](HEADER &h) {
+             h.lon_center -= 0.000011;
+             h.par1 = 0;
+         },
+         7, 25},
+        {"par1",
+         [](HEADER &h) {
+             h.par1 += 0.000011;
+             h.fe = 1;
+         },
+         8, 26},
         {"par2", [](HEADER &h) { h.par2 -= 0.000011; }, 8, 26},
         {"fe", [](HEADER &h) { h.fe = 0.000011; }, 9, 27},
         {"fn", [](HEADER &h) { h.fn = -0.000011; }, 9, 27},
@@ -278,7 +338,7 @@ TEST(CheckCurrImageParams, FirstDifferenceWins)
         EXPECT_EQ(_CheckCurrImageParams(&h, &it, 0), c.local);
         EXPECT_EQ(_CheckCurrImageParams(&h, &it, 1), c.outside);
     }
-    it.header.par1 = it.header.par2 = QUORVEX_NO_VALUE;  // none on both sides: equal
+    it.header.par1 = it.header.par2 = QUORVEX_NO_VALUE; // none on both sides: equal
     HEADER h = it.header;
     EXPECT_EQ(_CheckCurrImageParams(&h, &it, 1), QUORVEX_SUCCESS);
 }

@@ -16,7 +16,7 @@ namespace {
 Header write(const IMAGETYPE &it, const Tables &t, int *result = nullptr)
 {
     Header h;
-    h.fill(0xEE);  // every byte the writer leaves must come back as 0
+    h.fill(0xEE); // every byte the writer leaves must come back as 0
     const int written = _IT2IDAHeader(&it, h.data(), t.projections.data());
     if (result != nullptr)
         *result = written;
@@ -49,17 +49,17 @@ TEST(IT2IDAHeader, RebuiltHeader)
     EXPECT_EQ(differing_bytes(write(worked_image(t), t, &result), file), std::vector<int>{});
     EXPECT_EQ(result, 1);
     std::memcpy(&file[38], "Title", 5);
-    file[183] = 2;  // decimals
+    file[183] = 2; // decimals
     file[300] = 0x17;
     EXPECT_EQ(differing_bytes(write(worked_image(t, file), t), file),
               (std::vector<int>{38, 39, 40, 41, 42, 183, 300}));
 
-    file[22] = 12;  // a type of the caller's table: its coded bytes go too
+    file[22] = 12; // a type of the caller's table: its coded bytes go too
     file[168] = 3;
     const Header h = write(worked_image(t, file), t);
     EXPECT_EQ(h[22], 12);
     EXPECT_EQ(h[168] | h[169] | h[170], 0);
-    EXPECT_EQ(r48(h, 171), 0.25);  // the table row's law
+    EXPECT_EQ(r48(h, 171), 0.25); // the table row's law
     EXPECT_EQ(r48(h, 177), -3.0);
 }
 
@@ -68,25 +68,42 @@ TEST(IT2IDAHeader, FieldRules)
     struct Case {
         const char *what;
         std::function<void(IMAGETYPE &)> change;
-        std::vector<std::pair<int, int>> bytes;  // offset, expected value
+        std::vector<std::pair<int, int>> bytes; // offset, expected value
     };
     const Case cases[] = {
-        {"undefined type: 200 without coded bytes", [](IMAGETYPE &it) { it.ida_type = -9999; },
+        {"undefined type: 200 without coded bytes",
+         [](IMAGETYPE &it) { it.ida_type = -9999; },
          {{22, 200}, {168, 0}, {169, 0}, {170, 0}}},
         {"empty missing slot, low byte of the lowest code",
-         [](IMAGETYPE &it) { it.missingcodes[0] = -99999; it.mincodedvalue = 0x104; },
+         [](IMAGETYPE &it) {
+             it.missingcodes[0] = -99999;
+             it.mincodedvalue = 0x104;
+         },
          {{168, 0x04}, {169, 250}, {170, 0}}},
         {"sizes keep their low 16 bits",
-         [](IMAGETYPE &it) { it.rows = 0x12345; it.columns = -2; },
+         [](IMAGETYPE &it) {
+             it.rows = 0x12345;
+             it.columns = -2;
+         },
          {{30, 0x45}, {31, 0x23}, {32, 0xFE}, {33, 0xFF}}},
         {"no projection: no geolocation, unit not consulted",
-         [](IMAGETYPE &it) { it.header.projection = 0; it.ul_units = 3; },
+         [](IMAGETYPE &it) {
+             it.header.projection = 0;
+             it.ul_units = 3;
+         },
          {{23, 0}, {120, 0}, {132, 0}, {138, 0}, {144, 0}, {150, 0}}},
         {"parallels of a projection without them are not written",
-         [](IMAGETYPE &it) { it.header.par1 = 33.0; it.header.par2 = 45.0; },
+         [](IMAGETYPE &it) {
+             it.header.par1 = 33.0;
+             it.header.par2 = 45.0;
+         },
          {{156, 0}, {162, 0}}},
-        {"parallels of a conic", [](IMAGETYPE &it) {
-             it.header.projection = 4; it.header.par1 = 33.0; it.header.par2 = 45.0; },
+        {"parallels of a conic",
+         [](IMAGETYPE &it) {
+             it.header.projection = 4;
+             it.header.par1 = 33.0;
+             it.header.par2 = 45.0;
+         },
          {{23, 4}, {156, 0x86}, {161, 0x04}, {162, 0x86}, {167, 0x34}}},
     };
     Tables t;

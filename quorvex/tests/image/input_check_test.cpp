@@ -20,11 +20,11 @@ namespace {
 struct Outcome {
     int16_t err;
     std::string message;
-    bool pointer_at_end;  // *p was moved onto the terminating zero
+    bool pointer_at_end; // *p was moved onto the terminating zero
 };
 
-Outcome check(const Tables &t, const std::vector<std::string> &names,
-              IMAGETYPE *pit, bool with_message = true)
+Outcome check(const Tables &t, const std::vector<std::string> &names, IMAGETYPE *pit,
+              bool with_message = true)
 {
     std::vector<char *> nome;
     for (const std::string &n : names)
@@ -50,8 +50,8 @@ TEST(CheckInputImages, AgreeingFilesDescribeTheFirstWithoutMessage)
     TempDir dir;
     const Header h = description::worked_header();
     const std::string a = dir.write("a.ida", h);
-    for (const auto &names : {std::vector<std::string>{a},
-                              std::vector<std::string>{a, dir.write("b.ida", h), a}}) {
+    for (const auto &names :
+         {std::vector<std::string>{a}, std::vector<std::string>{a, dir.write("b.ida", h), a}}) {
         IMAGETYPE it{};
         const Outcome got = check(t, names, &it);
         EXPECT_EQ(got.err, 100);
@@ -75,23 +75,30 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
     const auto set = [](int at, double to) { return [at, to](Header &h) { put_r48(h, at, to); }; };
     const Change same = [](Header &) {};
     const Change unprojected = [](Header &h) { h[23] = 0; };
-    const Change conic = [](Header &h) { h[23] = 4; put_r48(h, 156, 40.0); put_r48(h, 162, 50.0); };
+    const Change conic = [](Header &h) {
+        h[23] = 4;
+        put_r48(h, 156, 40.0);
+        put_r48(h, 162, 50.0);
+    };
     const auto conic_par2 = [conic](double by) {
-        return [conic, by](Header &h) { conic(h); put_r48(h, 162, 50.0 + by); };
+        return [conic, by](Header &h) {
+            conic(h);
+            put_r48(h, 162, 50.0 + by);
+        };
     };
     struct Case {
         const char *what;
         Change first, second;
-        int16_t err;         // 100: the files agree
-        const char *text;    // the table's "not the same ..." text
+        int16_t err;      // 100: the files agree
+        const char *text; // the table's "not the same ..." text
     };
     const Case cases[] = {
         {"IDA type", same, [](Header &h) { h[22] = 7; }, 21, "Ida Type"},
         {"projection", same, [](Header &h) { h[23] = 2; }, 24, "projection"},
         {"10 rows more", same, [](Header &h) { h[30] += 10; }, 22, "size"},
         {"one column less", same, [](Header &h) { h[32] -= 1; }, 22, "size"},
-        {"centre column by one unit of the last place", same,
-         [](Header &h) { h[133] ^= 1; }, 25, "projection center"},
+        {"centre column by one unit of the last place", same, [](Header &h) { h[133] ^= 1; }, 25,
+         "projection center"},
         {"centre line", same, shift(138, 0.5), 25, "projection center"},
         {"dx by 2e-7", same, shift(144, 2e-7), 23, "pixel size"},
         {"dx by 5e-8", same, shift(144, 5e-8), 100, nullptr},
@@ -101,20 +108,34 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
         {"centre latitude by -0.00002", same, shift(120, -0.00002), 25, "projection center"},
         {"centre latitude by +0.000009", same, shift(120, 0.000009), 100, nullptr},
         {"centre longitude by -0.000011", same, shift(126, -0.000011), 25, "projection center"},
-        {"title and pixels differ", same, [](Header &h) { h[40] = 'x'; h[183] = 3; }, 100, nullptr},
+        {"title and pixels differ", same,
+         [](Header &h) {
+             h[40] = 'x';
+             h[183] = 3;
+         },
+         100, nullptr},
         {"parallels of a projection without them", same, shift(156, 1.0), 100, nullptr},
         {"conic parallel by +0.00002", conic, conic_par2(0.00002), 26, "projection parallels"},
         {"conic parallel by -0.00002", conic, conic_par2(-0.00002), 26, "projection parallels"},
         {"conic parallel by +0.000009", conic, conic_par2(0.000009), 100, nullptr},
         {"projection 0, record holding other values", unprojected, unprojected, 100, nullptr},
         {"projection 0, geolocation bytes differ", unprojected,
-         [](Header &h) { h[23] = 0; put_r48(h, 132, 7.0); put_r48(h, 144, 3.0); }, 100, nullptr},
+         [](Header &h) {
+             h[23] = 0;
+             put_r48(h, 132, 7.0);
+             put_r48(h, 144, 3.0);
+         },
+         100, nullptr},
         {"zero dx in both files", set(144, 0.0), set(144, 0.0), 100, nullptr},
         {"zero dx against projection 0", set(144, 0.0), unprojected, 100, nullptr},
         {"zero dx against a geolocated image", set(144, 0.0), same, 24, "projection"},
         {"projection 0 against a geolocated image", unprojected, same, 24, "projection"},
         {"projection 0, sizes still compared", unprojected,
-         [](Header &h) { h[23] = 0; h[32] = 1; }, 22, "size"},
+         [](Header &h) {
+             h[23] = 0;
+             h[32] = 1;
+         },
+         22, "size"},
     };
     Tables t;
     for (const Case &c : cases) {
@@ -131,7 +152,7 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
         EXPECT_EQ(got.err, c.err);
         EXPECT_EQ(got.message, c.text == nullptr ? "" : input_image(b, c.text));
         EXPECT_TRUE(got.pointer_at_end);
-        EXPECT_EQ(check(t, {a, b}, &it, false).err, c.err);  // no message buffer
+        EXPECT_EQ(check(t, {a, b}, &it, false).err, c.err); // no message buffer
     }
 }
 
@@ -174,7 +195,7 @@ TEST(CheckInputImages, RefusedFirstFileStopsTheCheck)
         int at;
         unsigned char value;
         int16_t err;
-        std::string text;  // after the prefix; <a> stands for the file name
+        std::string text; // after the prefix; <a> stands for the file name
     };
     const Case cases[] = {
         {23, 1, 16, " Projection <1> unknown."},

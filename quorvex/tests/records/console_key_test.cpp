@@ -12,17 +12,17 @@
 #include <thread>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
+#  include <fcntl.h>
+#  include <poll.h>
+#  include <termios.h>
+#  include <unistd.h>
 #endif
 
 namespace {
 
 struct Bytes {
     std::string text;
-    size_t at = 1;  // the first byte is handed over separately
+    size_t at = 1; // the first byte is handed over separately
 };
 
 int next_byte(void *context)
@@ -43,27 +43,27 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
         {"a", 'a', -1},
         {"\x7f", 8, -1},
         {"\xe9", 0xe9, -1},
-        {"\x1b", 27, -1},             // Escape alone
-        {"\x1b[A", 224, 72},          // cursor keys
+        {"\x1b", 27, -1},    // Escape alone
+        {"\x1b[A", 224, 72}, // cursor keys
         {"\x1b[D", 224, 75},
-        {"\x1bOA", 224, 72},          // application cursor mode
+        {"\x1bOA", 224, 72}, // application cursor mode
         {"\x1b[H", 224, 71},
         {"\x1b[4~", 224, 79},
         {"\x1b[3~", 224, 83},
-        {"\x1b[5~", 224, 73},          // Page Up
+        {"\x1b[5~", 224, 73}, // Page Up
         {"\x1b[6~", 224, 81},
-        {"\x1b[1;5C", 224, 77},       // Ctrl+Right: modifier dropped
-        {"\x1b[?A", 224, 72},         // a private parameter byte is not the end
-        {"\x1bOP", -59, -1},          // F1-F4
+        {"\x1b[1;5C", 224, 77}, // Ctrl+Right: modifier dropped
+        {"\x1b[?A", 224, 72},   // a private parameter byte is not the end
+        {"\x1bOP", -59, -1},    // F1-F4
         {"\x1b[11~", -59, -1},
-        {"\x1b[17~", -64, -1},        // F6
-        {"\x1b[18~", -65, -1},        // F7
-        {"\x1b[21~", -68, -1},        // F10
-        {"\x1b[23~", 224, 133},       // F11
-        {"\x1b[24~", 224, 134},       // F12
-        {"\x1b[[A", -59, -1},         // Linux console F1
-        {"\x1bx", 27, 'x'},           // Alt+x
-        {"\x1b[99~", 27, -1},         // unknown sequences read as Escape
+        {"\x1b[17~", -64, -1},  // F6
+        {"\x1b[18~", -65, -1},  // F7
+        {"\x1b[21~", -68, -1},  // F10
+        {"\x1b[23~", 224, 133}, // F11
+        {"\x1b[24~", 224, 134}, // F12
+        {"\x1b[[A", -59, -1},   // Linux console F1
+        {"\x1bx", 27, 'x'},     // Alt+x
+        {"\x1b[99~", 27, -1},   // unknown sequences read as Escape
         {"\x1b[", 27, -1},
         {"\x1b[\x01", 27, -1},
         {"\x1b[123456789012345678901234567890~", 27, -1},
@@ -71,8 +71,8 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
         Bytes b{c.bytes};
-        const quorvex::KeyCodes key = quorvex::decode_terminal_key(
-            static_cast<unsigned char>(b.text[0]), next_byte, &b);
+        const quorvex::KeyCodes key =
+            quorvex::decode_terminal_key(static_cast<unsigned char>(b.text[0]), next_byte, &b);
         EXPECT_EQ(key.now, c.now);
         EXPECT_EQ(key.later, c.later);
     }
@@ -119,8 +119,7 @@ protected:
     }
     void type(const std::string &keys)
     {
-        ASSERT_EQ(write(master_, keys.data(), keys.size()),
-                  static_cast<ssize_t>(keys.size()));
+        ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
 
     int master_ = -1;
@@ -150,11 +149,11 @@ TEST_F(Terminal, KeysAreDecodedWithoutEchoAndTheModeIsRestored)
     };
     EXPECT_EQ(read_typed("q\x1b[A\x1bOQ\r\x7f\x03"), 'q');
     EXPECT_EQ(quorvex::read_console_key(slave_), 224);
-    EXPECT_EQ(quorvex::read_console_key(slave_), 72);   // the queued second code
-    EXPECT_EQ(quorvex::read_console_key(slave_), -60);  // F2
-    EXPECT_EQ(quorvex::read_console_key(slave_), 13);   // Enter
-    EXPECT_EQ(quorvex::read_console_key(slave_), 8);    // Backspace
-    EXPECT_EQ(quorvex::read_console_key(slave_), 3);    // Ctrl-C is a key
+    EXPECT_EQ(quorvex::read_console_key(slave_), 72);  // the queued second code
+    EXPECT_EQ(quorvex::read_console_key(slave_), -60); // F2
+    EXPECT_EQ(quorvex::read_console_key(slave_), 13);  // Enter
+    EXPECT_EQ(quorvex::read_console_key(slave_), 8);   // Backspace
+    EXPECT_EQ(quorvex::read_console_key(slave_), 3);   // Ctrl-C is a key
     // Escape alone: nothing follows within the sequence gap, so it is the
     // Escape key, and the next key press is a key of its own.
     EXPECT_EQ(read_typed("\x1b"), 27);

@@ -16,25 +16,25 @@ TEST(CheckNumber, TextsAndRanges)
         int16_t tipo;
         double minval, maxval;
         int16_t expected;
-        const char *after = nullptr;  // the text afterwards, nullptr: unchanged
+        const char *after = nullptr; // the text afterwards, nullptr: unchanged
     };
     const Case cases[] = {
-        {"  12  ", 0, 0, 0, 100, "  12"},  // trailing spaces removed in place
+        {"  12  ", 0, 0, 0, 100, "  12"}, // trailing spaces removed in place
         {"   ", 0, 0, 0, -9999, ""},
         {"1e5", 1, 0, 0, -9999},
-        {"-", 0, 0, 0, 100},         // signs are characters of the set
-        {"-", 0, 1, 5, -9999},       // ... but read as 0
-        {"10", 0, 0.5, 9.9, -9999},  // bounds cut to 0 and 9
+        {"-", 0, 0, 0, 100},        // signs are characters of the set
+        {"-", 0, 1, 5, -9999},      // ... but read as 0
+        {"10", 0, 0.5, 9.9, -9999}, // bounds cut to 0 and 9
         {"0", 0, 0.5, 9.9, 100},
-        {"-9", 0, -9.9, -0.5, 100},  // -9.9 is cut toward zero to -9
+        {"-9", 0, -9.9, -0.5, 100}, // -9.9 is cut toward zero to -9
         {"-10", 0, -9.9, -0.5, -9999},
-        {"1.5", 0, 0, 0, -9999},     // a point is no integer character
+        {"1.5", 0, 0, 0, -9999}, // a point is no integer character
         {"1.5", 1, 0, 0, 100},
         {"", 0, 0, 0, -9999},
-        {"1 2", 0, 0, 0, -9999},     // an inner space is not allowed
+        {"1 2", 0, 0, 0, -9999}, // an inner space is not allowed
         {"+-3", 1, 0, 0, 100},
-        {"5-3", 0, 4, 6, 100},       // the value stops at the second sign
-        {"+-3", 0, 1, 5, -9999},     // two signs: no number, read as 0
+        {"5-3", 0, 4, 6, 100},   // the value stops at the second sign
+        {"+-3", 0, 1, 5, -9999}, // two signs: no number, read as 0
         {"90", 1, -90, 90, 100},
         {"90.0000001", 1, -90, 90, -9999},
         {".5", 1, 0.4, 0.6, 100},
@@ -65,26 +65,28 @@ TEST(RetrieveLonLat, AngleTexts)
     const double none = -99999.0;
     const Case cases[] = {
         {"45\xB0 30'", 1, 45.5},
-        {"45\xB0" "30'", 1, 45.0},          // markers end only their own part
+        {"45\xB0"
+         "30'",
+         1, 45.0}, // markers end only their own part
         {"45d30m", 1, 45.0},
-        {"45 60", 1, none},                 // minutes above 59.99999
+        {"45 60", 1, none}, // minutes above 59.99999
         {"45 59.99999", 1, 45.0 + 59.99999 / 60},
         {"1 2 3 4", 1, none},
         {"10 20 30s", 0, 10.0 + 20.0 / 60 + 30.0 / 3600},
-        {"10 20 60", 0, none},              // seconds above 59.999999
+        {"10 20 60", 0, none}, // seconds above 59.999999
         {"181", 0, none},
         {"180", 0, 180.0},
-        {"180 30", 0, none},                // final range test
+        {"180 30", 0, none}, // final range test
         {"-90 0", 1, -90.0},
         {"91", 1, none},
-        {"100", 5, none},                   // any other tipo: limit 90
+        {"100", 5, none}, // any other tipo: limit 90
         {"89 59 59", 7, 89.0 + 59.0 / 60 + 59.0 / 3600},
-        {"-45 30", 1, -45.5},               // minutes lengthen the magnitude
+        {"-45 30", 1, -45.5}, // minutes lengthen the magnitude
         {"-45 30 36", 0, -(45.0 + 30.0 / 60 + 36.0 / 3600)},
         {"-0 30", 1, -0.5},
-        {"10 -5", 0, none},                 // minutes are never negative
+        {"10 -5", 0, none}, // minutes are never negative
         {"-180 1", 0, none},
-        {"45\xC2\xB0 30'", 1, 45.5},        // degree sign typed in UTF-8
+        {"45\xC2\xB0 30'", 1, 45.5}, // degree sign typed in UTF-8
         {"", 0, none},
         {"12.5x", 0, none},
         {"45 = 3", 0, none},
@@ -113,8 +115,10 @@ TEST(CaseAndBytes, ReverseOrderSwapsOnlyTheFirstWords)
         int words;
         unsigned char after[6];
     } cases[] = {
-        {2, {2, 1, 4, 3, 5, 6}}, {1, {2, 1, 3, 4, 5, 6}},
-        {0, {1, 2, 3, 4, 5, 6}}, {-3, {1, 2, 3, 4, 5, 6}},
+        {2, {2, 1, 4, 3, 5, 6}},
+        {1, {2, 1, 3, 4, 5, 6}},
+        {0, {1, 2, 3, 4, 5, 6}},
+        {-3, {1, 2, 3, 4, 5, 6}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.words);
@@ -122,7 +126,7 @@ TEST(CaseAndBytes, ReverseOrderSwapsOnlyTheFirstWords)
         _ReverseOrder(bytes, c.words);
         EXPECT_EQ(std::memcmp(bytes, c.after, sizeof bytes), 0);
     }
-    _ReverseOrder(nullptr, 2);  // no buffer: no effect
+    _ReverseOrder(nullptr, 2); // no buffer: no effect
 }
 
 } // namespace

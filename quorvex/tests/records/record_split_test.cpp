@@ -13,8 +13,8 @@ struct Split {
     int16_t count;
     std::vector<std::string> fields;
     int16_t error;
-    int written;      // pointers of punt written
-    bool text_kept;   // the record came back as it went in
+    int written;    // pointers of punt written
+    bool text_kept; // the record came back as it went in
 };
 
 // Splits a copy of text without a stream; error starts at -1 so that any
@@ -26,7 +26,10 @@ Split split(const std::string &text, int16_t num = 10)
     char *const marker = reinterpret_cast<char *>(0x1);
     std::vector<char *> punt(12, marker);
     int16_t error = -1;
-    Split result{_ReadRec(rec.data(), punt.data(), nullptr, num, &error), {}, 0, 0,
+    Split result{_ReadRec(rec.data(), punt.data(), nullptr, num, &error),
+                 {},
+                 0,
+                 0,
                  std::string(rec.data()) == text};
     for (int i = 0; i < result.count && i < 12; ++i)
         result.fields.emplace_back(punt[i]);
@@ -38,13 +41,13 @@ Split split(const std::string &text, int16_t num = 10)
 
 TEST(ReadRec, SplitsRecordsOfTheSyntax)
 {
-    const int16_t refused = -100;  // a space next to '=': nothing split
+    const int16_t refused = -100; // a space next to '=': nothing split
     struct Case {
         const char *text;
         int16_t num;
         std::vector<std::string> fields;
-        int16_t error = -1;  // -1: not written
-        int16_t count = 0;   // 0: as many as fields
+        int16_t error = -1; // -1: not written
+        int16_t count = 0;  // 0: as many as fields
     };
     const Case cases[] = {
         {"NAME=abc ; comment", 10, {"NAME=abc"}},
@@ -129,16 +132,13 @@ TEST(SplitField, KeyAndValue)
     struct Case {
         const char *field;
         const char *key;
-        const char *value;  // nullptr: no value
+        const char *value; // nullptr: no value
         int16_t is_equal;
     };
     const Case cases[] = {
-        {"label=\"a b", "label", "a b", 1},
-        {"key=", "key", nullptr, 1},
-        {"key=\"\"", "key", nullptr, 1},
-        {"plain", "plain", nullptr, 0},
-        {"a=b=c", "a", "b=c", 1},
-        {"=v", "", "v", 1},
+        {"label=\"a b", "label", "a b", 1}, {"key=", "key", nullptr, 1},
+        {"key=\"\"", "key", nullptr, 1},    {"plain", "plain", nullptr, 0},
+        {"a=b=c", "a", "b=c", 1},           {"=v", "", "v", 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);

@@ -134,11 +134,18 @@ struct Runner {
         plane[0] = plane[1] = 1;
         plane[2] = 0;
         HEADER &h = image.header;
-        const std::pair<const char *, double *> fields[] = {
-            {"lon", &h.lon_center}, {"lat", &h.lat_center}, {"par1", &h.par1},
-            {"par2", &h.par2},      {"a", &h.a},            {"b", &h.b},
-            {"fe", &h.fe},          {"fn", &h.fn},          {"dx", &image.dx},
-            {"dy", &image.dy},      {"xc", &image.x_center}, {"yc", &image.y_center}};
+        const std::pair<const char *, double *> fields[] = {{"lon", &h.lon_center},
+                                                            {"lat", &h.lat_center},
+                                                            {"par1", &h.par1},
+                                                            {"par2", &h.par2},
+                                                            {"a", &h.a},
+                                                            {"b", &h.b},
+                                                            {"fe", &h.fe},
+                                                            {"fn", &h.fn},
+                                                            {"dx", &image.dx},
+                                                            {"dy", &image.dy},
+                                                            {"xc", &image.x_center},
+                                                            {"yc", &image.y_center}};
         bool init = true;
         for (std::string w; words >> w;) {
             const std::size_t eq = w.find('=');
@@ -214,8 +221,7 @@ struct Runner {
 #ifdef QUORVEX_WITH_PROJ
             std::string definition;
             std::getline(words, definition);
-            compare_with_proj(image, block, definition, plane, domain, tolerance_px,
-                              tolerance_deg);
+            compare_with_proj(image, block, definition, plane, domain, tolerance_px, tolerance_deg);
 #endif
             return;
         }
@@ -311,8 +317,8 @@ TEST_P(Cases, File)
         std::string directive;
         if (!(words >> directive))
             continue;
-        SCOPED_TRACE(testing::Message() << GetParam().name << ".cases:" << line_number << ": "
-                                        << line);
+        SCOPED_TRACE(testing::Message()
+                     << GetParam().name << ".cases:" << line_number << ": " << line);
         try {
             runner.run(directive, words);
         } catch (const std::exception &e) {

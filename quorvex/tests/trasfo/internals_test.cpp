@@ -16,7 +16,7 @@ namespace q = quorvex;
 
 namespace {
 
-const double d = 0.0174532925199;  // the engine's degree factor
+const double d = 0.0174532925199; // the engine's degree factor
 
 // An image of the code whose header has axes a and b; prepared through the
 // input block, which the helpers then read.
@@ -51,9 +51,9 @@ int32_t integer_at(const std::vector<double> &v, std::size_t k)
 TEST(Frame, AdjustLonFoldsIntoHalfTurn)
 {
     const double inf = std::numeric_limits<double>::infinity();
-    const double cases[][2] = {{3 * M_PI / 2, -M_PI / 2}, {q::pi, q::pi}, {-q::pi, -q::pi},
-                               {7.0, 7.0 - q::two_pi}, {-7.0, -7.0 + q::two_pi},
-                               {20.0, 20.0 - 3 * q::two_pi}};
+    const double cases[][2] = {{3 * M_PI / 2, -M_PI / 2}, {q::pi, q::pi},
+                               {-q::pi, -q::pi},          {7.0, 7.0 - q::two_pi},
+                               {-7.0, -7.0 + q::two_pi},  {20.0, 20.0 - 3 * q::two_pi}};
     for (const auto &c : cases)
         EXPECT_DOUBLE_EQ(q::_AdjustLon(c[0]), c[1]) << c[0];
     for (double v : {inf, -inf, std::nan("")})
@@ -67,14 +67,25 @@ TEST(Frame, AdjustLonFoldsIntoHalfTurn)
 
 TEST(Frame, ArrotondaPacksIntegersBeforeTheMarker)
 {
-    std::vector<double> buf = {2.5, 2.51, 0.4, -0.6, -2.7, 7.0, std::nan(""), 1e12, -1e12,
-                               2147483647.7, -2147483648.9, -2147483647.2, -99999.0, 123.0};
+    std::vector<double> buf = {2.5,           2.51,          0.4,      -0.6,  -2.7,
+                               7.0,           std::nan(""),  1e12,     -1e12, 2147483647.7,
+                               -2147483648.9, -2147483647.2, -99999.0, 123.0};
     q::_Arrotonda(buf.data());
-    const int32_t want[] = {2, 3, 0, 0, -2, 7, -99999, 2147483647, -2147483647 - 1,
-                            2147483647, -2147483647 - 1, -2147483647};
+    const int32_t want[] = {2,
+                            3,
+                            0,
+                            0,
+                            -2,
+                            7,
+                            -99999,
+                            2147483647,
+                            -2147483647 - 1,
+                            2147483647,
+                            -2147483647 - 1,
+                            -2147483647};
     for (std::size_t k = 0; k < 12; ++k)
         EXPECT_EQ(integer_at(buf, k), want[k]) << k;
-    EXPECT_EQ(buf[12], -99999.0);  // the marker and what follows are untouched
+    EXPECT_EQ(buf[12], -99999.0); // the marker and what follows are untouched
     EXPECT_EQ(buf[13], 123.0);
 }
 
@@ -109,7 +120,8 @@ TEST(Frame, BlockPreparation)
     _InitProjection(&in, 0);
     _InitProjection(&in, 0);
     EXPECT_DOUBLE_EQ(q::InpPj.a, 6378.137);
-    EXPECT_DOUBLE_EQ(q::InpPj.e, std::sqrt(1 - (6356752.314 * 6356752.314) / (6378137.0 * 6378137.0)));
+    EXPECT_DOUBLE_EQ(q::InpPj.e,
+                     std::sqrt(1 - (6356752.314 * 6356752.314) / (6378137.0 * 6378137.0)));
     // Plate carree fills no field; a code without operations keeps the
     // block's operations.
     in.header.projection = 3;
@@ -187,7 +199,8 @@ TEST(Helpers, PowerMAndTAndArcSine)
     use_eccentricity(0.0);
     for (double phi : {-1.4, 0.0, 1.5}) {
         EXPECT_DOUBLE_EQ(q::_MFunction(phi, std::sin(phi)), std::cos(phi)) << phi;
-        EXPECT_DOUBLE_EQ(q::_TFunction(phi, std::sin(phi)), std::tan(q::quarter_pi - phi / 2)) << phi;
+        EXPECT_DOUBLE_EQ(q::_TFunction(phi, std::sin(phi)), std::tan(q::quarter_pi - phi / 2))
+            << phi;
     }
 }
 
@@ -197,10 +210,10 @@ TEST(Helpers, InversesOfTAndQ)
     use_eccentricity(0.0);
     EXPECT_EQ(q::_pj_phi2(1.0, &err), 0.0);
     EXPECT_EQ(err, 42);
-    EXPECT_EQ(q::phi1z(2.0, &err), q::half_pi);  // sphere: the pole beyond q = 2
+    EXPECT_EQ(q::phi1z(2.0, &err), q::half_pi); // sphere: the pole beyond q = 2
     EXPECT_EQ(q::phi1z(3.0, &err), q::half_pi);
     use_eccentricity(5e-8);
-    EXPECT_EQ(q::_qsfnz(0.3), 0.6);  // spherical form below e = 1e-7
+    EXPECT_EQ(q::_qsfnz(0.3), 0.6); // spherical form below e = 1e-7
     use_eccentricity(2e-7);
     EXPECT_NE(q::_qsfnz(0.3), 0.6);
     use_eccentricity(0.0818191908426);
@@ -264,7 +277,8 @@ TEST(FasterMethods, LatitudesFromTAndFromQ)
             // t over every latitude; q up to 1.01 times its value at the pole.
             const double phi = x * q::half_pi, ts = q::_TFunction(phi, std::sin(phi));
             int16_t fast = 100, reference = 100;
-            const double a = q::latitude_of_t(ts, conformal, &fast), b = q::_pj_phi2(ts, &reference);
+            const double a = q::latitude_of_t(ts, conformal, &fast),
+                         b = q::_pj_phi2(ts, &reference);
             ASSERT_EQ(fast, reference) << "from t, e " << e << " at " << x;
             ASSERT_NEAR(a / d, b / d, 1e-11) << "from t, e " << e << " at " << x;
             const double qa = q::latitude_of_q(x * authalic.qp, authalic, &fast);
@@ -281,10 +295,12 @@ TEST(FasterMethods, MollweideAngle)
 {
     // sin and cos of theta times 1.5e7 m: x of the widest lobe on the Earth.
     for (double x : grid(-1, 1)) {
-        const double phi = std::copysign(0.710987989993 + (q::half_pi - 0.710987989993) * std::fabs(x), x);
+        const double phi =
+            std::copysign(0.710987989993 + (q::half_pi - 0.710987989993) * std::fabs(x), x);
         double s, c, theta;
         ASSERT_EQ(q::mollweide_sine_cosine(phi, std::sin(phi), std::cos(phi), &s, &c),
-                  q::mollweide_theta(phi, std::sin(phi), std::cos(phi), &theta)) << phi;
+                  q::mollweide_theta(phi, std::sin(phi), std::cos(phi), &theta))
+            << phi;
         ASSERT_NEAR(s * 1.5e7, std::sin(theta) * 1.5e7, 1e-6) << phi;
         ASSERT_NEAR(c * 1.5e7, std::cos(theta) * 1.5e7, 1e-6) << phi;
     }
@@ -295,13 +311,28 @@ TEST(FasterMethods, GoodeRegions)
     // Forward regions of points in radians, and the inverse's on a sphere
     // of radius 2 with the cuts scaled.
     const double seam = 0.710987989993;
-    const double cases[][3] = {
-        {0, seam, 2}, {0, std::nextafter(seam, 0.0), 3}, {0, 0, 3}, {-1, 0, 1}, {-1, 1, 0},
-        {0, -seam, 8}, {0, std::nextafter(-seam, -1.0), 10}, {-100 * d, -0.1, 4},
-        {-100 * d, -1, 6}, {80 * d, -0.1, 8}, {80 * d, -1, 10}, {-40 * d, 0.1, 3},
-        {-40 * d, 1, 2}, {-20 * d, -0.1, 8}, {-20 * d, -1, 10}, {-1.74532925199, -0.1, 4},
-        {std::nextafter(-1.74532925199, 0.0), -0.1, 5}, {-0.5, -0.1, 5}, {2, -0.1, 9},
-        {2, -1, 11}, {-3, -1, 6}, {-0.5, -1, 7}};
+    const double cases[][3] = {{0, seam, 2},
+                               {0, std::nextafter(seam, 0.0), 3},
+                               {0, 0, 3},
+                               {-1, 0, 1},
+                               {-1, 1, 0},
+                               {0, -seam, 8},
+                               {0, std::nextafter(-seam, -1.0), 10},
+                               {-100 * d, -0.1, 4},
+                               {-100 * d, -1, 6},
+                               {80 * d, -0.1, 8},
+                               {80 * d, -1, 10},
+                               {-40 * d, 0.1, 3},
+                               {-40 * d, 1, 2},
+                               {-20 * d, -0.1, 8},
+                               {-20 * d, -1, 10},
+                               {-1.74532925199, -0.1, 4},
+                               {std::nextafter(-1.74532925199, 0.0), -0.1, 5},
+                               {-0.5, -0.1, 5},
+                               {2, -0.1, 9},
+                               {2, -1, 11},
+                               {-3, -1, 6},
+                               {-0.5, -1, 7}};
     for (const auto &c : cases) {
         EXPECT_EQ(q::gh_region_of_lonlat(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
         EXPECT_EQ(q::gh_region_of_map(2 * c[0], 2 * c[1], 2), c[2]) << c[0] << ", " << c[1];

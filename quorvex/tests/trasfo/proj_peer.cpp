@@ -30,11 +30,13 @@ void compare_with_proj(const IMAGETYPE &image, int16_t block, const std::string 
     const double radians = M_PI / 180.0;
 
     std::mt19937 gen(20261207);
-    std::uniform_real_distribution<double> lon_of(domain[0], domain[1]), lat_of(domain[2], domain[3]);
+    std::uniform_real_distribution<double> lon_of(domain[0], domain[1]),
+        lat_of(domain[2], domain[3]);
     std::vector<double> geo, xy, lonlat;
     for (int i = 0; i < 300; ++i) {
         // Six decimals, so that a captured line holds the point exactly.
-        const double lon = std::round(lon_of(gen) * 1e6) / 1e6, lat = std::round(lat_of(gen) * 1e6) / 1e6;
+        const double lon = std::round(lon_of(gen) * 1e6) / 1e6,
+                     lat = std::round(lat_of(gen) * 1e6) / 1e6;
         PJ_COORD c = proj_trans(peer, PJ_FWD, proj_coord(lon * radians, lat * radians, 0, 0));
         const double x = plane[0] * c.xy.x, y = plane[1] * c.xy.y - plane[2];
         if (!std::isfinite(x) || !std::isfinite(y) || c.xy.x == HUGE_VAL)
@@ -65,8 +67,8 @@ void compare_with_proj(const IMAGETYPE &image, int16_t block, const std::string 
         EXPECT_NEAR(dlon, 0.0, tolerance_deg) << xy[2 * k] << ", " << xy[2 * k + 1];
         EXPECT_NEAR(inverse[2 * k + 1], lat, tolerance_deg) << xy[2 * k] << ", " << xy[2 * k + 1];
         if (static_cast<long>(k) < printed) {
-            std::printf("forward %.6f %.6f -> %.17g %.17g\n", geo[2 * k], geo[2 * k + 1],
-                        column, line);
+            std::printf("forward %.6f %.6f -> %.17g %.17g\n", geo[2 * k], geo[2 * k + 1], column,
+                        line);
             std::printf("inverse %.17g %.17g -> %.17g %.17g\n", xy[2 * k], xy[2 * k + 1], lon, lat);
         }
     }

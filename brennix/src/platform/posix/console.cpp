@@ -100,8 +100,7 @@ public:
     {
         if (!output_is_terminal_)
             return;
-        std::fputs(colour == ConsoleColour::bright_white_on_black ? "\x1b[97;40m"
-                                                                  : "\x1b[93;40m",
+        std::fputs(colour == ConsoleColour::bright_white_on_black ? "\x1b[97;40m" : "\x1b[93;40m",
                    stdout);
         std::fflush(stdout);
         colour_changed = 1;
@@ -132,7 +131,7 @@ public:
         raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
-        key_mode_set = 1;  // before the change, so that a signal undoes it
+        key_mode_set = 1; // before the change, so that a signal undoes it
         if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
             key_mode_set = 0;
             std::fflush(stdout);
@@ -150,7 +149,7 @@ public:
         std::tm local{};
         localtime_r(&seconds, &local);
         return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                local.tm_hour, local.tm_min, local.tm_sec};
+                local.tm_hour,        local.tm_min,     local.tm_sec};
     }
 
 private:

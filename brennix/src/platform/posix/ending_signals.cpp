@@ -62,7 +62,10 @@ HeldEndingSignals::HeldEndingSignals()
     pthread_sigmask(SIG_BLOCK, &held, &previous_);
 }
 
-HeldEndingSignals::~HeldEndingSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+HeldEndingSignals::~HeldEndingSignals()
+{
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
 
 void set_terminal_undo(void (*undo)())
 {

@@ -35,7 +35,10 @@ mode_t default_file_mode()
 
 } // namespace
 
-std::string last_error_text() { return std::strerror(errno); }
+std::string last_error_text()
+{
+    return std::strerror(errno);
+}
 
 int open_for_reading(const std::string &name, long long &known_size, std::string &error)
 {
@@ -81,7 +84,10 @@ long long write_some(int handle, const unsigned char *bytes, std::size_t count)
     return done;
 }
 
-bool close(int handle) { return ::close(handle) == 0; }
+bool close(int handle)
+{
+    return ::close(handle) == 0;
+}
 
 int begin_replacement(const std::string &name, std::string &temporary, std::string &error)
 {
@@ -147,7 +153,10 @@ void remove_temporary(const std::string &temporary)
     ::unlink(temporary.c_str());
 }
 
-void release_temporary(const std::string &) { set_file_to_remove(nullptr); }
+void release_temporary(const std::string &)
+{
+    set_file_to_remove(nullptr);
+}
 
 } // namespace file_system
 

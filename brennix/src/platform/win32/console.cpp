@@ -61,14 +61,13 @@ void hand_console_back()
 BOOL WINAPI end_by_control(DWORD)
 {
     hand_console_back();
-    return FALSE;  // and let the default handler end the process
+    return FALSE; // and let the default handler end the process
 }
 
 class WindowsConsole : public Console {
 public:
     WindowsConsole()
-        : output_(GetStdHandle(STD_OUTPUT_HANDLE)),
-          output_is_console_(is_console(output_)),
+        : output_(GetStdHandle(STD_OUTPUT_HANDLE)), output_is_console_(is_console(output_)),
           key_can_be_read_(output_is_console_ && is_console(GetStdHandle(STD_INPUT_HANDLE)))
     {
         if (!output_is_console_)
@@ -102,13 +101,11 @@ public:
         CONSOLE_SCREEN_BUFFER_INFO info;
         if (!GetConsoleScreenBufferInfo(output_, &info))
             return;
-        const DWORD cells = static_cast<DWORD>(info.dwSize.X) *
-                            static_cast<DWORD>(info.dwSize.Y);
+        const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
         const COORD origin = {0, 0};
         DWORD written;
         FillConsoleOutputCharacterA(output_, ' ', cells, origin, &written);
-        FillConsoleOutputAttribute(output_, info.wAttributes, cells, origin,
-                                   &written);
+        FillConsoleOutputAttribute(output_, info.wAttributes, cells, origin, &written);
         SetConsoleCursorPosition(output_, origin);
     }
 
@@ -117,10 +114,9 @@ public:
         if (!output_is_console_)
             return;
         std::fflush(stdout);
-        SetConsoleTextAttribute(output_,
-                                colour == ConsoleColour::bright_white_on_black
-                                    ? bright_white_on_black
-                                    : yellow_on_black);
+        SetConsoleTextAttribute(output_, colour == ConsoleColour::bright_white_on_black
+                                             ? bright_white_on_black
+                                             : yellow_on_black);
     }
 
     // A window can never be larger than its buffer, so the buffer grows
@@ -166,8 +162,7 @@ public:
     {
         SYSTEMTIME local;
         GetLocalTime(&local);
-        return {local.wYear, local.wMonth, local.wDay,
-                local.wHour, local.wMinute, local.wSecond};
+        return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
     }
 
 private:

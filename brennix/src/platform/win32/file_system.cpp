@@ -35,13 +35,11 @@ std::string system_error_text(DWORD code)
         break;
     }
     char text[512];
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, text, sizeof text, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
     std::string message(text, length);
     while (!message.empty() &&
-           (message.back() == '\n' || message.back() == '\r' ||
-            message.back() == '.'))
+           (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
         message.pop_back();
     return message.empty() ? "system error " + std::to_string(code) : message;
 }
@@ -69,7 +67,10 @@ std::string folder_of(const std::string &name)
 
 } // namespace
 
-std::string last_error_text() { return std::strerror(errno); }
+std::string last_error_text()
+{
+    return std::strerror(errno);
+}
 
 int open_for_reading(const std::string &name, long long &known_size, std::string &error)
 {
@@ -78,10 +79,10 @@ int open_for_reading(const std::string &name, long long &known_size, std::string
         // Folders cannot be opened here at all; say so rather than
         // "permission denied".
         const DWORD attributes = GetFileAttributesA(name.c_str());
-        error = attributes != INVALID_FILE_ATTRIBUTES &&
-                        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                    ? std::strerror(EISDIR)
-                    : last_error_text();
+        error =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                ? std::strerror(EISDIR)
+                : last_error_text();
         return -1;
     }
     struct _stat64 info;
@@ -92,8 +93,8 @@ int open_for_reading(const std::string &name, long long &known_size, std::string
 
 int create(const std::string &name, std::string &error)
 {
-    const int handle = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
-                             _S_IREAD | _S_IWRITE);
+    const int handle =
+        _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (handle < 0)
         error = last_error_text();
     return handle;
@@ -109,7 +110,10 @@ long long write_some(int handle, const unsigned char *bytes, std::size_t count)
     return _write(handle, bytes, part_of(count));
 }
 
-bool close(int handle) { return _close(handle) == 0; }
+bool close(int handle)
+{
+    return _close(handle) == 0;
+}
 
 int begin_replacement(const std::string &name, std::string &temporary, std::string &error)
 {
@@ -143,7 +147,10 @@ bool put_in_place(const std::string &temporary, const std::string &name, std::st
     return true;
 }
 
-void remove_temporary(const std::string &temporary) { DeleteFileA(temporary.c_str()); }
+void remove_temporary(const std::string &temporary)
+{
+    DeleteFileA(temporary.c_str());
+}
 
 void release_temporary(const std::string &) {}
 
@@ -152,9 +159,9 @@ namespace {
 // The volume and file index that identify a file however it is named.
 bool identity_of(const std::string &name, BY_HANDLE_FILE_INFORMATION &info)
 {
-    const HANDLE file = CreateFileA(
-        name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     const bool ok = GetFileInformationByHandle(file, &info) != 0;

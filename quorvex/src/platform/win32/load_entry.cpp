@@ -6,4 +6,7 @@
 // that the definition below is not taken for a helper that lost its header.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID);
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+{
+    return TRUE;
+}

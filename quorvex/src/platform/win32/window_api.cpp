@@ -4,12 +4,30 @@
 namespace quorvex {
 namespace {
 
-BOOL open_dialog(OPENFILENAMEA *ofn) { return ::GetOpenFileNameA(ofn); }
-BOOL save_dialog(OPENFILENAMEA *ofn) { return ::GetSaveFileNameA(ofn); }
-HWND parent_of(HWND window) { return ::GetParent(window); }
-HWND item_of(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
-BOOL show(HWND window, int how) { return ::ShowWindow(window, how); }
-HWND focus(HWND window) { return ::SetFocus(window); }
+BOOL open_dialog(OPENFILENAMEA *ofn)
+{
+    return ::GetOpenFileNameA(ofn);
+}
+BOOL save_dialog(OPENFILENAMEA *ofn)
+{
+    return ::GetSaveFileNameA(ofn);
+}
+HWND parent_of(HWND window)
+{
+    return ::GetParent(window);
+}
+HWND item_of(HWND dialog, int id)
+{
+    return ::GetDlgItem(dialog, id);
+}
+BOOL show(HWND window, int how)
+{
+    return ::ShowWindow(window, how);
+}
+HWND focus(HWND window)
+{
+    return ::SetFocus(window);
+}
 
 LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -27,12 +45,14 @@ LONG_PTR set_long(HWND window, int index, LONG_PTR value)
     return ::SetWindowLongPtrA(window, index, value);
 }
 
-const WindowApi real_functions = {open_dialog, save_dialog, parent_of,
-                                  item_of,     show,        focus,
-                                  send,        post,        set_long};
+const WindowApi real_functions = {open_dialog, save_dialog, parent_of, item_of, show,
+                                  focus,       send,        post,      set_long};
 
 } // namespace
 
-const WindowApi &platform_window_api() { return real_functions; }
+const WindowApi &platform_window_api()
+{
+    return real_functions;
+}
 
 } // namespace quorvex

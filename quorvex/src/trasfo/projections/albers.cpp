@@ -41,7 +41,7 @@ void _InitAlbers()
     if (std::fabs(p.Phi1 - p.Phi2) > single_parallel_tolerance)
         p.A_ns0 = (p.A_ms1 * p.A_ms1 - p.A_ms2 * p.A_ms2) / (p.A_qs2 - p.A_qs1);
     else
-        p.A_ns0 = sin_phi1;  // the cone touches along its one parallel
+        p.A_ns0 = sin_phi1; // the cone touches along its one parallel
     p.A_c = p.A_ms1 * p.A_ms1 + p.A_ns0 * p.A_qs1;
     p.A_rh = p.a * std::sqrt(p.A_c - p.A_ns0 * p.A_qs0) / p.A_ns0;
 }

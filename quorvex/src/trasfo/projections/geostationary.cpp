@@ -12,11 +12,11 @@ namespace {
 
 // Geostationary model, kilometres.  The ratios are rounded as the stored
 // images were computed with them.
-constexpr double RS = 42164.0;              // satellite to Earth's centre
-constexpr double A = 0.003367;              // equatorial / polar radius - 1
-constexpr double RE_over_RP = 1.003367;     // equatorial / polar radius
-constexpr double RP_over_RE = 0.9966442;    // polar / equatorial radius
-constexpr double YK_SQR = 43.70121;         // (RS / equatorial radius)^2
+constexpr double RS = 42164.0;           // satellite to Earth's centre
+constexpr double A = 0.003367;           // equatorial / polar radius - 1
+constexpr double RE_over_RP = 1.003367;  // equatorial / polar radius
+constexpr double RP_over_RE = 0.9966442; // polar / equatorial radius
+constexpr double YK_SQR = 43.70121;      // (RS / equatorial radius)^2
 
 // Largest offset from the centre, degrees, that the forward shows in
 // longitude and in latitude (the horizon to a tenth of a degree).
@@ -36,32 +36,32 @@ int16_t _MeteoSatForward(double *pp)
     return forward_list(
         pp,
         [&](double *q) -> int {
-        const double lon = q[0], lat = q[1];
-        if (std::fabs(lon - lon_center) > visible_offset ||
-            std::fabs(lat - lat_center) > visible_offset) {
-            mark(q);
+            const double lon = q[0], lat = q[1];
+            if (std::fabs(lon - lon_center) > visible_offset ||
+                std::fabs(lat - lat_center) > visible_offset) {
+                mark(q);
+                return QUORVEX_SUCCESS;
+            }
+            const double xla = lon * deg_to_rad - p.Lam0;
+            const double xfi = lat * deg_to_rad - p.Phi0;
+            // The reduced latitude teta = atan(tan(xfi) RP_over_RE) is needed
+            // only through its sine and cosine, which follow from xfi's
+            // (|xfi| <= 81.3 degrees inside the box, so cos xfi > 0).
+            const double sin_fi = maths::sin(xfi), cos_fi = maths::cos(xfi);
+            const double reduced = RP_over_RE * sin_fi;
+            const double norm = 1.0 / std::sqrt(cos_fi * cos_fi + reduced * reduced);
+            const double cos_teta = cos_fi * norm;
+            const double xt = p.a * cos_teta * maths::cos(xla);
+            const double yt = p.a * cos_teta * maths::sin(xla);
+            const double zt = p.b * reduced * norm;
+            // xt - RS < 0, so cos(ppx) = |xt - RS| / hypot(xt - RS, yt) and the
+            // second angle is atan(zt / hypot(xt - RS, yt)).
+            const double to_satellite = xt - RS;
+            const double ppx = maths::atan(yt / to_satellite);
+            const double ppy = maths::atan(zt / std::sqrt(to_satellite * to_satellite + yt * yt));
+            q[0] = -ppx * rad_to_deg;
+            q[1] = ppy * rad_to_deg;
             return QUORVEX_SUCCESS;
-        }
-        const double xla = lon * deg_to_rad - p.Lam0;
-        const double xfi = lat * deg_to_rad - p.Phi0;
-        // The reduced latitude teta = atan(tan(xfi) RP_over_RE) is needed
-        // only through its sine and cosine, which follow from xfi's
-        // (|xfi| <= 81.3 degrees inside the box, so cos xfi > 0).
-        const double sin_fi = maths::sin(xfi), cos_fi = maths::cos(xfi);
-        const double reduced = RP_over_RE * sin_fi;
-        const double norm = 1.0 / std::sqrt(cos_fi * cos_fi + reduced * reduced);
-        const double cos_teta = cos_fi * norm;
-        const double xt = p.a * cos_teta * maths::cos(xla);
-        const double yt = p.a * cos_teta * maths::sin(xla);
-        const double zt = p.b * reduced * norm;
-        // xt - RS < 0, so cos(ppx) = |xt - RS| / hypot(xt - RS, yt) and the
-        // second angle is atan(zt / hypot(xt - RS, yt)).
-        const double to_satellite = xt - RS;
-        const double ppx = maths::atan(yt / to_satellite);
-        const double ppy = maths::atan(zt / std::sqrt(to_satellite * to_satellite + yt * yt));
-        q[0] = -ppx * rad_to_deg;
-        q[1] = ppy * rad_to_deg;
-        return QUORVEX_SUCCESS;
         },
         true);
 }
@@ -94,7 +94,7 @@ int16_t _MeteoSatInverse(double *Buflinedouble)
         if (misses || s < -visible_sine || s > visible_sine) {
             mark(q);
             if (trovato_validi == 1) {
-                for (double *rest = q + 2; rest < end; rest += 2)  // residui_invalidi
+                for (double *rest = q + 2; rest < end; rest += 2) // residui_invalidi
                     mark(rest);
                 return QUORVEX_PJ_STOPPED;
             }

@@ -11,21 +11,20 @@
 namespace quorvex {
 
 const double GHCentralMeridian[12] = {
-    -1.74532925199,  -1.74532925199, 0.523598775598, 0.523598775598,
-    -2.79252680319,  -1.0471975512,  -2.79252680319, -1.0471975512,
-    0.349065850399,  2.44346095279,  0.349065850399, 2.44346095279};
-const double GHLowerLimit[12] = {
-    -3.141592653589793, -3.141592653589793, -0.698131700798, -0.698131700798,
-    -3.141592653589793, -1.74532925199,     -3.141592653589793, -1.74532925199,
-    -0.349065850399,    1.3962634016,       -0.349065850399, 1.3962634016};
-const double GHUpperLimit[12] = {
-    -0.698131700798,  -0.698131700798, 3.141592653589793, 3.141592653589793,
-    -1.74532925199,   -0.349065850399, -1.74532925199,    -0.349065850399,
-    1.3962634016,     3.141592653589793, 1.3962634016,    3.141592653589793};
+    -1.74532925199, -1.74532925199, 0.523598775598, 0.523598775598, -2.79252680319, -1.0471975512,
+    -2.79252680319, -1.0471975512,  0.349065850399, 2.44346095279,  0.349065850399, 2.44346095279};
+const double GHLowerLimit[12] = {-3.141592653589793, -3.141592653589793, -0.698131700798,
+                                 -0.698131700798,    -3.141592653589793, -1.74532925199,
+                                 -3.141592653589793, -1.74532925199,     -0.349065850399,
+                                 1.3962634016,       -0.349065850399,    1.3962634016};
+const double GHUpperLimit[12] = {-0.698131700798,   -0.698131700798, 3.141592653589793,
+                                 3.141592653589793, -1.74532925199,  -0.349065850399,
+                                 -1.74532925199,    -0.349065850399, 1.3962634016,
+                                 3.141592653589793, 1.3962634016,    3.141592653589793};
 
 namespace {
 
-constexpr double seam_latitude = 0.710987989993;  // 40d44'11.8"
+constexpr double seam_latitude = 0.710987989993; // 40d44'11.8"
 // Longitude cuts between the lobes: the northern one, then the southern ones.
 constexpr double cut_north = -0.698131700798;     // -40 degrees
 constexpr double cut_south_west = -1.74532925199; // -100 degrees
@@ -113,14 +112,13 @@ constexpr double fitted_start_limit = 1.5446163880149817;
 // z (c0 + c1 z^2 + ... + c4 z^8), fitted over the Mollweide zones, within
 // 4.1e-7 rad (near the pole 2 theta + sin 2 theta - pi sin phi behaves
 // like a cube, hence the cube root).
-constexpr double start_fit[5] = {1.0000023301242504, 0.01665402234275152,
-                                 0.0007333065352911688, 2.8313418045722467e-05,
-                                 5.252365009551091e-06};
+constexpr double start_fit[5] = {1.0000023301242504, 0.01665402234275152, 0.0007333065352911688,
+                                 2.8313418045722467e-05, 5.252365009551091e-06};
 
 } // namespace
 
-bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi,
-                           double *sin_theta, double *cos_theta)
+bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi, double *sin_theta,
+                           double *cos_theta)
 {
     if (!(std::fabs(phi) <= fitted_start_limit)) {
         double theta;
@@ -134,7 +132,8 @@ bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi,
     const double z = maths::cbrt(6.0 * pi * cos_phi * cos_phi / (1.0 + std::fabs(sin_phi)));
     const double z2 = z * z;
     const double gap =
-        z * (start_fit[0] + z2 * (start_fit[1] + z2 * (start_fit[2] + z2 * (start_fit[3] + z2 * start_fit[4]))));
+        z * (start_fit[0] +
+             z2 * (start_fit[1] + z2 * (start_fit[2] + z2 * (start_fit[3] + z2 * start_fit[4]))));
     const double t = std::copysign(pi - gap, phi);
     // One Halley step on f(t) = t + sin t - pi sin phi takes the start's
     // 4.1e-7 to rounding.  Its cosine then follows from those of t by the
@@ -151,8 +150,7 @@ bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi,
 
 bool gh_is_sinusoidal(int region)
 {
-    return region == 1 || region == 3 || region == 4 || region == 5 ||
-           region == 8 || region == 9;
+    return region == 1 || region == 3 || region == 4 || region == 5 || region == 8 || region == 9;
 }
 
 int gh_region_of_lonlat(double lam, double phi)

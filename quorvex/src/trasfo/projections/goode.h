@@ -28,8 +28,8 @@ bool mollweide_theta(double phi, double sin_phi, double cos_phi, double *theta);
 // sin theta and cos theta of the same angle, from a fitted start and one
 // Halley step (within 6.7e-14 of the Newton iteration's, which runs
 // itself within 1.5 degrees of a pole); false when no angle is found.
-bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi,
-                           double *sin_theta, double *cos_theta);
+bool mollweide_sine_cosine(double phi, double sin_phi, double cos_phi, double *sin_theta,
+                           double *cos_theta);
 
 } // namespace quorvex
 

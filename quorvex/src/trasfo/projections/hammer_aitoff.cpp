@@ -41,8 +41,7 @@ SineCosine phi_of(double lat)
 }
 
 // The forward formula on prepared sines and cosines.
-void plane_of(const SineCosine &hl, const SineCosine &ph, double shift,
-              double *x, double *y)
+void plane_of(const SineCosine &hl, const SineCosine &ph, double shift, double *x, double *y)
 {
     const double denominator = std::sqrt(1.0 + hl.c * ph.c);
     *x = hl.s * ph.c / denominator;
@@ -54,8 +53,7 @@ void plane_of(const SineCosine &hl, const SineCosine &ph, double shift,
 // One point, degrees in, normalised plane coordinates out.
 void _HAForwardSingle(double lon, double lat, double *px, double *py)
 {
-    plane_of(half_lambda_of(lon, Pj->Lam0), phi_of(lat), centre_shift(Pj->Phi0),
-             px, py);
+    plane_of(half_lambda_of(lon, Pj->Lam0), phi_of(lat), centre_shift(Pj->Phi0), px, py);
 }
 
 // Longitude/latitude to image; rejects no point.
@@ -64,8 +62,7 @@ int16_t _HAForwardPoly(double *pp)
     const double lam0 = Pj->Lam0;
     const double shift = centre_shift(Pj->Phi0);
     return forward_list(pp, [&](double *point) -> int {
-        plane_of(half_lambda_of(point[0], lam0), phi_of(point[1]), shift,
-                 &point[0], &point[1]);
+        plane_of(half_lambda_of(point[0], lam0), phi_of(point[1]), shift, &point[0], &point[1]);
         return QUORVEX_SUCCESS;
     });
 }

@@ -52,7 +52,8 @@ int16_t _LambertCCForward(double *pp)
         const double con = p.e * sin_phi;
         const double rho =
             tan_half > 0.0
-                ? aF * maths::exp(p.LCC_N * (maths::log(tan_half) - half_e * maths::log((1.0 - con) / (1.0 + con))))
+                ? aF * maths::exp(p.LCC_N * (maths::log(tan_half) -
+                                             half_e * maths::log((1.0 - con) / (1.0 + con))))
                 : 0.0;
         q[0] = rho * maths::sin(theta);
         q[1] = p.LCC_Rho0 - rho * maths::cos(theta);

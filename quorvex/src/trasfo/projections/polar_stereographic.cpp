@@ -43,10 +43,10 @@ int16_t _PSForward(double *pp)
         const double c2 = p.PS_fac * lat;
         const double sin_c2 = maths::sin(c2), cos_c2 = maths::cos(c2);
         const double con = p.e * sin_c2;
-        const double ts = tan_half_colatitude(c2, sin_c2, cos_c2) /
-                          _Power((1.0 - con) / (1.0 + con), half_e);
-        const double rho = p.PS_ind != 0 ? p.a * p.PS_mcs * ts / p.PS_tcs
-                                         : 2.0 * p.a * ts / p.PS_e4;
+        const double ts =
+            tan_half_colatitude(c2, sin_c2, cos_c2) / _Power((1.0 - con) / (1.0 + con), half_e);
+        const double rho =
+            p.PS_ind != 0 ? p.a * p.PS_mcs * ts / p.PS_tcs : 2.0 * p.a * ts / p.PS_e4;
         q[0] = p.PS_fac * rho * maths::sin(c1) + p.fe;
         q[1] = -p.PS_fac * rho * maths::cos(c1) + p.fn;
         return QUORVEX_SUCCESS;
@@ -66,13 +66,13 @@ int16_t _PSInverse(double *BuflineDouble)
         const double x = (q[0] - p.fe) * p.PS_fac;
         const double y = (q[1] - p.fn) * p.PS_fac;
         const double rho = std::sqrt(x * x + y * y);
-        const double ts = p.PS_ind != 0 ? rho * p.PS_tcs / (p.a * p.PS_mcs)
-                                        : rho * p.PS_e4 / (p.a + p.a);
+        const double ts =
+            p.PS_ind != 0 ? rho * p.PS_tcs / (p.a * p.PS_mcs) : rho * p.PS_e4 / (p.a + p.a);
         const double lat = p.PS_fac * latitude_of_t(ts, series, &status);
         if (status != QUORVEX_SUCCESS)
             return status;
-        const double lon = rho == 0 ? p.PS_fac * p.Lam0
-                                    : _AdjustLon(p.PS_fac * maths::atan2(x, -y) + p.Lam0);
+        const double lon =
+            rho == 0 ? p.PS_fac * p.Lam0 : _AdjustLon(p.PS_fac * maths::atan2(x, -y) + p.Lam0);
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
         return QUORVEX_SUCCESS;

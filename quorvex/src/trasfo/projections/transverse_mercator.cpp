@@ -73,13 +73,16 @@ int16_t _UtmForward(double *pp)
                                  p.Ue2 * maths::sin(4.0 * phi) - p.Ue3 * maths::sin(6.0 * phi));
         q[0] = k0 * n * al *
                    (1.0 + als / 6.0 *
-                              (1.0 - t + c + als / 20.0 * (5.0 - 18.0 * t + t * t + 72.0 * c - 58.0 * esp))) +
+                              (1.0 - t + c +
+                               als / 20.0 * (5.0 - 18.0 * t + t * t + 72.0 * c - 58.0 * esp))) +
                p.fe;
-        q[1] = k0 * (ml + n * tq * als *
-                              (0.5 + als / 24.0 *
-                                         (5.0 - t + 9.0 * c + 4.0 * c * c +
-                                          als / 30.0 * (61.0 - 58.0 * t + t * t + 600.0 * c - 330.0 * esp)))) +
-               p.fn;
+        q[1] =
+            k0 * (ml + n * tq * als *
+                           (0.5 + als / 24.0 *
+                                      (5.0 - t + 9.0 * c + 4.0 * c * c +
+                                       als / 30.0 *
+                                           (61.0 - 58.0 * t + t * t + 600.0 * c - 330.0 * esp)))) +
+            p.fn;
         return QUORVEX_SUCCESS;
     });
 }
@@ -88,8 +91,8 @@ namespace {
 
 // Everything of the inverse that depends on the northing alone.
 struct Footpoint {
-    double phi;           // footpoint latitude
-    bool at_pole;         // |phi| reached half pi
+    double phi;   // footpoint latitude
+    bool at_pole; // |phi| reached half pi
     double cos_phi, tan_phi, c, cs, t, ts, n, r;
 };
 
@@ -102,7 +105,9 @@ bool footpoint_of(const PROJ &p, double y, Footpoint *f)
     double phi = con;
     for (int i = 0;; ++i) {
         const double dphi = (con + p.Ue1 * maths::sin(2.0 * phi) - p.Ue2 * maths::sin(4.0 * phi) +
-                             p.Ue3 * maths::sin(6.0 * phi)) / p.Ue0 - phi;
+                             p.Ue3 * maths::sin(6.0 * phi)) /
+                                p.Ue0 -
+                            phi;
         phi += dphi;
         if (std::fabs(dphi) <= footpoint_tolerance)
             break;
@@ -158,16 +163,20 @@ int16_t _UtmInverse(double *BuflineDouble)
         const double c = f.c, cs = f.cs, t = f.t, ts = f.ts, n = f.n;
         const double d = x / (n * k0);
         const double ds = d * d;
-        const double lat =
-            f.phi - (n * f.tan_phi * ds / f.r) *
-                        (0.5 - ds / 24.0 *
-                                   (5.0 + 3.0 * t + 10.0 * c - 4.0 * cs - 9.0 * esp -
-                                    ds / 30.0 * (61.0 + 90.0 * t + 298.0 * c + 45.0 * ts - 252.0 * esp - 3.0 * cs)));
+        const double lat = f.phi - (n * f.tan_phi * ds / f.r) *
+                                       (0.5 - ds / 24.0 *
+                                                  (5.0 + 3.0 * t + 10.0 * c - 4.0 * cs - 9.0 * esp -
+                                                   ds / 30.0 *
+                                                       (61.0 + 90.0 * t + 298.0 * c + 45.0 * ts -
+                                                        252.0 * esp - 3.0 * cs)));
         const double lon = _AdjustLon(
-            p.Lam0 + (d * (1.0 - ds / 6.0 *
-                                     (1.0 + 2.0 * t + c -
-                                      ds / 20.0 * (5.0 - 2.0 * c + 28.0 * t - 3.0 * cs + 8.0 * esp + 24.0 * ts))) /
-                      f.cos_phi));
+            p.Lam0 +
+            (d *
+             (1.0 -
+              ds / 6.0 *
+                  (1.0 + 2.0 * t + c -
+                   ds / 20.0 * (5.0 - 2.0 * c + 28.0 * t - 3.0 * cs + 8.0 * esp + 24.0 * ts))) /
+             f.cos_phi));
         q[0] = lon * rad_to_deg;
         q[1] = lat * rad_to_deg;
         return QUORVEX_SUCCESS;
