@@ -12,13 +12,17 @@ set(quorvex_cxx_warning_flags
   -Wmissing-declarations -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
 set(quorvex_c_warning_flags -Wmissing-prototypes -Wstrict-prototypes)
 set(quorvex_gcc_warning_flags -Wduplicated-cond -Wduplicated-branches -Wlogical-op)
+# clang's -Wconversion also takes in -Wsign-conversion, which GCC's does not
+# for C++; the list means the same thing under both compilers.
+set(quorvex_clang_warning_flags -Wno-sign-conversion)
 
 add_library(quorvex_warnings INTERFACE)
 target_compile_options(quorvex_warnings INTERFACE
   ${quorvex_warning_flags}
   "$<$<COMPILE_LANGUAGE:CXX>:${quorvex_cxx_warning_flags}>"
   "$<$<COMPILE_LANGUAGE:C>:${quorvex_c_warning_flags}>"
-  "$<$<OR:$<COMPILE_LANG_AND_ID:CXX,GNU>,$<COMPILE_LANG_AND_ID:C,GNU>>:${quorvex_gcc_warning_flags}>")
+  "$<$<OR:$<COMPILE_LANG_AND_ID:CXX,GNU>,$<COMPILE_LANG_AND_ID:C,GNU>>:${quorvex_gcc_warning_flags}>"
+  "$<$<OR:$<COMPILE_LANG_AND_ID:CXX,Clang>,$<COMPILE_LANG_AND_ID:C,Clang>>:${quorvex_clang_warning_flags}>")
 if(QUORVEX_WERROR)
   target_compile_options(quorvex_warnings INTERFACE -Werror)
 endif()

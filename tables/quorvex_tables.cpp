@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <set>
 
 // The text of default_tables.txt, generated at build time.
@@ -161,7 +162,7 @@ private:
         if (!why.empty())
             return why;
         SFEROID &s = tables_.spheroids[code];
-        double a = NAN, b = NAN;
+        double a = std::numeric_limits<double>::quiet_NaN(), b = a;
         for (const Field &f : fields) {
             if (f.key == "code")
                 continue;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <limits>
 
 namespace cli {
 
@@ -128,7 +129,7 @@ void add_pixels(IdaFile &f, Json &report)
     });
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
     uint64_t count[3] = {};
-    double sum = 0.0, lowest = INFINITY, highest = -INFINITY;
+    double sum = 0.0, lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
     for (int byte = 0; byte < 256; ++byte) {
         if (histogram[byte] == 0)
             continue;

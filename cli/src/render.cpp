@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,7 +63,7 @@ Colouring ramp(const IdaFile &f, const std::array<PixelKind, 256> &kinds,
 {
     static const unsigned char stops[5][3] = {
         {68, 1, 84}, {59, 82, 139}, {33, 145, 140}, {94, 201, 98}, {253, 231, 37}};
-    double lowest = INFINITY, highest = -INFINITY;
+    double lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
     std::vector<int> bytes;
     for (int byte = 0; byte < 256; ++byte)
         if (present[byte] && kinds[byte] == PixelKind::valid) {
