@@ -4,6 +4,7 @@
 #ifndef BRENNIX_CONSOLE_H
 #define BRENNIX_CONSOLE_H
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,22 @@ public:
     void report_error(const std::string &) override {}
     void wait_for_key() override {}
     LocalTime now() override { return {2000, 1, 1, 0, 0, 0}; }
+};
+
+// What the process consoles of both platforms share: text goes to standard
+// output, and an error line to standard error once what is already on
+// standard output has gone out, so the two keep their order.
+class StandardStreamsConsole : public Console {
+public:
+    void write(const std::string &text) override
+    {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+    void report_error(const std::string &line) override
+    {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
 };
 
 // The console of the process: standard output, standard error, the

@@ -59,7 +59,7 @@ void hand_terminal_back()
     }
 }
 
-class PosixConsole : public Console {
+class PosixConsole : public StandardStreamsConsole {
 public:
     PosixConsole()
         : output_is_terminal_(isatty(STDOUT_FILENO) == 1),
@@ -104,17 +104,6 @@ public:
                    stdout);
         std::fflush(stdout);
         colour_changed = 1;
-    }
-
-    void write(const std::string &text) override
-    {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-    }
-
-    void report_error(const std::string &line) override
-    {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", line.c_str());
     }
 
     void wait_for_key() override

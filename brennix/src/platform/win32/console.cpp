@@ -64,7 +64,7 @@ BOOL WINAPI end_by_control(DWORD)
     return FALSE; // and let the default handler end the process
 }
 
-class WindowsConsole : public Console {
+class WindowsConsole : public StandardStreamsConsole {
 public:
     WindowsConsole()
         : output_(GetStdHandle(STD_OUTPUT_HANDLE)), output_is_console_(is_console(output_)),
@@ -138,17 +138,6 @@ public:
                                    static_cast<SHORT>(height - 1)};
         SetConsoleWindowInfo(output_, TRUE, &window);
         SetConsoleScreenBufferSize(output_, COORD{width, height});
-    }
-
-    void write(const std::string &text) override
-    {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-    }
-
-    void report_error(const std::string &line) override
-    {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", line.c_str());
     }
 
     void wait_for_key() override
