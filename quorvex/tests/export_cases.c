@@ -134,26 +134,16 @@ static SFEROID spheroids[14];
 
 static void real48_cases(void)
 {
-    static const double worked[] = {0.0,
-                                    1.0,
-                                    -1.0,
-                                    2.5,
-                                    -2.5,
-                                    0.5,
-                                    0.75,
-                                    90.0,
-                                    100.0,
-                                    6378137.0,
-                                    0.1,
-                                    1.0 / 3.0,
-                                    5e-11,
-                                    1073741823.0,
-                                    0.3999999999996362,
-                                    -10.19999999999982};
+    /* the worked values, four to a row, then generated ones of three magnitudes */
+    static const double worked[4][4] = {
+        {0.0, 1.0, -1.0, 2.5},
+        {-2.5, 0.5, 0.75, 90.0},
+        {100.0, 6378137.0, 0.1, 0x1.5555555555555p-2},
+        {5e-11, 1073741823.0, 0.3999999999996362, -10.19999999999982}};
     unsigned char r[6];
     int i;
     for (i = 0; i < 316; ++i) {
-        const double v = i < 16 ? worked[i]
+        const double v = i < 16 ? worked[i / 4][i % 4]
                                 : (next_unit() - 0.5) * (i % 3 == 0   ? 2e-6
                                                          : i % 3 == 1 ? 20.0
                                                                       : 2e9);
@@ -170,17 +160,10 @@ static IMAGETYPE projected_image(int16_t code, double lon, double lat, double pa
                                  double a, double b)
 {
     IMAGETYPE it;
+    const HEADER header = {
+        code, 1, 0, a, b, lat, lon, par1, par2, 0.0, code == 10 ? 500000.0 : -99999.0};
     memset(&it, 0, sizeof it);
-    it.header.projection = code;
-    it.header.spheroid = 1;
-    it.header.a = a;
-    it.header.b = b;
-    it.header.lon_center = lon;
-    it.header.lat_center = lat;
-    it.header.par1 = par1;
-    it.header.par2 = par2;
-    it.header.fe = code == 10 ? 500000.0 : -99999.0;
-    it.header.fn = 0.0;
+    it.header = header;
     it.dx = it.dy = 1.0;
     it.columns = 64;
     it.rows = 64;
