@@ -293,9 +293,9 @@ TEST_F(DialogTest, SetDirRequestAndWhetherAFolderWasConfirmed)
         const char *confirmed;
     } cases[] = {
         {"fa", 0, 1, "D:\\Chosen\\Folder"},  // accept after browsing
+        {"f", 0, 0, nullptr},                // Escape or the close box, after a confirmed session
         {"foa", 0, 1, "D:\\Chosen\\Folder"}, // double-clicked file refused, then accept
         {"fc", 0, 0, nullptr},               // cancel button
-        {"f", 0, 0, nullptr},                // Escape or the close box
         {"", 0, 0, nullptr},                 // the dialog could not open
         {"a", 1, 1, "D:\\Chosen\\Folder"},   // accept, then the dialog reports success anyway
     };

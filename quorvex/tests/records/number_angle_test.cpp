@@ -42,6 +42,7 @@ TEST(CheckNumber, TextsAndRanges)
         {"5.", 1, 4.9, 5.1, 100},
         {"1.2.3", 1, 1.1, 1.3, 100}, // the value is the leading 1.2
         {"99999999999999999999", 0, -1, 1e30, 100},
+        {"9223372036854775808", 0, 0, 1e30, 100}, // beyond the signed range: the largest
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string("'") + c.text + "'");
