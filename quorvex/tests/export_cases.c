@@ -19,47 +19,39 @@
 #  include <fcntl.h>
 #  include <io.h>
 #  include <windows.h>
-#  define CASES_CDECL __cdecl
-#  define CASES_HOOK __stdcall
 #else
 #  include <dlfcn.h>
-#  define CASES_CDECL
-#  define CASES_HOOK
 #endif
 
 /* Every export, by the name it is exported under (the hook apart: its name
- * depends on the platform's calling convention). */
+ * depends on the platform's calling convention), typed as the header declares
+ * it. */
 #define EXPORTS(X)                                                                                 \
-  X(real_to_double, "_RealPascalToDoubleC", double, (const unsigned char *))                       \
-  X(double_to_real, "_DoubleCtoRealPascal", void, (unsigned char *, double))                       \
-  X(header_to_it, "_IDAHeaderToIT", int16_t,                                                       \
-    (const unsigned char *, IMAGETYPE *, const PROJITEM *, const SFEROID *, const IDATYPE *,       \
-     int16_t, int))                                                                                \
-  X(char_to_header, "_CharToHeader", void, (const unsigned char *, HEADER *, const PROJITEM *))    \
-  X(check_params, "_CheckCurrImageParams", int16_t, (const HEADER *, const IMAGETYPE *, int))      \
-  X(it_to_header, "_IT2IDAHeader", int, (const IMAGETYPE *, unsigned char *, const PROJITEM *))    \
-  X(change_ul, "_ChangeULValues", int, (IMAGETYPE *, int16_t, int16_t))                            \
-  X(check_images, "_CheckInputImages", void,                                                       \
-    (IMAGETYPE *, const PROJITEM *, const SFEROID *, const IDATYPE *, int16_t, char *const *,      \
-     int16_t, char **, int16_t *))                                                                 \
-  X(read_rec, "_ReadRec", int16_t, (char *, char **, FILE *, int16_t, int16_t *))                  \
-  X(split_field, "_SplitField", void, (char *, char **, int16_t *))                                \
-  X(check_number, "_CheckNumber", int16_t, (char *, int16_t, double, double))                      \
-  X(retrieve_lonlat, "_RetrieveLonLat", double, (char *, int16_t))                                 \
-  X(upper, "a_maiusc", char *, (char *))                                                           \
-  X(lower, "a_minusc", char *, (char *))                                                           \
-  X(reverse_order, "_ReverseOrder", void, (void *, int))                                           \
-  X(init_projection, "_InitProjection", void, (const IMAGETYPE *, int16_t))                        \
-  X(lonlat_to_image, "_LonLatToImage", void, (const IMAGETYPE *, double *, int16_t, int16_t))      \
-  X(image_to_lonlat, "_ImageToLonLat", void,                                                       \
-    (const IMAGETYPE *, unsigned short, double *, unsigned short, int16_t))                        \
-  X(initialize, "_InitializeQuorvex", void, (int16_t *, char *, char *))                           \
-  X(strin_length, "_GetStrinLength", int16_t, (const char *))
+  X(real_to_double, _RealPascalToDoubleC)                                                          \
+  X(double_to_real, _DoubleCtoRealPascal)                                                          \
+  X(header_to_it, _IDAHeaderToIT)                                                                  \
+  X(char_to_header, _CharToHeader)                                                                 \
+  X(check_params, _CheckCurrImageParams)                                                           \
+  X(it_to_header, _IT2IDAHeader)                                                                   \
+  X(change_ul, _ChangeULValues)                                                                    \
+  X(check_images, _CheckInputImages)                                                               \
+  X(read_rec, _ReadRec)                                                                            \
+  X(split_field, _SplitField)                                                                      \
+  X(check_number, _CheckNumber)                                                                    \
+  X(retrieve_lonlat, _RetrieveLonLat)                                                              \
+  X(upper, a_maiusc)                                                                               \
+  X(lower, a_minusc)                                                                               \
+  X(reverse_order, _ReverseOrder)                                                                  \
+  X(init_projection, _InitProjection)                                                              \
+  X(lonlat_to_image, _LonLatToImage)                                                               \
+  X(image_to_lonlat, _ImageToLonLat)                                                               \
+  X(initialize, _InitializeQuorvex)                                                                \
+  X(strin_length, _GetStrinLength)
 
-#define FIELD(field, name, result, arguments) result(CASES_CDECL *field) arguments;
+#define FIELD(field, name) __typeof__(&name) field;
 static struct {
     EXPORTS(FIELD)
-    QUORVEX_UINT_PTR(CASES_HOOK *hook)(QUORVEX_HWND, QUORVEX_UINT, QUORVEX_WPARAM, QUORVEX_LPARAM);
+    __typeof__(&FileOpenHookProc) hook;
 } q;
 
 static void *find(void *library, const char *name)
@@ -98,7 +90,7 @@ static void bind_all(const char *path)
         fprintf(stderr, "cannot load %s\n", path);
         exit(1);
     }
-#define BIND_EXPORT(field, name, result, arguments) BIND(field, name);
+#define BIND_EXPORT(field, name) BIND(field, #name);
     EXPORTS(BIND_EXPORT)
     BIND(hook, hook_name);
 }
@@ -134,26 +126,16 @@ static SFEROID spheroids[14];
 
 static void real48_cases(void)
 {
-    static const double worked[] = {0.0,
-                                    1.0,
-                                    -1.0,
-                                    2.5,
-                                    -2.5,
-                                    0.5,
-                                    0.75,
-                                    90.0,
-                                    100.0,
-                                    6378137.0,
-                                    0.1,
-                                    1.0 / 3.0,
-                                    5e-11,
-                                    1073741823.0,
-                                    0.3999999999996362,
-                                    -10.19999999999982};
+    /* the worked values, four to a row, then generated ones of three magnitudes */
+    static const double worked[4][4] = {
+        {0.0, 1.0, -1.0, 2.5},
+        {-2.5, 0.5, 0.75, 90.0},
+        {100.0, 6378137.0, 0.1, 0x1.5555555555555p-2},
+        {5e-11, 1073741823.0, 0.3999999999996362, -10.19999999999982}};
     unsigned char r[6];
     int i;
     for (i = 0; i < 316; ++i) {
-        const double v = i < 16 ? worked[i]
+        const double v = i < 16 ? worked[i / 4][i % 4]
                                 : (next_unit() - 0.5) * (i % 3 == 0   ? 2e-6
                                                          : i % 3 == 1 ? 20.0
                                                                       : 2e9);
@@ -170,17 +152,10 @@ static IMAGETYPE projected_image(int16_t code, double lon, double lat, double pa
                                  double a, double b)
 {
     IMAGETYPE it;
+    const HEADER header = {
+        code, 1, 0, a, b, lat, lon, par1, par2, 0.0, code == 10 ? 500000.0 : -99999.0};
     memset(&it, 0, sizeof it);
-    it.header.projection = code;
-    it.header.spheroid = 1;
-    it.header.a = a;
-    it.header.b = b;
-    it.header.lon_center = lon;
-    it.header.lat_center = lat;
-    it.header.par1 = par1;
-    it.header.par2 = par2;
-    it.header.fe = code == 10 ? 500000.0 : -99999.0;
-    it.header.fn = 0.0;
+    it.header = header;
     it.dx = it.dy = 1.0;
     it.columns = 64;
     it.rows = 64;

@@ -1,5 +1,5 @@
 // Header bytes, caller tables and temporary IDA files shared by the tests of
-// header writing, reference-point units and the consistency check.
+// header reading and writing, reference-point units and the consistency check.
 #ifndef QUORVEX_IMAGE_DESCRIPTION_FIXTURES_H
 #define QUORVEX_IMAGE_DESCRIPTION_FIXTURES_H
 
@@ -7,7 +7,9 @@
 
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -54,8 +56,9 @@ inline Header worked_header()
     return h;
 }
 
-// Caller tables: a projection row for every byte value (the conics with
-// two parallels), spheroids 0..13, and IDA types 7 and 12.
+// Caller tables, every value distinct so that each copied one can be told
+// apart: a projection row for every byte value (the conics with two
+// parallels), spheroids 0..13, IDA type 7 and the fully coded type 12.
 struct Tables {
     std::vector<PROJITEM> projections = std::vector<PROJITEM>(256);
     std::vector<SFEROID> spheroids = std::vector<SFEROID>(14);
@@ -68,23 +71,71 @@ struct Tables {
         projections[4].parfalse = 1;
         projections[8].parfalse = 1;
         for (int i = 0; i < 14; ++i) {
-            spheroids[i].a = 6378137.0;
-            spheroids[i].b = 6356752.314;
+            spheroids[i].a = 6378.0 + i;
+            spheroids[i].b = 6356.0 + i;
         }
         types[0].code = 7;
-        types[1].code = 12;
-        for (int i = 0; i < 10; ++i)
-            types[1].missingcodes[i] = 100 + i;
-        types[1].slope = 0.25;
-        types[1].intercept = -3.0;
+        IDATYPE &t = types[1];
+        t = {12, nullptr, 3, 250, {}, {}, {}, {}, 11, 22, 4, 0.25, -3.0};
+        for (int i = 0; i < 10; ++i) {
+            t.missingcodes[i] = 100 + i;
+            t.maskingcodes[i] = 200 + i;
+            t.cloudcodes[i] = 300 + i;
+            t.nodatacodes[i] = 400 + i;
+        }
     }
 
-    int16_t read(const Header &h, IMAGETYPE *it) const
+    int16_t read(const Header &h, IMAGETYPE *it, int outside = 0) const
     {
         return _IDAHeaderToIT(h.data(), it, projections.data(), spheroids.data(), types.data(),
-                              static_cast<int16_t>(types.size()), 0);
+                              static_cast<int16_t>(types.size()), outside);
     }
 };
+
+// A double as text, the same on every platform: plain digits where the C
+// runtimes agree on them, the bits in hex elsewhere.
+inline std::string num(double v)
+{
+    char text[40];
+    if (v == 0 || (std::fabs(v) >= 1e-4 && std::fabs(v) < 1e15)) {
+        std::snprintf(text, sizeof text, "%.17g", v);
+    } else {
+        unsigned long long bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        std::snprintf(text, sizeof text, "0x%016llx", bits);
+    }
+    return text;
+}
+
+// Every field the header reader fills, as one comparable text; "-" is an
+// empty code slot (QUORVEX_NO_VALUE).
+inline std::string describe(const HEADER &h)
+{
+    return "proj=" + std::to_string(h.projection) + " sph=" + std::to_string(h.spheroid) +
+           " zone=" + std::to_string(h.zone) + " a=" + num(h.a) + " b=" + num(h.b) +
+           " centre=" + num(h.lat_center) + "," + num(h.lon_center) + " par=" + num(h.par1) + "," +
+           num(h.par2) + " fe=" + num(h.fe) + " fn=" + num(h.fn);
+}
+
+inline std::string describe(const IMAGETYPE &it)
+{
+    std::string text = describe(it.header) + " | units=" + std::to_string(it.ul_units) +
+                       " x=" + num(it.x_center) + " y=" + num(it.y_center) + " dx=" + num(it.dx) +
+                       " dy=" + num(it.dy);
+    char part[200];
+    std::snprintf(part, sizeof part, " | type=%d ida=%d %dx%d hl=%d bpp=%d order=%d coded=%d..%d",
+                  it.type, it.ida_type, static_cast<int>(it.rows), static_cast<int>(it.columns),
+                  it.header_length, it.bytesperpixel, it.bytesorder,
+                  static_cast<int>(it.mincodedvalue), static_cast<int>(it.maxcodedvalue));
+    text += part;
+    for (const int32_t *codes : {it.missingcodes, it.maskingcodes, it.cloudcodes, it.nodatacodes})
+        for (int i = 0; i < 10; ++i)
+            text += (i == 0 ? " " : ",") +
+                    (codes[i] == QUORVEX_NO_VALUE ? "-" : std::to_string(codes[i]));
+    return text + " sp=" + std::to_string(it.sp1) + "," + std::to_string(it.sp2) +
+           " n=" + std::to_string(it.nspecialcodes) + " law=" + num(it.slope) + "," +
+           num(it.intercept);
+}
 
 // A directory of temporary files, removed with its content.
 class TempDir {

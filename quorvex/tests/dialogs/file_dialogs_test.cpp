@@ -15,10 +15,8 @@
 
 namespace {
 
-using quorvex::WindowApi;
-
-// Fake windows: the hook's own dialog, the standard dialog around it, and
-// their controls, numbered so that every handle names itself.
+// Fake windows: the hook's own dialog "h", the standard dialog "s" around
+// it, and their controls, numbered so that every handle names itself.
 constexpr uintptr_t hook_dialog = 0x10;
 constexpr uintptr_t standard_dialog = 0x20;
 
@@ -26,119 +24,91 @@ HWND handle(uintptr_t value)
 {
     return reinterpret_cast<HWND>(value);
 }
-HWND item(uintptr_t dialog, int id)
-{
-    return handle((dialog << 16) | static_cast<uintptr_t>(id));
-}
 
 std::string name_of(HWND window)
 {
     const uintptr_t v = reinterpret_cast<uintptr_t>(window);
     const uintptr_t dialog = v > 0xFFFF ? v >> 16 : v;
-    std::string name = dialog == hook_dialog       ? "hook"
-                       : dialog == standard_dialog ? "standard"
-                                                   : "window?";
-    if (v > 0xFFFF)
-        name += "#" + std::to_string(v & 0xFFFF);
-    return name;
+    std::string name = dialog == hook_dialog ? "h" : dialog == standard_dialog ? "s" : "?";
+    return v > 0xFFFF ? name + "#" + std::to_string(v & 0xFFFF) : name;
 }
 
-// What the stand-in windows hold and what was asked of them.
+// What the stand-in windows hold and what was asked of them: the calls as
+// one text, "; " between calls.
 struct Desktop {
-    std::vector<std::string> calls;
+    std::string calls;
     std::string folder_shown = "C:\\Images\\2026";
     std::string edit_text = "D:\\Chosen\\Folder";
-    std::string edit_set;
     std::function<BOOL(OPENFILENAMEA *)> user; // the dialog's life
     std::vector<std::string> dialogs_opened;
 };
 
 Desktop *desktop = nullptr;
 
+template <class T>
+T record(const std::string &call, T result)
+{
+    desktop->calls += (desktop->calls.empty() ? "" : "; ") + call;
+    return result;
+}
+
 // Copies text into a window-message buffer of size bytes, as the window
 // functions do: cut to fit, always terminated.
-void copy_out(const std::string &text, WPARAM size, LPARAM buffer)
+std::string copy_out(const std::string &text, WPARAM size, LPARAM buffer)
 {
     char *out = reinterpret_cast<char *>(buffer);
     const std::size_t n = std::min<std::size_t>(text.size(), size - 1);
     std::memcpy(out, text.data(), n);
     out[n] = '\0';
+    return std::to_string(size);
 }
 
-BOOL open_dialog(OPENFILENAMEA *ofn)
+BOOL opened(const char *kind, OPENFILENAMEA *ofn)
 {
-    desktop->dialogs_opened.push_back("open");
+    desktop->dialogs_opened.push_back(kind);
     return desktop->user ? desktop->user(ofn) : 0;
-}
-
-BOOL save_dialog(OPENFILENAMEA *ofn)
-{
-    desktop->dialogs_opened.push_back("save");
-    return desktop->user ? desktop->user(ofn) : 0;
-}
-
-HWND parent_of(HWND window)
-{
-    desktop->calls.push_back("GetParent " + name_of(window));
-    return window == handle(hook_dialog) ? handle(standard_dialog) : nullptr;
-}
-
-HWND item_of(HWND dialog, int id)
-{
-    return item(reinterpret_cast<uintptr_t>(dialog), id);
-}
-
-BOOL show(HWND window, int how)
-{
-    desktop->calls.push_back("ShowWindow " + name_of(window) + " " + std::to_string(how));
-    return 1;
-}
-
-HWND focus(HWND window)
-{
-    desktop->calls.push_back("SetFocus " + name_of(window));
-    return nullptr;
 }
 
 LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    std::string call = "SendMessage " + name_of(window) + " ";
-    if (message == CDM_GETFOLDERPATH) {
-        call += "CDM_GETFOLDERPATH " + std::to_string(wParam);
-        copy_out(desktop->folder_shown, wParam, lParam);
-    } else if (message == WM_GETTEXT) {
-        call += "WM_GETTEXT " + std::to_string(wParam);
-        copy_out(desktop->edit_text, wParam, lParam);
-    } else if (message == WM_SETTEXT) {
-        desktop->edit_set = reinterpret_cast<const char *>(lParam);
-        call += "WM_SETTEXT " + desktop->edit_set;
-    } else {
-        call += std::to_string(message);
-    }
-    desktop->calls.push_back(call);
-    return 0;
+    const std::string to = name_of(window);
+    if (message == CDM_GETFOLDERPATH)
+        return record("folder? " + to + " " + copy_out(desktop->folder_shown, wParam, lParam), 0);
+    if (message == WM_GETTEXT)
+        return record("gettext " + to + " " + copy_out(desktop->edit_text, wParam, lParam), 0);
+    if (message == WM_SETTEXT)
+        return record("settext " + to + " " + reinterpret_cast<const char *>(lParam), 0);
+    return record("send " + to + " " + std::to_string(message), 0);
 }
 
 BOOL post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     char text[80];
-    std::snprintf(text, sizeof text, "PostMessage %s %#x %#llx %lld", name_of(window).c_str(),
-                  message, static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
-    desktop->calls.push_back(text);
-    return 1;
+    std::snprintf(text, sizeof text, "post %s %#x %#llx %lld", name_of(window).c_str(), message,
+                  static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+    return record(text, 1);
 }
 
-LONG_PTR set_long(HWND window, int index, LONG_PTR value)
-{
-    desktop->calls.push_back("SetWindowLong " + name_of(window) + " " + std::to_string(index) +
-                             " " + std::to_string(value));
-    return 0;
-}
-
-const WindowApi recording_api = {open_dialog, save_dialog, parent_of, item_of, show,
-                                 focus,       send,        post,      set_long};
-
-const std::string close_post = "PostMessage standard 0x111 0x30002 0";
+const quorvex::WindowApi recording_api = {
+    [](OPENFILENAMEA *ofn) { return opened("open", ofn); },
+    [](OPENFILENAMEA *ofn) { return opened("save", ofn); },
+    [](HWND w) {
+        return record("parent " + name_of(w),
+                      handle(w == handle(hook_dialog) ? standard_dialog : 0));
+    },
+    [](HWND dialog, int id) {
+        return handle((reinterpret_cast<uintptr_t>(dialog) << 16) | static_cast<uintptr_t>(id));
+    },
+    [](HWND w, int how) { return record("show " + name_of(w) + " " + std::to_string(how), 1); },
+    [](HWND w) { return record("focus " + name_of(w), HWND{}); },
+    send,
+    post,
+    [](HWND w, int index, LONG_PTR value) {
+        return record("setlong " + name_of(w) + " " + std::to_string(index) + " " +
+                          std::to_string(value),
+                      LONG_PTR{0});
+    },
+};
 
 UINT_PTR hook(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
@@ -177,14 +147,6 @@ protected:
         desktop = nullptr;
     }
 
-    // The hook as the standard dialog starts it, with the calls of that
-    // start forgotten.
-    void open_folder_dialog()
-    {
-        hook(WM_INITDIALOG);
-        screen.calls.clear();
-    }
-
     Desktop screen;
     int16_t flag = 1;
     char strin[QUORVEX_FILE_BUFFER_SIZE];
@@ -199,6 +161,7 @@ std::string request(const OPENFILENAMEA &o)
     const auto ptr = [](const void *p) {
         return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p));
     };
+    const int hook = o.lpfnHook == nullptr ? 0 : o.lpfnHook == &FileOpenHookProc ? 1 : 2;
     char text[400];
     std::snprintf(text, sizeof text,
                   "size=%u owner=%llx inst=%llx flags=%#x file=%s max=%u title=%s dir=%s ext=%s "
@@ -206,10 +169,7 @@ std::string request(const OPENFILENAMEA &o)
                   "offsets=%u/%u data=%lld",
                   static_cast<unsigned>(o.lStructSize), ptr(o.hwndOwner), ptr(o.hInstance),
                   static_cast<unsigned>(o.Flags), o.lpstrFile, static_cast<unsigned>(o.nMaxFile),
-                  o.lpstrTitle, o.lpstrInitialDir, o.lpstrDefExt,
-                  o.lpfnHook == nullptr             ? 0
-                  : o.lpfnHook == &FileOpenHookProc ? 1
-                                                    : 2,
+                  o.lpstrTitle, o.lpstrInitialDir, o.lpstrDefExt, hook,
                   o.lpTemplateName != nullptr ? o.lpTemplateName : "-",
                   static_cast<unsigned>(o.nMaxFileTitle), ptr(o.lpstrCustomFilter),
                   static_cast<unsigned>(o.nMaxCustFilter), static_cast<unsigned>(o.nFilterIndex),
@@ -223,76 +183,56 @@ const std::string record_size =
     std::to_string(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(void *));
 const std::string common_tail = " maxtitle=512 custom=0/0/0 filetitle=0 offsets=0/0 data=0";
 
-// Each message of the folder chooser's hook: what it returns, the window
-// calls it makes and what it leaves in the registered buffers.
+// Each message of the folder chooser's hook, once the dialog has started:
+// what it returns, the window calls it makes and what it leaves in the
+// registered buffers (nullptr: untouched).  WM_NOTIFY carries the code as
+// its notification; registered is 0 when no buffers were registered.
 TEST_F(DialogTest, HookMessages)
 {
-    const UINT other_notification = 0U - 601U - 1U; // selection change
+    const std::string close = "post s 0x111 0x30002 0", folder = "C:\\Images\\2026";
     struct Case {
-        const char *what;
-        UINT message; // WM_NOTIFY: code is the notification
+        UINT message;
         WPARAM wParam;
-        UINT code;
         UINT_PTR result;
-        std::vector<std::string> calls;
-        const char *strin, *strin1; // nullptr: untouched
+        std::string calls;
+        const char *strin, *strin1;
         int16_t flag;
+        bool registered = true;
     } cases[] = {
-        {"start: file controls hidden, folder edit focused",
-         WM_INITDIALOG,
-         0,
-         0,
-         0,
-         {"GetParent hook", "ShowWindow standard#1090 0", "ShowWindow standard#1152 0",
-          "ShowWindow standard#1 0", "ShowWindow standard#1089 0", "ShowWindow standard#1136 0",
-          "SetFocus hook#4000"},
-         nullptr,
-         nullptr,
-         1},
-        {"folder change",
-         WM_NOTIFY,
-         0,
-         CDN_FOLDERCHANGE,
-         1,
-         {"SendMessage standard CDM_GETFOLDERPATH 160",
-          "SendMessage hook#4000 WM_SETTEXT C:\\Images\\2026"},
-         "C:\\Images\\2026",
-         nullptr,
-         1},
-        {"file confirmed: refused, the dialog stays",
-         WM_NOTIFY,
-         0,
-         CDN_FILEOK,
-         1,
-         {"SetWindowLong hook 0 -1"},
-         nullptr,
-         nullptr,
-         1},
-        {"accept",
-         WM_COMMAND,
-         command(3000),
-         0,
-         1,
-         {"SendMessage hook#4000 WM_GETTEXT 160", close_post},
-         nullptr,
-         "D:\\Chosen\\Folder",
-         1},
-        {"cancel", WM_COMMAND, command(3001), 0, 1, {close_post}, nullptr, nullptr, 0},
-        {"other notification", WM_NOTIFY, 0, other_notification, 0, {}, nullptr, nullptr, 1},
-        {"button 3000 with a code", WM_COMMAND, command(3000, 1), 0, 0, {}, nullptr, nullptr, 1},
-        {"button 3001 with a code", WM_COMMAND, command(3001, 5), 0, 0, {}, nullptr, nullptr, 1},
-        {"other control", WM_COMMAND, command(4000), 0, 0, {}, nullptr, nullptr, 1},
-        {"standard OK", WM_COMMAND, command(1), 0, 0, {}, nullptr, nullptr, 1},
-        {"set text", WM_SETTEXT, 0, 0, 0, {}, nullptr, nullptr, 1},
-        {"paint", 0x000F, 0, 0, 0, {}, nullptr, nullptr, 1},
+        {WM_INITDIALOG, 0, 0,
+         "parent h; show s#1090 0; show s#1152 0; show s#1 0; show s#1089 0; show s#1136 0; "
+         "focus h#4000",
+         nullptr, nullptr, 1},
+        {WM_NOTIFY, CDN_FOLDERCHANGE, 1, "folder? s 160; settext h#4000 " + folder, folder.c_str(),
+         nullptr, 1},
+        {WM_NOTIFY, CDN_FILEOK, 1, "setlong h 0 -1", nullptr, nullptr, 1}, // the dialog stays
+        {WM_COMMAND, command(3000), 1, "gettext h#4000 160; " + close, nullptr,
+         "D:\\Chosen\\Folder", 1},
+        {WM_COMMAND, command(3001), 1, close, nullptr, nullptr, 0},
+        {WM_NOTIFY, 0U - 601U - 1U, 0, "", nullptr, nullptr, 1}, // selection change
+        {WM_NOTIFY, 0, 0, "", nullptr, nullptr, 1},              // no notification record
+        {WM_COMMAND, command(3000, 1), 0, "", nullptr, nullptr, 1},
+        {WM_COMMAND, command(3001, 5), 0, "", nullptr, nullptr, 1},
+        {WM_COMMAND, command(4000), 0, "", nullptr, nullptr, 1},
+        {WM_COMMAND, command(1), 0, "", nullptr, nullptr, 1}, // the standard OK
+        {WM_SETTEXT, 0, 0, "", nullptr, nullptr, 1},
+        {0x000F, 0, 0, "", nullptr, nullptr, 1}, // paint
+        {WM_NOTIFY, CDN_FOLDERCHANGE, 1, "", nullptr, nullptr, 1, false},
+        {WM_COMMAND, command(3000), 1, close, nullptr, nullptr, 1, false},
+        {WM_COMMAND, command(3001), 1, close, nullptr, nullptr, 1, false},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(std::to_string(c.message) + " " + std::to_string(c.wParam));
         flag = 1;
         SetUp();
-        open_folder_dialog();
+        if (!c.registered)
+            _InitializeQuorvex(nullptr, nullptr, nullptr);
+        if (c.message != WM_INITDIALOG) {
+            hook(WM_INITDIALOG);
+            screen.calls.clear();
+        }
         const UINT_PTR result = c.message != WM_NOTIFY ? hook(c.message, c.wParam)
-                                : c.code != 0          ? notify(c.code)
+                                : c.wParam != 0        ? notify(static_cast<UINT>(c.wParam))
                                                        : hook(WM_NOTIFY);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(screen.calls, c.calls);
@@ -301,17 +241,6 @@ TEST_F(DialogTest, HookMessages)
                   c.strin ? std::string(c.strin) : std::string(sizeof strin, 'x'));
         EXPECT_EQ(std::string(strin1), c.strin1 ? std::string(c.strin1) : untouched1);
     }
-}
-
-TEST_F(DialogTest, UnregisteredBuffersAreSkippedNotWritten)
-{
-    _InitializeQuorvex(nullptr, nullptr, nullptr);
-    open_folder_dialog();
-    EXPECT_EQ(notify(CDN_FOLDERCHANGE), 1u);
-    EXPECT_EQ(hook(WM_COMMAND, command(3000)), 1u);
-    EXPECT_EQ(hook(WM_COMMAND, command(3001)), 1u);
-    const std::vector<std::string> expected = {close_post, close_post};
-    EXPECT_EQ(screen.calls, expected);
 }
 
 TEST_F(DialogTest, ChooseOneFileRequestByType)
@@ -350,78 +279,62 @@ TEST_F(DialogTest, ChooseOneFileRequestByType)
     }
 }
 
-TEST_F(DialogTest, SetDirPreparesTheFolderRequest)
-{
-    std::string seen, file_buffer_on_open = "not opened";
-    int16_t flag_on_open = -1;
-    screen.user = [&](OPENFILENAMEA *ofn) {
-        seen = request(*ofn);
-        EXPECT_EQ(ofn->lpstrFile, strin);
-        EXPECT_EQ(std::memcmp(ofn->lpstrFilter, "All Files (*.*)\0*.*\0",
-                              sizeof "All Files (*.*)\0*.*\0"),
-                  0);
-        file_buffer_on_open = ofn->lpstrFile;
-        flag_on_open = flag;
-        return 0;
-    };
-    OPENFILENAMEA ofn;
-    std::memset(&ofn, 0xCD, sizeof ofn);
-    _SetDir(&ofn, handle(0x33), "C:\\Start", "Choose a folder", &flag, strin, FileOpenHookProc,
-            reinterpret_cast<HINSTANCE>(0x55));
-    ASSERT_EQ(screen.dialogs_opened, std::vector<std::string>{"open"});
-    EXPECT_EQ(seen, "size=" + record_size +
-                        " owner=33 inst=55 flags=0x80064 file= max=5120 "
-                        "title=Choose a folder dir=C:\\Start ext= hook=1 template=MyOpenFileBox" +
-                        common_tail);
-    EXPECT_EQ(file_buffer_on_open, "");
-    EXPECT_EQ(flag_on_open, 1);
-}
-
-// A user at the folder chooser, as the standard dialog would relay it to
-// the hook the request names.
-struct FolderSession {
-    std::vector<std::string> steps; // "folder", "fileok", "3000", "3001"
-    BOOL result;                    // what the standard dialog returns
-};
-
-TEST_F(DialogTest, SetDirReturnsWhetherAFolderWasConfirmed)
+// A user at the folder chooser, as the standard dialog would relay it to the
+// hook the request names: f folder change, o file confirmed, a accept, c
+// cancel; then what the standard dialog returns, what _SetDir returns, and
+// strin1 afterwards (nullptr: untouched).  Whatever the user does, the
+// dialog opens on the same request, with an emptied file buffer.
+TEST_F(DialogTest, SetDirRequestAndWhetherAFolderWasConfirmed)
 {
     struct Case {
-        const char *what;
-        FolderSession session;
+        const char *steps;
+        BOOL result;
         int16_t returned;
-        const char *confirmed; // strin1 afterwards, nullptr: untouched
+        const char *confirmed;
     } cases[] = {
-        {"accept after browsing", {{"folder", "3000"}, 0}, 1, "D:\\Chosen\\Folder"},
-        {"double-clicked file refused, then accept",
-         {{"folder", "fileok", "3000"}, 0},
-         1,
-         "D:\\Chosen\\Folder"},
-        {"cancel button", {{"folder", "3001"}, 0}, 0, nullptr},
-        {"escape or close box", {{"folder"}, 0}, 0, nullptr},
-        {"dialog could not open", {{}, 0}, 0, nullptr},
-        {"accept, then the dialog reports success anyway", {{"3000"}, 1}, 1, "D:\\Chosen\\Folder"},
+        {"fa", 0, 1, "D:\\Chosen\\Folder"},  // accept after browsing
+        {"f", 0, 0, nullptr},                // Escape or the close box, after a confirmed session
+        {"foa", 0, 1, "D:\\Chosen\\Folder"}, // double-clicked file refused, then accept
+        {"fc", 0, 0, nullptr},               // cancel button
+        {"", 0, 0, nullptr},                 // the dialog could not open
+        {"a", 1, 1, "D:\\Chosen\\Folder"},   // accept, then the dialog reports success anyway
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.steps);
         std::memset(strin1, 'y', sizeof strin1 - 1);
-        screen.user = [&c](OPENFILENAMEA *ofn) {
+        std::string seen, file_buffer_on_open = "not opened";
+        int16_t flag_on_open = -1;
+        screen.user = [&](OPENFILENAMEA *ofn) {
+            seen = request(*ofn);
+            EXPECT_EQ(ofn->lpstrFile, strin);
+            const char all[] = "All Files (*.*)\0*.*\0";
+            EXPECT_EQ(std::memcmp(ofn->lpstrFilter, all, sizeof all), 0);
+            file_buffer_on_open = ofn->lpstrFile;
+            flag_on_open = flag;
             HWND dlg = handle(hook_dialog);
             ofn->lpfnHook(dlg, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(ofn));
-            for (const std::string &step : c.session.steps) {
+            for (const char *step = c.steps; *step != '\0'; ++step) {
                 OFNOTIFYA note{};
                 note.lpOFN = ofn;
-                note.hdr.code = step == "folder" ? CDN_FOLDERCHANGE : CDN_FILEOK;
-                if (step == "folder" || step == "fileok")
+                note.hdr.code = *step == 'f' ? CDN_FOLDERCHANGE : CDN_FILEOK;
+                if (*step == 'f' || *step == 'o')
                     ofn->lpfnHook(dlg, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
                 else
-                    ofn->lpfnHook(dlg, WM_COMMAND, command(step == "3000" ? 3000 : 3001), 0);
+                    ofn->lpfnHook(dlg, WM_COMMAND, command(*step == 'a' ? 3000 : 3001), 0);
             }
-            return c.session.result;
+            return c.result;
         };
-        OPENFILENAMEA ofn{};
-        EXPECT_EQ(_SetDir(&ofn, nullptr, "C:\\", "Folder", &flag, strin, FileOpenHookProc, nullptr),
+        OPENFILENAMEA ofn;
+        std::memset(&ofn, 0xCD, sizeof ofn);
+        EXPECT_EQ(_SetDir(&ofn, handle(0x33), "C:\\Start", "Choose a folder", &flag, strin,
+                          FileOpenHookProc, reinterpret_cast<HINSTANCE>(0x55)),
                   c.returned);
+        EXPECT_EQ(seen, "size=" + record_size +
+                            " owner=33 inst=55 flags=0x80064 file= max=5120 title=Choose a "
+                            "folder dir=C:\\Start ext= hook=1 template=MyOpenFileBox" +
+                            common_tail);
+        EXPECT_EQ(file_buffer_on_open, "");
+        EXPECT_EQ(flag_on_open, 1);
         EXPECT_EQ(flag, c.returned);
         EXPECT_EQ(std::string(strin1),
                   c.confirmed != nullptr ? std::string(c.confirmed) : untouched1);
@@ -470,23 +383,15 @@ TEST(DialogsWithoutWindows, EndAsCancelled)
 }
 #endif
 
+// The length of a list of texts through the zero that ends it, cut to what
+// 16 bits can say.
 TEST(GetStrinLength, CountsThroughTheZeroThatEndsTheList)
 {
-    struct Case {
-        const char *what;
-        const char *list;
-        int16_t length;
-    } cases[] = {
-        {"two texts", "a\0bc\0", 6},
-        {"empty list", "", 1},
-        {"one text", "abc\0", 5},
-        {"stops at the first empty text", "a\0\0b\0", 3},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(_GetStrinLength(c.list), c.length);
-    }
-    std::vector<char> list(40000, 'a'); // longer than 16 bits can say
+    EXPECT_EQ(_GetStrinLength("a\0bc\0"), 6);
+    EXPECT_EQ(_GetStrinLength(""), 1);
+    EXPECT_EQ(_GetStrinLength("abc\0"), 5);
+    EXPECT_EQ(_GetStrinLength("a\0\0b\0"), 3); // stops at the first empty text
+    std::vector<char> list(40000, 'a');
     for (std::size_t i = 9; i < list.size(); i += 10)
         list[i] = '\0';
     list.insert(list.end(), {'\0', '\0'});

@@ -8,49 +8,11 @@
 
 namespace {
 
+using description::describe;
 using description::Header;
 using description::put;
 using description::put_r48;
 using description::worked_header;
-
-// The shared tables made distinct: spheroid rows differ, and table type 12
-// is fully coded, so every copied value can be told apart.
-struct Tables : description::Tables {
-    Tables()
-    {
-        for (int i = 0; i < 14; ++i) {
-            spheroids[i].a = 6378.0 + i;
-            spheroids[i].b = 6356.0 + i;
-        }
-        IDATYPE &t = types[1];
-        t.mincodedvalue = 3;
-        t.maxcodedvalue = 250;
-        for (int i = 0; i < 10; ++i) {
-            t.maskingcodes[i] = 200 + i;
-            t.cloudcodes[i] = 300 + i;
-            t.nodatacodes[i] = 400 + i;
-        }
-        t.sp1 = 11;
-        t.sp2 = 22;
-        t.nspecialcodes = 4;
-        t.slope = 0.004;
-        t.intercept = -0.2;
-    }
-    int16_t read(const Header &h, IMAGETYPE *it, int outside = 0) const
-    {
-        return _IDAHeaderToIT(h.data(), it, projections.data(), spheroids.data(), types.data(),
-                              static_cast<int16_t>(types.size()), outside);
-    }
-};
-
-// A field as read and as expected, compared as doubles.
-struct Field {
-    template <class A, class E>
-    Field(A a, E e) : actual(static_cast<double>(a)), expected(static_cast<double>(e))
-    {
-    }
-    double actual, expected;
-};
 
 IMAGETYPE filled_with(unsigned char byte)
 {
@@ -59,54 +21,53 @@ IMAGETYPE filled_with(unsigned char byte)
     return it;
 }
 
-// Every field of the record read from the worked header; code lists are
-// checked through their first and last slot.
-TEST(IdaHeaderRead, WorkedHeader)
+// The worked header as read into a record filled with 0x5A: zone, axes and
+// (from an IDA type of the caller's table) the coded range are not written.
+const std::string worked_projection = "proj=3 sph=0 zone=23130 a=0x5a5a5a5a5a5a5a5a "
+                                      "b=0x5a5a5a5a5a5a5a5a centre=45,10 par=-99999,-99999 fe=0 "
+                                      "fn=0 | units=0 x=100 y=50 dx=10 dy=10 | type=-1 ida=";
+const std::string worked = worked_projection + "200 100x200 hl=512 bpp=1 order=0 coded=0..250 "
+                                               "255,-,-,-,-,-,-,-,-,- -,-,-,-,-,-,-,-,-,- "
+                                               "-,-,-,-,-,-,-,-,-,- -,-,-,-,-,-,-,-,-,- "
+                                               "sp=-99999,-99999 n=1 law=0.5,-10";
+
+// Every field of the record read from the worked header, and from the same
+// header naming type 12 of the caller's table, whose coding then replaces the
+// header's (all but the range of coded values).
+TEST(IdaHeaderRead, WorkedHeaderAndCodingFromTheTypeTable)
 {
-    Tables t;
+    const description::Tables t;
     IMAGETYPE it = filled_with(0x5A);
     ASSERT_EQ(t.read(worked_header(), &it), QUORVEX_SUCCESS);
-    const HEADER &h = it.header;
-    const Field fields[] = {
-        {h.projection, 3},
-        {h.spheroid, 0},
-        {h.lat_center, 45},
-        {h.lon_center, 10},
-        {h.par1, QUORVEX_NO_VALUE},
-        {h.par2, QUORVEX_NO_VALUE},
-        {h.fn, 0},
-        {h.fe, 0},
-        {it.ul_units, 0},
-        {it.x_center, 100},
-        {it.y_center, 50},
-        {it.dx, 10},
-        {it.dy, 10},
-        {it.type, -1},
-        {it.ida_type, 200},
-        {it.rows, 100},
-        {it.columns, 200},
-        {it.header_length, 512},
-        {it.bytesperpixel, 1},
-        {it.bytesorder, 0},
-        {it.mincodedvalue, 0},
-        {it.maxcodedvalue, 250},
-        {it.missingcodes[0], 255},
-        {it.missingcodes[1], QUORVEX_NO_VALUE},
-        {it.missingcodes[9], QUORVEX_NO_VALUE},
-        {it.maskingcodes[0], QUORVEX_NO_VALUE},
-        {it.maskingcodes[9], QUORVEX_NO_VALUE},
-        {it.cloudcodes[0], QUORVEX_NO_VALUE},
-        {it.cloudcodes[9], QUORVEX_NO_VALUE},
-        {it.nodatacodes[0], QUORVEX_NO_VALUE},
-        {it.nodatacodes[9], QUORVEX_NO_VALUE},
-        {it.sp1, QUORVEX_NO_VALUE},
-        {it.sp2, QUORVEX_NO_VALUE},
-        {it.slope, 0.5},
-        {it.intercept, -10},
-        {it.nspecialcodes, 1},
-    };
-    for (std::size_t i = 0; i < std::size(fields); ++i)
-        EXPECT_EQ(fields[i].actual, fields[i].expected) << "field #" << i;
+    EXPECT_EQ(describe(it), worked);
+    Header h = worked_header();
+    h[22] = 12;
+    it = filled_with(0x5A);
+    ASSERT_EQ(t.read(h, &it), QUORVEX_SUCCESS);
+    EXPECT_EQ(describe(it), worked_projection +
+                                "12 100x200 hl=512 bpp=1 order=0 coded=1515870810..1515870810 "
+                                "100,101,102,103,104,105,106,107,108,109 "
+                                "200,201,202,203,204,205,206,207,208,209 "
+                                "300,301,302,303,304,305,306,307,308,309 "
+                                "400,401,402,403,404,405,406,407,408,409 sp=11,22 n=4 "
+                                "law=0.25,-3");
+
+    h[22] = 99; // unknown: coding kept, the rest filled
+    it = IMAGETYPE{};
+    it.slope = 7.0;
+    EXPECT_EQ(t.read(h, &it, 0), QUORVEX_MSG_IDA_TYPE_UNKNOWN);
+    EXPECT_EQ(t.read(h, &it, 1), QUORVEX_NERR_IDA_TYPE_UNKNOWN);
+    EXPECT_EQ(describe(it), "proj=3 sph=0 zone=0 a=0 b=0 centre=45,10 par=-99999,-99999 fe=0 fn=0 "
+                            "| units=0 x=100 y=50 dx=10 dy=10 | type=-1 ida=99 100x200 hl=512 "
+                            "bpp=1 order=0 coded=0..0 0,0,0,0,0,0,0,0,0,0 0,0,0,0,0,0,0,0,0,0 "
+                            "0,0,0,0,0,0,0,0,0,0 0,0,0,0,0,0,0,0,0,0 sp=0,0 n=0 law=7,0");
+
+    description::Tables row200; // a table row 200 does not hide the header's own coding
+    row200.types[0] = row200.types[1];
+    row200.types[0].code = 200;
+    it = filled_with(0x5A);
+    ASSERT_EQ(row200.read(worked_header(), &it), QUORVEX_SUCCESS);
+    EXPECT_EQ(describe(it), worked);
 }
 
 TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
@@ -126,7 +87,7 @@ TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
         {9, 12, 6390, 6368, QUORVEX_NO_VALUE},
         {7, 4, 6382, 6360, QUORVEX_NO_VALUE},
     };
-    Tables t;
+    const description::Tables t;
     for (const Case &c : cases) {
         SCOPED_TRACE(int(c.projection));
         Header h = worked_header();
@@ -150,23 +111,16 @@ TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
 // geolocation as it was.
 TEST(IdaHeaderRead, NotGeolocatedLeavesGeolocationAlone)
 {
-    Tables t;
+    const description::Tables t;
     Header h = worked_header();
     h[23] = 0;
     IMAGETYPE it = filled_with(0x11);
-    const IMAGETYPE before = it;
     ASSERT_EQ(t.read(h, &it), QUORVEX_SUCCESS);
-    EXPECT_EQ(it.header.projection, 0);
-    EXPECT_EQ(it.header.spheroid, 0);
-    EXPECT_EQ(std::memcmp(&it.header.a, &before.header.a, sizeof(HEADER) - offsetof(HEADER, a)), 0);
-    EXPECT_EQ(it.ul_units, before.ul_units);
-    for (std::size_t at : {offsetof(IMAGETYPE, dx), offsetof(IMAGETYPE, dy),
-                           offsetof(IMAGETYPE, x_center), offsetof(IMAGETYPE, y_center)})
-        EXPECT_EQ(std::memcmp(reinterpret_cast<const char *>(&it) + at,
-                              reinterpret_cast<const char *>(&before) + at, sizeof(double)),
-                  0);
-    EXPECT_EQ(it.rows, 100);
-    EXPECT_EQ(it.slope, 0.5);
+    const std::string x = "0x1111111111111111"; // as the caller left it
+    EXPECT_EQ(describe(it), "proj=0 sph=0 zone=4369 a=" + x + " b=" + x + " centre=" + x + "," + x +
+                                " par=" + x + "," + x + " fe=" + x + " fn=" + x +
+                                " | units=4369 x=" + x + " y=" + x + " dx=" + x + " dy=" + x +
+                                worked.substr(worked.find(" | type=")));
 
     for (int at : {144, 150}) {
         for (double scale : {0.0, 9.9e-8, -9.9e-8, 1.1e-7}) {
@@ -183,9 +137,11 @@ TEST(IdaHeaderRead, NotGeolocatedLeavesGeolocationAlone)
     }
 }
 
-TEST(IdaHeaderRead, RefusedProjectionCodes)
+// Refused projection codes write the code and nothing else; sizes are
+// signed.
+TEST(IdaHeaderRead, RefusedProjectionCodesAndSignedSizes)
 {
-    Tables t;
+    const description::Tables t;
     for (int code : {1, 10, 11, 200, 255}) {
         SCOPED_TRACE(code);
         Header h = worked_header();
@@ -198,55 +154,6 @@ TEST(IdaHeaderRead, RefusedProjectionCodes)
         EXPECT_EQ(std::memcmp(&it, &before, sizeof it), 0) << "only the code is written";
         EXPECT_EQ(t.read(h, &it, 1), QUORVEX_NERR_PROJECTION_UNKNOWN);
     }
-}
-
-TEST(IdaHeaderRead, CodingFromTheTypeTable)
-{
-    Tables t;
-    Header h = worked_header();
-    h[22] = 12;
-    IMAGETYPE it{};
-    it.mincodedvalue = -5;
-    it.maxcodedvalue = -6;
-    ASSERT_EQ(t.read(h, &it), QUORVEX_SUCCESS);
-    const Field fields[] = {
-        {it.ida_type, 12},
-        {it.slope, 0.004},
-        {it.intercept, -0.2},
-        {it.missingcodes[9], 109},
-        {it.maskingcodes[0], 200},
-        {it.cloudcodes[5], 305},
-        {it.nodatacodes[3], 403},
-        {it.sp1, 11},
-        {it.sp2, 22},
-        {it.nspecialcodes, 4},
-        {it.mincodedvalue, -5},
-        {it.maxcodedvalue, -6}, // the table's range is not copied
-    };
-    for (std::size_t i = 0; i < std::size(fields); ++i)
-        EXPECT_EQ(fields[i].actual, fields[i].expected) << "field #" << i;
-
-    h[22] = 99; // unknown: coding kept, the rest filled
-    it = IMAGETYPE{};
-    it.slope = 7.0;
-    EXPECT_EQ(t.read(h, &it, 0), QUORVEX_MSG_IDA_TYPE_UNKNOWN);
-    EXPECT_EQ(t.read(h, &it, 1), QUORVEX_NERR_IDA_TYPE_UNKNOWN);
-    EXPECT_EQ(it.slope, 7.0);
-    EXPECT_EQ(it.columns, 200);
-    EXPECT_EQ(it.x_center, 100.0);
-    EXPECT_EQ(it.ida_type, 99);
-
-    t.types[0].code = 200; // a table row 200 does not hide the header's own coding
-    t.types[0].slope = 3.0;
-    t.types[0].maskingcodes[0] = 77;
-    ASSERT_EQ(t.read(worked_header(), &it), QUORVEX_SUCCESS);
-    EXPECT_EQ(it.slope, 0.5);
-    EXPECT_EQ(it.maskingcodes[0], QUORVEX_NO_VALUE);
-}
-
-TEST(IdaHeaderRead, SizesAreSigned)
-{
-    Tables t;
     Header h = worked_header();
     put(h, 30, {0xFF, 0xFF, 0x00, 0x80});
     IMAGETYPE it{};
@@ -255,86 +162,63 @@ TEST(IdaHeaderRead, SizesAreSigned)
     EXPECT_EQ(it.columns, -32768);
 }
 
+// Only the projection block is read, with no range test on the code: any row
+// of the caller's table.
 TEST(CharToHeader, ReadsOnlyTheProjectionBlock)
 {
-    Tables t;
+    const description::Tables t;
     Header h = worked_header();
     h[23] = 8;
     put_r48(h, 156, 20.0);
     put_r48(h, 162, 60.0);
     HEADER hdr;
     std::memset(&hdr, 0x44, sizeof hdr);
-    const HEADER before = hdr;
     _CharToHeader(h.data(), &hdr, t.projections.data());
-    const Field fields[] = {
-        {hdr.projection, 8},
-        {hdr.lat_center, 45},
-        {hdr.lon_center, 10},
-        {hdr.par1, 20},
-        {hdr.par2, 60},
-        {hdr.fn, 0},
-        {hdr.fe, 0},
-        {hdr.spheroid, before.spheroid},
-        {hdr.zone, before.zone},
-    };
-    for (std::size_t i = 0; i < std::size(fields); ++i)
-        EXPECT_EQ(fields[i].actual, fields[i].expected) << "field #" << i;
-    EXPECT_EQ(std::memcmp(&hdr.a, &before.a, 2 * sizeof(double)), 0);
-
-    h[23] = 250; // no range test: any row of the caller's table
+    const std::string untouched = "sph=17476 zone=17476 a=0x4444444444444444 b=0x4444444444444444";
+    EXPECT_EQ(describe(hdr), "proj=8 " + untouched + " centre=45,10 par=20,60 fe=0 fn=0");
+    h[23] = 250;
     _CharToHeader(h.data(), &hdr, t.projections.data());
-    EXPECT_EQ(hdr.projection, 250);
-    EXPECT_EQ(hdr.par1, QUORVEX_NO_VALUE);
+    EXPECT_EQ(describe(hdr), "proj=250 " + untouched + " centre=45,10 par=-99999,-99999 fe=0 fn=0");
 }
 
 TEST(CheckCurrImageParams, FirstDifferenceWins)
 {
     IMAGETYPE it{};
-    it.header.projection = 4;
-    it.header.lat_center = 45.0;
-    it.header.lon_center = 10.0;
-    it.header.par1 = 30.0;
-    it.header.par2 = 60.0;
-
+    it.header = {4, 0, 0, 0, 0, 45.0, 10.0, 30.0, 60.0, 0, 0};
+    // The compared header: the record's with up to two fields set, then the
+    // statuses for a local and an outside caller.
     struct Case {
-        const char *what;
-        void (*change)(HEADER &);
+        double HEADER::*field;
+        double value;
+        double HEADER::*field2;
+        double value2;
         int16_t local, outside;
     };
+    const double none = QUORVEX_NO_VALUE;
     const Case cases[] = {
-        {"same", [](HEADER &) {}, 100, 100},
-        {"no parallels", [](HEADER &h) { h.par1 = h.par2 = QUORVEX_NO_VALUE; }, 8, 26},
-        {"projection",
-         [](HEADER &h) {
-             h.projection = 8;
-             h.lat_center = 0;
-         },
-         6, 24},
-        {"lat +0.000009", [](HEADER &h) { h.lat_center += 0.000009; }, 100, 100},
-        {"lat -0.000009", [](HEADER &h) { h.lat_center -= 0.000009; }, 100, 100},
-        {"lat +0.000011", [](HEADER &h) { h.lat_center += 0.000011; }, 7, 25},
-        {"lat -0.000011", [](HEADER &h) { h.lat_center -= 0.000011; }, 7, 25},
-        {"lon",
-         [](HEADER &h) {
-             h.lon_center -= 0.000011;
-             h.par1 = 0;
-         },
-         7, 25},
-        {"par1",
-         [](HEADER &h) {
-             h.par1 += 0.000011;
-             h.fe = 1;
-         },
-         8, 26},
-        {"par2", [](HEADER &h) { h.par2 -= 0.000011; }, 8, 26},
-        {"fe", [](HEADER &h) { h.fe = 0.000011; }, 9, 27},
-        {"fn", [](HEADER &h) { h.fn = -0.000011; }, 9, 27},
-        {"fn inside", [](HEADER &h) { h.fn = 0.000009; }, 100, 100},
+        {nullptr, 0, nullptr, 0, 100, 100},
+        {&HEADER::par1, none, &HEADER::par2, none, 8, 26},
+        {&HEADER::lat_center, 0, nullptr, 0, 6, 24}, // projection 8: see below
+        {&HEADER::lat_center, 45.0 + 0.000009, nullptr, 0, 100, 100},
+        {&HEADER::lat_center, 45.0 - 0.000009, nullptr, 0, 100, 100},
+        {&HEADER::lat_center, 45.0 + 0.000011, nullptr, 0, 7, 25},
+        {&HEADER::lat_center, 45.0 - 0.000011, nullptr, 0, 7, 25},
+        {&HEADER::lon_center, 10.0 - 0.000011, &HEADER::par1, 0, 7, 25},
+        {&HEADER::par1, 30.0 + 0.000011, &HEADER::fe, 1, 8, 26},
+        {&HEADER::par2, 60.0 - 0.000011, nullptr, 0, 8, 26},
+        {&HEADER::fe, 0.000011, nullptr, 0, 9, 27},
+        {&HEADER::fn, -0.000011, nullptr, 0, 9, 27},
+        {&HEADER::fn, 0.000009, nullptr, 0, 100, 100},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(&c - cases);
         HEADER h = it.header;
-        c.change(h);
+        if (c.local == 6)
+            h.projection = 8;
+        if (c.field != nullptr)
+            h.*c.field = c.value;
+        if (c.field2 != nullptr)
+            h.*c.field2 = c.value2;
         EXPECT_EQ(_CheckCurrImageParams(&h, &it, 0), c.local);
         EXPECT_EQ(_CheckCurrImageParams(&h, &it, 1), c.outside);
     }

@@ -63,54 +63,39 @@ TEST(IT2IDAHeader, RebuiltHeader)
     EXPECT_EQ(r48(h, 177), -3.0);
 }
 
+// A change to one field of the record.
+#define SET(field, value) [](IMAGETYPE &it) { it.field = value; }
+
 TEST(IT2IDAHeader, FieldRules)
 {
-    struct Case {
-        const char *what;
-        std::function<void(IMAGETYPE &)> change;
-        std::vector<std::pair<int, int>> bytes; // offset, expected value
-    };
-    const Case cases[] = {
-        {"undefined type: 200 without coded bytes",
-         [](IMAGETYPE &it) { it.ida_type = -9999; },
-         {{22, 200}, {168, 0}, {169, 0}, {170, 0}}},
-        {"empty missing slot, low byte of the lowest code",
-         [](IMAGETYPE &it) {
-             it.missingcodes[0] = -99999;
-             it.mincodedvalue = 0x104;
-         },
-         {{168, 0x04}, {169, 250}, {170, 0}}},
-        {"sizes keep their low 16 bits",
-         [](IMAGETYPE &it) {
-             it.rows = 0x12345;
-             it.columns = -2;
-         },
-         {{30, 0x45}, {31, 0x23}, {32, 0xFE}, {33, 0xFF}}},
-        {"no projection: no geolocation, unit not consulted",
-         [](IMAGETYPE &it) {
-             it.header.projection = 0;
-             it.ul_units = 3;
-         },
+    // The changes to the worked record, then bytes of the written header
+    // (offset, value).
+    const struct Case {
+        std::vector<std::function<void(IMAGETYPE &)>> changes;
+        std::vector<std::pair<int, int>> bytes;
+    } cases[] = {
+        // undefined type: 200 without coded bytes
+        {{SET(ida_type, -9999)}, {{22, 200}, {168, 0}, {169, 0}, {170, 0}}},
+        // empty missing slot: the low byte of the lowest code
+        {{SET(missingcodes[0], -99999), SET(mincodedvalue, 0x104)},
+         {{168, 4}, {169, 250}, {170, 0}}},
+        // sizes keep their low 16 bits
+        {{SET(rows, 0x12345), SET(columns, -2)}, {{30, 0x45}, {31, 0x23}, {32, 0xFE}, {33, 0xFF}}},
+        // no projection: no geolocation, the unit not consulted
+        {{SET(header.projection, 0), SET(ul_units, 3)},
          {{23, 0}, {120, 0}, {132, 0}, {138, 0}, {144, 0}, {150, 0}}},
-        {"parallels of a projection without them are not written",
-         [](IMAGETYPE &it) {
-             it.header.par1 = 33.0;
-             it.header.par2 = 45.0;
-         },
-         {{156, 0}, {162, 0}}},
-        {"parallels of a conic",
-         [](IMAGETYPE &it) {
-             it.header.projection = 4;
-             it.header.par1 = 33.0;
-             it.header.par2 = 45.0;
-         },
-         {{23, 4}, {156, 0x86}, {161, 0x04}, {162, 0x86}, {167, 0x34}}},
+        // parallels of a projection without them are not written
+        {{SET(header.par1, 33.0), SET(header.par2, 45.0)}, {{156, 0}, {162, 0}}},
+        // parallels of a conic
+        {{SET(header.projection, 4), SET(header.par1, 33.0), SET(header.par2, 45.0)},
+         {{23, 4}, {156, 0x86}, {161, 4}, {162, 0x86}, {167, 0x34}}},
     };
     Tables t;
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(&c - cases);
         IMAGETYPE it = worked_image(t);
-        c.change(it);
+        for (const auto &change : c.changes)
+            change(it);
         int result = -1;
         const Header h = write(it, t, &result);
         EXPECT_EQ(result, 1);

@@ -66,26 +66,36 @@ TEST(CheckInputImages, AgreeingFilesDescribeTheFirstWithoutMessage)
 // tolerance; without a projection the geolocation bytes mean nothing and are
 // not compared, neither with the record's leftovers nor with each other.
 // Expected statuses and texts are the message table's.
+using Change = std::function<void(Header &)>;
+
+Change shift(int at, double by)
+{
+    return [at, by](Header &h) { put_r48(h, at, r48(h, at) + by); };
+}
+Change set(int at, double to)
+{
+    return [at, to](Header &h) { put_r48(h, at, to); };
+}
+Change byte(int at, unsigned char to)
+{
+    return [at, to](Header &h) { h[at] = to; };
+}
+Change all(std::vector<Change> changes)
+{
+    return [changes](Header &h) {
+        for (const Change &change : changes)
+            change(h);
+    };
+}
+
+// Each compared field of the second file, just inside and just outside its
+// tolerance; without a projection the geolocation bytes mean nothing and are
+// not compared, neither with the record's leftovers nor with each other.
+// Expected statuses and texts are the message table's.
 TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
 {
-    using Change = std::function<void(Header &)>;
-    const auto shift = [](int at, double by) {
-        return [at, by](Header &h) { put_r48(h, at, r48(h, at) + by); };
-    };
-    const auto set = [](int at, double to) { return [at, to](Header &h) { put_r48(h, at, to); }; };
-    const Change same = [](Header &) {};
-    const Change unprojected = [](Header &h) { h[23] = 0; };
-    const Change conic = [](Header &h) {
-        h[23] = 4;
-        put_r48(h, 156, 40.0);
-        put_r48(h, 162, 50.0);
-    };
-    const auto conic_par2 = [conic](double by) {
-        return [conic, by](Header &h) {
-            conic(h);
-            put_r48(h, 162, 50.0 + by);
-        };
-    };
+    const Change same = all({}), unprojected = byte(23, 0);
+    const Change conic = all({byte(23, 4), set(156, 40.0), set(162, 50.0)});
     struct Case {
         const char *what;
         Change first, second;
@@ -93,11 +103,11 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
         const char *text; // the table's "not the same ..." text
     };
     const Case cases[] = {
-        {"IDA type", same, [](Header &h) { h[22] = 7; }, 21, "Ida Type"},
-        {"projection", same, [](Header &h) { h[23] = 2; }, 24, "projection"},
-        {"10 rows more", same, [](Header &h) { h[30] += 10; }, 22, "size"},
-        {"one column less", same, [](Header &h) { h[32] -= 1; }, 22, "size"},
-        {"centre column by one unit of the last place", same, [](Header &h) { h[133] ^= 1; }, 25,
+        {"IDA type", same, byte(22, 7), 21, "Ida Type"},
+        {"projection", same, byte(23, 2), 24, "projection"},
+        {"10 rows more", same, byte(30, 0x64 + 10), 22, "size"},
+        {"one column less", same, byte(32, 0xC8 - 1), 22, "size"},
+        {"centre column by one unit of the last place", same, byte(133, 1), 25,
          "projection center"},
         {"centre line", same, shift(138, 0.5), 25, "projection center"},
         {"dx by 2e-7", same, shift(144, 2e-7), 23, "pixel size"},
@@ -108,36 +118,24 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
         {"centre latitude by -0.00002", same, shift(120, -0.00002), 25, "projection center"},
         {"centre latitude by +0.000009", same, shift(120, 0.000009), 100, nullptr},
         {"centre longitude by -0.000011", same, shift(126, -0.000011), 25, "projection center"},
-        {"title and pixels differ", same,
-         [](Header &h) {
-             h[40] = 'x';
-             h[183] = 3;
-         },
-         100, nullptr},
+        {"title and pixels differ", same, all({byte(40, 'x'), byte(183, 3)}), 100, nullptr},
         {"parallels of a projection without them", same, shift(156, 1.0), 100, nullptr},
-        {"conic parallel by +0.00002", conic, conic_par2(0.00002), 26, "projection parallels"},
-        {"conic parallel by -0.00002", conic, conic_par2(-0.00002), 26, "projection parallels"},
-        {"conic parallel by +0.000009", conic, conic_par2(0.000009), 100, nullptr},
+        {"conic parallel +0.00002", conic, all({conic, set(162, 50.00002)}), 26,
+         "projection parallels"},
+        {"conic parallel -0.00002", conic, all({conic, set(162, 50.0 - 0.00002)}), 26,
+         "projection parallels"},
+        {"conic parallel +0.000009", conic, all({conic, set(162, 50.000009)}), 100, nullptr},
         {"projection 0, record holding other values", unprojected, unprojected, 100, nullptr},
         {"projection 0, geolocation bytes differ", unprojected,
-         [](Header &h) {
-             h[23] = 0;
-             put_r48(h, 132, 7.0);
-             put_r48(h, 144, 3.0);
-         },
-         100, nullptr},
+         all({unprojected, set(132, 7.0), set(144, 3.0)}), 100, nullptr},
         {"zero dx in both files", set(144, 0.0), set(144, 0.0), 100, nullptr},
         {"zero dx against projection 0", set(144, 0.0), unprojected, 100, nullptr},
         {"zero dx against a geolocated image", set(144, 0.0), same, 24, "projection"},
         {"projection 0 against a geolocated image", unprojected, same, 24, "projection"},
-        {"projection 0, sizes still compared", unprojected,
-         [](Header &h) {
-             h[23] = 0;
-             h[32] = 1;
-         },
-         22, "size"},
+        {"projection 0, sizes still compared", unprojected, all({unprojected, byte(32, 1)}), 22,
+         "size"},
     };
-    Tables t;
+    const Tables t;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;

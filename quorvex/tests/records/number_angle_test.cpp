@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -41,6 +42,7 @@ TEST(CheckNumber, TextsAndRanges)
         {"5.", 1, 4.9, 5.1, 100},
         {"1.2.3", 1, 1.1, 1.3, 100}, // the value is the leading 1.2
         {"99999999999999999999", 0, -1, 1e30, 100},
+        {"9223372036854775808", 0, 0, 1e30, 100}, // beyond the signed range: the largest
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string("'") + c.text + "'");
@@ -109,24 +111,17 @@ TEST(CaseAndBytes, AsciiLettersOnly)
     EXPECT_STREQ(lower, "abc xyz @[ \xC0");
 }
 
+// Byte pairs of the first words swap; no words or no buffer: no effect.
 TEST(CaseAndBytes, ReverseOrderSwapsOnlyTheFirstWords)
 {
-    struct Case {
-        int words;
-        unsigned char after[6];
-    } cases[] = {
-        {2, {2, 1, 4, 3, 5, 6}},
-        {1, {2, 1, 3, 4, 5, 6}},
-        {0, {1, 2, 3, 4, 5, 6}},
-        {-3, {1, 2, 3, 4, 5, 6}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.words);
-        unsigned char bytes[] = {1, 2, 3, 4, 5, 6};
-        _ReverseOrder(bytes, c.words);
-        EXPECT_EQ(std::memcmp(bytes, c.after, sizeof bytes), 0);
+    const std::pair<int, std::string> cases[] = {
+        {2, "214356"}, {1, "213456"}, {0, "123456"}, {-3, "123456"}};
+    for (const auto &[words, after] : cases) {
+        std::string bytes = "123456";
+        _ReverseOrder(&bytes[0], words);
+        EXPECT_EQ(bytes, after) << words;
     }
-    _ReverseOrder(nullptr, 2); // no buffer: no effect
+    _ReverseOrder(nullptr, 2);
 }
 
 } // namespace
