@@ -5,17 +5,22 @@
 // cases are lines of program.cases; those with whole texts to compare or an
 // input made by code are written here.
 #include "reports.h"
-#include "run_support.h"
+
+#include "quorvex/quorvex.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cctype>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <ostream>
+#include <random>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -36,7 +41,79 @@
 namespace brennix {
 namespace {
 
-using namespace test_support;
+namespace fs = std::filesystem;
+
+struct TestImage {
+    int height;
+    int width;
+    unsigned char missing;
+    double slope;
+    double intercept;
+    std::vector<unsigned char> pixels;
+};
+
+// A type-200 plate carree header (centre 45 N 10 E at column 100, line 50,
+// 10 pixels per unit) with the image's size, law and missing code, then the
+// pixels as given.
+std::string make_ida(const TestImage &image)
+{
+    std::string header(512, '\0');
+    header[22] = static_cast<char>(200);
+    header[23] = 3;
+    for (const int at : {30, 32}) {
+        const int size = at == 30 ? image.height : image.width;
+        header[at] = static_cast<char>(size & 0xff);
+        header[at + 1] = static_cast<char>((size >> 8) & 0xff);
+    }
+    header.replace(38, 80, "Test image" + std::string(70, ' '));
+    const double reals[] = {45.0, 10.0, 100.0, 50.0, 10.0, 10.0, image.slope, image.intercept};
+    const std::size_t places[] = {120, 126, 132, 138, 144, 150, 171, 177};
+    for (std::size_t i = 0; i < 8; ++i) {
+        unsigned char bytes[6];
+        _DoubleCtoRealPascal(bytes, reals[i]);
+        std::memcpy(&header[places[i]], bytes, 6);
+    }
+    header[169] = static_cast<char>(250);
+    header[170] = static_cast<char>(image.missing);
+    header[183] = 2;
+    return header + std::string(image.pixels.begin(), image.pixels.end());
+}
+
+std::string read_file(const std::string &name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string &name, const std::string &bytes)
+{
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+// A test whose working directory is a fresh folder of its own, made under
+// a name no other test or run can hold at the same time.
+class ScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous_ = fs::current_path();
+        std::random_device seed;
+        do {
+            folder_ = fs::temp_directory_path() / ("brennix-test-" + std::to_string(seed()));
+        } while (!fs::create_directory(folder_));
+        fs::current_path(folder_);
+    }
+    void TearDown() override
+    {
+        fs::current_path(previous_);
+        std::error_code error;
+        fs::remove_all(folder_, error);
+        EXPECT_FALSE(error) << error.message();
+    }
+
+private:
+    fs::path previous_, folder_;
+};
 
 struct ProgramRun {
     int status = -1;
@@ -143,28 +220,17 @@ ProgramRun run_program(const std::string &command)
 }
 #endif
 
-// Every entry below the folder: file contents, or a marker for a folder or
-// a link (never followed: it may lead to a device).
-void snapshot(const std::filesystem::path &path, const std::string &name,
-              std::map<std::string, std::string> &into)
-{
-    namespace fs = std::filesystem;
-    if (fs::is_symlink(path))
-        into[name] = "<link>";
-    else if (!fs::is_directory(path))
-        into[name] = read_file(path.string());
-    else {
-        if (!name.empty())
-            into[name] = "<folder>";
-        for (const std::string &entry : folder_entries(path.string()))
-            snapshot(path / entry, name.empty() ? entry : name + "/" + entry, into);
-    }
-}
-
+// Every entry below the working folder: file contents, or a marker for a
+// folder or a link (never followed: it may lead to a device).
 std::map<std::string, std::string> snapshot()
 {
     std::map<std::string, std::string> files;
-    snapshot(".", "", files);
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(".")) {
+        const std::string name = entry.path().lexically_relative(".").generic_string();
+        files[name] = entry.is_symlink()     ? "<link>"
+                      : entry.is_directory() ? "<folder>"
+                                             : read_file(entry.path().string());
+    }
     files.erase("stdout.txt");
     files.erase("stderr.txt");
     return files;
@@ -368,10 +434,10 @@ void make_input(const std::string &field)
         for (const std::string &arg : args)
             n.push_back(std::atof(arg.c_str()));
         if (kind == "folder") {
-            std::filesystem::remove(args[0]);
-            std::filesystem::create_directory(args[0]);
+            fs::remove(args[0]);
+            fs::create_directory(args[0]);
         } else if (kind == "link") {
-            std::filesystem::create_symlink(args[1], args[0]);
+            fs::create_symlink(args[1], args[0]);
         } else if (kind == "empty") {
             write_file(name, "");
         } else if (kind.rfind("sixteen", 0) == 0) {
@@ -599,8 +665,8 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
 {
     const std::string header = make_ida({100, 100, 255, 0.5, -10.0, {}});
     auto temporary_made = [] {
-        for (const std::string &name : folder_entries("."))
-            if (name.rfind(".brennix-", 0) == 0)
+        for (const fs::directory_entry &entry : fs::directory_iterator("."))
+            if (entry.path().filename().string().rfind(".brennix-", 0) == 0)
                 return true;
         return false;
     };
