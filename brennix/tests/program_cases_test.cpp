@@ -236,10 +236,6 @@ std::map<std::string, std::string> snapshot()
     return files;
 }
 
-// Which files a run may write: none (refused before touching anything), the
-// log alone (with the failure in it), the image and log, or all three.
-enum class Writes { by_status, nothing, log, image_and_log, all };
-
 struct Case {
     std::string what{};
     std::string command{};
@@ -248,7 +244,10 @@ struct Case {
     std::string err{};                      // the whole of standard error
     std::vector<std::string> pixel_lines{}; // the log's lines after the report
     std::vector<int> pixels{};              // the output image's pixels
-    Writes writes = Writes::by_status;
+    // The files the run may write: "nothing" (refused before touching any),
+    // "log" (alone, with the failure in it), "image_and_log" or "all"; when
+    // empty, what the exit status implies.
+    std::string writes{};
     bool posix_only = false; // names, devices or reasons of POSIX
     std::string out{};       // standard output, when given
     std::string log{};       // the log after its stamp, when given
@@ -311,7 +310,7 @@ std::vector<Case> whole_text_cases()
          "",
          {},
          {0, 0, 254, 254, 255, 254, 0, 180, 80, 255, 254, 2},
-         Writes::all,
+         "all",
          false,
          " In,  out:    in.ida        out.ida\n"
          "SlopO, IntO:  .25           -5 \n"
@@ -375,7 +374,7 @@ std::vector<Case> whole_text_cases()
          "",
          {},
          {},
-         Writes::by_status,
+         "",
          false,
          "\n Correct syntax is\n\n"
          " Brennix In_file Out_file Slope Intercept LogFile.txt Colour_File.CLR\n\n"
@@ -400,19 +399,12 @@ const char case_text[] =
     ;
 
 // A text of the case file: \r, \n and \t stand for their characters.
-std::string unescaped(const std::string &text)
+std::string unescaped(std::string text)
 {
-    std::string plain;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-        if (text[i] == '\\' && (next == 'r' || next == 'n' || next == 't')) {
-            plain += next == 'r' ? '\r' : next == 'n' ? '\n' : '\t';
-            ++i;
-        } else {
-            plain += text[i];
-        }
-    }
-    return plain;
+    for (const char *escape : {"\\r\r", "\\n\n", "\\t\t"})
+        for (std::size_t at; (at = text.find(escape, 0, 2)) != std::string::npos;)
+            text.replace(at, 2, 1, escape[2]);
+    return text;
 }
 
 // Writes the files of a case's input field (the steps are described at the
@@ -420,50 +412,43 @@ std::string unescaped(const std::string &text)
 void make_input(const std::string &field)
 {
     for (const std::string &step : split(field, " + ")) {
-        std::istringstream words(step);
-        std::string kind, name = "in.ida";
-        std::vector<std::string> args;
-        words >> kind;
-        for (std::string word; words >> word;)
-            args.push_back(word);
-        if (args.size() >= 2 && args[args.size() - 2] == "as") {
-            name = args.back();
-            args.resize(args.size() - 2);
+        std::vector<std::string> words = split(step, " ");
+        std::string name = "in.ida";
+        if (words.size() > 2 && words.end()[-2] == "as") {
+            name = words.back();
+            words.resize(words.size() - 2);
         }
         std::vector<double> n;
-        for (const std::string &arg : args)
-            n.push_back(std::atof(arg.c_str()));
-        if (kind == "folder") {
-            fs::remove(args[0]);
-            fs::create_directory(args[0]);
-        } else if (kind == "link") {
-            fs::create_symlink(args[1], args[0]);
-        } else if (kind == "empty") {
-            write_file(name, "");
-        } else if (kind.rfind("sixteen", 0) == 0) {
-            const std::size_t cut =
-                kind.size() > 8 ? std::stoul(kind.substr(8)) : std::string::npos;
-            write_file(name, make_ida(sixteen()).substr(0, cut));
-        } else if (kind == "row") {
-            TestImage image = {1, int(n.size()) - 3, static_cast<unsigned char>(n[0]), n[1], n[2],
-                               {}};
+        for (std::size_t i = 1; i < words.size(); ++i)
+            n.push_back(std::atof(words[i].c_str()));
+        TestImage image = sixteen();
+        if (words[0] == "folder") {
+            fs::remove(words[1]);
+            fs::create_directory(words[1]);
+            continue;
+        } else if (words[0] == "link") {
+            fs::create_symlink(words[2], words[1]);
+            continue;
+        } else if (words[0] == "row") {
+            image = {1, int(n.size()) - 3, static_cast<unsigned char>(n[0]), n[1], n[2], {}};
             for (std::size_t i = 3; i < n.size(); ++i)
                 image.pixels.push_back(static_cast<unsigned char>(n[i]));
-            write_file(name, make_ida(image));
-        } else if (kind == "sized") {
-            const std::vector<unsigned char> pixels(std::size_t(n[2]), 3);
-            write_file(name, make_ida({int(n[0]), int(n[1]), 255, 0.5, -10.0, pixels}));
-        } else if (kind == "law") {
-            TestImage image = sixteen();
+        } else if (words[0] == "sized") {
+            image = {int(n[0]), int(n[1]), 255, 0.5, -10.0, {}};
+            image.pixels.resize(std::size_t(n[2]), 3);
+        } else if (words[0] == "law") {
             image.intercept = 20.0;
-            std::string file = make_ida(image);
-            for (std::size_t i = 0; i < 6; ++i)
-                file[std::size_t(n[0]) + i] =
-                    char(std::stoi(args[1].substr(2 * i, 2), nullptr, 16));
-            write_file(name, file);
-        } else if (!kind.empty()) {
-            ADD_FAILURE() << "unknown input step: " << step;
+        } else if (words[0].rfind("sixteen", 0) != 0) {
+            ASSERT_TRUE(words[0].empty()) << "unknown input step: " << step;
+            continue;
         }
+        std::string file = make_ida(image);
+        for (std::size_t i = 0; words[0] == "law" && i < 6; ++i)
+            file[std::size_t(n[0]) + i] = char(std::stoi(words[2].substr(2 * i, 2), nullptr, 16));
+        const std::size_t colon = words[0].find(':');
+        write_file(name, colon == std::string::npos
+                             ? file
+                             : file.substr(0, std::stoul(&words[0][colon + 1])));
     }
 }
 
@@ -473,13 +458,12 @@ Case parsed(const std::string &text)
     std::vector<std::string> fields = split(text, " | ");
     fields.resize(9);
     Case c{fields[0], unescaped(fields[1])};
-    const std::string input = fields[2];
-    c.prepare = [input] { make_input(input); };
+    c.prepare = [input = fields[2]] { make_input(input); };
     c.status = std::atoi(fields[3].c_str());
     c.err = fields[4].empty() ? "" : unescaped(fields[4]) + "\n";
-    std::istringstream pixels(fields[5] == "sixteen"
-                                  ? "0 16 32 48 64 80 96 112 128 144 160 176 192 208 224 240"
-                                  : fields[5]);
+    if (fields[5] == "sixteen")
+        c.pixels = sixteen_bytes;
+    std::istringstream pixels(c.pixels.empty() ? fields[5] : "");
     for (std::string word; pixels >> word;) {
         const std::size_t times = word.find('*');
         c.pixels.insert(c.pixels.end(),
@@ -487,25 +471,18 @@ Case parsed(const std::string &text)
                         std::stoi(word));
     }
     std::istringstream logged(fields[6]);
+    for (std::string place, value, side; logged >> place >> value >> side;)
+        c.pixel_lines.push_back(line(
+            std::stoul(place), std::stoul(place.substr(place.find('/') + 1)),
+            (value[0] == '-' ? "" : " ") + value + " ", side[0] == 'o' ? "overflow" : "underflow"));
     if (fields[6] == "unchecked")
         c.pixel_lines = unchecked;
-    for (std::string place, value, side;
-         fields[6] != "unchecked" && logged >> place >> value >> side;) {
-        const std::size_t slash = place.find('/');
-        c.pixel_lines.push_back(line(std::stoul(place), std::stoul(place.substr(slash + 1)),
-                                     (value[0] == '-' ? "" : " ") + value + " ",
-                                     side[0] == 'o' ? "overflow" : "underflow"));
-    }
-    const std::map<std::string, Writes> writes = {{"writes=nothing", Writes::nothing},
-                                                  {"writes=log", Writes::log},
-                                                  {"writes=image_and_log", Writes::image_and_log},
-                                                  {"writes=all", Writes::all}};
     std::istringstream options(fields[7]);
     for (std::string option; options >> option;) {
         if (option == "posix")
             c.posix_only = true;
-        else if (writes.count(option))
-            c.writes = writes.at(option);
+        else if (option.rfind("writes=", 0) == 0)
+            c.writes = option.substr(7);
         else
             throw std::invalid_argument("unknown option: " + option);
     }
@@ -577,15 +554,15 @@ TEST_P(Cases, RunThroughTheProgram)
     }
 
     const std::vector<std::string> fields = split(trimmed(c.command), " ");
-    Writes writes = c.writes;
-    if (writes == Writes::by_status)
-        writes = c.status == 0 ? Writes::all : c.status == 1 ? Writes::log : Writes::nothing;
+    std::string writes = c.writes;
+    if (writes.empty())
+        writes = c.status == 0 ? "all" : c.status == 1 ? "log" : "nothing";
     std::set<std::string> written;
-    if (writes != Writes::nothing)
+    if (writes != "nothing")
         written.insert(fields[4]);
-    if (writes == Writes::image_and_log || writes == Writes::all)
+    if (writes == "image_and_log" || writes == "all")
         written.insert(fields[1]);
-    if (writes == Writes::all)
+    if (writes == "all")
         written.insert(colour_file_name(fields[5]));
     std::map<std::string, std::string> kept_before = before, kept_after = after;
     for (const std::string &name : written) {
@@ -612,7 +589,7 @@ TEST_P(Cases, RunThroughTheProgram)
             EXPECT_EQ(lines[0], "Logging : " + trimmed(c.command));
             EXPECT_EQ(lines[1], "");
             // A failure ends the log, when the log is still open.
-            if (writes == Writes::log) {
+            if (writes == "log") {
                 EXPECT_EQ(lines.end()[-2], c.err.substr(0, c.err.size() - 1));
                 EXPECT_EQ(lines.back(), "");
             } else if (c.pixel_lines != unchecked) {
