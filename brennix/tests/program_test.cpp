@@ -1,9 +1,10 @@
-// Brennix's command-line cases, each run through the real program: the exit
-// status, the whole of standard error, the log after its run stamp, the
-// output image, the colour file, and that every file the run may not write
-// (an earlier output, log or colour file included) is left as it was.  Most
-// cases are lines of program.cases; those with whole texts to compare or an
-// input made by code are written here.
+// The real program run as a child: the command-line cases (the exit status,
+// the whole of standard error, the log after its run stamp, the output
+// image, the colour file, and that every file the run may not write, an
+// earlier output, log or colour file included, is left as it was), a signal
+// ending a run, and the usage screen on a terminal.  Most cases are lines of
+// program.cases; those with whole texts to compare or an input made by code
+// are written here.
 #include "reports.h"
 
 #include "quorvex/quorvex.h"
@@ -32,8 +33,12 @@
 #  include <chrono>
 #  include <csignal>
 #  include <fcntl.h>
+#  include <poll.h>
+#  include <pty.h>
+#  include <sys/ioctl.h>
 #  include <sys/stat.h>
 #  include <sys/wait.h>
+#  include <termios.h>
 #  include <thread>
 #  include <unistd.h>
 #endif
@@ -189,25 +194,37 @@ ProgramRun run_program(const std::string &command)
     return run;
 }
 #else
-// The command's fields as separate arguments, which the program joins by
-// single spaces again; standard input empty, both outputs captured.
-ProgramRun run_program(const std::string &command)
+// Starts the program on the arguments with the given standard input, output
+// and error, in a session of its own whose controlling terminal is the
+// input when that is a terminal.
+pid_t start_program(std::vector<std::string> args, int in, int out, int err)
 {
-    std::vector<std::string> fields = split(command, " ");
     std::vector<char *> argv{const_cast<char *>(BRENNIX_PROGRAM)};
-    for (std::string &field : fields)
-        argv.push_back(&field[0]);
+    for (std::string &arg : args)
+        argv.push_back(&arg[0]);
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        const int nothing = open("/dev/null", O_RDONLY);
-        const int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (dup2(nothing, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+        setsid();
+        ioctl(in, TIOCSCTTY, 0);
+        if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(120);
         execv(BRENNIX_PROGRAM, argv.data());
         _exit(121);
     }
+    return child;
+}
+
+// The command's fields as separate arguments, which the program joins by
+// single spaces again; standard input empty, both outputs captured.
+ProgramRun run_program(const std::string &command)
+{
+    const int files[] = {open("/dev/null", O_RDONLY),
+                         open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                         open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+    const pid_t child = start_program(split(command, " "), files[0], files[1], files[2]);
+    for (const int file : files)
+        close(file);
     int raw = 0;
     ProgramRun run;
     if (child > 0 && waitpid(child, &raw, 0) == child && WIFEXITED(raw))
@@ -650,15 +667,10 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
     for (const int signal_number : {SIGINT, SIGTERM}) {
         write_file("out.ida", "earlier");
         ASSERT_EQ(mkfifo("in.ida", 0600), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            const int nothing = open("/dev/null", O_RDWR);
-            dup2(nothing, 0);
-            dup2(nothing, 1);
-            execl(BRENNIX_PROGRAM, BRENNIX_PROGRAM, "in.ida", "out.ida", "1", "0", "run.log",
-                  "c.clr", static_cast<char *>(nullptr));
-            _exit(127);
-        }
+        const int nothing = open("/dev/null", O_RDWR);
+        const pid_t child = start_program({"in.ida", "out.ida", "1", "0", "run.log", "c.clr"},
+                                          nothing, nothing, STDERR_FILENO);
+        close(nothing);
         const int pipe = open("in.ida", O_WRONLY);
         ASSERT_GE(pipe, 0);
         ASSERT_EQ(write(pipe, header.data(), header.size()), 512);
@@ -676,6 +688,111 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
         unlink("in.ida");
     }
 }
+
+// The real program on a pseudo-terminal: title, clearing and colours by
+// escape sequences, the usage screen's wait for one key without Enter, and
+// the terminal handed back as it was (colours, title, line mode) however
+// the wait ends; with only standard input on the terminal nothing waits.
+const char save_title[] = "\x1b[22;0t";
+const char restore_title[] = "\x1b[23;0t";
+const char default_colours[] = "\x1b[0m";
+
+// Reads from the terminal until `wanted` has appeared or the time is up.
+std::string read_until(int master, const std::string &wanted, int timeout_ms)
+{
+    std::string seen;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (seen.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{master, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0)
+            continue;
+        char buffer[4096];
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    return seen;
+}
+
+// Waits up to `timeout_ms` for the child; false, and the child killed, when
+// it is still running.
+bool ended_within(pid_t child, int &status, int timeout_ms)
+{
+    for (int waited = 0; waited < timeout_ms; waited += 10, usleep(10000))
+        if (waitpid(child, &status, WNOHANG) == child)
+            return true;
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return false;
+}
+
+struct Terminal {
+    int master = -1, slave = -1;
+    Terminal() { openpty(&master, &slave, nullptr, nullptr, nullptr); }
+    ~Terminal() { close(master), close(slave); }
+};
+
+TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
+{
+    const struct {
+        const char *name;
+        const char *typed; // typed on the terminal, or nullptr: the signal is sent
+        int signal;        // the signal that ends it, 0 for exit status 2
+    } endings[] = {{"a key", "x", 0}, {"Ctrl-C", "\x03", SIGINT}, {"SIGTERM", nullptr, SIGTERM}};
+    for (const auto &ending : endings) {
+        SCOPED_TRACE(ending.name);
+        Terminal terminal;
+        ASSERT_GE(terminal.master, 0);
+        termios before;
+        ASSERT_EQ(tcgetattr(terminal.slave, &before), 0);
+        const pid_t child = start_program({}, terminal.slave, terminal.slave, terminal.slave);
+        ASSERT_GT(child, 0);
+
+        const std::string shown = read_until(terminal.master, "Press any key ...", 10000);
+        EXPECT_EQ(shown.find(save_title), 0u);
+        for (const char *sequence :
+             {"\x1b]0;Brennix changes slope and intercept in IDA files, by Tolmar (20050711)\x07",
+              "\x1b[2J", "\x1b[93;40m", "\x1b[97;40m Brennix In_file Out_file"})
+            EXPECT_NE(shown.find(sequence), std::string::npos) << sequence;
+        termios waiting;
+        ASSERT_EQ(tcgetattr(terminal.slave, &waiting), 0);
+        EXPECT_EQ(waiting.c_lflag & (ICANON | ECHO), 0u);
+
+        int status = 0;
+        usleep(200000);
+        EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "did not wait for a key";
+        if (ending.typed)
+            ASSERT_EQ(write(terminal.master, ending.typed, 1), 1);
+        else
+            kill(child, ending.signal);
+        const std::string after = read_until(terminal.master, restore_title, 10000);
+        ASSERT_TRUE(ended_within(child, status, 10000));
+
+        EXPECT_TRUE(ending.signal ? WIFSIGNALED(status) && WTERMSIG(status) == ending.signal
+                                  : WIFEXITED(status) && WEXITSTATUS(status) == 2);
+        // The key is not echoed; line mode, colours and title come back.
+        EXPECT_EQ(after.find('x'), std::string::npos);
+        EXPECT_NE(after.find(std::string(default_colours) + restore_title), std::string::npos);
+        termios restored;
+        ASSERT_EQ(tcgetattr(terminal.slave, &restored), 0);
+        EXPECT_EQ(restored.c_lflag, before.c_lflag);
+    }
+}
+
+TEST(Terminal, NoWaitWhenStandardOutputIsNotTheTerminal)
+{
+    Terminal terminal;
+    ASSERT_GE(terminal.master, 0);
+    const int nothing = open("/dev/null", O_WRONLY);
+    const pid_t child = start_program({}, terminal.slave, nothing, terminal.slave);
+    close(nothing);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    EXPECT_TRUE(ended_within(child, status, 10000)) << "waited for an unseen prompt";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+}
+
 #endif
 
 } // namespace
