@@ -1,0 +1,798 @@
+// The real program run as a child: the command-line cases (the exit status,
+// the whole of standard error, the log after its run stamp, the output
+// image, the colour file, and that every file the run may not write, an
+// earlier output, log or colour file included, is left as it was), a signal
+// ending a run, and the usage screen on a terminal.  Most cases are lines of
+// program.cases; those with whole texts to compare or an input made by code
+// are written here.
+#include "reports.h"
+
+#include "quorvex/quorvex.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <ostream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+#if defined(_WIN32)
+#  include <windows.h>
+#else
+#  include <chrono>
+#  include <csignal>
+#  include <fcntl.h>
+#  include <poll.h>
+#  include <pty.h>
+#  include <sys/ioctl.h>
+#  include <sys/stat.h>
+#  include <sys/wait.h>
+#  include <termios.h>
+#  include <thread>
+#  include <unistd.h>
+#endif
+
+namespace brennix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TestImage {
+    int height;
+    int width;
+    unsigned char missing;
+    double slope;
+    double intercept;
+    std::vector<unsigned char> pixels;
+};
+
+// A type-200 plate carree header (centre 45 N 10 E at column 100, line 50,
+// 10 pixels per unit) with the image's size, law and missing code, then the
+// pixels as given.
+std::string make_ida(const TestImage &image)
+{
+    std::string header(512, '\0');
+    header[22] = static_cast<char>(200);
+    header[23] = 3;
+    for (const int at : {30, 32}) {
+        const int size = at == 30 ? image.height : image.width;
+        header[at] = static_cast<char>(size & 0xff);
+        header[at + 1] = static_cast<char>((size >> 8) & 0xff);
+    }
+    const double reals[] = {45.0, 10.0, 100.0, 50.0, 10.0, 10.0, image.slope, image.intercept};
+    const std::size_t places[] = {120, 126, 132, 138, 144, 150, 171, 177};
+    for (std::size_t i = 0; i < 8; ++i) {
+        unsigned char bytes[6];
+        _DoubleCtoRealPascal(bytes, reals[i]);
+        std::memcpy(&header[places[i]], bytes, 6);
+    }
+    header[169] = static_cast<char>(250);
+    header[170] = static_cast<char>(image.missing);
+    header[183] = 2;
+    return header + std::string(image.pixels.begin(), image.pixels.end());
+}
+
+std::string read_file(const std::string &name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string &name, const std::string &bytes)
+{
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+// A test whose working directory is a fresh folder of its own, made under
+// a name no other test or run can hold at the same time.
+class ScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous_ = fs::current_path();
+        std::random_device seed;
+        do {
+            folder_ = fs::temp_directory_path() / ("brennix-test-" + std::to_string(seed()));
+        } while (!fs::create_directory(folder_));
+        fs::current_path(folder_);
+    }
+    void TearDown() override
+    {
+        fs::current_path(previous_);
+        std::error_code error;
+        fs::remove_all(folder_, error);
+        EXPECT_FALSE(error) << error.message();
+    }
+
+private:
+    fs::path previous_, folder_;
+};
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// The pieces of a text between the separators, empty ones included.
+std::vector<std::string> split(const std::string &text, const std::string &at)
+{
+    std::vector<std::string> pieces;
+    for (std::size_t start = 0;; start += at.size()) {
+        const std::size_t end = text.find(at, start);
+        pieces.push_back(text.substr(start, end - start));
+        if (end == std::string::npos)
+            return pieces;
+        start = end;
+    }
+}
+
+#if defined(_WIN32)
+HANDLE inheritable(const char *name, DWORD access, DWORD disposition)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    return CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The raw command line "Brennix COMMAND"; Brennix.exe sits one folder above
+// the test program.  Line ends come back as "\n", after a check that the
+// program wrote CR LF.
+ProgramRun run_program(const std::string &command)
+{
+    char own[MAX_PATH];
+    std::string program(own, GetModuleFileNameA(nullptr, own, MAX_PATH));
+    for (int up = 0; up < 2; ++up)
+        program.erase(program.find_last_of("\\/"));
+    program += "\\Brennix.exe";
+    HANDLE handles[] = {inheritable("NUL", GENERIC_READ, OPEN_EXISTING),
+                        inheritable("stdout.txt", GENERIC_WRITE, CREATE_ALWAYS),
+                        inheritable("stderr.txt", GENERIC_WRITE, CREATE_ALWAYS)};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = handles[0];
+    startup.hStdOutput = handles[1];
+    startup.hStdError = handles[2];
+    PROCESS_INFORMATION process{};
+    std::string line = "Brennix " + command;
+    DWORD status = 999;
+    if (CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    for (HANDLE handle : handles)
+        CloseHandle(handle);
+    ProgramRun run{static_cast<int>(status), read_file("stdout.txt"), read_file("stderr.txt")};
+    DeleteFileA("stdout.txt");
+    DeleteFileA("stderr.txt");
+    for (std::string *text : {&run.out, &run.err}) {
+        std::string plain;
+        for (const char ch : *text) {
+            EXPECT_FALSE(ch == '\n' && (plain.empty() || plain.back() != '\r')) << *text;
+            if (ch == '\n' && !plain.empty() && plain.back() == '\r')
+                plain.pop_back();
+            plain += ch;
+        }
+        *text = plain;
+    }
+    return run;
+}
+#else
+// Starts the program on the arguments with the given standard input, output
+// and error, in a session of its own whose controlling terminal is the
+// input when that is a terminal.
+pid_t start_program(std::vector<std::string> args, int in, int out, int err)
+{
+    std::vector<char *> argv{const_cast<char *>(BRENNIX_PROGRAM)};
+    for (std::string &arg : args)
+        argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        ioctl(in, TIOCSCTTY, 0);
+        if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+            _exit(120);
+        execv(BRENNIX_PROGRAM, argv.data());
+        _exit(121);
+    }
+    return child;
+}
+
+// The command's fields as separate arguments, which the program joins by
+// single spaces again; standard input empty, both outputs captured.
+ProgramRun run_program(const std::string &command)
+{
+    const int files[] = {open("/dev/null", O_RDONLY),
+                         open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                         open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+    const pid_t child = start_program(split(command, " "), files[0], files[1], files[2]);
+    for (const int file : files)
+        close(file);
+    int raw = 0;
+    ProgramRun run;
+    if (child > 0 && waitpid(child, &raw, 0) == child && WIFEXITED(raw))
+        run.status = WEXITSTATUS(raw);
+    run.out = read_file("stdout.txt");
+    run.err = read_file("stderr.txt");
+    unlink("stdout.txt");
+    unlink("stderr.txt");
+    return run;
+}
+#endif
+
+// Every entry below the working folder: file contents, or a marker for a
+// folder or a link (never followed: it may lead to a device).
+std::map<std::string, std::string> snapshot()
+{
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(".")) {
+        const std::string name = entry.path().lexically_relative(".").generic_string();
+        files[name] = entry.is_symlink()     ? "<link>"
+                      : entry.is_directory() ? "<folder>"
+                                             : read_file(entry.path().string());
+    }
+    files.erase("stdout.txt");
+    files.erase("stderr.txt");
+    return files;
+}
+
+struct Case {
+    std::string what{};
+    std::string command{};
+    std::function<void()> prepare{};
+    int status = 0;
+    std::string err{};                      // the whole of standard error
+    std::vector<std::string> pixel_lines{}; // the log's lines after the report
+    std::vector<int> pixels{};              // the output image's pixels
+    // The files the run may write: "nothing" (refused before touching any),
+    // "log" (alone, with the failure in it), "image_and_log" or "all"; when
+    // empty, what the exit status implies.
+    std::string writes{};
+    bool posix_only = false; // names, devices or reasons of POSIX
+    std::string out{};       // standard output, when given
+    std::string log{};       // the log after its stamp, when given
+    std::string image{};     // the output image, when given
+    std::string colour{};    // the colour file, when given
+};
+
+// 4 x 4, bytes 0, 16, .. 240, never Missing.
+const std::vector<int> sixteen_bytes = {0,   16,  32,  48,  64,  80,  96,  112,
+                                        128, 144, 160, 176, 192, 208, 224, 240};
+TestImage sixteen()
+{
+    return {4, 4, 255, 0.5, -10.0, {sixteen_bytes.begin(), sixteen_bytes.end()}};
+}
+
+TestImage golden()
+{
+    return {3, 4, 255, 0.5, -10.0, {9, 10, 137, 138, 255, 200, 0, 100, 50, 255, 254, 11}};
+}
+
+// The log's pixel lines of a case that checks only the image.
+const std::vector<std::string> unchecked = {"(not checked)"};
+
+std::string line(std::size_t column, std::size_t row, const std::string &value, const char *side)
+{
+    return " Pixel/Row  " + std::to_string(column) + " / " + std::to_string(row) + "  (" + value +
+           ") out of range (" + side + ")";
+}
+
+// Two and a half pieces of the pixel stream, 0.5 x byte - 10 stored anew as
+// 2 x byte - 20: positions run on across pieces and the short last piece
+// is neither dropped nor overread.
+Case across_pieces()
+{
+    constexpr std::size_t piece = 256 * 1024;
+    TestImage image = {static_cast<int>(5 * piece / 2 / 1000), 1000, 255, 0.5, -10.0, {}};
+    for (std::size_t i = 0; i < std::size_t(1000) * std::size_t(image.height); ++i)
+        image.pixels.push_back(static_cast<unsigned char>(10 + i % 128));
+    Case c{"pixels across pieces of the stream", "in.ida out.ida 0.25 -5 run.log c.clr"};
+    for (std::size_t at : {std::size_t(0), piece - 1, piece, image.pixels.size() - 1}) {
+        image.pixels[at] = 0;
+        c.pixel_lines.push_back(line(at % 1000, at / 1000, "-10 ", "underflow"));
+    }
+    for (unsigned char v : image.pixels)
+        c.pixels.push_back(v == 0 ? 0 : 2 * v - 20);
+    c.prepare = [image] { write_file("in.ida", make_ida(image)); };
+    return c;
+}
+
+// The cases whose expectations are whole texts: everything the golden run
+// writes and shows, byte for byte, and the usage screen.
+std::vector<Case> whole_text_cases()
+{
+    const std::string golden_file = make_ida(golden());
+    return {
+        {"golden run",
+         "in.ida out.ida 0.25 -5 run.log colours.clr",
+         [golden_file] { write_file("in.ida", golden_file); },
+         0,
+         "",
+         {},
+         {0, 0, 254, 254, 255, 254, 0, 180, 80, 255, 254, 2},
+         "all",
+         false,
+         " In,  out:    in.ida        out.ida\n"
+         "SlopO, IntO:  .25           -5 \n"
+         "LogFile, SCLR: run.log      colours.clr\n"
+         "ImType:        200 \nImProj:        3 \nImHite:        3 \nImWIDz:        4 \n"
+         "Mis:           255 \nIntI:         -10 \nSlopI:         .5 \n",
+         "Logging : in.ida out.ida 0.25 -5 run.log colours.clr\r\n\r\n"
+         "Header.ImageType       AS BYTE         >                  200<\r\n"
+         "Header.Projection      AS BYTE         >                    3<\r\n"
+         "Header.Height          AS INTEGER      >                    3<\r\n"
+         "Header.WIDz            AS INTEGER      >                    4<\r\n"
+         "Header.Title( 1-40)    AS STRING*80    >Built from in.ida with new slope and int<\r\n"
+         "Header.Title(41-80)    AS STRING*80    >ercept                                  <\r\n"
+         "Header.LatCenter       AS string*6     >     45.             <\r\n"
+         "Header.LongCenter      AS string*6     >     10.             <\r\n"
+         "Header.xcenter         AS string*6     >    100.             <\r\n"
+         "Header.ycenter         AS string*6     >     50.             <\r\n"
+         "Header.dx              AS string*6     >     10.             <\r\n"
+         "Header.dy              AS string*6     >     10.             <\r\n"
+         "Header.Parallel1       AS string*6     >      0.             <\r\n"
+         "Header.Parallel2       AS string*6     >      0.             <\r\n"
+         "Header.Lower           AS BYTE         >                    0<\r\n"
+         "Header.Upper           AS BYTE         >                  254<\r\n"
+         "Header.Missing         AS BYTE         >                  255<\r\n"
+         "Header.m (slope)       AS string*6     >      0.25           <\r\n"
+         "Header.b (intercept)   AS string*6     >     -5.             <\r\n"
+         "Header.Decimals        AS BYTE         >                    2<\r\n"
+         "\r\n"
+         " Pixel/Row  0 / 0  (-5.5 ) out of range (underflow)\r\n"
+         " Pixel/Row  3 / 0  ( 59 ) out of range (overflow)\r\n"
+         " Pixel/Row  1 / 1  ( 90 ) out of range (overflow)\r\n"
+         " Pixel/Row  2 / 1  (-10 ) out of range (underflow)\r\n"
+         " Pixel/Row  2 / 2  ( 117 ) out of range (overflow)\r\n",
+         golden_file.substr(0, 38) + "Built from in.ida with new slope and intercept" +
+             std::string(34, ' ') + golden_file.substr(118, 50) +
+             std::string("\x00\xFE\xFF\x7F\x00\x00\x00\x00\x00\x83\x00\x00\x00\x00\xA0", 15) +
+             golden_file.substr(183, 329) +
+             std::string("\x00\x00\xFE\xFE\xFF\xFE\x00\xB4\x50\xFF\xFE\x02", 12),
+         "From    To   Red     Green   Blue    Legend\r\n"
+         "  0      0   255     255       0        <-5 \r\n"
+         "  1      9   255     255     217     -5  to -3 \r\n"
+         "  9     19   236     255     255     -3  to -1 \r\n"
+         " 19     29   123     255     255     -1  to  2 \r\n"
+         " 29     49     0     238     238      2  to  7 \r\n"
+         " 49     79     0     206     206      7  to  14 \r\n"
+         " 79     99    26     141     185      14  to  19 \r\n"
+         " 99    129     3     112     158      19  to  27 \r\n"
+         "129    159    11      70     123      27  to  34 \r\n"
+         "159    179   102      28     170      34  to  39 \r\n"
+         "179    194   154      65     123      39  to  43 \r\n"
+         "194    210   140      55     121      43  to  47 \r\n"
+         "211    229   168      38      71      47  to  52 \r\n"
+         "229    253    28       2       7      52  to  58 \r\n"
+         "254    254   255       0       0        > 58 \r\n"
+         "255    255     0     255       0        Missing\r\n"},
+
+        {"no fields: the usage screen",
+         "",
+         nullptr,
+         2,
+         "",
+         {},
+         {},
+         "",
+         false,
+         "\n Correct syntax is\n\n"
+         " Brennix In_file Out_file Slope Intercept LogFile.txt Colour_File.CLR\n\n"
+         " The programme reads an IDA file and converts it to another IDA file using the required"
+         " slope and intercept values\n\n"
+         " The SLOPE and the INTERCEPT on the command line are used in the output file, but the"
+         " input file can have any\n"
+         " slope and intercept settings. The missing data code of input is transferred to the"
+         " output\n\n"
+         " LogFile.TXT contains information about pixels that cannot be represented with the"
+         " selected slope and intercept\n"
+         " (underflow or overflow). When this happens, the minimum value is set to ByteValue of 0"
+         " and the Max\n"
+         " is set to Missing - 1.\n\n"
+         " The  programme creates a colour file adapted to the proposed slope and intercept\n\n"
+         " Press any key ..."},
+    };
+}
+
+const char case_text[] =
+#include "program_cases.inc"
+    ;
+
+// A text of the case file: \r, \n and \t stand for their characters.
+std::string unescaped(std::string text)
+{
+    for (const char *escape : {"\\r\r", "\\n\n", "\\t\t"})
+        for (std::size_t at; (at = text.find(escape, 0, 2)) != std::string::npos;)
+            text.replace(at, 2, 1, escape[2]);
+    return text;
+}
+
+// Writes the files of a case's input field (the steps are described at the
+// top of the case file).
+void make_input(const std::string &field)
+{
+    for (const std::string &step : split(field, " + ")) {
+        std::vector<std::string> words = split(step, " ");
+        std::string name = "in.ida";
+        if (words.size() > 2 && words.end()[-2] == "as") {
+            name = words.back();
+            words.resize(words.size() - 2);
+        }
+        std::vector<double> n;
+        for (std::size_t i = 1; i < words.size(); ++i)
+            n.push_back(std::atof(words[i].c_str()));
+        TestImage image = sixteen();
+        if (words[0] == "folder") {
+            fs::remove(words[1]);
+            fs::create_directory(words[1]);
+            continue;
+        } else if (words[0] == "link") {
+            fs::create_symlink(words[2], words[1]);
+            continue;
+        } else if (words[0] == "row") {
+            image = {1, int(n.size()) - 3, static_cast<unsigned char>(n[0]), n[1], n[2], {}};
+            for (std::size_t i = 3; i < n.size(); ++i)
+                image.pixels.push_back(static_cast<unsigned char>(n[i]));
+        } else if (words[0] == "sized") {
+            image = {int(n[0]), int(n[1]), 255, 0.5, -10.0, {}};
+            image.pixels.resize(std::size_t(n[2]), 3);
+        } else if (words[0] == "law") {
+            image.intercept = 20.0;
+        } else if (words[0].rfind("sixteen", 0) != 0) {
+            ASSERT_TRUE(words[0].empty()) << "unknown input step: " << step;
+            continue;
+        }
+        std::string file = make_ida(image);
+        for (std::size_t i = 0; words[0] == "law" && i < 6; ++i)
+            file[std::size_t(n[0]) + i] = char(std::stoi(words[2].substr(2 * i, 2), nullptr, 16));
+        const std::size_t colon = words[0].find(':');
+        write_file(name, colon == std::string::npos
+                             ? file
+                             : file.substr(0, std::stoul(&words[0][colon + 1])));
+    }
+}
+
+// One line of the case file.
+Case parsed(const std::string &text)
+{
+    std::vector<std::string> fields = split(text, " | ");
+    fields.resize(9);
+    Case c{fields[0], unescaped(fields[1])};
+    c.prepare = [input = fields[2]] { make_input(input); };
+    c.status = std::atoi(fields[3].c_str());
+    c.err = fields[4].empty() ? "" : unescaped(fields[4]) + "\n";
+    if (fields[5] == "sixteen")
+        c.pixels = sixteen_bytes;
+    std::istringstream pixels(c.pixels.empty() ? fields[5] : "");
+    for (std::string word; pixels >> word;) {
+        const std::size_t times = word.find('*');
+        c.pixels.insert(c.pixels.end(),
+                        times == std::string::npos ? 1 : std::stoul(word.substr(times + 1)),
+                        std::stoi(word));
+    }
+    std::istringstream logged(fields[6]);
+    for (std::string place, value, side; logged >> place >> value >> side;)
+        c.pixel_lines.push_back(line(
+            std::stoul(place), std::stoul(place.substr(place.find('/') + 1)),
+            (value[0] == '-' ? "" : " ") + value + " ", side[0] == 'o' ? "overflow" : "underflow"));
+    if (fields[6] == "unchecked")
+        c.pixel_lines = unchecked;
+    std::istringstream options(fields[7]);
+    for (std::string option; options >> option;) {
+        if (option == "posix")
+            c.posix_only = true;
+        else if (option.rfind("writes=", 0) == 0)
+            c.writes = option.substr(7);
+        else
+            throw std::invalid_argument("unknown option: " + option);
+    }
+    c.log = unescaped(fields[8]);
+    return c;
+}
+
+const std::vector<Case> &cases()
+{
+    static const std::vector<Case> table = [] {
+        std::vector<Case> all = whole_text_cases();
+        all.push_back(across_pieces());
+        for (std::string text : split(case_text, "\n")) {
+            if (!text.empty() && text.back() == '\r')
+                text.pop_back();
+            if (!text.empty() && text[0] != '#')
+                all.push_back(parsed(text));
+        }
+        return all;
+    }();
+    return table;
+}
+
+std::string trimmed(const std::string &text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? ""
+                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
+std::string stamp_of(std::time_t time)
+{
+    char text[32];
+    std::strftime(text, sizeof text, "%m-%d-%Y    %H:%M:%S", std::localtime(&time));
+    return text;
+}
+
+// Names the case in test lists and failure messages instead of its bytes.
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << c.what;
+}
+
+class Cases : public ScratchFolder, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(Cases, RunThroughTheProgram)
+{
+    const Case &c = GetParam();
+#if defined(_WIN32)
+    if (c.posix_only)
+        GTEST_SKIP() << "POSIX names or devices, or a reason Windows words otherwise";
+#endif
+    // Earlier results, longer than any new one: a run replaces them whole.
+    write_file("out.ida", std::string(3000, 'o'));
+    write_file("run.log", std::string(10000, 'x'));
+    write_file("COLOURS.CLR", "an earlier colour file\r\n");
+    if (c.prepare)
+        c.prepare();
+    std::map<std::string, std::string> before = snapshot();
+    const std::time_t start = std::time(nullptr);
+    const ProgramRun run = run_program(c.command);
+    const std::time_t end = std::time(nullptr);
+    std::map<std::string, std::string> after = snapshot();
+
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.err, c.err);
+    if (!c.out.empty()) {
+        EXPECT_EQ(run.out, c.out);
+    }
+
+    const std::vector<std::string> fields = split(trimmed(c.command), " ");
+    std::string writes = c.writes;
+    if (writes.empty())
+        writes = c.status == 0 ? "all" : c.status == 1 ? "log" : "nothing";
+    std::set<std::string> written;
+    if (writes != "nothing")
+        written.insert(fields[4]);
+    if (writes == "image_and_log" || writes == "all")
+        written.insert(fields[1]);
+    if (writes == "all")
+        written.insert(colour_file_name(fields[5]));
+    std::map<std::string, std::string> kept_before = before, kept_after = after;
+    for (const std::string &name : written) {
+        EXPECT_EQ(after.count(name), 1u) << name << " was not written";
+        kept_before.erase(name);
+        kept_after.erase(name);
+    }
+    EXPECT_TRUE(kept_after == kept_before) << "a file the run may not write was left or changed";
+
+    if (written.count(fields[4])) {
+        const std::string &log = after[fields[4]];
+        const std::size_t stamp_end = log.find("\r\n");
+        ASSERT_NE(stamp_end, std::string::npos) << log;
+        bool stamp_found = false;
+        for (std::time_t t = start; t <= end; ++t)
+            stamp_found = stamp_found || log.substr(0, stamp_end) == stamp_of(t);
+        EXPECT_TRUE(stamp_found) << log.substr(0, stamp_end);
+        const std::string rest = log.substr(stamp_end + 2);
+        const std::vector<std::string> lines = split(rest, "\r\n");
+        if (!c.log.empty()) {
+            EXPECT_EQ(rest, c.log);
+        } else {
+            ASSERT_GE(lines.size(), 3u);
+            EXPECT_EQ(lines[0], "Logging : " + trimmed(c.command));
+            EXPECT_EQ(lines[1], "");
+            // A failure ends the log, when the log is still open.
+            if (writes == "log") {
+                EXPECT_EQ(lines.end()[-2], c.err.substr(0, c.err.size() - 1));
+                EXPECT_EQ(lines.back(), "");
+            } else if (c.pixel_lines != unchecked) {
+                std::vector<std::string> pixel_lines = c.pixel_lines;
+                pixel_lines.emplace_back();
+                const std::vector<std::string> tail(
+                    lines.begin() + std::min<std::size_t>(23, lines.size()), lines.end());
+                EXPECT_EQ(tail, pixel_lines);
+            }
+        }
+    }
+    if (c.status == 0) {
+        const std::string &in = before[fields[0]];
+        const std::string &image = after[fields[1]];
+        ASSERT_EQ(image.size(), 512 + c.pixels.size());
+        // The header as it was but for the title and the new range and law.
+        EXPECT_EQ(image.substr(0, 38) + image.substr(118, 50) + image.substr(183, 329),
+                  in.substr(0, 38) + in.substr(118, 50) + in.substr(183, 329));
+        EXPECT_EQ(image.substr(168, 3),
+                  (std::string{'\0', static_cast<char>(in[170] - 1), in[170]}));
+        const auto *bytes = reinterpret_cast<const unsigned char *>(image.data());
+        EXPECT_TRUE(std::vector<int>(bytes + 512, bytes + image.size()) == c.pixels);
+        if (!c.image.empty()) {
+            EXPECT_TRUE(image == c.image);
+        }
+        if (!c.colour.empty()) {
+            EXPECT_EQ(after[colour_file_name(fields[5])], c.colour);
+        }
+    }
+}
+
+std::string case_name(const ::testing::TestParamInfo<Case> &info)
+{
+    std::string name;
+    for (const char ch : std::string(info.param.what))
+        name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Brennix, Cases, ::testing::ValuesIn(cases()), case_name);
+
+#if !defined(_WIN32)
+class Signals : public ScratchFolder {};
+
+// A signal that ends a run while the image is being written leaves neither
+// the temporary file nor a changed output behind.  The input is a pipe held
+// open after part of the pixels, so the run waits with its temporary file
+// made.
+TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
+{
+    const std::string header = make_ida({100, 100, 255, 0.5, -10.0, {}});
+    auto temporary_made = [] {
+        for (const fs::directory_entry &entry : fs::directory_iterator("."))
+            if (entry.path().filename().string().rfind(".brennix-", 0) == 0)
+                return true;
+        return false;
+    };
+    for (const int signal_number : {SIGINT, SIGTERM}) {
+        write_file("out.ida", "earlier");
+        ASSERT_EQ(mkfifo("in.ida", 0600), 0);
+        const int nothing = open("/dev/null", O_RDWR);
+        const pid_t child = start_program({"in.ida", "out.ida", "1", "0", "run.log", "c.clr"},
+                                          nothing, nothing, STDERR_FILENO);
+        close(nothing);
+        const int pipe = open("in.ida", O_WRONLY);
+        ASSERT_GE(pipe, 0);
+        ASSERT_EQ(write(pipe, header.data(), header.size()), 512);
+        ASSERT_EQ(write(pipe, "some pixels", 11), 11);
+        for (int wait = 0; wait < 1000 && !temporary_made(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(temporary_made());
+        kill(child, signal_number);
+        int raw = 0;
+        waitpid(child, &raw, 0);
+        close(pipe);
+        EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == signal_number) << signal_number;
+        EXPECT_FALSE(temporary_made()) << signal_number;
+        EXPECT_EQ(read_file("out.ida"), "earlier");
+        unlink("in.ida");
+    }
+}
+
+// The real program on a pseudo-terminal: title, clearing and colours by
+// escape sequences, the usage screen's wait for one key without Enter, and
+// the terminal handed back as it was (colours, title, line mode) however
+// the wait ends; with only standard input on the terminal nothing waits.
+const char save_title[] = "\x1b[22;0t";
+const char restore_title[] = "\x1b[23;0t";
+const char default_colours[] = "\x1b[0m";
+
+// Reads from the terminal until `wanted` has appeared or ten seconds are up.
+std::string read_until(int master, const std::string &wanted)
+{
+    std::string seen;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (seen.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{master, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0)
+            continue;
+        char buffer[4096];
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    return seen;
+}
+
+// Waits up to ten seconds for the child; false, and the child killed, when
+// it is still running.
+bool ended(pid_t child, int &status)
+{
+    for (int waited = 0; waited < 1000; ++waited, usleep(10000))
+        if (waitpid(child, &status, WNOHANG) == child)
+            return true;
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return false;
+}
+
+struct Terminal {
+    int master = -1, slave = -1;
+    Terminal() { openpty(&master, &slave, nullptr, nullptr, nullptr); }
+    ~Terminal() { close(master), close(slave); }
+};
+
+TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
+{
+    const struct {
+        const char *name;
+        const char *typed; // typed on the terminal, or nullptr: the signal is sent
+        int signal;        // the signal that ends it, 0 for exit status 2
+    } endings[] = {{"a key", "x", 0}, {"Ctrl-C", "\x03", SIGINT}, {"SIGTERM", nullptr, SIGTERM}};
+    for (const auto &ending : endings) {
+        SCOPED_TRACE(ending.name);
+        Terminal terminal;
+        ASSERT_GE(terminal.master, 0);
+        termios before;
+        ASSERT_EQ(tcgetattr(terminal.slave, &before), 0);
+        const pid_t child = start_program({}, terminal.slave, terminal.slave, terminal.slave);
+        ASSERT_GT(child, 0);
+
+        const std::string shown = read_until(terminal.master, "Press any key ...");
+        EXPECT_EQ(shown.find(save_title), 0u);
+        for (const char *sequence :
+             {"\x1b]0;Brennix changes slope and intercept in IDA files, by Tolmar (20050711)\x07",
+              "\x1b[2J", "\x1b[93;40m", "\x1b[97;40m Brennix In_file Out_file"})
+            EXPECT_NE(shown.find(sequence), std::string::npos) << sequence;
+        termios waiting;
+        ASSERT_EQ(tcgetattr(terminal.slave, &waiting), 0);
+        EXPECT_EQ(waiting.c_lflag & (ICANON | ECHO), 0u);
+
+        int status = 0;
+        usleep(200000);
+        EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "did not wait for a key";
+        if (ending.typed)
+            ASSERT_EQ(write(terminal.master, ending.typed, 1), 1);
+        else
+            kill(child, ending.signal);
+        const std::string after = read_until(terminal.master, restore_title);
+        ASSERT_TRUE(ended(child, status));
+
+        EXPECT_TRUE(ending.signal ? WIFSIGNALED(status) && WTERMSIG(status) == ending.signal
+                                  : WIFEXITED(status) && WEXITSTATUS(status) == 2);
+        // The key is not echoed; line mode, colours and title come back.
+        EXPECT_EQ(after.find('x'), std::string::npos);
+        EXPECT_NE(after.find(std::string(default_colours) + restore_title), std::string::npos);
+        termios restored;
+        ASSERT_EQ(tcgetattr(terminal.slave, &restored), 0);
+        EXPECT_EQ(restored.c_lflag, before.c_lflag);
+    }
+}
+
+TEST(Terminal, NoWaitWhenStandardOutputIsNotTheTerminal)
+{
+    Terminal terminal;
+    ASSERT_GE(terminal.master, 0);
+    const int nothing = open("/dev/null", O_WRONLY);
+    const pid_t child = start_program({}, terminal.slave, nothing, terminal.slave);
+    close(nothing);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    EXPECT_TRUE(ended(child, status)) << "waited for an unseen prompt";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+}
+
+#endif
+
+} // namespace
+} // namespace brennix
