@@ -163,6 +163,7 @@ TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
         {"check a.ida b.ida rows.ida", 1,
          "File <rows.ida>:  Input image <rows.ida>: \nnot the same size.\n", ""},
         {"--version", 0, "quorvex " QUORVEX_VERSION "\n", ""},
+        {"-h", 0, "Usage: quorvex [--tables FILE] COMMAND", ""},
         {"render --help", 0, "Usage: quorvex render", ""},
         {"info none.ida", 1, "", "none.ida: No such file or directory"},
         {"info short.ida", 1, "", "short.ida: 100 bytes, shorter than the 512-byte header"},
@@ -171,7 +172,9 @@ TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
         {"info negative.ida", 1, "", "negative.ida: negative image size in the header (4 x -3)"},
         {"render empty.ida -o out.png", 1, "", "empty.ida: the image has no pixels to draw"},
         {"render narrow.ida -o out.png", 1, "", "narrow.ida: the image has no pixels to draw"},
-        {"info type7.ida", 1, "", "type7.ida: IDA type 7 is not in the tables"},
+        {"info type7.ida", 1,
+         "  message: File <type7.ida>:  File <type7.ida>: Ida Type <7> unknown.  Please",
+         "type7.ida: IDA type 7 is not in the tables"},
         {"render p10.ida -o out.png", 1, "",
          "p10.ida: projection code 10 is not accepted by the library"},
         {"render a.ida -o none/x.png", 1, "",
@@ -224,6 +227,7 @@ TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
           "statistics": {"minimum": -10, "maximum": -5, "mean": -7.4},
           "corners": {
             "upper_left": {"column": 0, "line": 0, "position": {"longitude": 9.8, "latitude": 45.05}},
+            "upper_right": {"column": 3, "line": 0}, "lower_left": {"column": 0, "line": 2},
             "lower_right": {"column": 3, "line": 2, "position": {"longitude": 10.1, "latitude": 44.95}},
             "centre": {"column": 2, "line": 1, "position": {"longitude": 10, "latitude": 45}}}})"},
         // 20 degrees of scan angle look past the Earth's disc.
