@@ -1,7 +1,7 @@
-"""The IDA driver through GDAL itself: its programs and Python bindings on
-images the library writes, every position held against the library's own
-conversions (ida_probe).  Environment: GDAL_DRIVER_PATH (the plugin),
-IDA_PROBE, BRENNIX and IDA_SAMPLE (paths)."""
+# The IDA driver through GDAL itself: its programs and Python bindings on
+# images the library writes, every position held against the library's own
+# conversions (ida_probe).  Environment: GDAL_DRIVER_PATH (the plugin),
+# IDA_PROBE, BRENNIX and IDA_SAMPLE (paths).
 import math
 import os
 import random
@@ -45,14 +45,14 @@ IMAGES = {
 }
 
 
+# North of 60N PROJ's Goode inverse accepts 50W to 10W across the 40W
+# interruption, which the engine marks.
 def placed_by_proj_only(name, position):
-    """North of 60N PROJ's Goode inverse accepts 50W to 10W across the 40W
-    interruption, which the engine marks."""
     return name == "goode" and position[1] >= 60 and -50 <= position[0] <= -10
 
 
+# Inside the Hammer-Aitoff ellipse (any pixel of the other codes).
 def inside_hammer(args, c, l):
-    """Inside the Hammer-Aitoff ellipse (any pixel of the other codes)."""
     code, lat0, _, _, _, dx, dy, xc, yc = args[:9]
     phi0 = math.radians(lat0)
     x, y = (c - xc) / dx, (yc - l) / dy + math.sin(phi0) / math.sqrt(1 + math.cos(phi0))
@@ -72,9 +72,9 @@ class Scratch(unittest.TestCase):
                        check=True)
         return self.path(name + ".ida")
 
+    # _LonLatToImage of GDAL's position of each pixel (longitude within 180
+    # degrees of the centre, as the engine takes it) gives the pixel.
     def check_forward(self, path, pixels, positions, tolerance, lon0=0):
-        """_LonLatToImage of GDAL's position of each pixel (longitude within
-        180 degrees of the centre, as the engine takes it) gives the pixel."""
         pairs = [(p, ((g[0] - lon0 + 180) % 360 - 180 + lon0, g[1]))
                  for p, g in zip(pixels, positions) if g]
         for (pixel, g), b in zip(pairs, probe("forward", path, [g for _, g in pairs])):
@@ -89,8 +89,8 @@ def probe(mode, path, points):
     return [None if s == "none" else tuple(map(float, s.split())) for s in lines]
 
 
+# GDAL's own longitude/latitude of pixel centres (None where it has none).
 def gdal_positions(ds, pixels):
-    """GDAL's own longitude/latitude of pixel centres (None where it has none)."""
     geographic = "DST_SRS=" + ds.GetSpatialRef().CloneGeogCS().ExportToWkt()
     points, ok = gdal.Transformer(ds, None, [geographic]).TransformPoints(0, [(c + .5, l + .5)
                                                                              for c, l in pixels])
@@ -102,9 +102,9 @@ def grid(columns, rows, step=9):
 
 
 class Reading(Scratch):
+    # What gdalinfo and the bindings see, every position against the
+    # library's, and IDA to GeoTIFF and back to the same bytes.
     def test_every_code(self):
-        """What gdalinfo and the bindings see, every position against the
-        library's, and IDA to GeoTIFF and back to the same bytes."""
         for name, (args, degrees, pixels_tolerance) in IMAGES.items():
             with self.subTest(name):
                 path = self.make(name)
@@ -143,10 +143,10 @@ class Reading(Scratch):
 
 
 class Identify(Scratch):
+    # Formats GDAL writes, random bytes (half of them with rows x columns
+    # matching the size) and headers the library refuses or that do not
+    # describe the file.
     def test_other_files_are_not_claimed(self):
-        """Formats GDAL writes, random bytes (half of them with rows x columns
-        matching the size) and headers the library refuses or that do not
-        describe the file."""
         good = Path(self.make("plate_carree")).read_bytes()
         files = [gdal.Translate(self.path("x." + fmt), self.path("plate_carree.ida"),
                                 format=fmt).GetDescription() for fmt in ("GTiff", "PNG", "ENVI", "EHdr", "BMP")]
@@ -170,8 +170,8 @@ class Identify(Scratch):
 
 
 class Writing(Scratch):
+    # 80 bytes of title, never half a character; trailing blanks go.
     def test_title_and_decimals(self):
-        """80 bytes of title, never half a character; trailing blanks go."""
         for title, kept in [("x  ", "x"), ("é" * 50, "é" * 40), ("a" + "é" * 50, "a" + "é" * 39)]:
             with self.subTest(kept):
                 out = gdal.Translate(self.path("t.ida"), self.make("plate_carree"), format="IDA",
@@ -244,22 +244,22 @@ class Writing(Scratch):
 
 
 class Warping(Scratch):
+    # Each sampled output pixel holds a source value from within one pixel
+    # of where the library puts the output pixel's centre.
     def test_pixels_land_where_the_library_puts_them(self):
-        """Each sampled output pixel holds a source value from within one
-        pixel of where the library puts the output pixel's centre."""
         source = self.make("conformal_conic")
-        for fmt, crs in [("GTiff", "EPSG:4326"), ("IDA", "+proj=laea +lat_0=45 +lon_0=10 +R=6370997"),
-                         ("IDA", "+proj=stere +lat_0=90 +lat_ts=60 +lon_0=10 +datum=WGS84")]:
-            with self.subTest(fmt + " " + crs):
-                out = self.path("warped." + fmt.lower())
-                subprocess.run(["gdalwarp", "-q", "-overwrite", "-r", "near", "-of", fmt, "-t_srs", crs,
+        for crs in ["+proj=laea +lat_0=45 +lon_0=10 +R=6370997",
+                    "+proj=stere +lat_0=90 +lat_ts=60 +lon_0=10 +datum=WGS84"]:
+            with self.subTest(crs):
+                out = self.path("warped.ida")
+                subprocess.run(["gdalwarp", "-q", "-overwrite", "-r", "near", "-of", "IDA", "-t_srs", crs,
                                 source, out], check=True)
                 ds = gdal.Open(out)
                 band = ds.GetRasterBand(1)
                 self.assertEqual((band.GetScale(), band.GetOffset(), band.GetNoDataValue()), (.5, -10, 255))
                 pixels = grid(ds.RasterXSize, ds.RasterYSize, 5)
-                where = probe("inverse", out, pixels) if fmt == "IDA" else gdal_positions(ds, pixels)
-                inside = [(p, w) for p, w in zip(pixels, where) if w and band.ReadRaster(*p, 1, 1)[0] != 255]
+                inside = [(p, w) for p, w in zip(pixels, probe("inverse", out, pixels))
+                          if w and band.ReadRaster(*p, 1, 1)[0] != 255]
                 self.assertGreater(len(inside), 200)
                 for ((c, l), _), (sc, sl) in zip(inside, probe("forward", source, [w for _, w in inside])):
                     near = {(7 * (round(sc) + i) + 13 * (round(sl) + j)) % 251
