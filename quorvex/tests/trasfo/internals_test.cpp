@@ -1,5 +1,5 @@
 // What the case files cannot reach: longitudes at the ends of the range, a
-// block never prepared, the widest lines, the null-pointer contract, the geodetic helpers, and the
+// block never prepared, the null-pointer contract, the geodetic helpers, and the
 // faster methods against the reference methods they stand in for, on dense
 // grids (1e-11 degrees).
 #include "trasfo/projections/goode.h"
@@ -47,7 +47,7 @@ TEST(Frame, AdjustLonFoldsIntoHalfTurn)
     }
 }
 
-TEST(Frame, LinesAndNullPointers)
+TEST(Frame, UnpreparedBlockAndNullPointers)
 {
     // A block never given operations converts nothing.
     q::OutPj = q::PROJ{};
@@ -55,16 +55,10 @@ TEST(Frame, LinesAndNullPointers)
     it.header.projection = 3;
     it.header.lon_center = 10;
     it.dx = it.dy = 1;
-    std::vector<double> buf(2 * 40000 + 1, 1.0);
+    std::vector<double> buf(7, 1.0);
     _ImageToLonLat(&it, 0, buf.data(), 3, 1);
     EXPECT_EQ(buf[2], 1.0);
     EXPECT_EQ(buf[6], -99999.0);
-    // Every width up to 65535 is served.
-    _InitProjection(&it, 0);
-    _ImageToLonLat(&it, 3, buf.data(), 40000, 0);
-    EXPECT_EQ(buf[2 * 39999], 40009.0);
-    EXPECT_EQ(buf[2 * 39999 + 1], -3.0);
-    EXPECT_EQ(buf[2 * 40000], -99999.0);
     // Null images and buffers change nothing.
     q::PROJ *const before = q::Pj;
     std::vector<double> list = {1.0, 2.0, -99999.0};
