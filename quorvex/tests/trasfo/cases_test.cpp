@@ -115,14 +115,6 @@ std::vector<double> grid(const std::vector<double> &g)
     return pairs;
 }
 
-// A list of the pairs in and the end marker behind them.
-std::vector<double> list_of(const std::vector<double> &pairs)
-{
-    std::vector<double> v = pairs;
-    v.push_back(quorvex::no_value);
-    return v;
-}
-
 struct Runner {
     IMAGETYPE image{};
     int16_t block = 0;
@@ -177,7 +169,8 @@ struct Runner {
     std::vector<double> convert(bool forward, const std::vector<double> &pairs, const Operands &o,
                                 int16_t calltype = 0) const
     {
-        std::vector<double> buf = list_of(pairs);
+        std::vector<double> buf = pairs;
+        buf.push_back(quorvex::no_value);
         const auto n = static_cast<uint16_t>(pairs.size() / 2);
         const int16_t status = forward
                                    ? quorvex::forward_points(&image, buf.data(), calltype, block)
