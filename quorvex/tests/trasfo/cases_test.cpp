@@ -36,6 +36,7 @@
 #include <cstring>
 #include <iomanip>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,8 +73,7 @@ double number(const std::string &word)
 // after "status".
 struct Operands {
     std::vector<double> in, out;
-    bool has_status = false;
-    double status = 0;
+    std::optional<int> status;
 };
 
 Operands operands(std::istringstream &words)
@@ -85,8 +85,7 @@ Operands operands(std::istringstream &words)
             into = &o.out;
         } else if (w == "status") {
             words >> w;
-            o.has_status = true;
-            o.status = number(w);
+            o.status = static_cast<int>(number(w));
         } else {
             into->push_back(number(w));
         }
@@ -175,7 +174,7 @@ struct Runner {
         const int16_t status = forward
                                    ? quorvex::forward_points(&image, buf.data(), calltype, block)
                                    : quorvex::inverse_points(&image, buf.data(), n, block);
-        EXPECT_EQ(status, o.has_status ? static_cast<int>(o.status) : QUORVEX_SUCCESS) << "status";
+        EXPECT_EQ(status, o.status.value_or(QUORVEX_SUCCESS)) << "status";
         EXPECT_EQ(buf[pairs.size()], quorvex::no_value) << "end marker";
         return buf;
     }
@@ -279,7 +278,7 @@ struct Runner {
             it.ul_units = 9;
             const int16_t to = static_cast<int16_t>(o.in.at(3));
             EXPECT_EQ(_ChangeULValues(&it, static_cast<int16_t>(o.in.at(2)), to),
-                      o.has_status ? static_cast<int>(o.status) : 1)
+                      o.status.value_or(1))
                 << "status";
             expect_values({it.x_center, it.y_center}, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
             EXPECT_EQ(it.ul_units, 9) << "units code";

@@ -84,13 +84,8 @@ TEST(Helpers, InversesOfTAndQ)
     EXPECT_EQ(q::_qsfnz(0.3), 0.6); // spherical form below e = 1e-7
     use_eccentricity(2e-7);
     EXPECT_NE(q::_qsfnz(0.3), 0.6);
-    use_eccentricity(0.0818191908426);
-    for (double phi : {-1.3, -0.1, 0.6, 1.4}) {
-        err = 100;
-        EXPECT_NEAR(q::_pj_phi2(q::_TFunction(phi, std::sin(phi)), &err), phi, 1e-10) << phi;
-        EXPECT_NEAR(q::phi1z(q::_qsfnz(std::sin(phi)), &err), phi, 1e-9) << phi;
-        EXPECT_EQ(err, 100) << phi;
-    }
+    // Their accuracy: the faster methods below are held to them, and the
+    // cases to PROJ.  Not a number ends both iterations with -3.
     q::_pj_phi2(std::nan(""), &err);
     EXPECT_EQ(err, QUORVEX_PJ_NO_CONVERGENCE);
     err = 100;
