@@ -60,8 +60,14 @@ const CaseFile case_files[] = {
 #include "trasfo_cases.inc"
 };
 
+// "nan", "inf" and "-inf" are read here, whatever the C library's strtod
+// (which the Windows builds take from another runtime) makes of them.
 double number(const std::string &word)
 {
+    if (word == "nan")
+        return std::nan("");
+    if (word == "inf" || word == "-inf")
+        return std::copysign(HUGE_VAL, word == "inf" ? 1.0 : -1.0);
     std::size_t used = 0;
     const double v = std::stod(word, &used);
     if (used != word.size())
