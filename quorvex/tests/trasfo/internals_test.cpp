@@ -62,6 +62,15 @@ TEST(Frame, UnpreparedBlockAndNullPointers)
     EXPECT_EQ(list, (std::vector<double>{1.0, 2.0, -99999.0}));
 }
 
+TEST(Helpers, PowerOfABaseNotPositiveIsZero)
+{
+    // The conformal conic's inverse takes t = 0, the pole, from it at the
+    // apex, where rho is 0.
+    EXPECT_EQ(q::_Power(0.0, 1.5), 0.0);
+    EXPECT_EQ(q::_Power(-8.0, 1.0 / 3.0), 0.0);
+    EXPECT_EQ(q::_Power(std::nan(""), 1.0), 0.0);
+}
+
 TEST(Helpers, InversesOfTAndQ)
 {
     int16_t err = 42;
