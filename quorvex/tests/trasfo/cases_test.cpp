@@ -1,15 +1,18 @@
 // The projection engine's cases: every *.cases file of this folder, built
 // into the program as text and run line by line.  A line is a directive and
-// its numbers ("#" starts a comment; "nan" is a number):
+// its numbers ("#" starts a comment; "nan" and "inf" are numbers):
 //   image key=value...   a new image (code lon lat par1 par2 a b fe fn dx dy
 //                        xc yc; par1, par2 -99999, dx, dy 1, the rest 0
 //                        unless given), prepared through block=0|1 (default
-//                        0) unless init=no; tolerances go back to 0
+//                        0) unless init=no
 //   tolerance V px|deg   bound of the image-side (pixels) or geographic
-//                        (degrees, longitudes on the circle) comparisons
+//                        (degrees, longitudes on the circle) comparisons,
+//                        0 (exact) at the start, kept until the next one
 //   forward P.. -> R..   point list through the image's block (doubles)
 //   integers P.. -> N..  the same with integer output, compared exactly
 //   inverse P.. -> R..   plane pairs through the block's inverse
+//   both P.. -> R..      forward P gives R, and the inverse of R's plane
+//                        pairs gives P again
 //   line L W -> R..      line L of W pixels through the inverse
 //   roundtrip-line W L.. the line inverse, then forward: the pixels again
 //   roundtrip LON0 LON1 DLON LAT0 LAT1 DLAT
@@ -18,17 +21,22 @@
 //                        grid plane points inverse, then forward: the points
 //                        again, those without position (marked) left out
 //   units X Y U1 U2 -> X Y   _ChangeULValues on the image with the point
-//   peer-plane FX FY DY, peer-domain LON0 LON1 LAT0 LAT1, peer DEFINITION
+//   peer LON0 LON1 LAT0 LAT1 [FX FY DY] DEFINITION
 //                        with PROJ at hand: 300 points of the domain compared
-//                        with PROJ's (plane = FX x, FY y - DY of its metres)
+//                        with PROJ's (plane = FX x, FY y - DY of its metres;
+//                        1 1 0 unless given)
 // "status S" after the results names the expected status (default
 // QUORVEX_SUCCESS; 1 for units); "-99999" results are compared exactly.
 #include "trasfo/trasfo.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iomanip>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,10 +60,14 @@ const CaseFile case_files[] = {
 #include "trasfo_cases.inc"
 };
 
+// "nan", "inf" and "-inf" are read here, whatever the C library's strtod
+// (which the Windows builds take from another runtime) makes of them.
 double number(const std::string &word)
 {
     if (word == "nan")
         return std::nan("");
+    if (word == "inf" || word == "-inf")
+        return std::copysign(HUGE_VAL, word == "inf" ? 1.0 : -1.0);
     std::size_t used = 0;
     const double v = std::stod(word, &used);
     if (used != word.size())
@@ -67,8 +79,7 @@ double number(const std::string &word)
 // after "status".
 struct Operands {
     std::vector<double> in, out;
-    bool has_status = false;
-    double status = 0;
+    std::optional<int> status;
 };
 
 Operands operands(std::istringstream &words)
@@ -80,8 +91,7 @@ Operands operands(std::istringstream &words)
             into = &o.out;
         } else if (w == "status") {
             words >> w;
-            o.has_status = true;
-            o.status = number(w);
+            o.status = static_cast<int>(number(w));
         } else {
             into->push_back(number(w));
         }
@@ -110,57 +120,35 @@ std::vector<double> grid(const std::vector<double> &g)
     return pairs;
 }
 
-// A list of the pairs in and the end marker behind them.
-std::vector<double> list_of(const std::vector<double> &pairs)
-{
-    std::vector<double> v = pairs;
-    v.push_back(quorvex::no_value);
-    return v;
-}
-
 struct Runner {
     IMAGETYPE image{};
     int16_t block = 0;
     double tolerance_px = 0, tolerance_deg = 0;
-    double plane[3] = {1, 1, 0}, domain[4] = {};
 
     void new_image(std::istringstream &words)
     {
         image = IMAGETYPE{};
-        image.header.par1 = image.header.par2 = quorvex::no_value;
+        HEADER &h = image.header;
+        h.par1 = h.par2 = quorvex::no_value;
         image.dx = image.dy = 1;
         block = 0;
-        tolerance_px = tolerance_deg = 0;
-        plane[0] = plane[1] = 1;
-        plane[2] = 0;
-        HEADER &h = image.header;
-        const std::pair<const char *, double *> fields[] = {{"lon", &h.lon_center},
-                                                            {"lat", &h.lat_center},
-                                                            {"par1", &h.par1},
-                                                            {"par2", &h.par2},
-                                                            {"a", &h.a},
-                                                            {"b", &h.b},
-                                                            {"fe", &h.fe},
-                                                            {"fn", &h.fn},
-                                                            {"dx", &image.dx},
-                                                            {"dy", &image.dy},
-                                                            {"xc", &image.x_center},
-                                                            {"yc", &image.y_center}};
+        const char *const keys[] = {"lon", "lat", "par1", "par2", "a",  "b",
+                                    "fe",  "fn",  "dx",   "dy",   "xc", "yc"};
+        double *const fields[] = {&h.lon_center, &h.lat_center, &h.par1,         &h.par2,
+                                  &h.a,          &h.b,          &h.fe,           &h.fn,
+                                  &image.dx,     &image.dy,     &image.x_center, &image.y_center};
         bool init = true;
         for (std::string w; words >> w;) {
             const std::size_t eq = w.find('=');
             const std::string key = w.substr(0, eq), value = w.substr(eq + 1);
-            bool known = key == "init" || key == "code" || key == "block";
+            const auto field = std::find(std::begin(keys), std::end(keys), key);
             if (key == "init")
                 init = value != "no";
-            else if (known)
+            else if (key == "code" || key == "block")
                 (key == "code" ? h.projection : block) = static_cast<int16_t>(number(value));
-            for (const auto &field : fields)
-                if (key == field.first) {
-                    *field.second = number(value);
-                    known = true;
-                }
-            if (!known)
+            else if (field != std::end(keys))
+                *fields[field - std::begin(keys)] = number(value);
+            else
                 throw std::invalid_argument("unknown image key " + key);
         }
         if (init)
@@ -176,129 +164,131 @@ struct Runner {
         for (std::size_t k = 0; k < want.size(); ++k) {
             const double tolerance = geographic ? tolerance_deg : tolerance_px;
             EXPECT_TRUE(same(got[k], want[k], tolerance, geographic && k % 2 == 0))
-                << "value " << k << ": " << got[k] << " instead of " << want[k] << " (within "
-                << tolerance << ")";
+                << "value " << k << ": " << std::setprecision(17) << got[k] << " instead of "
+                << want[k] << " (within " << tolerance << ")";
         }
     }
 
-    static void expect_status(int status, const Operands &o, int otherwise)
+    // The pairs through the forward (or, as integers, their packed bytes)
+    // or the inverse, with the status expected and the end marker kept.
+    std::vector<double> convert(bool forward, const std::vector<double> &pairs, const Operands &o,
+                                int16_t calltype = 0) const
     {
-        EXPECT_EQ(status, o.has_status ? static_cast<int>(o.status) : otherwise) << "status";
+        std::vector<double> buf = pairs;
+        buf.push_back(quorvex::no_value);
+        const auto n = static_cast<uint16_t>(pairs.size() / 2);
+        const int16_t status = forward
+                                   ? quorvex::forward_points(&image, buf.data(), calltype, block)
+                                   : quorvex::inverse_points(&image, buf.data(), n, block);
+        EXPECT_EQ(status, o.status.value_or(QUORVEX_SUCCESS)) << "status";
+        EXPECT_EQ(buf[pairs.size()], quorvex::no_value) << "end marker";
+        return buf;
     }
 
     // Plane pairs of image pairs of this image.
     std::vector<double> plane_of(const std::vector<double> &pixels) const
     {
-        std::vector<double> v(pixels.size());
-        for (std::size_t k = 0; k + 1 < pixels.size(); k += 2) {
+        std::vector<double> v(pixels.size() & ~std::size_t{1});
+        for (std::size_t k = 0; k < v.size(); k += 2) {
             v[k] = (pixels[k] - image.x_center) / image.dx;
             v[k + 1] = (image.y_center - pixels[k + 1]) / image.dy;
         }
         return v;
     }
 
+    // Line l of width pixels through _ImageToLonLat, with its end marker.
+    std::vector<double> line(double l, double width) const
+    {
+        const auto w = static_cast<uint16_t>(width);
+        std::vector<double> buf(2 * w + 1, 0.0);
+        _ImageToLonLat(&image, static_cast<uint16_t>(l), buf.data(), w, block);
+        EXPECT_EQ(buf[2 * w], quorvex::no_value) << "end marker";
+        buf.pop_back();
+        return buf;
+    }
+
+    // The domain, the plane factors when given, then PROJ's definition.
+    void peer(std::istringstream &words) const
+    {
+        std::vector<double> v;
+        std::string w;
+        while (words >> w && w[0] != '+')
+            v.push_back(number(w));
+        if (v.size() == 4)
+            v.insert(v.end(), {1, 1, 0});
+        if (v.size() != 7)
+            throw std::invalid_argument("a domain and at most a plane before the definition");
+        std::string definition;
+        std::getline(words, definition);
+        definition.insert(0, w);
+#ifdef QUORVEX_WITH_PROJ
+        compare_with_proj(image, block, definition, &v[4], &v[0], tolerance_px, tolerance_deg);
+#endif
+    }
+
     void run(const std::string &directive, std::istringstream &words)
     {
-        using quorvex::forward_points;
-        using quorvex::inverse_points;
         if (directive == "image")
             return new_image(words);
+        if (directive == "peer")
+            return peer(words);
         if (directive == "tolerance") {
             for (std::string v, unit; words >> v >> unit;)
                 (unit == "px" ? tolerance_px : tolerance_deg) = number(v);
             return;
         }
-        if (directive == "peer-plane" || directive == "peer-domain") {
-            double *into = directive == "peer-plane" ? plane : domain;
-            for (int k = 0; k < (into == plane ? 3 : 4); ++k) {
-                std::string w;
-                words >> w;
-                into[k] = number(w);
-            }
-            return;
-        }
-        if (directive == "peer") {
-#ifdef QUORVEX_WITH_PROJ
-            std::string definition;
-            std::getline(words, definition);
-            compare_with_proj(image, block, definition, plane, domain, tolerance_px, tolerance_deg);
-#endif
-            return;
-        }
         const Operands o = operands(words);
-        if (directive == "forward" || directive == "inverse") {
-            std::vector<double> buf = list_of(o.in);
-            const std::size_t n = o.in.size() / 2;
-            const int16_t status =
-                directive == "forward"
-                    ? forward_points(&image, buf.data(), 0, block)
-                    : inverse_points(&image, buf.data(), static_cast<uint16_t>(n), block);
-            expect_status(status, o, QUORVEX_SUCCESS);
-            expect_values(buf, o.out, directive == "inverse");
-            EXPECT_EQ(buf[2 * n], quorvex::no_value) << "end marker";
+        if (directive == "forward" || directive == "both") {
+            expect_values(convert(true, o.in, o), o.out, false);
+        }
+        if (directive == "inverse") {
+            expect_values(convert(false, o.in, o), o.out, true);
+        } else if (directive == "both") {
+            expect_values(convert(false, plane_of(o.out), o), o.in, true);
         } else if (directive == "integers") {
-            std::vector<double> buf = list_of(o.in);
-            expect_status(forward_points(&image, buf.data(), QUORVEX_AS_INTEGERS, block), o,
-                          QUORVEX_SUCCESS);
+            const std::vector<double> buf = convert(true, o.in, o, QUORVEX_AS_INTEGERS);
             std::vector<int32_t> got(o.out.size());
             if (!got.empty())
                 std::memcpy(got.data(), buf.data(), got.size() * sizeof(int32_t));
             for (std::size_t k = 0; k < got.size(); ++k)
                 EXPECT_EQ(got[k], static_cast<int32_t>(o.out[k])) << "integer " << k;
         } else if (directive == "line") {
-            const auto width = static_cast<uint16_t>(o.in.at(1));
-            std::vector<double> buf(2 * width + 1, 0.0);
-            _ImageToLonLat(&image, static_cast<uint16_t>(o.in[0]), buf.data(), width, block);
-            expect_values(buf, o.out, true);
-            EXPECT_EQ(buf[2 * width], quorvex::no_value) << "end marker";
+            expect_values(line(o.in.at(0), o.in.at(1)), o.out, true);
         } else if (directive == "roundtrip-line") {
-            const auto width = static_cast<uint16_t>(o.in.at(0));
             for (std::size_t l = 1; l < o.in.size(); ++l) {
-                std::vector<double> buf(2 * width + 1), want;
-                _ImageToLonLat(&image, static_cast<uint16_t>(o.in[l]), buf.data(), width, block);
-                expect_status(forward_points(&image, buf.data(), 0, block), o, QUORVEX_SUCCESS);
-                for (uint16_t pixel = 0; pixel < width; ++pixel) {
-                    want.push_back(pixel);
-                    want.push_back(o.in[l]);
-                }
+                std::vector<double> want;
+                for (uint16_t pixel = 0; pixel < static_cast<uint16_t>(o.in[0]); ++pixel)
+                    want.insert(want.end(), {static_cast<double>(pixel), o.in[l]});
                 SCOPED_TRACE(testing::Message() << "line " << o.in[l]);
-                expect_values(buf, want, false);
+                expect_values(convert(true, line(o.in[l], o.in[0]), o), want, false);
             }
         } else if (directive == "roundtrip") {
             const std::vector<double> points = grid(o.in);
-            std::vector<double> buf = list_of(points);
-            expect_status(forward_points(&image, buf.data(), 0, block), o, QUORVEX_SUCCESS);
-            buf = list_of(plane_of(buf));
-            const auto n = static_cast<uint16_t>(points.size() / 2);
-            expect_status(inverse_points(&image, buf.data(), n, block), o, QUORVEX_SUCCESS);
-            expect_values(buf, points, true);
+            expect_values(convert(false, plane_of(convert(true, points, o)), o), points, true);
         } else if (directive == "roundtrip-plane") {
             // Plane points of a grid through the inverse and back; marked
             // points (no position) are left out.
-            const std::vector<double> points = grid(o.in);
-            std::vector<double> buf = list_of(points), kept, want;
-            const auto n = static_cast<uint16_t>(points.size() / 2);
-            expect_status(inverse_points(&image, buf.data(), n, block), o, QUORVEX_SUCCESS);
+            const std::vector<double> points = grid(o.in), buf = convert(false, points, o);
+            std::vector<double> kept, want;
             for (std::size_t k = 0; k < points.size(); k += 2) {
                 if (buf[k] == quorvex::no_value && buf[k + 1] == quorvex::no_value)
                     continue;
                 kept.insert(kept.end(), {buf[k], buf[k + 1]});
                 want.insert(want.end(), {points[k], points[k + 1]});
             }
-            buf = list_of(kept);
-            expect_status(forward_points(&image, buf.data(), 0, block), o, QUORVEX_SUCCESS);
-            expect_values(plane_of(buf), want, false);
+            expect_values(plane_of(convert(true, kept, o)), want, false);
         } else if (directive == "units") {
             IMAGETYPE it = image;
             it.x_center = o.in.at(0);
             it.y_center = o.in.at(1);
             it.ul_units = 9;
             const int16_t to = static_cast<int16_t>(o.in.at(3));
-            expect_status(_ChangeULValues(&it, static_cast<int16_t>(o.in.at(2)), to), o, 1);
-            const std::vector<double> got = {it.x_center, it.y_center};
-            expect_values(got, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
+            EXPECT_EQ(_ChangeULValues(&it, static_cast<int16_t>(o.in.at(2)), to),
+                      o.status.value_or(1))
+                << "status";
+            expect_values({it.x_center, it.y_center}, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
             EXPECT_EQ(it.ul_units, 9) << "units code";
-        } else {
+        } else if (directive != "forward" && directive != "both") {
             throw std::invalid_argument("unknown directive " + directive);
         }
     }
@@ -313,8 +303,7 @@ TEST_P(Cases, File)
     int line_number = 0;
     for (std::string line; std::getline(text, line);) {
         ++line_number;
-        const std::string code = line.substr(0, line.find('#'));
-        std::istringstream words(code);
+        std::istringstream words(line.substr(0, line.find('#')));
         std::string directive;
         if (!(words >> directive))
             continue;

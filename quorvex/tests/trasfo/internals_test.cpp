@@ -1,5 +1,5 @@
-// What the case files cannot reach: the frame's numeric services and block
-// preparation, the null-pointer contract, the geodetic helpers, and the
+// What the case files cannot reach: longitudes at the ends of the range, a
+// block never prepared, the null-pointer contract, the geodetic helpers, and the
 // faster methods against the reference methods they stand in for, on dense
 // grids (1e-11 degrees).
 #include "trasfo/projections/goode.h"
@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <limits>
 #include <vector>
 
 namespace q = quorvex;
@@ -18,144 +16,28 @@ namespace {
 
 const double d = 0.0174532925199; // the engine's degree factor
 
-// An image of the code whose header has axes a and b; prepared through the
-// input block, which the helpers then read.
-IMAGETYPE prepared(int16_t code, double a, double b, double lat = 0, double par1 = -99999,
-                   double par2 = -99999, int16_t block = 0)
-{
-    IMAGETYPE it{};
-    it.header.projection = code;
-    it.header.a = a;
-    it.header.b = b;
-    it.header.lat_center = lat;
-    it.header.par1 = par1;
-    it.header.par2 = par2;
-    it.dx = it.dy = 1;
-    _InitProjection(&it, block);
-    return it;
-}
-
-// Helpers read e through the current block: a sphere-free block of it.
+// The helpers read e through the current block: the input block, prepared
+// for an Albers image of axes 1 and sqrt(1 - e^2).
 void use_eccentricity(double e)
 {
-    prepared(8, 1.0, std::sqrt(1.0 - e * e), 0, 30, 60);
+    IMAGETYPE it{};
+    it.header.projection = 8;
+    it.header.a = 1.0;
+    it.header.b = std::sqrt(1.0 - e * e);
+    it.header.par1 = 30;
+    it.header.par2 = 60;
+    _InitProjection(&it, 0);
 }
 
-int32_t integer_at(const std::vector<double> &v, std::size_t k)
+TEST(Frame, AdjustLonKeepsAHalfTurn)
 {
-    int32_t n;
-    std::memcpy(&n, reinterpret_cast<const unsigned char *>(v.data()) + 4 * k, sizeof n);
-    return n;
+    // The cases fold longitudes through the degree factor, which never
+    // gives a half turn exactly.
+    EXPECT_EQ(q::_AdjustLon(q::pi), q::pi);
+    EXPECT_EQ(q::_AdjustLon(-q::pi), -q::pi);
 }
 
-TEST(Frame, AdjustLonFoldsIntoHalfTurn)
-{
-    const double inf = std::numeric_limits<double>::infinity();
-    const double cases[][2] = {{3 * M_PI / 2, -M_PI / 2}, {q::pi, q::pi},
-                               {-q::pi, -q::pi},          {7.0, 7.0 - q::two_pi},
-                               {-7.0, -7.0 + q::two_pi},  {20.0, 20.0 - 3 * q::two_pi}};
-    for (const auto &c : cases)
-        EXPECT_DOUBLE_EQ(q::_AdjustLon(c[0]), c[1]) << c[0];
-    for (double v : {inf, -inf, std::nan("")})
-        EXPECT_TRUE(std::isnan(q::_AdjustLon(v)));
-    for (double huge : {1e300, -1e300, 1e7 + 0.25, -4.5e15}) {
-        const double folded = q::_AdjustLon(huge), turns = (huge - folded) / q::two_pi;
-        EXPECT_LE(std::fabs(folded), q::pi) << huge;
-        EXPECT_NEAR(turns, std::round(turns), 1e-6 * std::fabs(turns) + 1e-9) << huge;
-    }
-}
-
-TEST(Frame, ArrotondaPacksIntegersBeforeTheMarker)
-{
-    std::vector<double> buf = {2.5,           2.51,          0.4,      -0.6,  -2.7,
-                               7.0,           std::nan(""),  1e12,     -1e12, 2147483647.7,
-                               -2147483648.9, -2147483647.2, -99999.0, 123.0};
-    q::_Arrotonda(buf.data());
-    const int32_t want[] = {2,
-                            3,
-                            0,
-                            0,
-                            -2,
-                            7,
-                            -99999,
-                            2147483647,
-                            -2147483647 - 1,
-                            2147483647,
-                            -2147483647 - 1,
-                            -2147483647};
-    for (std::size_t k = 0; k < 12; ++k)
-        EXPECT_EQ(integer_at(buf, k), want[k]) << k;
-    EXPECT_EQ(buf[12], -99999.0); // the marker and what follows are untouched
-    EXPECT_EQ(buf[13], 123.0);
-}
-
-TEST(Frame, BlockPreparation)
-{
-    IMAGETYPE in = prepared(7, 6378137, 6356752.314, 60), out = in;
-    out.header.lon_center = -45;
-    _InitProjection(&out, 5);
-    EXPECT_EQ(q::InpPj.Lam0, 0.0);
-    EXPECT_EQ(q::OutPj.Lam0, -45 * d);
-    // Unset parallels and false easting keep what the block had.
-    in.header.par1 = 30;
-    in.header.par2 = 60;
-    in.header.fe = 1000;
-    in.header.fn = 2000;
-    _InitProjection(&in, 0);
-    in.header.par1 = in.header.fe = -99999;
-    in.header.par2 = 10;
-    in.header.fn = 7;
-    _InitProjection(&in, 0);
-    EXPECT_EQ(q::InpPj.Phi1, 30 * d);
-    EXPECT_EQ(q::InpPj.Phi2, 60 * d);
-    EXPECT_EQ(q::InpPj.fe, 1000.0);
-    EXPECT_EQ(q::InpPj.fn, 2000.0);
-    // Code 10 copies them whatever they are; the conic works in kilometres
-    // with the eccentricity of the undivided axes, once per preparation.
-    in.header.projection = 10;
-    _InitProjection(&in, 0);
-    EXPECT_EQ(q::InpPj.fe, -99999.0);
-    EXPECT_EQ(q::InpPj.fn, 7.0);
-    in.header.projection = 4;
-    _InitProjection(&in, 0);
-    _InitProjection(&in, 0);
-    EXPECT_DOUBLE_EQ(q::InpPj.a, 6378.137);
-    EXPECT_DOUBLE_EQ(q::InpPj.e,
-                     std::sqrt(1 - (6356752.314 * 6356752.314) / (6378137.0 * 6378137.0)));
-    // Plate carree fills no field; a code without operations keeps the
-    // block's operations.
-    in.header.projection = 3;
-    in.header.a = 42;
-    _InitProjection(&in, 0);
-    EXPECT_EQ(q::InpPj.a, 6378.137);
-    const q::PROJ_OPERATION inverse = q::InpPj.proj_inv;
-    for (int16_t code : {int16_t(0), int16_t(1), int16_t(11), int16_t(-3)}) {
-        in.header.projection = code;
-        _InitProjection(&in, 0);
-        EXPECT_EQ(q::InpPj.proj_inv, inverse) << code;
-    }
-}
-
-TEST(Frame, ConeConstantsAtTheirThresholds)
-{
-    // Albers: parallels 0.5e-11 rad apart are one parallel (n = sin phi1),
-    // 1e-9 degrees apart two.
-    prepared(8, 6378137, 6356752.314245, 40, 45, 45 + 0.5e-11 / d);
-    EXPECT_EQ(q::InpPj.A_ns0, std::sin(45 * d));
-    prepared(8, 6378137, 6356752.314245, 40, 45, 45 + 1e-9);
-    EXPECT_NE(q::InpPj.A_ns0, std::sin(45 * d));
-    prepared(8, 6378137, 6356752.314245, -18, -18, -36);
-    EXPECT_LT(q::InpPj.A_ns0, 0.0);
-    // Polar stereographic: the aspect, and the pole form only at a pole.
-    const double ps[][3] = {{90, 1, 0}, {-90, -1, 0}, {0, 1, 1}, {-71, -1, 1}, {89.9999, 1, 1}};
-    for (const auto &c : ps) {
-        prepared(7, 6378137, 6356752.314, c[0]);
-        EXPECT_EQ(q::InpPj.PS_fac, c[1]) << c[0];
-        EXPECT_EQ(q::InpPj.PS_ind, c[2]) << c[0];
-    }
-}
-
-TEST(Frame, LinesAndNullPointers)
+TEST(Frame, UnpreparedBlockAndNullPointers)
 {
     // A block never given operations converts nothing.
     q::OutPj = q::PROJ{};
@@ -163,16 +45,10 @@ TEST(Frame, LinesAndNullPointers)
     it.header.projection = 3;
     it.header.lon_center = 10;
     it.dx = it.dy = 1;
-    std::vector<double> buf(2 * 40000 + 1, 1.0);
+    std::vector<double> buf(7, 1.0);
     _ImageToLonLat(&it, 0, buf.data(), 3, 1);
     EXPECT_EQ(buf[2], 1.0);
     EXPECT_EQ(buf[6], -99999.0);
-    // Every width up to 65535 is served.
-    _InitProjection(&it, 0);
-    _ImageToLonLat(&it, 3, buf.data(), 40000, 0);
-    EXPECT_EQ(buf[2 * 39999], 40009.0);
-    EXPECT_EQ(buf[2 * 39999 + 1], -3.0);
-    EXPECT_EQ(buf[2 * 40000], -99999.0);
     // Null images and buffers change nothing.
     q::PROJ *const before = q::Pj;
     std::vector<double> list = {1.0, 2.0, -99999.0};
@@ -186,22 +62,13 @@ TEST(Frame, LinesAndNullPointers)
     EXPECT_EQ(list, (std::vector<double>{1.0, 2.0, -99999.0}));
 }
 
-TEST(Helpers, PowerMAndTAndArcSine)
+TEST(Helpers, PowerOfABaseNotPositiveIsZero)
 {
-    EXPECT_EQ(q::_Power(0.0, 2.0), 0.0);
+    // The conformal conic's inverse takes t = 0, the pole, from it at the
+    // apex, where rho is 0.
+    EXPECT_EQ(q::_Power(0.0, 1.5), 0.0);
     EXPECT_EQ(q::_Power(-8.0, 1.0 / 3.0), 0.0);
     EXPECT_EQ(q::_Power(std::nan(""), 1.0), 0.0);
-    EXPECT_EQ(q::_Power(1e-300, 0.0), 1.0);
-    EXPECT_NEAR(q::_Power(2.0, 10.0), 1024.0, 1e-10);
-    EXPECT_EQ(q::_asinz(1.5), q::half_pi);
-    EXPECT_EQ(q::_asinz(-3.0), -q::half_pi);
-    EXPECT_EQ(q::_asinz(0.5), std::asin(0.5));
-    use_eccentricity(0.0);
-    for (double phi : {-1.4, 0.0, 1.5}) {
-        EXPECT_DOUBLE_EQ(q::_MFunction(phi, std::sin(phi)), std::cos(phi)) << phi;
-        EXPECT_DOUBLE_EQ(q::_TFunction(phi, std::sin(phi)), std::tan(q::quarter_pi - phi / 2))
-            << phi;
-    }
 }
 
 TEST(Helpers, InversesOfTAndQ)
@@ -216,13 +83,8 @@ TEST(Helpers, InversesOfTAndQ)
     EXPECT_EQ(q::_qsfnz(0.3), 0.6); // spherical form below e = 1e-7
     use_eccentricity(2e-7);
     EXPECT_NE(q::_qsfnz(0.3), 0.6);
-    use_eccentricity(0.0818191908426);
-    for (double phi : {-1.3, -0.1, 0.6, 1.4}) {
-        err = 100;
-        EXPECT_NEAR(q::_pj_phi2(q::_TFunction(phi, std::sin(phi)), &err), phi, 1e-10) << phi;
-        EXPECT_NEAR(q::phi1z(q::_qsfnz(std::sin(phi)), &err), phi, 1e-9) << phi;
-        EXPECT_EQ(err, 100) << phi;
-    }
+    // Their accuracy: the faster methods below are held to them, and the
+    // cases to PROJ.  Not a number ends both iterations with -3.
     q::_pj_phi2(std::nan(""), &err);
     EXPECT_EQ(err, QUORVEX_PJ_NO_CONVERGENCE);
     err = 100;
@@ -341,8 +203,11 @@ TEST(FasterMethods, GoodeRegions)
 
 TEST(FasterMethods, HammerSinglePointIsTheListForm)
 {
-    IMAGETYPE it = prepared(2, 1, 1, 15);
+    IMAGETYPE it{};
+    it.header.projection = 2;
     it.header.lon_center = -40;
+    it.header.lat_center = 15;
+    it.dx = it.dy = 1;
     _InitProjection(&it, 0);
     const double points[][2] = {{0, 0}, {-170, 60}};
     for (const auto &p : points) {
