@@ -293,17 +293,24 @@ std::string line(std::size_t column, std::size_t row, const std::string &value, 
            ") out of range (" + side + ")";
 }
 
-// Two and a half pieces of the pixel stream, 0.5 x byte - 10 stored anew as
-// 2 x byte - 20: positions run on across pieces and the short last piece
-// is neither dropped nor overread.
-Case across_pieces()
+// Rows of 1000 pixels over several pieces of the pixel stream, 0.5 x byte
+// - 10 stored anew as 2 x byte - 20, with the pixels `logged` picks set to
+// 0: positions run on across pieces and the short last piece is neither
+// dropped nor overread.  Images of a few MiB are done in two halves at
+// once; the second holds back its log lines, and when they grow large
+// hands the rest of its half back to the first.
+constexpr std::size_t piece = 256 * 1024;
+Case across_pieces(const char *what, std::size_t half_pieces,
+                   const std::function<bool(std::size_t at, std::size_t count)> &logged)
 {
-    constexpr std::size_t piece = 256 * 1024;
-    TestImage image = {static_cast<int>(5 * piece / 2 / 1000), 1000, 255, 0.5, -10.0, {}};
-    for (std::size_t i = 0; i < std::size_t(1000) * std::size_t(image.height); ++i)
+    TestImage image = {static_cast<int>(half_pieces * piece / 2 / 1000), 1000, 255, 0.5, -10.0, {}};
+    const std::size_t count = std::size_t(1000) * std::size_t(image.height);
+    for (std::size_t i = 0; i < count; ++i)
         image.pixels.push_back(static_cast<unsigned char>(10 + i % 128));
-    Case c{"pixels across pieces of the stream", "in.ida out.ida 0.25 -5 run.log c.clr"};
-    for (std::size_t at : {std::size_t(0), piece - 1, piece, image.pixels.size() - 1}) {
+    Case c{what, "in.ida out.ida 0.25 -5 run.log c.clr"};
+    for (std::size_t at = 0; at < count; ++at) {
+        if (!logged(at, count))
+            continue;
         image.pixels[at] = 0;
         c.pixel_lines.push_back(line(at % 1000, at / 1000, "-10 ", "underflow"));
     }
@@ -510,7 +517,14 @@ const std::vector<Case> &cases()
 {
     static const std::vector<Case> table = [] {
         std::vector<Case> all = whole_text_cases();
-        all.push_back(across_pieces());
+        all.push_back(
+            across_pieces("pixels across pieces of the stream", 5, [](auto at, auto count) {
+                return at == 0 || at == piece - 513 || at == piece - 512 || at == count - 1;
+            }));
+        all.push_back(across_pieces(
+            "an image in two halves, the second logging much", 21, [](auto at, auto count) {
+                return at == 0 || at == count - 1 || (at >= count / 2 - 2 * piece && at % 8 == 0);
+            }));
         for (std::string text : split(case_text, "\n")) {
             if (!text.empty() && text.back() == '\r')
                 text.pop_back();

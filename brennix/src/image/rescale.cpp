@@ -74,10 +74,16 @@ PixelRescaler::PixelRescaler(const ByteTable &table, int height, int width, LogF
 {
 }
 
-void PixelRescaler::next(unsigned char *pixels, std::size_t count)
+PixelRescaler::PixelRescaler(const PixelRescaler &image, std::size_t first, LogFile &log)
+    : table_(image.table_), visits_(image.visits_), width_(image.width_), log_(log),
+      position_(first)
+{
+}
+
+std::size_t PixelRescaler::next(unsigned char *pixels, std::size_t count, std::size_t log_limit)
 {
     if (!visits_)
-        return;
+        return count;
     // Runs of pixels with nothing to log go through the table look-up in
     // bulk; each logged pixel is handled on its own, and the stretch after
     // it by the plain loop, since logged pixels tend to come in crowds that
@@ -90,10 +96,15 @@ void PixelRescaler::next(unsigned char *pixels, std::size_t count)
             log_pixel(position_ + i, pixels[i]);
             pixels[i] = table_.stored(pixels[i]);
             ++i;
+            if (log_.buffered() >= log_limit) {
+                position_ += i;
+                return i;
+            }
             i += map_unlogged_prefix_plain(table_.maps(), pixels + i, stretch_end - i);
         }
     }
     position_ += count;
+    return count;
 }
 
 void PixelRescaler::log_pixel(std::size_t position, unsigned char v)

@@ -9,6 +9,7 @@
 #include "log_file.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace brennix {
@@ -48,8 +49,17 @@ private:
 class PixelRescaler {
 public:
     PixelRescaler(const ByteTable &table, int height, int width, LogFile &log);
-    // The next count pixels, re-encoded in place.
-    void next(unsigned char *pixels, std::size_t count);
+    // A rescaler of the same image that goes on from pixel `first` and logs
+    // into `log`.
+    PixelRescaler(const PixelRescaler &image, std::size_t first, LogFile &log);
+    // The next count pixels, re-encoded in place.  With a log limit it stops
+    // after the first logged pixel that leaves the log holding at least that
+    // many bytes; it returns how many pixels it re-encoded.
+    std::size_t next(unsigned char *pixels, std::size_t count, std::size_t log_limit = SIZE_MAX);
+    // Goes on from pixel `position`, the pixels before it done elsewhere.
+    void move_to(std::size_t position) { position_ = position; }
+    // Appends the lines of a held log to this rescaler's log.
+    void take_held_log(LogFile &held) { log_.take_held(held); }
 
 private:
     void log_pixel(std::size_t position, unsigned char v);

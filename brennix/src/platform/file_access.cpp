@@ -21,6 +21,22 @@ bool write_all(int handle, const unsigned char *bytes, std::size_t count)
     return true;
 }
 
+#ifndef _WIN32
+bool write_all_at(int handle, const unsigned char *bytes, std::size_t count,
+                  unsigned long long offset)
+{
+    while (count > 0) {
+        const long long done = file_system::write_some_at(handle, bytes, count, offset);
+        if (done < 0)
+            return false;
+        bytes += done;
+        offset += static_cast<unsigned long long>(done);
+        count -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+#endif
+
 } // namespace
 
 void InputFile::close()
@@ -51,6 +67,26 @@ std::size_t InputFile::read(unsigned char *into, std::size_t count)
     }
     return total;
 }
+
+#ifndef _WIN32
+std::size_t InputFile::read_at(unsigned char *into, std::size_t count, unsigned long long offset,
+                               std::string &error) const
+{
+    std::size_t total = 0;
+    while (total < count) {
+        const long long done =
+            file_system::read_some_at(handle_, into + total, count - total, offset + total);
+        if (done < 0) {
+            error = file_system::last_error_text();
+            break;
+        }
+        if (done == 0)
+            break;
+        total += static_cast<std::size_t>(done);
+    }
+    return total;
+}
+#endif
 
 OutputFile::~OutputFile()
 {
@@ -123,6 +159,18 @@ bool ReplacingFile::write(const void *bytes, std::size_t count)
     }
     return true;
 }
+
+#ifndef _WIN32
+bool ReplacingFile::write_at(const void *bytes, std::size_t count, unsigned long long offset,
+                             std::string &error) const
+{
+    if (!write_all_at(handle_, static_cast<const unsigned char *>(bytes), count, offset)) {
+        error = file_system::last_error_text();
+        return false;
+    }
+    return true;
+}
+#endif
 
 bool ReplacingFile::commit()
 {

@@ -25,7 +25,17 @@ public:
     long long known_size() const { return known_size_; }
     // Reads up to count bytes; fewer only at the end of the file or on error.
     std::size_t read(unsigned char *into, std::size_t count);
-    const std::string &error() const { return error_; }
+#ifndef _WIN32
+    // Reads up to count bytes at an offset, the file's position untouched,
+    // so that threads may read at once; the reason of a failure goes to
+    // `error`, not to error().
+    std::size_t read_at(unsigned char *into, std::size_t count, unsigned long long offset,
+                        std::string &error) const;
+#endif
+    const std::string &error() const
+    {
+        return error_;
+    }
 
 private:
     int handle_ = -1;
@@ -71,8 +81,24 @@ public:
     // that cannot do it is no failure, and the platform may ignore it.
     void reserve(unsigned long long size);
     bool write(const void *bytes, std::size_t count);
+#ifndef _WIN32
+    // True when the bytes go to a new file, which takes writes at any offset
+    // (a device written directly does not).
+    bool writes_new_file() const
+    {
+        return handle_ >= 0 && !temporary_.empty();
+    }
+    // Writes count bytes at an offset of the new file, so that threads may
+    // write at once; the reason of a failure goes to `error`, and the file
+    // stays until the object is destroyed without commit().
+    bool write_at(const void *bytes, std::size_t count, unsigned long long offset,
+                  std::string &error) const;
+#endif
     bool commit();
-    const std::string &error() const { return error_; }
+    const std::string &error() const
+    {
+        return error_;
+    }
 
 private:
     void abandon();

@@ -19,6 +19,14 @@ int create(const std::string &name, std::string &error);
 long long read_some(int handle, unsigned char *into, std::size_t count);
 long long write_some(int handle, const unsigned char *bytes, std::size_t count);
 bool close(int handle);
+#ifndef _WIN32
+// The same at a given offset, leaving the handle's position alone, so that
+// two threads can work on one file at once.
+long long read_some_at(int handle, unsigned char *into, std::size_t count,
+                       unsigned long long offset);
+long long write_some_at(int handle, const unsigned char *bytes, std::size_t count,
+                        unsigned long long offset);
+#endif
 // The text of the last failed call on a handle.
 std::string last_error_text();
 

@@ -22,6 +22,15 @@ bool LogFile::open(const std::string &name)
 void LogFile::end_line()
 {
     buffer_ += "\r\n";
+    if (!held_ && buffer_.size() >= flush_threshold)
+        flush();
+}
+
+void LogFile::take_held(LogFile &held)
+{
+    // The held lines become the buffer as they are, not a copy.
+    flush();
+    buffer_.swap(held.buffer_);
     if (buffer_.size() >= flush_threshold)
         flush();
 }

@@ -11,6 +11,15 @@ namespace brennix {
 
 class LogFile {
 public:
+    LogFile() = default;
+    // A log without a file that keeps every line it is given: the lines of
+    // pixels re-encoded aside, which take_held() later moves to the end of
+    // the run's log.  Room for `expected` bytes is made at once.
+    struct Held {
+        std::size_t expected;
+    };
+    explicit LogFile(Held held) : held_(true) { buffer_.reserve(held.expected); }
+
     // Creates the file, or empties it when it exists.
     bool open(const std::string &name);
     // Appends text to the current line.
@@ -26,11 +35,16 @@ public:
     bool flush();
     // Writes what is buffered and closes the file; false if any write failed.
     bool close();
+    // The bytes buffered and not yet handed to the file.
+    std::size_t buffered() const { return buffer_.size(); }
+    // Appends the lines of a held log, which is left empty.
+    void take_held(LogFile &held);
     const std::string &error() const { return error_; }
 
 private:
     OutputFile file_;
     std::string buffer_;
+    bool held_ = false;
     bool failed_ = false;
     std::string error_;
 };

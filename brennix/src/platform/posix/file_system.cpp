@@ -37,7 +37,10 @@ mode_t default_file_mode()
 
 std::string last_error_text()
 {
-    return std::strerror(errno);
+    // strerror may share one buffer between threads; the GNU strerror_r
+    // returns its own text or fills ours.
+    char text[256];
+    return strerror_r(errno, text, sizeof text);
 }
 
 int open_for_reading(const std::string &name, long long &known_size, std::string &error)
@@ -80,6 +83,26 @@ long long write_some(int handle, const unsigned char *bytes, std::size_t count)
     ssize_t done;
     do
         done = ::write(handle, bytes, count);
+    while (done < 0 && errno == EINTR);
+    return done;
+}
+
+long long read_some_at(int handle, unsigned char *into, std::size_t count,
+                       unsigned long long offset)
+{
+    ssize_t done;
+    do
+        done = ::pread(handle, into, count, static_cast<off_t>(offset));
+    while (done < 0 && errno == EINTR);
+    return done;
+}
+
+long long write_some_at(int handle, const unsigned char *bytes, std::size_t count,
+                        unsigned long long offset)
+{
+    ssize_t done;
+    do
+        done = ::pwrite(handle, bytes, count, static_cast<off_t>(offset));
     while (done < 0 && errno == EINTR);
     return done;
 }
