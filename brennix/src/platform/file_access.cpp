@@ -9,33 +9,32 @@
 namespace brennix {
 namespace {
 
-bool write_all(int handle, const unsigned char *bytes, std::size_t count)
+// A whole transfer out of partial ones: move(done, left) moves up to `left`
+// bytes after the `done` already moved and returns how many, 0 at the end
+// of a file, -1 on an error.  Returns the count moved; `failed` tells an
+// error from the end, with errno still that of the failed call.
+template <typename Move>
+std::size_t move_all(std::size_t count, bool &failed, Move move)
 {
-    while (count > 0) {
-        const long long done = file_system::write_some(handle, bytes, count);
-        if (done < 0)
-            return false;
-        bytes += done;
-        count -= static_cast<std::size_t>(done);
+    std::size_t total = 0;
+    while (total < count) {
+        const long long done = move(total, count - total);
+        if (done <= 0) {
+            failed = done < 0;
+            break;
+        }
+        total += static_cast<std::size_t>(done);
     }
-    return true;
+    return total;
 }
 
-#ifndef _WIN32
-bool write_all_at(int handle, const unsigned char *bytes, std::size_t count,
-                  unsigned long long offset)
+bool write_all(int handle, const unsigned char *bytes, std::size_t count)
 {
-    while (count > 0) {
-        const long long done = file_system::write_some_at(handle, bytes, count, offset);
-        if (done < 0)
-            return false;
-        bytes += done;
-        offset += static_cast<unsigned long long>(done);
-        count -= static_cast<std::size_t>(done);
-    }
-    return true;
+    bool failed = false;
+    return move_all(count, failed, [&](std::size_t done, std::size_t left) {
+               return file_system::write_some(handle, bytes + done, left);
+           }) == count;
 }
-#endif
 
 } // namespace
 
@@ -54,37 +53,26 @@ bool InputFile::open(const std::string &name)
 
 std::size_t InputFile::read(unsigned char *into, std::size_t count)
 {
-    std::size_t total = 0;
-    while (total < count) {
-        const long long done = file_system::read_some(handle_, into + total, count - total);
-        if (done < 0) {
-            error_ = file_system::last_error_text();
-            break;
-        }
-        if (done == 0)
-            break;
-        total += static_cast<std::size_t>(done);
-    }
-    return total;
+    bool failed = false;
+    const std::size_t got = move_all(count, failed, [&](std::size_t done, std::size_t left) {
+        return file_system::read_some(handle_, into + done, left);
+    });
+    if (failed)
+        error_ = file_system::last_error_text();
+    return got;
 }
 
 #ifndef _WIN32
 std::size_t InputFile::read_at(unsigned char *into, std::size_t count, unsigned long long offset,
                                std::string &error) const
 {
-    std::size_t total = 0;
-    while (total < count) {
-        const long long done =
-            file_system::read_some_at(handle_, into + total, count - total, offset + total);
-        if (done < 0) {
-            error = file_system::last_error_text();
-            break;
-        }
-        if (done == 0)
-            break;
-        total += static_cast<std::size_t>(done);
-    }
-    return total;
+    bool failed = false;
+    const std::size_t got = move_all(count, failed, [&](std::size_t done, std::size_t left) {
+        return file_system::read_some_at(handle_, into + done, left, offset + done);
+    });
+    if (failed)
+        error = file_system::last_error_text();
+    return got;
 }
 #endif
 
@@ -164,11 +152,14 @@ bool ReplacingFile::write(const void *bytes, std::size_t count)
 bool ReplacingFile::write_at(const void *bytes, std::size_t count, unsigned long long offset,
                              std::string &error) const
 {
-    if (!write_all_at(handle_, static_cast<const unsigned char *>(bytes), count, offset)) {
-        error = file_system::last_error_text();
-        return false;
-    }
-    return true;
+    const auto *from = static_cast<const unsigned char *>(bytes);
+    bool failed = false;
+    if (move_all(count, failed, [&](std::size_t done, std::size_t left) {
+            return file_system::write_some_at(handle_, from + done, left, offset + done);
+        }) == count)
+        return true;
+    error = file_system::last_error_text();
+    return false;
 }
 #endif
 
