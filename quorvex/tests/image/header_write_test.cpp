@@ -70,7 +70,7 @@ TEST(IT2IDAHeader, FieldRules)
 {
     // The changes to the worked record, then bytes of the written header
     // (offset, value).
-    const struct Case {
+    const struct {
         std::vector<std::function<void(IMAGETYPE &)>> changes;
         std::vector<std::pair<int, int>> bytes;
     } cases[] = {
@@ -91,7 +91,7 @@ TEST(IT2IDAHeader, FieldRules)
          {{23, 4}, {156, 0x86}, {161, 4}, {162, 0x86}, {167, 0x34}}},
     };
     Tables t;
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(&c - cases);
         IMAGETYPE it = worked_image(t);
         for (const auto &change : c.changes)
@@ -108,15 +108,14 @@ TEST(IT2IDAHeader, FieldRules)
 // with the reciprocal scales; dx and dy themselves are written as given.
 TEST(IT2IDAHeader, ReferencePointInOtherUnitsIsWrittenAsUnit0)
 {
-    struct Case {
-        int16_t ul_units;
-        double x, y;
-    };
     // caller's dx = dy = 0.1, whose reciprocal is the worked 10 pixels per
     // degree: the unit-0 point is column 100, line 50 in every case
-    const Case cases[] = {{1, 10.0, 5.0}, {2, 10.0, 5.0}, {3, 20.0, 40.0}};
+    const struct {
+        int16_t ul_units;
+        double x, y;
+    } cases[] = {{1, 10.0, 5.0}, {2, 10.0, 5.0}, {3, 20.0, 40.0}};
     Tables t;
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.ul_units);
         IMAGETYPE it = worked_image(t);
         it.dx = it.dy = 0.1;
