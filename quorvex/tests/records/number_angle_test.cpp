@@ -51,11 +51,6 @@ TEST(CheckNumber, TextsAndRanges)
     }
 }
 
-double angle(std::string text, int16_t tipo)
-{
-    return _RetrieveLonLat(&text[0], tipo);
-}
-
 TEST(RetrieveLonLat, AngleTexts)
 {
     const double none = -99999.0;
@@ -95,7 +90,8 @@ TEST(RetrieveLonLat, AngleTexts)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_DOUBLE_EQ(angle(c.text, c.tipo), c.expected);
+        std::string text = c.text;
+        EXPECT_DOUBLE_EQ(_RetrieveLonLat(&text[0], c.tipo), c.expected);
     }
 }
 
