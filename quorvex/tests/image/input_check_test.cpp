@@ -58,6 +58,7 @@ void edit(Header &h, const std::string &edits)
         else
             put_r48(h, at, (how == '+' ? r48(h, at) : 0.0) + v);
     }
+    EXPECT_TRUE(in.eof()) << "unreadable edit in \"" << edits << "\"";
 }
 
 // Each compared field of the second file, just inside and just outside its
