@@ -1,14 +1,14 @@
-/* Runs fixed cases through every export of the shared library, loaded by
- * name at run time as an outside front end would load it, and prints each
- * result exactly (doubles as the hex of their bits).  Builds for different
- * platforms must print the same text; scripts/compare-builds.sh compares
- * them.  The dialogs and a_key, which wait for a user, are not called.
- *
- *   export_cases LIBRARY [--x87 24|53|64] [--misalign BYTES]
- *
- * --x87 sets the x87 precision before the first call, as a host program
- * may; --misalign runs every call on a stack moved off 16-byte alignment.
- * Both exist on 32-bit x86 only. */
+// Runs fixed cases through every export of the shared library, loaded by
+// name at run time as an outside front end would load it, and prints each
+// result exactly (doubles as the hex of their bits).  Builds for different
+// platforms must print the same text; scripts/compare-builds.sh compares
+// them.  The dialogs and a_key, which wait for a user, are not called.
+//
+//   export_cases LIBRARY [--x87 24|53|64] [--misalign BYTES]
+//
+// --x87 sets the x87 precision before the first call, as a host program
+// may; --misalign runs every call on a stack moved off 16-byte alignment.
+// Both exist on 32-bit x86 only.
 #include "quorvex/quorvex.h"
 
 #include <stdio.h>
@@ -23,9 +23,9 @@
 #  include <dlfcn.h>
 #endif
 
-/* Every export, by the name it is exported under (the hook apart: its name
- * depends on the platform's calling convention), typed as the header declares
- * it. */
+// Every export, by the name it is exported under (the hook apart: its name
+// depends on the platform's calling convention), typed as the header declares
+// it.
 #define EXPORTS(X)                                                                                 \
   X(real_to_double, _RealPascalToDoubleC)                                                          \
   X(double_to_real, _DoubleCtoRealPascal)                                                          \
@@ -70,7 +70,7 @@ static void *find(void *library, const char *name)
     return f;
 }
 
-/* Object pointers and function pointers convert through memcpy in C99. */
+// Object pointers and function pointers convert through memcpy in C99.
 #define BIND(field, name)                                                                          \
   do {                                                                                             \
     void *f_ = find(library, name);                                                                \
@@ -113,7 +113,7 @@ static void put_bytes(const unsigned char *b, size_t n)
         printf("%02x", b[i]);
 }
 
-/* A fixed sequence of generated values (64-bit linear congruential). */
+// A fixed sequence of generated values (64-bit linear congruential).
 static unsigned long long seed = 12345;
 static double next_unit(void)
 {
@@ -126,7 +126,7 @@ static SFEROID spheroids[14];
 
 static void real48_cases(void)
 {
-    /* the worked values, four to a row, then generated ones of three magnitudes */
+    // the worked values, four to a row, then generated ones of three magnitudes
     static const double worked[4][4] = {
         {0.0, 1.0, -1.0, 2.5},
         {-2.5, 0.5, 0.75, 90.0},
@@ -166,15 +166,15 @@ static IMAGETYPE projected_image(int16_t code, double lon, double lat, double pa
 
 #define POINTS 40
 
-/* Forward as doubles and as integers, inverse lines, and the inverse lines
- * carried onto a grid offset by half a pixel, for one projection. */
+// Forward as doubles and as integers, inverse lines, and the inverse lines
+// carried onto a grid offset by half a pixel, for one projection.
 static void projection_cases(IMAGETYPE it)
 {
     double list[2 * POINTS + 1], line[2 * 64 + 1], probe[3];
     int i, k, n;
     const double lon0 = it.header.lon_center, lat0 = it.header.lat_center;
-    /* Scale the grid so that 64 pixels span the plane around a point 10
-     * degrees from the centre. */
+    // Scale the grid so that 64 pixels span the plane around a point 10
+    // degrees from the centre.
     q.init_projection(&it, 0);
     probe[0] = lon0 + 10.0;
     probe[1] = lat0 > 70.0 ? lat0 - 20.0 : lat0 + 10.0;
@@ -243,7 +243,7 @@ static void all_projections(void)
     projection_cases(projected_image(10, 9.0, 0.0, -99999.0, -99999.0, wa, wb));
 }
 
-/* Header writing and reading, reference-point units and the checks. */
+// Header writing and reading, reference-point units and the checks.
 static void header_cases(void)
 {
     static const int16_t codes[] = {3, 4, 7, 10};
@@ -296,8 +296,8 @@ static void header_cases(void)
             put_double(moved.y_center);
             putchar('\n');
         }
-        /* Two files on disk, the second with a finer grid from the third
-         * case on. */
+        // Two files on disk, the second with a finer grid from the third
+        // case on.
         for (u = 0; u < 2; ++u) {
             if (u == 1 && c >= 2) {
                 it.dx *= 2.0;
@@ -318,7 +318,7 @@ static void header_cases(void)
     }
 }
 
-/* Text records, numbers, angles and the small helpers. */
+// Text records, numbers, angles and the small helpers.
 static void text_cases(void)
 {
     static const char *numbers[] = {"12",
@@ -388,7 +388,7 @@ static void run_all(void)
 }
 
 #if defined(__i386__)
-/* The x87 precision control: 0 for 24 bits, 2 for 53, 3 for 64. */
+// The x87 precision control: 0 for 24 bits, 2 for 53, 3 for 64.
 static void set_x87_precision(unsigned bits)
 {
     unsigned short cw;
@@ -397,8 +397,8 @@ static void set_x87_precision(unsigned bits)
     __asm__ volatile("fldcw %0" : : "m"(cw));
 }
 
-/* Calls run_all with the stack pointer moved down by `bytes`, so that every
- * call into the library sees a stack off its usual alignment. */
+// Calls run_all with the stack pointer moved down by `bytes`, so that every
+// call into the library sees a stack off its usual alignment.
 static void run_all_misaligned(unsigned bytes)
 {
     __asm__ volatile("movl %%esp, %%esi\n\t"

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -162,14 +163,10 @@ public:
     std::string write(const std::string &name, const Header &h, size_t length = 512 + 16)
     {
         const std::string file = missing(name);
-        std::vector<unsigned char> bytes(h.begin(), h.end());
+        std::string bytes(h.begin(), h.end());
         bytes.resize(512 + 16, 7);
         bytes.resize(length);
-        FILE *fp = std::fopen(file.c_str(), "wb");
-        if (fp != nullptr) {
-            std::fwrite(bytes.data(), 1, bytes.size(), fp);
-            std::fclose(fp);
-        }
+        std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
         return file;
     }
 

@@ -1,7 +1,7 @@
-/* A Windows front end's use of the dialog functions, compiled as strict C
- * (and as C++) against the platform's headers and ours, in either order:
- * the types the public header names must be the platform's, or this does
- * not compile without warnings. */
+// A Windows front end's use of the dialog functions, compiled as strict C
+// (and as C++) against the platform's headers and ours, in either order:
+// the types the public header names must be the platform's, or this does
+// not compile without warnings.
 #if defined(QUORVEX_HEADER_FIRST)
 #  include <quorvex/quorvex.h>
 #  include <windows.h>

@@ -6,10 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <random>
-#include <string>
 
 namespace {
 
@@ -31,18 +29,6 @@ Bytes encode(double v)
 double decode(const Bytes &b)
 {
     return _RealPascalToDoubleC(b.data());
-}
-
-std::string hex(const Bytes &b)
-{
-    std::string s;
-    char part[4];
-    for (unsigned char c : b) {
-        std::snprintf(part, sizeof part, "%02X ", c);
-        s += part;
-    }
-    s.pop_back();
-    return s;
 }
 
 // The value the bytes stand for, computed independently of the codec.
@@ -99,7 +85,7 @@ TEST(Real48Codec, TableBothDirections)
     for (const auto &c : codec_table) {
         SCOPED_TRACE(c.value);
         const Bytes written = encode(c.value);
-        EXPECT_EQ(hex(written), hex(c.bytes));
+        EXPECT_EQ(written, c.bytes);
         EXPECT_EQ(decode(c.bytes), c.decoded);
         EXPECT_EQ(decode(written), c.decoded);
     }
@@ -119,35 +105,11 @@ TEST(Real48Codec, RandomPatternsDecodeExactlyAndRoundTrip)
             for (int i = 1; i < 6; ++i)
                 b[i] = static_cast<unsigned char>(r >> (8 * i));
             const double v = decode(b);
-            ASSERT_EQ(v, exact_value(b)) << hex(b);
+            ASSERT_EQ(v, exact_value(b)) << testing::PrintToString(b);
             if (std::fabs(v) >= 1e-10) {
-                ASSERT_EQ(hex(encode(v)), hex(b)) << v;
+                ASSERT_EQ(encode(v), b) << v;
             }
         }
-    }
-}
-
-TEST(Real48Codec, OtherValuesTruncateTowardZero)
-{
-    std::mt19937_64 rng(3);
-    std::uniform_real_distribution<double> mantissa(1.0, 2.0);
-    std::uniform_int_distribution<int> scale(-33, 125);
-    for (int k = 0; k < 20000; ++k) {
-        const double v = std::ldexp(mantissa(rng), scale(rng));
-        if (v < 1e-10)
-            continue;
-        const Bytes b = encode(v);
-        const double stored = decode(b);
-        ASSERT_LE(stored, v);
-        // The next pattern up (one unit in the last mantissa place) is
-        // already above the value: the encoder dropped less than one unit.
-        const double unit = std::ldexp(1.0, b[0] - 129 - 39);
-        ASSERT_GT(stored + unit, v) << v;
-        ASSERT_EQ(hex(encode(-v)), hex([&] {
-                      Bytes n = b;
-                      n[5] |= 0x80;
-                      return n;
-                  }()));
     }
 }
 

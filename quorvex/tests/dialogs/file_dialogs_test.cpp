@@ -355,7 +355,6 @@ TEST_F(DialogTest, SetDirWithAForeignHookOrNullArguments)
     EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", &flag, strin, silent_hook, nullptr), 1);
     screen.dialogs_opened.clear();
     char filename[5120] = "";
-    EXPECT_EQ(_SetDir(nullptr, nullptr, "", "", &flag, strin, FileOpenHookProc, nullptr), 0);
     EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", nullptr, strin, FileOpenHookProc, nullptr), 0);
     EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", &flag, nullptr, FileOpenHookProc, nullptr), 0);
     EXPECT_EQ(_ChooseOneFile(nullptr, nullptr, "", "\0", filename, "", "", 0, nullptr), 0);

@@ -72,12 +72,11 @@ TEST(IdaHeaderRead, WorkedHeaderAndCodingFromTheTypeTable)
 
 TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
 {
-    struct Case {
+    const struct {
         unsigned char projection;
         int16_t spheroid;
         double a, b, par1;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {2, 0, -1, -2, QUORVEX_NO_VALUE},
         {3, 0, -1, -2, QUORVEX_NO_VALUE},
         {4, 1, 6379, 6357, 33},
@@ -88,7 +87,7 @@ TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
         {7, 4, 6382, 6360, QUORVEX_NO_VALUE},
     };
     const description::Tables t;
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(int(c.projection));
         Header h = worked_header();
         h[23] = c.projection;
@@ -187,15 +186,14 @@ TEST(CheckCurrImageParams, FirstDifferenceWins)
     it.header = {4, 0, 0, 0, 0, 45.0, 10.0, 30.0, 60.0, 0, 0};
     // The compared header: the record's with up to two fields set, then the
     // statuses for a local and an outside caller.
-    struct Case {
+    const double none = QUORVEX_NO_VALUE;
+    const struct {
         double HEADER::*field;
         double value;
         double HEADER::*field2;
         double value2;
         int16_t local, outside;
-    };
-    const double none = QUORVEX_NO_VALUE;
-    const Case cases[] = {
+    } cases[] = {
         {nullptr, 0, nullptr, 0, 100, 100},
         {&HEADER::par1, none, &HEADER::par2, none, 8, 26},
         {&HEADER::lat_center, 0, nullptr, 0, 6, 24}, // projection 8: see below
@@ -210,7 +208,7 @@ TEST(CheckCurrImageParams, FirstDifferenceWins)
         {&HEADER::fn, -0.000011, nullptr, 0, 9, 27},
         {&HEADER::fn, 0.000009, nullptr, 0, 100, 100},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(&c - cases);
         HEADER h = it.header;
         if (c.local == 6)

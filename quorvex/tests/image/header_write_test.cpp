@@ -70,7 +70,7 @@ TEST(IT2IDAHeader, FieldRules)
 {
     // The changes to the worked record, then bytes of the written header
     // (offset, value).
-    const struct Case {
+    const struct {
         std::vector<std::function<void(IMAGETYPE &)>> changes;
         std::vector<std::pair<int, int>> bytes;
     } cases[] = {
@@ -91,7 +91,7 @@ TEST(IT2IDAHeader, FieldRules)
          {{23, 4}, {156, 0x86}, {161, 4}, {162, 0x86}, {167, 0x34}}},
     };
     Tables t;
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(&c - cases);
         IMAGETYPE it = worked_image(t);
         for (const auto &change : c.changes)
@@ -106,54 +106,49 @@ TEST(IT2IDAHeader, FieldRules)
 
 // A reference point held in another unit is written as unit 0, converted
 // with the reciprocal scales; dx and dy themselves are written as given.
-TEST(IT2IDAHeader, ReferencePointInOtherUnitsIsWrittenAsUnit0)
+// With dx = dy = 0.1, whose reciprocal is the worked 10 pixels per degree,
+// the unit-0 point is column 100, line 50.  A point that cannot be converted
+// (transverse Mercator on a sphere: on the equator 90 degrees from the
+// central meridian it projects to infinity) stops the writing after the
+// projection code and the scales.
+TEST(IT2IDAHeader, ReferencePointInOtherUnits)
 {
-    struct Case {
+    const struct {
         int16_t ul_units;
-        double x, y;
-    };
-    // caller's dx = dy = 0.1, whose reciprocal is the worked 10 pixels per
-    // degree: the unit-0 point is column 100, line 50 in every case
-    const Case cases[] = {{1, 10.0, 5.0}, {2, 10.0, 5.0}, {3, 20.0, 40.0}};
+        double x, y, scale;
+        int result;
+    } cases[] = {{1, 10.0, 5.0, 0.1, 1},
+                 {2, 10.0, 5.0, 0.1, 1},
+                 {3, 20.0, 40.0, 0.1, 1},
+                 {3, 90.0, 0.0, 10.0, 0}};
     Tables t;
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.ul_units);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.x);
         IMAGETYPE it = worked_image(t);
-        it.dx = it.dy = 0.1;
+        if (c.result == 0) {
+            it.header.projection = 10;
+            it.header.a = it.header.b = 6371000.0;
+            it.header.lon_center = it.header.lat_center = 0.0;
+        }
+        it.dx = it.dy = c.scale;
         it.ul_units = c.ul_units;
         it.x_center = c.x;
         it.y_center = c.y;
         const IMAGETYPE before = it;
         int result = -1;
         const Header h = write(it, t, &result);
-        EXPECT_EQ(result, 1);
+        EXPECT_EQ(result, c.result);
         EXPECT_EQ(std::memcmp(&it, &before, sizeof it), 0) << "caller's record changed";
-        EXPECT_NEAR(r48(h, 132), 100.0, 1e-9);
-        EXPECT_NEAR(r48(h, 138), 50.0, 1e-9);
-        EXPECT_NEAR(r48(h, 144), 0.1, 1e-12);
+        if (c.result == 0) {
+            EXPECT_EQ(h[23], 10);
+            EXPECT_EQ(r48(h, 144), 10.0);
+            EXPECT_EQ(differing_bytes(h, Header{}), (std::vector<int>{23, 144, 149, 150, 155}));
+        } else {
+            EXPECT_NEAR(r48(h, 132), 100.0, 1e-9);
+            EXPECT_NEAR(r48(h, 138), 50.0, 1e-9);
+            EXPECT_NEAR(r48(h, 144), 0.1, 1e-12);
+        }
     }
-}
-
-TEST(IT2IDAHeader, UnconvertiblePointStopsTheWriting)
-{
-    // Transverse Mercator on a sphere: a point on the equator 90 degrees
-    // from the central meridian projects to infinity.
-    Tables t;
-    IMAGETYPE it = worked_image(t);
-    it.header.projection = 10;
-    it.header.a = it.header.b = 6371000.0;
-    it.header.lon_center = it.header.lat_center = 0.0;
-    it.ul_units = 3;
-    it.x_center = 90.0;
-    it.y_center = 0.0;
-    const IMAGETYPE before = it;
-    int result = -1;
-    const Header h = write(it, t, &result);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(std::memcmp(&it, &before, sizeof it), 0);
-    EXPECT_EQ(h[23], 10);
-    EXPECT_EQ(r48(h, 144), 10.0);
-    EXPECT_EQ(differing_bytes(h, Header{}), (std::vector<int>{23, 144, 149, 150, 155}));
 }
 
 } // namespace

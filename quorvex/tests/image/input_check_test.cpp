@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,48 +44,21 @@ std::string input_image(const std::string &name, const char *what)
     return "File <" + name + ">:  Input image <" + name + ">: \nnot the same " + what + ".";
 }
 
-TEST(CheckInputImages, AgreeingFilesDescribeTheFirstWithoutMessage)
+// Applies edits to header bytes, each written AT=BYTE (one byte), AT:VALUE
+// (the 6-byte real at AT set) or AT+DELTA (that real moved by DELTA).
+void edit(Header &h, const std::string &edits)
 {
-    Tables t;
-    TempDir dir;
-    const Header h = description::worked_header();
-    const std::string a = dir.write("a.ida", h);
-    for (const auto &names :
-         {std::vector<std::string>{a}, std::vector<std::string>{a, dir.write("b.ida", h), a}}) {
-        IMAGETYPE it{};
-        const Outcome got = check(t, names, &it);
-        EXPECT_EQ(got.err, 100);
-        EXPECT_EQ(got.message, "");
-        EXPECT_TRUE(got.pointer_at_end);
-        EXPECT_EQ(it.columns, 200);
-        EXPECT_EQ(it.x_center, 100.0);
+    std::istringstream in(edits);
+    int at;
+    char how;
+    double v;
+    while (in >> at >> how >> v) {
+        if (how == '=')
+            h[at] = static_cast<unsigned char>(v);
+        else
+            put_r48(h, at, (how == '+' ? r48(h, at) : 0.0) + v);
     }
-}
-
-// Each compared field of the second file, just inside and just outside its
-// tolerance; without a projection the geolocation bytes mean nothing and are
-// not compared, neither with the record's leftovers nor with each other.
-// Expected statuses and texts are the message table's.
-using Change = std::function<void(Header &)>;
-
-Change shift(int at, double by)
-{
-    return [at, by](Header &h) { put_r48(h, at, r48(h, at) + by); };
-}
-Change set(int at, double to)
-{
-    return [at, to](Header &h) { put_r48(h, at, to); };
-}
-Change byte(int at, unsigned char to)
-{
-    return [at, to](Header &h) { h[at] = to; };
-}
-Change all(std::vector<Change> changes)
-{
-    return [changes](Header &h) {
-        for (const Change &change : changes)
-            change(h);
-    };
+    EXPECT_TRUE(in.eof()) << "unreadable edit in \"" << edits << "\"";
 }
 
 // Each compared field of the second file, just inside and just outside its
@@ -94,54 +67,47 @@ Change all(std::vector<Change> changes)
 // Expected statuses and texts are the message table's.
 TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
 {
-    const Change same = all({}), unprojected = byte(23, 0);
-    const Change conic = all({byte(23, 4), set(156, 40.0), set(162, 50.0)});
-    struct Case {
+    const std::string unprojected = "23=0", conic = "23=4 156:40 162:50 ";
+    const struct {
         const char *what;
-        Change first, second;
-        int16_t err;      // 100: the files agree
-        const char *text; // the table's "not the same ..." text
-    };
-    const Case cases[] = {
-        {"IDA type", same, byte(22, 7), 21, "Ida Type"},
-        {"projection", same, byte(23, 2), 24, "projection"},
-        {"10 rows more", same, byte(30, 0x64 + 10), 22, "size"},
-        {"one column less", same, byte(32, 0xC8 - 1), 22, "size"},
-        {"centre column by one unit of the last place", same, byte(133, 1), 25,
-         "projection center"},
-        {"centre line", same, shift(138, 0.5), 25, "projection center"},
-        {"dx by 2e-7", same, shift(144, 2e-7), 23, "pixel size"},
-        {"dx by 5e-8", same, shift(144, 5e-8), 100, nullptr},
-        {"dy by -2e-7", same, shift(150, -2e-7), 23, "pixel size"},
-        {"dy by -5e-8", same, shift(150, -5e-8), 100, nullptr},
-        {"centre latitude by +0.00002", same, shift(120, 0.00002), 25, "projection center"},
-        {"centre latitude by -0.00002", same, shift(120, -0.00002), 25, "projection center"},
-        {"centre latitude by +0.000009", same, shift(120, 0.000009), 100, nullptr},
-        {"centre longitude by -0.000011", same, shift(126, -0.000011), 25, "projection center"},
-        {"title and pixels differ", same, all({byte(40, 'x'), byte(183, 3)}), 100, nullptr},
-        {"parallels of a projection without them", same, shift(156, 1.0), 100, nullptr},
-        {"conic parallel +0.00002", conic, all({conic, set(162, 50.00002)}), 26,
-         "projection parallels"},
-        {"conic parallel -0.00002", conic, all({conic, set(162, 50.0 - 0.00002)}), 26,
-         "projection parallels"},
-        {"conic parallel +0.000009", conic, all({conic, set(162, 50.000009)}), 100, nullptr},
+        std::string first, second; // edits of the worked header
+        int16_t err;               // 100: the files agree
+        const char *text;          // the table's "not the same ..." text
+    } cases[] = {
+        {"IDA type", "", "22=7", 21, "Ida Type"},
+        {"projection", "", "23=2", 24, "projection"},
+        {"10 rows more", "", "30=110", 22, "size"},
+        {"one column less", "", "32=199", 22, "size"},
+        {"centre column by one unit of the last place", "", "133=1", 25, "projection center"},
+        {"centre line", "", "138+0.5", 25, "projection center"},
+        {"dx by 2e-7", "", "144+2e-7", 23, "pixel size"},
+        {"dx by 5e-8", "", "144+5e-8", 100, nullptr},
+        {"dy by -2e-7", "", "150+-2e-7", 23, "pixel size"},
+        {"dy by -5e-8", "", "150+-5e-8", 100, nullptr},
+        {"centre latitude by +0.00002", "", "120+0.00002", 25, "projection center"},
+        {"centre latitude by -0.00002", "", "120+-0.00002", 25, "projection center"},
+        {"centre latitude by +0.000009", "", "120+0.000009", 100, nullptr},
+        {"centre longitude by -0.000011", "", "126+-0.000011", 25, "projection center"},
+        {"title and pixels differ", "", "40=120 183=3", 100, nullptr},
+        {"parallels of a projection without them", "", "156+1", 100, nullptr},
+        {"conic parallel +0.00002", conic, conic + "162:50.00002", 26, "projection parallels"},
+        {"conic parallel -0.00002", conic, conic + "162+-0.00002", 26, "projection parallels"},
+        {"conic parallel +0.000009", conic, conic + "162:50.000009", 100, nullptr},
         {"projection 0, record holding other values", unprojected, unprojected, 100, nullptr},
-        {"projection 0, geolocation bytes differ", unprojected,
-         all({unprojected, set(132, 7.0), set(144, 3.0)}), 100, nullptr},
-        {"zero dx in both files", set(144, 0.0), set(144, 0.0), 100, nullptr},
-        {"zero dx against projection 0", set(144, 0.0), unprojected, 100, nullptr},
-        {"zero dx against a geolocated image", set(144, 0.0), same, 24, "projection"},
-        {"projection 0 against a geolocated image", unprojected, same, 24, "projection"},
-        {"projection 0, sizes still compared", unprojected, all({unprojected, byte(32, 1)}), 22,
-         "size"},
+        {"projection 0, geolocation bytes differ", unprojected, "23=0 132:7 144:3", 100, nullptr},
+        {"zero dx in both files", "144:0", "144:0", 100, nullptr},
+        {"zero dx against projection 0", "144:0", unprojected, 100, nullptr},
+        {"zero dx against a geolocated image", "144:0", "", 24, "projection"},
+        {"projection 0 against a geolocated image", unprojected, "", 24, "projection"},
+        {"projection 0, sizes still compared", unprojected, "23=0 32=1", 22, "size"},
     };
     const Tables t;
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         Header first = description::worked_header(), second = first;
-        c.first(first);
-        c.second(second);
+        edit(first, c.first);
+        edit(second, c.second);
         const std::string a = dir.write("a.ida", first);
         const std::string b = dir.write("b.ida", second);
         IMAGETYPE it;
@@ -154,69 +120,60 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
     }
 }
 
-TEST(CheckInputImages, FilesThatCannotBeRead)
+// Lists of files: agreeing ones describe the first without a message; the
+// first file that cannot be read is named and later ones are not opened; a
+// refused first file stops the check (the second file never exists).
+TEST(CheckInputImages, ListsOfFiles)
 {
-    Tables t;
+    const Tables t;
     TempDir dir;
-    const Header h = description::worked_header();
-    const std::string good = dir.write("good.ida", h);
+    Header h = description::worked_header();
+    const std::string good = dir.write("good.ida", h), same = dir.write("same.ida", h);
     const std::string short_file = dir.write("short.ida", h, 511);
-    const std::string empty = dir.write("empty.ida", h, 0);
-    const std::string missing = dir.missing("missing.ida");
-    struct Case {
+    const std::string empty = dir.write("empty.ida", h, 0), missing = dir.missing("missing.ida");
+    const std::string cannot = " Cannot open file <" + missing + ">.";
+    h[23] = 1;
+    const std::string p1 = dir.write("p1.ida", h);
+    h[23] = 200;
+    const std::string p200 = dir.write("p200.ida", h);
+    h = description::worked_header();
+    h[22] = 99;
+    const std::string t99 = dir.write("t99.ida", h);
+    const struct {
         std::vector<std::string> names;
-        std::string named;
+        int16_t err;
+        std::string message;
+        int projection; // of the record afterwards
+    } cases[] = {
+        {{good}, 100, "", 3},
+        {{good, same, good}, 100, "", 3},
+        {{good, missing}, 1, cannot, 3},
+        {{missing, good}, 1, cannot, 0},
+        {{good, short_file}, 1, " Cannot open file <" + short_file + ">.", 3},
+        {{short_file, good}, 1, " Cannot open file <" + short_file + ">.", 0},
+        {{good, good, empty}, 1, " Cannot open file <" + empty + ">.", 3},
+        {{good, missing, short_file}, 1, cannot, 3},
+        {{}, 1, " Cannot open file <>.", 0},
+        {{p1, missing}, 16, "File <" + p1 + ">:  Projection <1> unknown.", 1},
+        {{p200, missing}, 16, "File <" + p200 + ">:  Projection <200> unknown.", 200},
+        {{t99, missing},
+         31,
+         "File <" + t99 + ">:  File <" + t99 +
+             ">: Ida Type <99> unknown.\n Please update file <IDATYPES.DAT>.",
+         3},
     };
-    const Case cases[] = {
-        {{good, missing}, missing},
-        {{missing, good}, missing},
-        {{good, short_file}, short_file},
-        {{short_file, good}, short_file},
-        {{good, good, empty}, empty},
-        // the first unreadable file is named, later ones are not opened
-        {{good, missing, short_file}, missing},
-        {{}, ""},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.named);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
         IMAGETYPE it{};
         const Outcome got = check(t, c.names, &it);
-        EXPECT_EQ(got.err, 1);
-        EXPECT_EQ(got.message, " Cannot open file <" + c.named + ">.");
-        EXPECT_TRUE(got.pointer_at_end);
-    }
-}
-
-TEST(CheckInputImages, RefusedFirstFileStopsTheCheck)
-{
-    struct Case {
-        int at;
-        unsigned char value;
-        int16_t err;
-        std::string text; // after the prefix; <a> stands for the file name
-    };
-    const Case cases[] = {
-        {23, 1, 16, " Projection <1> unknown."},
-        {23, 200, 16, " Projection <200> unknown."},
-        {22, 99, 31, " File <a>: Ida Type <99> unknown.\n Please update file <IDATYPES.DAT>."},
-    };
-    Tables t;
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        TempDir dir;
-        Header h = description::worked_header();
-        h[c.at] = c.value;
-        const std::string a = dir.write("a.ida", h);
-        std::string text = c.text;
-        const size_t name = text.find("<a>");
-        if (name != std::string::npos)
-            text.replace(name, 3, "<" + a + ">");
-        IMAGETYPE it{};
-        // the second file does not exist: it is never opened
-        const Outcome got = check(t, {a, dir.missing("b.ida")}, &it);
         EXPECT_EQ(got.err, c.err);
-        EXPECT_EQ(got.message, "File <" + a + ">: " + text);
-        EXPECT_EQ(it.header.projection, h[23]);
+        EXPECT_EQ(got.message, c.message);
+        EXPECT_TRUE(got.pointer_at_end);
+        EXPECT_EQ(it.header.projection, c.projection);
+        if (c.err == 100) {
+            EXPECT_EQ(it.columns, 200);
+            EXPECT_EQ(it.x_center, 100.0);
+        }
     }
 }
 

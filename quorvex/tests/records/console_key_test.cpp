@@ -35,11 +35,10 @@ int next_byte(void *context)
 
 TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
 {
-    struct Case {
+    const struct {
         const char *bytes;
         int16_t now, later;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"a", 'a', -1},
         {"\x7f", 8, -1},
         {"\xe9", 0xe9, -1},
@@ -68,7 +67,7 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
         {"\x1b[\x01", 27, -1},
         {"\x1b[123456789012345678901234567890~", 27, -1},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
         Bytes b{c.bytes};
         const quorvex::KeyCodes key =

@@ -12,14 +12,13 @@ namespace {
 
 TEST(CheckNumber, TextsAndRanges)
 {
-    struct Case {
+    const struct {
         const char *text;
         int16_t tipo;
         double minval, maxval;
         int16_t expected;
         const char *after = nullptr; // the text afterwards, nullptr: unchanged
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"  12  ", 0, 0, 0, 100, "  12"}, // trailing spaces removed in place
         {"   ", 0, 0, 0, -9999, ""},
         {"1e5", 1, 0, 0, -9999},
@@ -44,7 +43,7 @@ TEST(CheckNumber, TextsAndRanges)
         {"99999999999999999999", 0, -1, 1e30, 100},
         {"9223372036854775808", 0, 0, 1e30, 100}, // beyond the signed range: the largest
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(std::string("'") + c.text + "'");
         std::string text = c.text;
         EXPECT_EQ(_CheckNumber(&text[0], c.tipo, c.minval, c.maxval), c.expected);
@@ -52,20 +51,14 @@ TEST(CheckNumber, TextsAndRanges)
     }
 }
 
-double angle(std::string text, int16_t tipo)
-{
-    return _RetrieveLonLat(&text[0], tipo);
-}
-
 TEST(RetrieveLonLat, AngleTexts)
 {
-    struct Case {
+    const double none = -99999.0;
+    const struct {
         const char *text;
         int16_t tipo;
         double expected;
-    };
-    const double none = -99999.0;
-    const Case cases[] = {
+    } cases[] = {
         {"45\xB0 30'", 1, 45.5},
         {"45\xB0"
          "30'",
@@ -95,9 +88,10 @@ TEST(RetrieveLonLat, AngleTexts)
         {"10d extra", 0, none},
         {"-12.5", 0, -12.5},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_DOUBLE_EQ(angle(c.text, c.tipo), c.expected);
+        std::string text = c.text;
+        EXPECT_DOUBLE_EQ(_RetrieveLonLat(&text[0], c.tipo), c.expected);
     }
 }
 

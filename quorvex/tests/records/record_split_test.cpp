@@ -111,18 +111,17 @@ TEST(ReadRec, ReadsLinesFromAStream)
 
 TEST(SplitField, KeyAndValue)
 {
-    struct Case {
+    const struct {
         const char *field;
         const char *key;
         const char *value; // nullptr: no value
         int16_t is_equal;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"label=\"a b", "label", "a b", 1}, {"key=", "key", nullptr, 1},
         {"key=\"\"", "key", nullptr, 1},    {"plain", "plain", nullptr, 0},
         {"a=b=c", "a", "b=c", 1},           {"=v", "", "v", 1},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.field);
         std::string field = c.field;
         char *value = reinterpret_cast<char *>(0x1);
