@@ -20,7 +20,8 @@
 //   roundtrip-plane X0 X1 DX Y0 Y1 DY
 //                        grid plane points inverse, then forward: the points
 //                        again, those without position (marked) left out
-//   units X Y U1 U2 -> X Y   _ChangeULValues on the image with the point
+//   units X Y U1 U2.. -> X Y _ChangeULValues on the image with the point,
+//                        from U1 to U2, for each pair of units
 //   peer LON0 LON1 LAT0 LAT1 [FX FY DY] DEFINITION
 //                        with PROJ at hand: 300 points of the domain compared
 //                        with PROJ's (plane = FX x, FY y - DY of its metres;
@@ -278,16 +279,20 @@ struct Runner {
             }
             expect_values(plane_of(convert(true, kept, o)), want, false);
         } else if (directive == "units") {
-            IMAGETYPE it = image;
-            it.x_center = o.in.at(0);
-            it.y_center = o.in.at(1);
-            it.ul_units = 9;
-            const int16_t to = static_cast<int16_t>(o.in.at(3));
-            EXPECT_EQ(_ChangeULValues(&it, static_cast<int16_t>(o.in.at(2)), to),
-                      o.status.value_or(1))
-                << "status";
-            expect_values({it.x_center, it.y_center}, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
-            EXPECT_EQ(it.ul_units, 9) << "units code";
+            if (o.in.size() < 4 || o.in.size() % 2 != 0)
+                throw std::invalid_argument("a point and pairs of units");
+            for (std::size_t k = 3; k < o.in.size(); k += 2) {
+                IMAGETYPE it = image;
+                it.x_center = o.in.at(0);
+                it.y_center = o.in.at(1);
+                it.ul_units = 9;
+                const auto from = static_cast<int16_t>(o.in[k - 1]),
+                           to = static_cast<int16_t>(o.in[k]);
+                SCOPED_TRACE(testing::Message() << "units " << from << " to " << to);
+                EXPECT_EQ(_ChangeULValues(&it, from, to), o.status.value_or(1)) << "status";
+                expect_values({it.x_center, it.y_center}, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
+                EXPECT_EQ(it.ul_units, 9) << "units code";
+            }
         } else if (directive != "forward" && directive != "both") {
             throw std::invalid_argument("unknown directive " + directive);
         }
