@@ -19,16 +19,11 @@ QuorvexTables tables;
 int make(char **a)
 {
     IMAGETYPE it{};
+    HEADER &h = it.header;
     it.ida_type = QUORVEX_IDA_TYPE_IN_HEADER;
-    it.header.projection = int16_t(std::atoi(a[1]));
-    double *fields[] = {&it.header.lat_center,
-                        &it.header.lon_center,
-                        &it.header.par1,
-                        &it.header.par2,
-                        &it.dx,
-                        &it.dy,
-                        &it.x_center,
-                        &it.y_center};
+    h.projection = int16_t(std::atoi(a[1]));
+    double *const fields[] = {&h.lat_center, &h.lon_center, &h.par1,      &h.par2,
+                              &it.dx,        &it.dy,        &it.x_center, &it.y_center};
     for (int i = 0; i < 8; ++i)
         *fields[i] = std::atof(a[2 + i]);
     it.columns = std::atoi(a[10]);

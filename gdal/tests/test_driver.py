@@ -243,30 +243,6 @@ class Writing(Scratch):
                 self.assertEqual([f for f in os.listdir(self.dir.name) if f.startswith("no.")], [])
 
 
-class Warping(Scratch):
-    # Each sampled output pixel holds a source value from within one pixel
-    # of where the library puts the output pixel's centre.
-    def test_pixels_land_where_the_library_puts_them(self):
-        source = self.make("conformal_conic")
-        for crs in ["+proj=laea +lat_0=45 +lon_0=10 +R=6370997",
-                    "+proj=stere +lat_0=90 +lat_ts=60 +lon_0=10 +datum=WGS84"]:
-            with self.subTest(crs):
-                out = self.path("warped.ida")
-                subprocess.run(["gdalwarp", "-q", "-overwrite", "-r", "near", "-of", "IDA", "-t_srs", crs,
-                                source, out], check=True)
-                ds = gdal.Open(out)
-                band = ds.GetRasterBand(1)
-                self.assertEqual((band.GetScale(), band.GetOffset(), band.GetNoDataValue()), (.5, -10, 255))
-                pixels = grid(ds.RasterXSize, ds.RasterYSize, 5)
-                inside = [(p, w) for p, w in zip(pixels, probe("inverse", out, pixels))
-                          if w and band.ReadRaster(*p, 1, 1)[0] != 255]
-                self.assertGreater(len(inside), 200)
-                for ((c, l), _), (sc, sl) in zip(inside, probe("forward", source, [w for _, w in inside])):
-                    near = {(7 * (round(sc) + i) + 13 * (round(sl) + j)) % 251
-                            for i in (-1, 0, 1) for j in (-1, 0, 1)}
-                    self.assertIn(band.ReadRaster(c, l, 1, 1)[0], near, (c, l))
-
-
 class BrennixOutput(Scratch):
     def test_opens_with_the_new_law_title_and_colours(self):
         os.symlink(SAMPLE, self.path("in.ida"))

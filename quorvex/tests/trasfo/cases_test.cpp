@@ -20,7 +20,8 @@
 //   roundtrip-plane X0 X1 DX Y0 Y1 DY
 //                        grid plane points inverse, then forward: the points
 //                        again, those without position (marked) left out
-//   units X Y U1 U2 -> X Y   _ChangeULValues on the image with the point
+//   units X Y U1 U2.. -> X Y _ChangeULValues on the image with the point,
+//                        from U1 to U2, for each pair of units
 //   peer LON0 LON1 LAT0 LAT1 [FX FY DY] DEFINITION
 //                        with PROJ at hand: 300 points of the domain compared
 //                        with PROJ's (plane = FX x, FY y - DY of its metres;
@@ -246,12 +247,11 @@ struct Runner {
         } else if (directive == "both") {
             expect_values(convert(false, plane_of(o.out), o), o.in, true);
         } else if (directive == "integers") {
+            // The packed integers (a spare slot: never a null target, even for no point).
             const std::vector<double> buf = convert(true, o.in, o, QUORVEX_AS_INTEGERS);
-            std::vector<int32_t> got(o.out.size());
-            if (!got.empty())
-                std::memcpy(got.data(), buf.data(), got.size() * sizeof(int32_t));
-            for (std::size_t k = 0; k < got.size(); ++k)
-                EXPECT_EQ(got[k], static_cast<int32_t>(o.out[k])) << "integer " << k;
+            std::vector<int32_t> got(o.out.size() + 1);
+            std::memcpy(got.data(), buf.data(), o.out.size() * sizeof(int32_t));
+            EXPECT_EQ(std::vector<double>(got.begin(), got.end() - 1), o.out) << "integers";
         } else if (directive == "line") {
             expect_values(line(o.in.at(0), o.in.at(1)), o.out, true);
         } else if (directive == "roundtrip-line") {
@@ -278,16 +278,20 @@ struct Runner {
             }
             expect_values(plane_of(convert(true, kept, o)), want, false);
         } else if (directive == "units") {
-            IMAGETYPE it = image;
-            it.x_center = o.in.at(0);
-            it.y_center = o.in.at(1);
-            it.ul_units = 9;
-            const int16_t to = static_cast<int16_t>(o.in.at(3));
-            EXPECT_EQ(_ChangeULValues(&it, static_cast<int16_t>(o.in.at(2)), to),
-                      o.status.value_or(1))
-                << "status";
-            expect_values({it.x_center, it.y_center}, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
-            EXPECT_EQ(it.ul_units, 9) << "units code";
+            if (o.in.size() < 4 || o.in.size() % 2 != 0)
+                throw std::invalid_argument("a point and pairs of units");
+            for (std::size_t k = 3; k < o.in.size(); k += 2) {
+                IMAGETYPE it = image;
+                it.x_center = o.in.at(0);
+                it.y_center = o.in.at(1);
+                it.ul_units = 9;
+                const auto from = static_cast<int16_t>(o.in[k - 1]),
+                           to = static_cast<int16_t>(o.in[k]);
+                SCOPED_TRACE(testing::Message() << "units " << from << " to " << to);
+                EXPECT_EQ(_ChangeULValues(&it, from, to), o.status.value_or(1)) << "status";
+                expect_values({it.x_center, it.y_center}, o.out, to >= QUORVEX_UNIT_LONLAT_OFFSET);
+                EXPECT_EQ(it.ul_units, 9) << "units code";
+            }
         } else if (directive != "forward" && directive != "both") {
             throw std::invalid_argument("unknown directive " + directive);
         }

@@ -29,14 +29,6 @@ void use_eccentricity(double e)
     _InitProjection(&it, 0);
 }
 
-TEST(Frame, AdjustLonKeepsAHalfTurn)
-{
-    // The cases fold longitudes through the degree factor, which never
-    // gives a half turn exactly.
-    EXPECT_EQ(q::_AdjustLon(q::pi), q::pi);
-    EXPECT_EQ(q::_AdjustLon(-q::pi), -q::pi);
-}
-
 TEST(Frame, UnpreparedBlockAndNullPointers)
 {
     // A block never given operations converts nothing.
@@ -62,10 +54,14 @@ TEST(Frame, UnpreparedBlockAndNullPointers)
     EXPECT_EQ(list, (std::vector<double>{1.0, 2.0, -99999.0}));
 }
 
-TEST(Helpers, PowerOfABaseNotPositiveIsZero)
+TEST(Helpers, HalfTurnAndPowerOfABaseNotPositive)
 {
-    // The conformal conic's inverse takes t = 0, the pole, from it at the
-    // apex, where rho is 0.
+    // The cases fold longitudes through the degree factor, which never
+    // gives a half turn exactly.
+    EXPECT_EQ(q::_AdjustLon(q::pi), q::pi);
+    EXPECT_EQ(q::_AdjustLon(-q::pi), -q::pi);
+    // The conformal conic's inverse takes t = 0, the pole, from a base not
+    // positive at the apex, where rho is 0.
     EXPECT_EQ(q::_Power(0.0, 1.5), 0.0);
     EXPECT_EQ(q::_Power(-8.0, 1.0 / 3.0), 0.0);
     EXPECT_EQ(q::_Power(std::nan(""), 1.0), 0.0);
@@ -171,52 +167,20 @@ TEST(FasterMethods, MollweideAngle)
 TEST(FasterMethods, GoodeRegions)
 {
     // Forward regions of points in radians, and the inverse's on a sphere
-    // of radius 2 with the cuts scaled.
-    const double seam = 0.710987989993;
-    const double cases[][3] = {{0, seam, 2},
-                               {0, std::nextafter(seam, 0.0), 3},
-                               {0, 0, 3},
-                               {-1, 0, 1},
-                               {-1, 1, 0},
-                               {0, -seam, 8},
-                               {0, std::nextafter(-seam, -1.0), 10},
-                               {-100 * d, -0.1, 4},
-                               {-100 * d, -1, 6},
-                               {80 * d, -0.1, 8},
-                               {80 * d, -1, 10},
-                               {-40 * d, 0.1, 3},
-                               {-40 * d, 1, 2},
-                               {-20 * d, -0.1, 8},
-                               {-20 * d, -1, 10},
-                               {-1.74532925199, -0.1, 4},
-                               {std::nextafter(-1.74532925199, 0.0), -0.1, 5},
-                               {-0.5, -0.1, 5},
-                               {2, -0.1, 9},
-                               {2, -1, 11},
-                               {-3, -1, 6},
-                               {-0.5, -1, 7}};
+    // of radius 2 with the cuts scaled: {lon, lat, region}, on and next to
+    // the seam s and the southern cut w.
+    const double s = 0.710987989993, w = -1.74532925199, s0 = std::nextafter(s, 0.0),
+                 s1 = std::nextafter(-s, -1.0), w0 = std::nextafter(w, 0.0);
+    const double cases[][3] = {
+        {0, s, 2},         {0, s0, 3},        {0, 0, 3},         {-1, 0, 1},
+        {-1, 1, 0},        {0, -s, 8},        {0, s1, 10},       {-100 * d, -.1, 4},
+        {-100 * d, -1, 6}, {80 * d, -.1, 8},  {80 * d, -1, 10},  {-40 * d, .1, 3},
+        {-40 * d, 1, 2},   {-20 * d, -.1, 8}, {-20 * d, -1, 10}, {w, -.1, 4},
+        {w0, -.1, 5},      {-.5, -.1, 5},     {2, -.1, 9},       {2, -1, 11},
+        {-3, -1, 6},       {-.5, -1, 7}};
     for (const auto &c : cases) {
         EXPECT_EQ(q::gh_region_of_lonlat(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
         EXPECT_EQ(q::gh_region_of_map(2 * c[0], 2 * c[1], 2), c[2]) << c[0] << ", " << c[1];
-    }
-}
-
-TEST(FasterMethods, HammerSinglePointIsTheListForm)
-{
-    IMAGETYPE it{};
-    it.header.projection = 2;
-    it.header.lon_center = -40;
-    it.header.lat_center = 15;
-    it.dx = it.dy = 1;
-    _InitProjection(&it, 0);
-    const double points[][2] = {{0, 0}, {-170, 60}};
-    for (const auto &p : points) {
-        double x, y;
-        q::_HAForwardSingle(p[0], p[1], &x, &y);
-        std::vector<double> list = {p[0], p[1], -99999.0};
-        q::forward_points(&it, list.data(), 0, 0);
-        EXPECT_EQ(x, list[0]);
-        EXPECT_EQ(-y, list[1]);
     }
 }
 
