@@ -255,7 +255,9 @@ std::map<std::string, std::string> snapshot()
 struct Case {
     std::string what{};
     std::string command{};
-    std::function<void()> prepare{};
+    // Writes the input files, and the expectations that are too large to
+    // hold in every run of the test program.
+    std::function<void(Case &)> prepare{};
     int status = 0;
     std::string err{};                      // the whole of standard error
     std::vector<std::string> pixel_lines{}; // the log's lines after the report
@@ -303,20 +305,22 @@ constexpr std::size_t piece = 256 * 1024;
 Case across_pieces(const char *what, std::size_t half_pieces,
                    const std::function<bool(std::size_t at, std::size_t count)> &logged)
 {
-    TestImage image = {static_cast<int>(half_pieces * piece / 2 / 1000), 1000, 255, 0.5, -10.0, {}};
-    const std::size_t count = std::size_t(1000) * std::size_t(image.height);
-    for (std::size_t i = 0; i < count; ++i)
-        image.pixels.push_back(static_cast<unsigned char>(10 + i % 128));
     Case c{what, "in.ida out.ida 0.25 -5 run.log c.clr"};
-    for (std::size_t at = 0; at < count; ++at) {
-        if (!logged(at, count))
-            continue;
-        image.pixels[at] = 0;
-        c.pixel_lines.push_back(line(at % 1000, at / 1000, "-10 ", "underflow"));
-    }
-    for (unsigned char v : image.pixels)
-        c.pixels.push_back(v == 0 ? 0 : 2 * v - 20);
-    c.prepare = [image] { write_file("in.ida", make_ida(image)); };
+    c.prepare = [half_pieces, logged](Case &run) {
+        TestImage image = {int(half_pieces * piece / 2 / 1000), 1000, 255, 0.5, -10.0, {}};
+        const std::size_t count = std::size_t(1000) * std::size_t(image.height);
+        for (std::size_t i = 0; i < count; ++i)
+            image.pixels.push_back(static_cast<unsigned char>(10 + i % 128));
+        for (std::size_t at = 0; at < count; ++at) {
+            if (!logged(at, count))
+                continue;
+            image.pixels[at] = 0;
+            run.pixel_lines.push_back(line(at % 1000, at / 1000, "-10 ", "underflow"));
+        }
+        for (unsigned char v : image.pixels)
+            run.pixels.push_back(v == 0 ? 0 : 2 * v - 20);
+        write_file("in.ida", make_ida(image));
+    };
     return c;
 }
 
@@ -325,96 +329,82 @@ Case across_pieces(const char *what, std::size_t half_pieces,
 std::vector<Case> whole_text_cases()
 {
     const std::string golden_file = make_ida(golden());
-    return {
-        {"golden run",
-         "in.ida out.ida 0.25 -5 run.log colours.clr",
-         [golden_file] { write_file("in.ida", golden_file); },
-         0,
-         "",
-         {},
-         {0, 0, 254, 254, 255, 254, 0, 180, 80, 255, 254, 2},
-         "all",
-         false,
-         " In,  out:    in.ida        out.ida\n"
-         "SlopO, IntO:  .25           -5 \n"
-         "LogFile, SCLR: run.log      colours.clr\n"
-         "ImType:        200 \nImProj:        3 \nImHite:        3 \nImWIDz:        4 \n"
-         "Mis:           255 \nIntI:         -10 \nSlopI:         .5 \n",
-         "Logging : in.ida out.ida 0.25 -5 run.log colours.clr\r\n\r\n"
-         "Header.ImageType       AS BYTE         >                  200<\r\n"
-         "Header.Projection      AS BYTE         >                    3<\r\n"
-         "Header.Height          AS INTEGER      >                    3<\r\n"
-         "Header.WIDz            AS INTEGER      >                    4<\r\n"
-         "Header.Title( 1-40)    AS STRING*80    >Built from in.ida with new slope and int<\r\n"
-         "Header.Title(41-80)    AS STRING*80    >ercept                                  <\r\n"
-         "Header.LatCenter       AS string*6     >     45.             <\r\n"
-         "Header.LongCenter      AS string*6     >     10.             <\r\n"
-         "Header.xcenter         AS string*6     >    100.             <\r\n"
-         "Header.ycenter         AS string*6     >     50.             <\r\n"
-         "Header.dx              AS string*6     >     10.             <\r\n"
-         "Header.dy              AS string*6     >     10.             <\r\n"
-         "Header.Parallel1       AS string*6     >      0.             <\r\n"
-         "Header.Parallel2       AS string*6     >      0.             <\r\n"
-         "Header.Lower           AS BYTE         >                    0<\r\n"
-         "Header.Upper           AS BYTE         >                  254<\r\n"
-         "Header.Missing         AS BYTE         >                  255<\r\n"
-         "Header.m (slope)       AS string*6     >      0.25           <\r\n"
-         "Header.b (intercept)   AS string*6     >     -5.             <\r\n"
-         "Header.Decimals        AS BYTE         >                    2<\r\n"
-         "\r\n"
-         " Pixel/Row  0 / 0  (-5.5 ) out of range (underflow)\r\n"
-         " Pixel/Row  3 / 0  ( 59 ) out of range (overflow)\r\n"
-         " Pixel/Row  1 / 1  ( 90 ) out of range (overflow)\r\n"
-         " Pixel/Row  2 / 1  (-10 ) out of range (underflow)\r\n"
-         " Pixel/Row  2 / 2  ( 117 ) out of range (overflow)\r\n",
-         golden_file.substr(0, 38) + "Built from in.ida with new slope and intercept" +
-             std::string(34, ' ') + golden_file.substr(118, 50) +
-             std::string("\x00\xFE\xFF\x7F\x00\x00\x00\x00\x00\x83\x00\x00\x00\x00\xA0", 15) +
-             golden_file.substr(183, 329) +
-             std::string("\x00\x00\xFE\xFE\xFF\xFE\x00\xB4\x50\xFF\xFE\x02", 12),
-         "From    To   Red     Green   Blue    Legend\r\n"
-         "  0      0   255     255       0        <-5 \r\n"
-         "  1      9   255     255     217     -5  to -3 \r\n"
-         "  9     19   236     255     255     -3  to -1 \r\n"
-         " 19     29   123     255     255     -1  to  2 \r\n"
-         " 29     49     0     238     238      2  to  7 \r\n"
-         " 49     79     0     206     206      7  to  14 \r\n"
-         " 79     99    26     141     185      14  to  19 \r\n"
-         " 99    129     3     112     158      19  to  27 \r\n"
-         "129    159    11      70     123      27  to  34 \r\n"
-         "159    179   102      28     170      34  to  39 \r\n"
-         "179    194   154      65     123      39  to  43 \r\n"
-         "194    210   140      55     121      43  to  47 \r\n"
-         "211    229   168      38      71      47  to  52 \r\n"
-         "229    253    28       2       7      52  to  58 \r\n"
-         "254    254   255       0       0        > 58 \r\n"
-         "255    255     0     255       0        Missing\r\n"},
-
-        {"no fields: the usage screen",
-         "",
-         nullptr,
-         2,
-         "",
-         {},
-         {},
-         "",
-         false,
-         "\n Correct syntax is\n\n"
-         " Brennix In_file Out_file Slope Intercept LogFile.txt Colour_File.CLR\n\n"
-         " The programme reads an IDA file and converts it to another IDA file using the required"
-         " slope and intercept values\n\n"
-         " The SLOPE and the INTERCEPT on the command line are used in the output file, but the"
-         " input file can have any\n"
-         " slope and intercept settings. The missing data code of input is transferred to the"
-         " output\n\n"
-         " LogFile.TXT contains information about pixels that cannot be represented with the"
-         " selected slope and intercept\n"
-         " (underflow or overflow). When this happens, the minimum value is set to ByteValue of 0"
-         " and the Max\n"
-         " is set to Missing - 1.\n\n"
-         " The  programme creates a colour file adapted to the proposed slope and intercept\n\n"
-         " Press any key ..."},
-    };
+    Case run{"golden run", "in.ida out.ida 0.25 -5 run.log colours.clr"};
+    run.prepare = [golden_file](Case &) { write_file("in.ida", golden_file); };
+    run.pixels = {0, 0, 254, 254, 255, 254, 0, 180, 80, 255, 254, 2};
+    run.out = " In,  out:    in.ida        out.ida\n"
+              "SlopO, IntO:  .25           -5 \n"
+              "LogFile, SCLR: run.log      colours.clr\n"
+              "ImType:        200 \nImProj:        3 \nImHite:        3 \nImWIDz:        4 \n"
+              "Mis:           255 \nIntI:         -10 \nSlopI:         .5 \n";
+    run.log =
+        "Logging : in.ida out.ida 0.25 -5 run.log colours.clr\r\n\r\n"
+        "Header.ImageType       AS BYTE         >                  200<\r\n"
+        "Header.Projection      AS BYTE         >                    3<\r\n"
+        "Header.Height          AS INTEGER      >                    3<\r\n"
+        "Header.WIDz            AS INTEGER      >                    4<\r\n"
+        "Header.Title( 1-40)    AS STRING*80    >Built from in.ida with new slope and int<\r\n"
+        "Header.Title(41-80)    AS STRING*80    >ercept                                  <\r\n"
+        "Header.LatCenter       AS string*6     >     45.             <\r\n"
+        "Header.LongCenter      AS string*6     >     10.             <\r\n"
+        "Header.xcenter         AS string*6     >    100.             <\r\n"
+        "Header.ycenter         AS string*6     >     50.             <\r\n"
+        "Header.dx              AS string*6     >     10.             <\r\n"
+        "Header.dy              AS string*6     >     10.             <\r\n"
+        "Header.Parallel1       AS string*6     >      0.             <\r\n"
+        "Header.Parallel2       AS string*6     >      0.             <\r\n"
+        "Header.Lower           AS BYTE         >                    0<\r\n"
+        "Header.Upper           AS BYTE         >                  254<\r\n"
+        "Header.Missing         AS BYTE         >                  255<\r\n"
+        "Header.m (slope)       AS string*6     >      0.25           <\r\n"
+        "Header.b (intercept)   AS string*6     >     -5.             <\r\n"
+        "Header.Decimals        AS BYTE         >                    2<\r\n"
+        "\r\n"
+        " Pixel/Row  0 / 0  (-5.5 ) out of range (underflow)\r\n"
+        " Pixel/Row  3 / 0  ( 59 ) out of range (overflow)\r\n"
+        " Pixel/Row  1 / 1  ( 90 ) out of range (overflow)\r\n"
+        " Pixel/Row  2 / 1  (-10 ) out of range (underflow)\r\n"
+        " Pixel/Row  2 / 2  ( 117 ) out of range (overflow)\r\n";
+    run.image = golden_file.substr(0, 38) + "Built from in.ida with new slope and intercept" +
+                std::string(34, ' ') + golden_file.substr(118, 50) +
+                std::string("\x00\xFE\xFF\x7F\x00\x00\x00\x00\x00\x83\x00\x00\x00\x00\xA0", 15) +
+                golden_file.substr(183, 329) +
+                std::string("\x00\x00\xFE\xFE\xFF\xFE\x00\xB4\x50\xFF\xFE\x02", 12);
+    run.colour = "From    To   Red     Green   Blue    Legend\r\n"
+                 "  0      0   255     255       0        <-5 \r\n"
+                 "  1      9   255     255     217     -5  to -3 \r\n"
+                 "  9     19   236     255     255     -3  to -1 \r\n"
+                 " 19     29   123     255     255     -1  to  2 \r\n"
+                 " 29     49     0     238     238      2  to  7 \r\n"
+                 " 49     79     0     206     206      7  to  14 \r\n"
+                 " 79     99    26     141     185      14  to  19 \r\n"
+                 " 99    129     3     112     158      19  to  27 \r\n"
+                 "129    159    11      70     123      27  to  34 \r\n"
+                 "159    179   102      28     170      34  to  39 \r\n"
+                 "179    194   154      65     123      39  to  43 \r\n"
+                 "194    210   140      55     121      43  to  47 \r\n"
+                 "211    229   168      38      71      47  to  52 \r\n"
+                 "229    253    28       2       7      52  to  58 \r\n"
+                 "254    254   255       0       0        > 58 \r\n"
+                 "255    255     0     255       0        Missing\r\n";
+    Case usage{"no fields: the usage screen", "", nullptr, 2};
+    usage.out =
+        "\n Correct syntax is\n\n"
+        " Brennix In_file Out_file Slope Intercept LogFile.txt Colour_File.CLR\n\n"
+        " The programme reads an IDA file and converts it to another IDA file using the required"
+        " slope and intercept values\n\n"
+        " The SLOPE and the INTERCEPT on the command line are used in the output file, but the"
+        " input file can have any\n"
+        " slope and intercept settings. The missing data code of input is transferred to the"
+        " output\n\n"
+        " LogFile.TXT contains information about pixels that cannot be represented with the"
+        " selected slope and intercept\n"
+        " (underflow or overflow). When this happens, the minimum value is set to ByteValue of 0"
+        " and the Max\n"
+        " is set to Missing - 1.\n\n"
+        " The  programme creates a colour file adapted to the proposed slope and intercept\n\n"
+        " Press any key ...";
+    return {run, usage};
 }
 
 const char case_text[] =
@@ -481,7 +471,7 @@ Case parsed(const std::string &text)
     std::vector<std::string> fields = split(text, " | ");
     fields.resize(9);
     Case c{fields[0], unescaped(fields[1])};
-    c.prepare = [input = fields[2]] { make_input(input); };
+    c.prepare = [input = fields[2]](Case &) { make_input(input); };
     c.status = std::atoi(fields[3].c_str());
     c.err = fields[4].empty() ? "" : unescaped(fields[4]) + "\n";
     if (fields[5] == "sixteen")
@@ -560,7 +550,7 @@ class Cases : public ScratchFolder, public ::testing::WithParamInterface<Case> {
 
 TEST_P(Cases, RunThroughTheProgram)
 {
-    const Case &c = GetParam();
+    Case c = GetParam();
 #if defined(_WIN32)
     if (c.posix_only)
         GTEST_SKIP() << "POSIX names or devices, or a reason Windows words otherwise";
@@ -570,7 +560,7 @@ TEST_P(Cases, RunThroughTheProgram)
     write_file("run.log", std::string(10000, 'x'));
     write_file("COLOURS.CLR", "an earlier colour file\r\n");
     if (c.prepare)
-        c.prepare();
+        c.prepare(c);
     std::map<std::string, std::string> before = snapshot();
     const std::time_t start = std::time(nullptr);
     const ProgramRun run = run_program(c.command);
