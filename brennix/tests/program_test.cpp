@@ -206,6 +206,10 @@ pid_t start_program(std::vector<std::string> args, int in, int out, int err)
     if (child == 0) {
         setsid();
         ioctl(in, TIOCSCTTY, 0);
+        // The program keeps an ending signal its starter ignores (a
+        // background job's SIGINT); the runs here start from the defaults.
+        for (const int ending : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+            std::signal(ending, SIG_DFL);
         if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(120);
         execv(BRENNIX_PROGRAM, argv.data());
