@@ -28,7 +28,8 @@ TEST(NullPointers, DocumentedStatusOrNoEffect)
     EXPECT_EQ(_IDAHeaderToIT(nullptr, &it, p, s, types, 2, 1), QUORVEX_NERR_CANNOT_OPEN);
     EXPECT_EQ(_IDAHeaderToIT(header.data(), nullptr, p, s, types, 2, 0), QUORVEX_MSG_CANNOT_OPEN);
     EXPECT_EQ(_IDAHeaderToIT(header.data(), &it, p, s, nullptr, 2, 0), QUORVEX_MSG_CANNOT_OPEN);
-    EXPECT_EQ(_IDAHeaderToIT(header.data(), &it, nullptr, s, types, 2, 0), QUORVEX_MSG_CANNOT_OPEN);
+    EXPECT_EQ(_IDAHeaderToIT(header.data(), &it, nullptr, s, types, 2, 1),
+              QUORVEX_NERR_CANNOT_OPEN);
     // spheroids: not needed for projection 3, needed for the conic
     EXPECT_EQ(_IDAHeaderToIT(header.data(), &it, p, nullptr, types, 2, 0), QUORVEX_SUCCESS);
     header[23] = 4;
@@ -45,6 +46,9 @@ TEST(NullPointers, DocumentedStatusOrNoEffect)
     EXPECT_EQ(_IT2IDAHeader(&it, bytes, nullptr), 0);
     EXPECT_EQ(bytes[22], 0);
     _CheckInputImages(nullptr, p, s, types, 2, names, 1, nullptr, &err);
+    EXPECT_EQ(err, QUORVEX_NERR_CANNOT_OPEN);
+    err = 0;
+    _CheckInputImages(&it, p, s, types, 2, names, 1, nullptr, &err); // a null name
     EXPECT_EQ(err, QUORVEX_NERR_CANNOT_OPEN);
     _CheckInputImages(&it, p, s, types, 2, names, 1, nullptr, nullptr);
     EXPECT_EQ(_ReadRec(nullptr, nullptr, nullptr, 4, nullptr), 0);
