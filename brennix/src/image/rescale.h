@@ -31,7 +31,6 @@ public:
     ByteTable(const Law &input_law, const Law &output_law, int missing);
 
     unsigned char stored(unsigned char v) const { return maps_.stored[v]; }
-    bool logged(unsigned char v) const { return maps_.logged[v] != 0; }
     const ByteMapTables &maps() const { return maps_; }
     // The log text that follows the pixel's column and row: one line per
     // test that fired, each ended by CR LF.
