@@ -619,6 +619,15 @@ std::string case_name(const ::testing::TestParamInfo<Case> &info)
 INSTANTIATE_TEST_SUITE_P(Brennix, Cases, ::testing::ValuesIn(cases()), case_name);
 
 #if !defined(_WIN32)
+// Whether `done` comes true within ten seconds, asked every 10 ms.
+bool eventually(const std::function<bool()> &done)
+{
+    for (int waited = 0; waited < 1000; ++waited, usleep(10000))
+        if (done())
+            return true;
+    return false;
+}
+
 class Signals : public ScratchFolder {};
 
 // A signal that ends a run while the image is being written leaves neither
@@ -645,9 +654,7 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
         ASSERT_GE(pipe, 0);
         ASSERT_EQ(write(pipe, header.data(), header.size()), 512);
         ASSERT_EQ(write(pipe, "some pixels", 11), 11);
-        for (int wait = 0; wait < 1000 && !temporary_made(); ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_TRUE(temporary_made());
+        EXPECT_TRUE(eventually(temporary_made));
         kill(child, signal_number);
         int raw = 0;
         waitpid(child, &raw, 0);
@@ -663,25 +670,19 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
 // escape sequences, the usage screen's wait for one key without Enter, and
 // the terminal handed back as it was (colours, title, line mode) however
 // the wait ends; with only standard input on the terminal nothing waits.
-const char save_title[] = "\x1b[22;0t";
-const char restore_title[] = "\x1b[23;0t";
-const char default_colours[] = "\x1b[0m";
+// The title is saved by "ESC [22;0t" and restored by "ESC [23;0t".
 
 // Reads from the terminal until `wanted` has appeared or ten seconds are up.
 std::string read_until(int master, const std::string &wanted)
 {
     std::string seen;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (seen.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    eventually([&] {
         pollfd ready{master, POLLIN, 0};
-        if (poll(&ready, 1, 100) <= 0)
-            continue;
         char buffer[4096];
-        const ssize_t got = read(master, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        seen.append(buffer, static_cast<std::size_t>(got));
-    }
+        const ssize_t got = poll(&ready, 1, 0) > 0 ? read(master, buffer, sizeof buffer) : 0;
+        seen.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        return seen.find(wanted) != std::string::npos;
+    });
     return seen;
 }
 
@@ -689,9 +690,8 @@ std::string read_until(int master, const std::string &wanted)
 // it is still running.
 bool ended(pid_t child, int &status)
 {
-    for (int waited = 0; waited < 1000; ++waited, usleep(10000))
-        if (waitpid(child, &status, WNOHANG) == child)
-            return true;
+    if (eventually([&] { return waitpid(child, &status, WNOHANG) == child; }))
+        return true;
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
     return false;
@@ -720,7 +720,7 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
         ASSERT_GT(child, 0);
 
         const std::string shown = read_until(terminal.master, "Press any key ...");
-        EXPECT_EQ(shown.find(save_title), 0u);
+        EXPECT_EQ(shown.find("\x1b[22;0t"), 0u);
         for (const char *sequence :
              {"\x1b]0;Brennix changes slope and intercept in IDA files, by Tolmar (20050711)\x07",
               "\x1b[2J", "\x1b[93;40m", "\x1b[97;40m Brennix In_file Out_file"})
@@ -736,14 +736,14 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
             ASSERT_EQ(write(terminal.master, ending.typed, 1), 1);
         else
             kill(child, ending.signal);
-        const std::string after = read_until(terminal.master, restore_title);
+        const std::string after = read_until(terminal.master, "\x1b[23;0t");
         ASSERT_TRUE(ended(child, status));
 
         EXPECT_TRUE(ending.signal ? WIFSIGNALED(status) && WTERMSIG(status) == ending.signal
                                   : WIFEXITED(status) && WEXITSTATUS(status) == 2);
         // The key is not echoed; line mode, colours and title come back.
         EXPECT_EQ(after.find('x'), std::string::npos);
-        EXPECT_NE(after.find(std::string(default_colours) + restore_title), std::string::npos);
+        EXPECT_NE(after.find("\x1b[0m\x1b[23;0t"), std::string::npos);
         termios restored;
         ASSERT_EQ(tcgetattr(terminal.slave, &restored), 0);
         EXPECT_EQ(restored.c_lflag, before.c_lflag);
