@@ -109,11 +109,6 @@ private:
     fs::path previous_ = fs::current_path(), folder_;
 };
 
-struct ProgramRun {
-    int status = -1;
-    std::string out, err;
-};
-
 // The pieces of a text between the separators, empty ones included.
 std::vector<std::string> split(const std::string &text, const std::string &at)
 {
@@ -136,9 +131,9 @@ HANDLE inheritable(const char *name, DWORD access, DWORD disposition)
 }
 
 // The raw command line "Brennix COMMAND"; Brennix.exe sits one folder above
-// the test program.  Line ends come back as "\n", after a check that the
-// program wrote CR LF.
-ProgramRun run_program(const std::string &command)
+// the test program.  The outputs are left in stdout.txt and stderr.txt with
+// line ends "\n", after a check that the program wrote CR LF.
+int run_program(const std::string &command)
 {
     char own[MAX_PATH];
     std::string program(own, GetModuleFileNameA(nullptr, own, MAX_PATH));
@@ -166,15 +161,14 @@ ProgramRun run_program(const std::string &command)
     }
     for (HANDLE handle : handles)
         CloseHandle(handle);
-    ProgramRun run{static_cast<int>(status), read_file("stdout.txt"), read_file("stderr.txt")};
-    DeleteFileA("stdout.txt");
-    DeleteFileA("stderr.txt");
-    for (std::string *text : {&run.out, &run.err}) {
-        EXPECT_EQ(split(*text, "\n").size(), split(*text, "\r\n").size()) << *text;
-        for (std::size_t at = 0; (at = text->find("\r\n", at)) != std::string::npos;)
-            text->erase(at, 1);
+    for (const char *name : {"stdout.txt", "stderr.txt"}) {
+        std::string text = read_file(name);
+        EXPECT_EQ(split(text, "\n").size(), split(text, "\r\n").size()) << text;
+        for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
+            text.erase(at, 1);
+        write_file(name, text);
     }
-    return run;
+    return static_cast<int>(status);
 }
 #else
 // Starts the program on the arguments with the given standard input, output
@@ -203,8 +197,9 @@ pid_t start_program(std::vector<std::string> args, int in, int out, int err)
 }
 
 // The command's fields as separate arguments, which the program joins by
-// single spaces again; standard input empty, both outputs captured.
-ProgramRun run_program(const std::string &command)
+// single spaces again; standard input empty, the outputs left in stdout.txt
+// and stderr.txt.  The exit status, or -1.
+int run_program(const std::string &command)
 {
     const int files[] = {open("/dev/null", O_RDONLY),
                          open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600),
@@ -213,14 +208,7 @@ ProgramRun run_program(const std::string &command)
     for (const int file : files)
         close(file);
     int raw = 0;
-    ProgramRun run;
-    if (child > 0 && waitpid(child, &raw, 0) == child && WIFEXITED(raw))
-        run.status = WEXITSTATUS(raw);
-    run.out = read_file("stdout.txt");
-    run.err = read_file("stderr.txt");
-    unlink("stdout.txt");
-    unlink("stderr.txt");
-    return run;
+    return child > 0 && waitpid(child, &raw, 0) == child && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 #endif
 
@@ -256,7 +244,8 @@ struct Case {
     // writes_names); -1 for what the exit status implies.
     int writes = -1;
     bool posix_only = false; // names, devices or reasons of POSIX
-    // Whole texts, when given: "stdout", the log after its stamp, or a file.
+    // Whole texts, when given: of stdout.txt, the log after its stamp, or a
+    // file.
     std::map<std::string, std::string> texts{};
 };
 
@@ -314,7 +303,7 @@ std::vector<Case> whole_text_cases()
     Case run{"golden run", "in.ida out.ida 0.25 -5 run.log colours.clr"};
     run.prepare = [golden_file](Case &) { write_file("in.ida", golden_file); };
     run.pixels = std::string("\x00\x00\xFE\xFE\xFF\xFE\x00\xB4\x50\xFF\xFE\x02", 12);
-    run.texts["stdout"] =
+    run.texts["stdout.txt"] =
         " In,  out:    in.ida        out.ida\n"
         "SlopO, IntO:  .25           -5 \n"
         "LogFile, SCLR: run.log      colours.clr\n"
@@ -371,7 +360,7 @@ std::vector<Case> whole_text_cases()
                                "254    254   255       0       0        > 58 \r\n"
                                "255    255     0     255       0        Missing\r\n";
     Case usage{"no fields: the usage screen", "", nullptr, 2};
-    usage.texts["stdout"] =
+    usage.texts["stdout.txt"] =
         "\n Correct syntax is\n\n"
         " Brennix In_file Out_file Slope Intercept LogFile.txt Colour_File.CLR\n\n"
         " The programme reads an IDA file and converts it to another IDA file using the required"
@@ -541,21 +530,23 @@ TEST_P(Cases, RunThroughTheProgram)
         c.prepare(c);
     std::map<std::string, std::string> before = snapshot();
     const std::time_t start = std::time(nullptr);
-    const ProgramRun run = run_program(c.command);
+    const int status = run_program(c.command);
     const std::time_t end = std::time(nullptr);
     std::map<std::string, std::string> after = snapshot();
 
-    EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(after["stderr.txt"], c.err);
 
-    // The log, the output image and the colour file, the first `writes` of
-    // which the run may write; a refused command may lack some fields.
+    // The outputs, then the log, the output image and the colour file, the
+    // first `writes` of which the run may write; a refused command may lack
+    // some fields.
     std::vector<std::string> fields = split(trimmed(c.command), " ");
     fields.resize(6);
-    const std::string results[] = {fields[4], fields[1], colour_file_name(fields[5])};
+    const std::string results[] = {"stdout.txt", "stderr.txt", fields[4], fields[1],
+                                   colour_file_name(fields[5])};
     const int writes = c.writes >= 0 ? c.writes : c.status == 0 ? 3 : c.status == 1 ? 1 : 0;
     std::map<std::string, std::string> kept_before = before, kept_after = after;
-    for (int i = 0; i < writes; ++i) {
+    for (int i = 0; i < 2 + writes; ++i) {
         EXPECT_EQ(after.count(results[i]), 1u) << results[i] << " was not written";
         kept_before.erase(results[i]);
         kept_after.erase(results[i]);
@@ -603,7 +594,6 @@ TEST_P(Cases, RunThroughTheProgram)
                   (std::string{'\0', static_cast<char>(in[170] - 1), in[170]}));
         EXPECT_TRUE(image.substr(512) == c.pixels);
     }
-    after["stdout"] = run.out;
     for (const auto &text : c.texts)
         EXPECT_EQ(after[text.first], text.second) << text.first;
 }
