@@ -399,15 +399,14 @@ void make_input(const std::string &field)
 {
     for (const std::string &step : split(field, " + ")) {
         std::vector<std::string> words = split(step, " ");
-        std::string name = "in.ida";
-        if (words.size() > 2 && words.end()[-2] == "as") {
-            name = words.back();
-            words.resize(words.size() - 2);
-        }
+        const bool named = words.size() > 2 && words.end()[-2] == "as";
+        const std::string name = named ? words.back() : "in.ida";
+        words.resize(words.size() - (named ? 2 : 0));
         std::vector<double> n;
         for (std::size_t i = 1; i < words.size(); ++i)
             n.push_back(std::atof(words[i].c_str()));
-        std::string file = make_ida(4, 4, 255, 0.5, -10.0, sixteen_bytes());
+        std::string file =
+            make_ida(4, 4, 255, 0.5, words[0] == "law" ? 20.0 : -10.0, sixteen_bytes());
         if (words[0] == "folder") {
             fs::remove(words[1]);
             fs::create_directory(words[1]);
@@ -417,14 +416,13 @@ void make_input(const std::string &field)
             continue;
         } else if (words[0] == "row") {
             std::string pixels;
-            for (std::size_t i = 3; i < n.size(); ++i)
-                pixels += static_cast<char>(n[i]);
-            file = make_ida(1, int(n.size()) - 3, int(n[0]), n[1], n[2], pixels);
+            for (std::size_t i = 4; i < words.size(); ++i)
+                pixels += static_cast<char>(std::stoi(words[i]));
+            file = make_ida(1, int(pixels.size()), int(n[0]), n[1], n[2], pixels);
         } else if (words[0] == "sized") {
             file =
                 make_ida(int(n[0]), int(n[1]), 255, 0.5, -10.0, std::string(std::size_t(n[2]), 3));
         } else if (words[0] == "law") {
-            file = make_ida(4, 4, 255, 0.5, 20.0, sixteen_bytes());
             for (std::size_t i = 0; i < 6; ++i)
                 file[std::size_t(n[0]) + i] =
                     char(std::stoi(words[2].substr(2 * i, 2), nullptr, 16));
