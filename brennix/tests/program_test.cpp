@@ -136,19 +136,14 @@ HANDLE inheritable(const char *name, DWORD access, DWORD disposition)
 int run_program(const std::string &command)
 {
     char own[MAX_PATH];
-    std::string program(own, GetModuleFileNameA(nullptr, own, MAX_PATH));
-    for (int up = 0; up < 2; ++up)
-        program.erase(program.find_last_of("\\/"));
-    program += "\\Brennix.exe";
-    HANDLE handles[] = {inheritable("NUL", GENERIC_READ, OPEN_EXISTING),
-                        inheritable("stdout.txt", GENERIC_WRITE, CREATE_ALWAYS),
-                        inheritable("stderr.txt", GENERIC_WRITE, CREATE_ALWAYS)};
+    const fs::path test_program(std::string(own, GetModuleFileNameA(nullptr, own, MAX_PATH)));
+    const std::string program = (test_program.parent_path().parent_path() / "Brennix.exe").string();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = handles[0];
-    startup.hStdOutput = handles[1];
-    startup.hStdError = handles[2];
+    startup.hStdInput = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = inheritable("stdout.txt", GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = inheritable("stderr.txt", GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
     std::string line = "Brennix " + command;
     DWORD status = 999;
@@ -159,7 +154,7 @@ int run_program(const std::string &command)
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    for (HANDLE handle : handles)
+    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
         CloseHandle(handle);
     for (const char *name : {"stdout.txt", "stderr.txt"}) {
         std::string text = read_file(name);
