@@ -88,14 +88,12 @@ Operands operands(std::istringstream &words)
     Operands o;
     std::vector<double> *into = &o.in;
     for (std::string w; words >> w;) {
-        if (w == "->") {
+        if (w == "->")
             into = &o.out;
-        } else if (w == "status") {
-            words >> w;
+        else if (w == "status" && words >> w)
             o.status = static_cast<int>(number(w));
-        } else {
+        else
             into->push_back(number(w));
-        }
     }
     return o;
 }
