@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -82,34 +83,33 @@ protected:
     void SetUp() override
     {
         fs::create_directories(dir / "folder");
-        Image rows, geo, negative, empty, narrow, type7, p10, longer, small;
-        rows.rows = 2, rows.pixels.resize(8);
-        // Geostationary view, 1 pixel per degree of scan angle, the user's type 12.
-        geo.type = 12, geo.projection = 5, geo.rows = geo.columns = 41;
-        geo.lat = geo.lon = 0, geo.x_center = geo.y_center = 20, geo.dx = geo.dy = 1;
-        geo.pixels = std::string("\0\1\2", 3) + std::string(41 * 41 - 3, '\3');
-        geo.title = "Geo\x1fview\x7f";
-        negative.rows = -3;
-        empty.rows = 0, empty.pixels.clear();
-        narrow.columns = 0, narrow.pixels.clear();
-        type7.type = 7;
-        p10.projection = 10;
-        longer.pixels.push_back(0);
-        small.rows = 2, small.columns = 3, small.missing = 0;
-        small.pixels = std::string("\0\5\xff\x09\x03\x11", 6);
+        // Each image as the default one with the fields it changes.
+        const auto image = [](void (*change)(Image &)) {
+            Image i;
+            change(i);
+            return i.bytes();
+        };
         const std::pair<const char *, std::string> files[] = {
             {"a.ida", Image().bytes()},
             {"b.ida", Image().bytes()},
-            {"rows.ida", rows.bytes()},
-            {"g.ida", geo.bytes()},
-            {"negative.ida", negative.bytes()},
-            {"empty.ida", empty.bytes()},
-            {"narrow.ida", narrow.bytes()},
-            {"type7.ida", type7.bytes()},
-            {"p10.ida", p10.bytes()},
-            {"longer.ida", longer.bytes()},
+            {"rows.ida", image([](Image &i) { i.rows = 2, i.pixels.resize(8); })},
+            // Geostationary view, 1 pixel per degree of scan angle, the user's type 12.
+            {"g.ida", image([](Image &i) {
+                 i.type = 12, i.projection = 5, i.rows = i.columns = 41, i.lat = i.lon = 0;
+                 i.x_center = i.y_center = 20, i.dx = i.dy = 1, i.title = "Geo\x1fview\x7f";
+                 i.pixels = std::string("\0\1\2", 3) + std::string(41 * 41 - 3, '\3');
+             })},
+            {"negative.ida", image([](Image &i) { i.rows = -3; })},
+            {"empty.ida", image([](Image &i) { i.rows = 0, i.pixels.clear(); })},
+            {"narrow.ida", image([](Image &i) { i.columns = 0, i.pixels.clear(); })},
+            {"type7.ida", image([](Image &i) { i.type = 7; })},
+            {"p10.ida", image([](Image &i) { i.projection = 10; })},
+            {"longer.ida", image([](Image &i) { i.pixels.push_back(0); })},
             {"short.ida", Image().bytes().substr(0, 100)},
-            {"small.ida", small.bytes()},
+            {"small.ida", image([](Image &i) {
+                 i.rows = 2, i.columns = 3, i.missing = 0,
+                 i.pixels = std::string("\0\5\xff\x09\x03\x11", 6);
+             })},
             {"out.png", "old"},
             {"t.txt", "idatype code=12 label=\"Twelve\" missingcodes=0 cloudcodes=1 slope=2 "
                       "intercept=1\nprojection code=5 name=Geo\n"},
@@ -136,8 +136,6 @@ protected:
             const int status = std::system(command.c_str());
             runs[args] = {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(dir / "stdout.txt"),
                           read(dir / "stderr.txt")};
-            fs::remove(dir / "stdout.txt");
-            fs::remove(dir / "stderr.txt");
         }
         return runs[args];
     }
@@ -145,63 +143,57 @@ protected:
 
 TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
 {
-    const struct {
-        const char *args;
-        int status;
-        const char *out; // a part of the output
-        const char *err; // the one line after "quorvex: ", or none
-    } cases[] = {
-        {"info a.ida", 0, "\n  Height: 3\n  WIDz: 4\n  Title: Test 4x3\n", ""},
-        {"info a.ida", 0,
-         "\npixels: count 12, valid 10, missing 2, special 0\n"
-         "statistics: minimum -10, maximum -5, mean -7.4\n",
-         ""},
-        {"info a.ida", 0, "\n    position: longitude 9.8, latitude 45.05\n", ""},
-        {"--tables t.txt info g.ida", 0, "position: no position", ""},
-        {"check a.ida b.ida a.ida", 0, "All 3 files agree with a.ida\n", ""},
-        {"check a.ida", 0, "a.ida: a single file, nothing to compare\n", ""},
-        {"check a.ida b.ida rows.ida", 1,
-         "File <rows.ida>:  Input image <rows.ida>: \nnot the same size.\n", ""},
-        {"--version", 0, "quorvex " QUORVEX_VERSION "\n", ""},
-        {"-h", 0, "Usage: quorvex [--tables FILE] COMMAND", ""},
-        {"render --help", 0, "Usage: quorvex render", ""},
-        {"info none.ida", 1, "", "none.ida: No such file or directory"},
-        {"info short.ida", 1, "", "short.ida: 100 bytes, shorter than the 512-byte header"},
-        {"check a.ida longer.ida", 1, "",
-         "longer.ida: 525 bytes, but the header's 4 x 3 pixels need 524"},
-        {"info negative.ida", 1, "", "negative.ida: negative image size in the header (4 x -3)"},
-        {"render empty.ida -o out.png", 1, "", "empty.ida: the image has no pixels to draw"},
-        {"render narrow.ida -o out.png", 1, "", "narrow.ida: the image has no pixels to draw"},
-        {"info type7.ida", 1,
-         "  message: File <type7.ida>:  File <type7.ida>: Ida Type <7> unknown.  Please",
-         "type7.ida: IDA type 7 is not in the tables"},
-        {"render p10.ida -o out.png", 1, "",
-         "p10.ida: projection code 10 is not accepted by the library"},
-        {"render a.ida -o none/x.png", 1, "",
-         "none/x.png: cannot create (No such file or directory)"},
-        {"render a.ida -o folder", 1, "", "folder: cannot write (Is a directory)"},
-        {"render a.ida --colours bad.clr -o out.png", 1, "",
-         "bad.clr:3: Red '300' is not a whole number from 0 to 255"},
-        {"render a.ida --colours none.clr -o out.png", 1, "",
-         "none.clr: No such file or directory"},
-        {"--tables bad.txt info a.ida", 1, "", "bad.txt:1: bad value '300' for code (0 to 255)"},
-        {"", 2, "", "no command (see quorvex --help)"},
-        {"show a.ida", 2, "", "unknown command 'show' (see quorvex --help)"},
-        {"info --legend a.ida", 2, "",
-         "unknown option '--legend' for info (see quorvex info --help)"},
-        {"check", 2, "", "check needs a FILE (see quorvex check --help)"},
-        {"render a.ida", 2, "", "render takes one FILE and -o OUT.png"},
-        {"render a.ida -o", 2, "", "-o needs a value"},
-        {"render a.ida -o ./a.ida", 2, "",
-         "./a.ida: names an input file (a.ida); name another output"},
-        {"render a.ida --colours bad.clr -o bad.clr", 2, "",
-         "bad.clr: names an input file (bad.clr); name another output"},
-    };
-    for (const auto &c : cases) {
-        const Outcome &r = run(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args;
-        EXPECT_NE(r.out.find(c.out), std::string::npos) << c.args << "\n" << r.out;
-        EXPECT_EQ(r.err, *c.err ? std::string("quorvex: ") + c.err + "\n" : "") << c.args;
+    // One command line a case: its arguments | status | the one line after
+    // "quorvex: " on the error output (or none) | a part of the output, where
+    // \n stands for a line end.
+    const std::string cases = R"(
+info a.ida | 0 |  | \n  Height: 3\n  WIDz: 4\n  Title: Test 4x3\n
+info a.ida | 0 |  | \npixels: count 12, valid 10, missing 2, special 0\nstatistics: minimum -10, maximum -5, mean -7.4\n
+info a.ida | 0 |  | \n    position: longitude 9.8, latitude 45.05\n
+--tables t.txt info g.ida | 0 |  | position: no position
+check a.ida b.ida a.ida | 0 |  | All 3 files agree with a.ida\n
+check a.ida | 0 |  | a.ida: a single file, nothing to compare\n
+check a.ida b.ida rows.ida | 1 |  | File <rows.ida>:  Input image <rows.ida>: \nnot the same size.\n
+--version | 0 |  | quorvex )" QUORVEX_VERSION R"(\n
+-h | 0 |  | Usage: quorvex [--tables FILE] COMMAND
+render --help | 0 |  | Usage: quorvex render
+info none.ida | 1 | none.ida: No such file or directory
+info short.ida | 1 | short.ida: 100 bytes, shorter than the 512-byte header
+check a.ida longer.ida | 1 | longer.ida: 525 bytes, but the header's 4 x 3 pixels need 524
+info negative.ida | 1 | negative.ida: negative image size in the header (4 x -3)
+render empty.ida -o out.png | 1 | empty.ida: the image has no pixels to draw
+render narrow.ida -o out.png | 1 | narrow.ida: the image has no pixels to draw
+info type7.ida | 1 | type7.ida: IDA type 7 is not in the tables |   message: File <type7.ida>:  File <type7.ida>: Ida Type <7> unknown.  Please
+render p10.ida -o out.png | 1 | p10.ida: projection code 10 is not accepted by the library
+render a.ida -o none/x.png | 1 | none/x.png: cannot create (No such file or directory)
+render a.ida -o folder | 1 | folder: cannot write (Is a directory)
+render a.ida --colours bad.clr -o out.png | 1 | bad.clr:3: Red '300' is not a whole number from 0 to 255
+render a.ida --colours none.clr -o out.png | 1 | none.clr: No such file or directory
+--tables bad.txt info a.ida | 1 | bad.txt:1: bad value '300' for code (0 to 255)
+ | 2 | no command (see quorvex --help)
+show a.ida | 2 | unknown command 'show' (see quorvex --help)
+info --legend a.ida | 2 | unknown option '--legend' for info (see quorvex info --help)
+check | 2 | check needs a FILE (see quorvex check --help)
+render a.ida | 2 | render takes one FILE and -o OUT.png
+render a.ida -o | 2 | -o needs a value
+render a.ida -o ./a.ida | 2 | ./a.ida: names an input file (a.ida); name another output
+render a.ida --colours bad.clr -o bad.clr | 2 | bad.clr: names an input file (bad.clr); name another output
+)";
+    const std::regex form(R"((.*?) \| (\d) \| (.*?)(?: \| (.*))?)");
+    std::istringstream table(cases);
+    std::smatch c;
+    for (std::string line; std::getline(table, line);) {
+        if (!std::regex_match(line, c, form)) {
+            EXPECT_EQ(line, "") << "not a case";
+            continue;
+        }
+        std::string out = c[4];
+        for (std::size_t n; (n = out.find("\\n")) != std::string::npos;)
+            out.replace(n, 2, "\n");
+        const Outcome &r = run(c[1]);
+        EXPECT_EQ(r.status, std::stoi(c[2])) << c[1];
+        EXPECT_NE(r.out.find(out), std::string::npos) << c[1] << "\n" << r.out;
+        EXPECT_EQ(r.err, c[3].length() ? "quorvex: " + c[3].str() + "\n" : "") << c[1];
     }
     // No failed render left a half file or replaced the old one.
     EXPECT_EQ(read(dir / "out.png"), "old");
@@ -278,11 +270,10 @@ TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
         cairo_surface_t *s = cairo_image_surface_create_from_png(png.c_str());
         const int width = cairo_image_surface_get_width(s);
         const int height = cairo_image_surface_get_height(s);
+        const auto *data = reinterpret_cast<const uint32_t *>(cairo_image_surface_get_data(s));
         const auto at = [&](uint32_t line, uint32_t column) {
             return line < uint32_t(height) && column < uint32_t(width)
-                       ? reinterpret_cast<const uint32_t *>(
-                             cairo_image_surface_get_data(s) +
-                             int(line) * cairo_image_surface_get_stride(s))[column]
+                       ? data[line * uint32_t(cairo_image_surface_get_stride(s)) / 4 + column]
                        : 1u;
         };
         EXPECT_TRUE(r.width ? width == r.width : width > 3 + 40) << args << " " << width;

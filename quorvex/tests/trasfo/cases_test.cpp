@@ -88,14 +88,12 @@ Operands operands(std::istringstream &words)
     Operands o;
     std::vector<double> *into = &o.in;
     for (std::string w; words >> w;) {
-        if (w == "->") {
+        if (w == "->")
             into = &o.out;
-        } else if (w == "status") {
-            words >> w;
+        else if (w == "status" && words >> w)
             o.status = static_cast<int>(number(w));
-        } else {
+        else
             into->push_back(number(w));
-        }
     }
     return o;
 }
@@ -212,18 +210,16 @@ struct Runner {
     void peer(std::istringstream &words) const
     {
         std::vector<double> v;
-        std::string w;
+        std::string w, definition;
         while (words >> w && w[0] != '+')
             v.push_back(number(w));
         if (v.size() == 4)
             v.insert(v.end(), {1, 1, 0});
         if (v.size() != 7)
             throw std::invalid_argument("a domain and at most a plane before the definition");
-        std::string definition;
         std::getline(words, definition);
-        definition.insert(0, w);
 #ifdef QUORVEX_WITH_PROJ
-        compare_with_proj(image, block, definition, &v[4], &v[0], tolerance_px, tolerance_deg);
+        compare_with_proj(image, block, w + definition, &v[4], &v[0], tolerance_px, tolerance_deg);
 #endif
     }
 
@@ -239,23 +235,22 @@ struct Runner {
             return;
         }
         const Operands o = operands(words);
-        if (directive == "forward" || directive == "both") {
+        if (directive == "forward" || directive == "both")
             expect_values(convert(true, o.in, o), o.out, false);
-        }
-        if (directive == "inverse") {
+        if (directive == "inverse")
             expect_values(convert(false, o.in, o), o.out, true);
-        } else if (directive == "both") {
+        else if (directive == "both")
             expect_values(convert(false, plane_of(o.out), o), o.in, true);
-        } else if (directive == "integers") {
+        else if (directive == "integers") {
             // The packed integers, from the start of the buffer.
             const std::vector<double> buf = convert(true, o.in, o, QUORVEX_AS_INTEGERS);
             std::vector<int32_t> got(o.out.size());
             if (!got.empty())
                 std::memcpy(got.data(), buf.data(), got.size() * sizeof(int32_t));
             EXPECT_EQ(std::vector<double>(got.begin(), got.end()), o.out) << "integers";
-        } else if (directive == "line") {
+        } else if (directive == "line")
             expect_values(line(o.in.at(0), o.in.at(1)), o.out, true);
-        } else if (directive == "roundtrip-line") {
+        else if (directive == "roundtrip-line") {
             for (std::size_t l = 1; l < o.in.size(); ++l) {
                 std::vector<double> want;
                 for (uint16_t pixel = 0; pixel < static_cast<uint16_t>(o.in[0]); ++pixel)

@@ -57,14 +57,11 @@ TEST(Frame, UnpreparedBlockAndNullPointers)
 TEST(Helpers, HalfTurnAndPowerOfABaseNotPositive)
 {
     // The cases fold longitudes through the degree factor, which never
-    // gives a half turn exactly.
-    EXPECT_EQ(q::_AdjustLon(q::pi), q::pi);
-    EXPECT_EQ(q::_AdjustLon(-q::pi), -q::pi);
-    // The conformal conic's inverse takes t = 0, the pole, from a base not
-    // positive at the apex, where rho is 0.
-    EXPECT_EQ(q::_Power(0.0, 1.5), 0.0);
-    EXPECT_EQ(q::_Power(-8.0, 1.0 / 3.0), 0.0);
-    EXPECT_EQ(q::_Power(std::nan(""), 1.0), 0.0);
+    // gives a half turn exactly.  The conformal conic's inverse takes t = 0,
+    // the pole, from a base not positive at the apex, where rho is 0.
+    EXPECT_EQ((std::vector<double>{q::_AdjustLon(q::pi), q::_AdjustLon(-q::pi), q::_Power(0.0, 1.5),
+                                   q::_Power(-8.0, 1.0 / 3.0), q::_Power(std::nan(""), 1.0)}),
+              (std::vector<double>{q::pi, -q::pi, 0.0, 0.0, 0.0}));
 }
 
 TEST(Helpers, InversesOfTAndQ)
