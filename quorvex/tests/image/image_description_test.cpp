@@ -84,38 +84,32 @@ TEST(IdaHeaderRead, WorkedHeaderAndCodingFromTheTypeTable)
     EXPECT_EQ(describe(it), worked);
 }
 
+// The spheroid and its axes come from the caller's table (the fixed one of
+// the geostationary view, 13, for projection 5), else the caller's axes stay;
+// parallels (33 and 45.5 in the header) only for the conics.
 TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
 {
-    const struct {
-        unsigned char projection;
-        int16_t spheroid;
-        double a, b, par1;
-    } cases[] = {
-        {2, 0, -1, -2, QUORVEX_NO_VALUE},
-        {3, 0, -1, -2, QUORVEX_NO_VALUE},
-        {4, 1, 6379, 6357, 33},
-        {8, 1, 6379, 6357, 33},
-        {5, 13, 6378.155, 6356.7518, QUORVEX_NO_VALUE},
-        {6, 12, 6390, 6368, QUORVEX_NO_VALUE},
-        {9, 12, 6390, 6368, QUORVEX_NO_VALUE},
-        {7, 4, 6382, 6360, QUORVEX_NO_VALUE},
+    const std::pair<unsigned char, const char *> cases[] = {
+        {2, "sph=0 zone=0 a=-1 b=-2 centre=45,10 par=-99999,-99999"},
+        {3, "sph=0 zone=0 a=-1 b=-2 centre=45,10 par=-99999,-99999"},
+        {4, "sph=1 zone=0 a=6379 b=6357 centre=45,10 par=33,45.5"},
+        {8, "sph=1 zone=0 a=6379 b=6357 centre=45,10 par=33,45.5"},
+        {5, "sph=13 zone=0 a=6378.1549999999997 b=6356.7518 centre=45,10 par=-99999,-99999"},
+        {6, "sph=12 zone=0 a=6390 b=6368 centre=45,10 par=-99999,-99999"},
+        {9, "sph=12 zone=0 a=6390 b=6368 centre=45,10 par=-99999,-99999"},
+        {7, "sph=4 zone=0 a=6382 b=6360 centre=45,10 par=-99999,-99999"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(int(c.projection));
+    for (const auto &[projection, header] : cases) {
         Header h = worked_header();
-        h[23] = c.projection;
+        h[23] = projection;
         put_r48(h, 156, 33.0);
         put_r48(h, 162, 45.5);
         IMAGETYPE it{};
         it.header.a = -1.0;
         it.header.b = -2.0;
         ASSERT_EQ(tables.read(h, &it), QUORVEX_SUCCESS);
-        EXPECT_EQ(it.header.projection, c.projection);
-        EXPECT_EQ(it.header.spheroid, c.spheroid);
-        EXPECT_EQ(it.header.a, c.a);
-        EXPECT_EQ(it.header.b, c.b);
-        EXPECT_EQ(it.header.par1, c.par1);
-        EXPECT_EQ(it.header.par2, c.par1 == 33 ? 45.5 : QUORVEX_NO_VALUE);
+        EXPECT_EQ(describe(it.header),
+                  "proj=" + std::to_string(projection) + " " + header + " fe=0 fn=0");
     }
 }
 
