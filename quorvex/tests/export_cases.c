@@ -56,7 +56,7 @@ static struct {
 
 // Stores the export called name into field; object pointers and function
 // pointers convert through memcpy in C99.
-static void bind(void *library, const char *name, void *field, size_t size)
+static void bind_export(void *library, const char *name, void *field, size_t size)
 {
 #if defined(_WIN32)
     FARPROC proc = GetProcAddress((HMODULE)library, name);
@@ -85,9 +85,9 @@ static void bind_all(const char *path)
         fprintf(stderr, "cannot load %s\n", path);
         exit(1);
     }
-#define BIND_EXPORT(field, name) bind(library, #name, &q.field, sizeof q.field);
+#define BIND_EXPORT(field, name) bind_export(library, #name, &q.field, sizeof q.field);
     EXPORTS(BIND_EXPORT)
-    bind(library, hook_name, &q.hook, sizeof q.hook);
+    bind_export(library, hook_name, &q.hook, sizeof q.hook);
 }
 
 // The bits of a double in hex, most significant first.
