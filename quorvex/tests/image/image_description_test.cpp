@@ -390,10 +390,11 @@ std::string input_image(const std::string &name, const char *what)
     return "File <" + name + ">:  Input image <" + name + ">: \nnot the same " + what + ".";
 }
 
-// Applies edits to header bytes, each written AT=BYTE (one byte), AT:VALUE
+// The worked header with edits, each written AT=BYTE (one byte), AT:VALUE
 // (the 6-byte real at AT set) or AT+DELTA (that real moved by DELTA).
-void edit(Header &h, const std::string &edits)
+Header edited(const std::string &edits)
 {
+    Header h = worked_header();
     std::istringstream in(edits);
     int at;
     char how;
@@ -405,6 +406,7 @@ void edit(Header &h, const std::string &edits)
             put_r48(h, at, (how == '+' ? r48(h, at) : 0.0) + v);
     }
     EXPECT_TRUE(in.eof()) << "unreadable edit in \"" << edits << "\"";
+    return h;
 }
 
 // Each compared field of the second file, just inside and just outside its
@@ -450,11 +452,8 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        Header first = worked_header(), second = first;
-        edit(first, c.first);
-        edit(second, c.second);
-        const std::string a = dir.write("a.ida", first);
-        const std::string b = dir.write("b.ida", second);
+        const std::string a = dir.write("a.ida", edited(c.first));
+        const std::string b = dir.write("b.ida", edited(c.second));
         IMAGETYPE it = filled_with(0x5A);
         const Outcome got = check({a, b}, &it);
         EXPECT_EQ(got.err, c.err);
@@ -475,13 +474,9 @@ TEST(CheckInputImages, ListsOfFiles)
     const std::string short_file = dir.write("short.ida", h, 511);
     const std::string empty = dir.write("empty.ida", h, 0), missing = dir.missing("missing.ida");
     const std::string cannot = " Cannot open file <" + missing + ">.";
-    h[23] = 1;
-    const std::string p1 = dir.write("p1.ida", h);
-    h[23] = 200;
-    const std::string p200 = dir.write("p200.ida", h);
-    h = worked_header();
-    h[22] = 99;
-    const std::string t99 = dir.write("t99.ida", h);
+    const std::string p1 = dir.write("p1.ida", edited("23=1"));
+    const std::string p200 = dir.write("p200.ida", edited("23=200"));
+    const std::string t99 = dir.write("t99.ida", edited("22=99"));
     const struct {
         std::vector<std::string> names;
         int16_t err;

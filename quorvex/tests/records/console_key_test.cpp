@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -82,10 +83,7 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
 TEST(ConsoleKey, FileInputGivesItsBytesThenMinusOne)
 {
     const std::string path = testing::TempDir() + "quorvex-keys.txt";
-    FILE *out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fputs("a\x1b[A", out);
-    std::fclose(out);
+    std::ofstream(path, std::ios::binary) << "a\x1b[A";
     ASSERT_NE(std::freopen(path.c_str(), "rb", stdin), nullptr);
     const int16_t keys[] = {'a', 27, '[', 'A', -1, -1};
     for (int16_t expected : keys)
