@@ -18,7 +18,6 @@ namespace {
 
 using description::describe;
 using description::Header;
-using description::put;
 using description::put_r48;
 using description::r48;
 using description::Tables;
@@ -34,6 +33,25 @@ IMAGETYPE filled_with(unsigned char byte)
     IMAGETYPE it;
     std::memset(&it, byte, sizeof it);
     return it;
+}
+
+// The worked header with edits, each written AT=BYTE (one byte), AT:VALUE
+// (the 6-byte real at AT set) or AT+DELTA (that real moved by DELTA).
+Header edited(const std::string &edits)
+{
+    Header h = worked_header();
+    std::istringstream in(edits);
+    int at;
+    char how;
+    double v;
+    while (in >> at >> how >> v) {
+        if (how == '=')
+            h[at] = static_cast<unsigned char>(v);
+        else
+            put_r48(h, at, (how == '+' ? r48(h, at) : 0.0) + v);
+    }
+    EXPECT_TRUE(in.eof()) << "unreadable edit in \"" << edits << "\"";
+    return h;
 }
 
 // The worked header as read into a record filled with 0x5A: zone, axes and
@@ -54,8 +72,7 @@ TEST(IdaHeaderRead, WorkedHeaderAndCodingFromTheTypeTable)
     IMAGETYPE it = filled_with(0x5A);
     ASSERT_EQ(tables.read(worked_header(), &it), QUORVEX_SUCCESS);
     EXPECT_EQ(describe(it), worked);
-    Header h = worked_header();
-    h[22] = 12;
+    Header h = edited("22=12");
     it = filled_with(0x5A);
     ASSERT_EQ(tables.read(h, &it), QUORVEX_SUCCESS);
     EXPECT_EQ(describe(it), worked_projection +
@@ -100,10 +117,7 @@ TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
         {7, "sph=4 zone=0 a=6382 b=6360 centre=45,10 par=-99999,-99999"},
     };
     for (const auto &[projection, header] : cases) {
-        Header h = worked_header();
-        h[23] = projection;
-        put_r48(h, 156, 33.0);
-        put_r48(h, 162, 45.5);
+        const Header h = edited("23=" + std::to_string(projection) + " 156:33 162:45.5");
         IMAGETYPE it{};
         it.header.a = -1.0;
         it.header.b = -2.0;
@@ -117,8 +131,7 @@ TEST(IdaHeaderRead, SpheroidAndParallelsFollowTheProjection)
 // geolocation as it was.
 TEST(IdaHeaderRead, NotGeolocatedLeavesGeolocationAlone)
 {
-    Header h = worked_header();
-    h[23] = 0;
+    Header h = edited("23=0");
     IMAGETYPE it = filled_with(0x11);
     ASSERT_EQ(tables.read(h, &it), QUORVEX_SUCCESS);
     const std::string x = "0x1111111111111111"; // as the caller left it
@@ -148,8 +161,7 @@ TEST(IdaHeaderRead, RefusedProjectionCodesAndSignedSizes)
 {
     for (int code : {1, 10, 11, 200, 255}) {
         SCOPED_TRACE(code);
-        Header h = worked_header();
-        h[23] = static_cast<unsigned char>(code);
+        const Header h = edited("23=" + std::to_string(code));
         IMAGETYPE it = filled_with(0x33);
         IMAGETYPE before = it;
         EXPECT_EQ(tables.read(h, &it, 0), QUORVEX_MSG_PROJECTION_UNKNOWN);
@@ -158,8 +170,7 @@ TEST(IdaHeaderRead, RefusedProjectionCodesAndSignedSizes)
         EXPECT_EQ(std::memcmp(&it, &before, sizeof it), 0) << "only the code is written";
         EXPECT_EQ(tables.read(h, &it, 1), QUORVEX_NERR_PROJECTION_UNKNOWN);
     }
-    Header h = worked_header();
-    put(h, 30, {0xFF, 0xFF, 0x00, 0x80});
+    const Header h = edited("30=255 31=255 32=0 33=128");
     IMAGETYPE it{};
     ASSERT_EQ(tables.read(h, &it), QUORVEX_SUCCESS);
     EXPECT_EQ(it.rows, -1);
@@ -170,10 +181,7 @@ TEST(IdaHeaderRead, RefusedProjectionCodesAndSignedSizes)
 // of the caller's table.
 TEST(CharToHeader, ReadsOnlyTheProjectionBlock)
 {
-    Header h = worked_header();
-    h[23] = 8;
-    put_r48(h, 156, 20.0);
-    put_r48(h, 162, 60.0);
+    Header h = edited("23=8 156:20 162:60");
     HEADER hdr;
     std::memset(&hdr, 0x44, sizeof hdr);
     _CharToHeader(h.data(), &hdr, tables.projections.data());
@@ -388,25 +396,6 @@ Outcome check(const std::vector<std::string> &names, IMAGETYPE *pit, bool with_m
 std::string input_image(const std::string &name, const char *what)
 {
     return "File <" + name + ">:  Input image <" + name + ">: \nnot the same " + what + ".";
-}
-
-// The worked header with edits, each written AT=BYTE (one byte), AT:VALUE
-// (the 6-byte real at AT set) or AT+DELTA (that real moved by DELTA).
-Header edited(const std::string &edits)
-{
-    Header h = worked_header();
-    std::istringstream in(edits);
-    int at;
-    char how;
-    double v;
-    while (in >> at >> how >> v) {
-        if (how == '=')
-            h[at] = static_cast<unsigned char>(v);
-        else
-            put_r48(h, at, (how == '+' ? r48(h, at) : 0.0) + v);
-    }
-    EXPECT_TRUE(in.eof()) << "unreadable edit in \"" << edits << "\"";
-    return h;
 }
 
 // Each compared field of the second file, just inside and just outside its
