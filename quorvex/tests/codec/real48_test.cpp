@@ -26,11 +26,6 @@ Bytes encode(double v)
     return b;
 }
 
-double decode(const Bytes &b)
-{
-    return _RealPascalToDoubleC(b.data());
-}
-
 // The value the bytes stand for, computed independently of the codec.
 double exact_value(const Bytes &b)
 {
@@ -81,7 +76,7 @@ TEST(Real48Codec, TableBothDirections)
     for (const auto &c : codec_table) {
         SCOPED_TRACE(c.value);
         EXPECT_EQ(encode(c.value), c.bytes);
-        EXPECT_EQ(decode(c.bytes), c.decoded);
+        EXPECT_EQ(_RealPascalToDoubleC(c.bytes.data()), c.decoded);
     }
 }
 
@@ -98,7 +93,7 @@ TEST(Real48Codec, RandomPatternsDecodeExactlyAndRoundTrip)
             b[0] = static_cast<unsigned char>(exponent);
             for (int i = 1; i < 6; ++i)
                 b[i] = static_cast<unsigned char>(r >> (8 * i));
-            const double v = decode(b);
+            const double v = _RealPascalToDoubleC(b.data());
             ASSERT_EQ(v, exact_value(b)) << testing::PrintToString(b);
             if (std::fabs(v) >= 1e-10) {
                 ASSERT_EQ(encode(v), b) << v;

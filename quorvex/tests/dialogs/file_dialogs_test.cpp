@@ -118,9 +118,7 @@ UINT_PTR hook(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 
 UINT_PTR notify(UINT code)
 {
-    OFNOTIFYA note{};
-    note.hdr.hwndFrom = handle(standard_dialog);
-    note.hdr.code = code;
+    OFNOTIFYA note{{handle(standard_dialog), 0, code}, nullptr, nullptr};
     return hook(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
 }
 
@@ -338,7 +336,6 @@ UINT_PTR QUORVEX_HOOK_CALL silent_hook(HWND, UINT, WPARAM, LPARAM)
 // no dialog at all.
 TEST_F(DialogTest, SetDirWithAForeignHookOrNullArguments)
 {
-    screen.user = [](OPENFILENAMEA *) { return 0; };
     OPENFILENAMEA ofn{};
     EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", &flag, strin, silent_hook, nullptr), 1);
     screen.dialogs_opened.clear();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -21,17 +22,11 @@
 
 namespace {
 
-struct Bytes {
-    std::string text;
-    size_t at = 1; // the first byte is handed over separately
-};
-
-int next_byte(void *context)
+// The bytes after the first come from a stream, whose get() gives each as
+// 0..255 and -1 at the end, as a console read does.
+int next_byte(void *stream)
 {
-    Bytes *b = static_cast<Bytes *>(context);
-    if (b->at >= b->text.size())
-        return -1;
-    return static_cast<unsigned char>(b->text[b->at++]);
+    return static_cast<std::istream *>(stream)->get();
 }
 
 TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
@@ -70,9 +65,8 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
-        Bytes b{c.bytes};
-        const quorvex::KeyCodes key =
-            quorvex::decode_terminal_key(static_cast<unsigned char>(b.text[0]), next_byte, &b);
+        std::istringstream in(c.bytes);
+        const quorvex::KeyCodes key = quorvex::decode_terminal_key(in.get(), next_byte, &in);
         EXPECT_EQ(key.now, c.now);
         EXPECT_EQ(key.later, c.later);
     }
