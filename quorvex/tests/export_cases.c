@@ -54,7 +54,9 @@ static struct {
     __typeof__(&FileOpenHookProc) hook;
 } q;
 
-static void *find(void *library, const char *name)
+// Stores the export called name into field; object pointers and function
+// pointers convert through memcpy in C99.
+static void bind_export(void *library, const char *name, void *field, size_t size)
 {
 #if defined(_WIN32)
     FARPROC proc = GetProcAddress((HMODULE)library, name);
@@ -67,15 +69,8 @@ static void *find(void *library, const char *name)
         fprintf(stderr, "export %s not found\n", name);
         exit(1);
     }
-    return f;
+    memcpy(field, &f, size);
 }
-
-// Object pointers and function pointers convert through memcpy in C99.
-#define BIND(field, name)                                                                          \
-  do {                                                                                             \
-    void *f_ = find(library, name);                                                                \
-    memcpy(&q.field, &f_, sizeof q.field);                                                         \
-  } while (0)
 
 static void bind_all(const char *path)
 {
@@ -90,19 +85,17 @@ static void bind_all(const char *path)
         fprintf(stderr, "cannot load %s\n", path);
         exit(1);
     }
-#define BIND_EXPORT(field, name) BIND(field, #name);
+#define BIND_EXPORT(field, name) bind_export(library, #name, &q.field, sizeof q.field);
     EXPORTS(BIND_EXPORT)
-    BIND(hook, hook_name);
+    bind_export(library, hook_name, &q.hook, sizeof q.hook);
 }
 
+// The bits of a double in hex, most significant first.
 static void put_double(double v)
 {
-    unsigned char b[8];
-    int i;
-    memcpy(b, &v, 8);
-    putchar(' ');
-    for (i = 7; i >= 0; --i)
-        printf("%02x", b[i]);
+    uint64_t bits;
+    memcpy(&bits, &v, sizeof bits);
+    printf(" %08lx%08lx", (unsigned long)(bits >> 32), (unsigned long)(bits & 0xFFFFFFFFu));
 }
 
 static void put_bytes(const unsigned char *b, size_t n)

@@ -26,11 +26,6 @@ Bytes encode(double v)
     return b;
 }
 
-double decode(const Bytes &b)
-{
-    return _RealPascalToDoubleC(b.data());
-}
-
 // The value the bytes stand for, computed independently of the codec.
 double exact_value(const Bytes &b)
 {
@@ -49,7 +44,10 @@ const double largest = std::ldexp(2.0 - std::ldexp(1.0, -39), 126);
 const double nan = std::numeric_limits<double>::quiet_NaN();
 const double inf = std::numeric_limits<double>::infinity();
 
-// A value, the bytes it encodes to, and what those bytes decode to.
+// A value, the bytes it encodes to, and what those bytes decode to: powers of
+// two (an empty significand, which random patterns never give), cut
+// significands, values the encoder drops or clamps, and what is no number.
+// Values of every other exponent and significand are the random test's.
 const struct {
     double value;
     Bytes bytes;
@@ -58,17 +56,10 @@ const struct {
     {0.0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, 0.0},
     {1.0, {0x81, 0x00, 0x00, 0x00, 0x00, 0x00}, 1.0},
     {-1.0, {0x81, 0x00, 0x00, 0x00, 0x00, 0x80}, -1.0},
-    {2.5, {0x82, 0x00, 0x00, 0x00, 0x00, 0x20}, 2.5},
-    {-2.5, {0x82, 0x00, 0x00, 0x00, 0x00, 0xA0}, -2.5},
     {0.5, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00}, 0.5},
-    {0.75, {0x80, 0x00, 0x00, 0x00, 0x00, 0x40}, 0.75},
-    {90.0, {0x87, 0x00, 0x00, 0x00, 0x00, 0x34}, 90.0},
-    {100.0, {0x87, 0x00, 0x00, 0x00, 0x00, 0x48}, 100.0},
-    {6378137.0, {0x97, 0x00, 0x00, 0x32, 0xA5, 0x42}, 6378137.0},
     {0.1, {0x7D, 0xCC, 0xCC, 0xCC, 0xCC, 0x4C}, 0.09999999999990905},
     {1.0 / 3.0, {0x7F, 0xAA, 0xAA, 0xAA, 0xAA, 0x2A}, 0.33333333333303017},
     {5e-11, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, 0.0},
-    {1073741823.0, {0x9E, 0x00, 0xFC, 0xFF, 0xFF, 0x7F}, 1073741823.0},
     {-0.0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, 0.0},
     {nan, {0, 0, 0, 0, 0, 0}, 0.0},
     // Beyond the exponent search of 32-bit implementations: same rule.
@@ -84,10 +75,8 @@ TEST(Real48Codec, TableBothDirections)
 {
     for (const auto &c : codec_table) {
         SCOPED_TRACE(c.value);
-        const Bytes written = encode(c.value);
-        EXPECT_EQ(written, c.bytes);
-        EXPECT_EQ(decode(c.bytes), c.decoded);
-        EXPECT_EQ(decode(written), c.decoded);
+        EXPECT_EQ(encode(c.value), c.bytes);
+        EXPECT_EQ(_RealPascalToDoubleC(c.bytes.data()), c.decoded);
     }
 }
 
@@ -104,7 +93,7 @@ TEST(Real48Codec, RandomPatternsDecodeExactlyAndRoundTrip)
             b[0] = static_cast<unsigned char>(exponent);
             for (int i = 1; i < 6; ++i)
                 b[i] = static_cast<unsigned char>(r >> (8 * i));
-            const double v = decode(b);
+            const double v = _RealPascalToDoubleC(b.data());
             ASSERT_EQ(v, exact_value(b)) << testing::PrintToString(b);
             if (std::fabs(v) >= 1e-10) {
                 ASSERT_EQ(encode(v), b) << v;

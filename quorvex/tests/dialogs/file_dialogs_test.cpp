@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,9 +118,7 @@ UINT_PTR hook(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 
 UINT_PTR notify(UINT code)
 {
-    OFNOTIFYA note{};
-    note.hdr.hwndFrom = handle(standard_dialog);
-    note.hdr.code = code;
+    OFNOTIFYA note{{handle(standard_dialog), 0, code}, nullptr, nullptr};
     return hook(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
 }
 
@@ -158,24 +157,19 @@ protected:
 // record filled with 0xCD first, a field the chooser forgets to set shows.
 std::string request(const OPENFILENAMEA &o)
 {
-    const auto ptr = [](const void *p) {
-        return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p));
-    };
+    const auto hex = [](const void *p) { return reinterpret_cast<uintptr_t>(p); };
     const int hook = o.lpfnHook == nullptr ? 0 : o.lpfnHook == &FileOpenHookProc ? 1 : 2;
-    char text[400];
-    std::snprintf(text, sizeof text,
-                  "size=%u owner=%llx inst=%llx flags=%#x file=%s max=%u title=%s dir=%s ext=%s "
-                  "hook=%d template=%s maxtitle=%u custom=%llx/%u/%u filetitle=%llx "
-                  "offsets=%u/%u data=%lld",
-                  static_cast<unsigned>(o.lStructSize), ptr(o.hwndOwner), ptr(o.hInstance),
-                  static_cast<unsigned>(o.Flags), o.lpstrFile, static_cast<unsigned>(o.nMaxFile),
-                  o.lpstrTitle, o.lpstrInitialDir, o.lpstrDefExt, hook,
-                  o.lpTemplateName != nullptr ? o.lpTemplateName : "-",
-                  static_cast<unsigned>(o.nMaxFileTitle), ptr(o.lpstrCustomFilter),
-                  static_cast<unsigned>(o.nMaxCustFilter), static_cast<unsigned>(o.nFilterIndex),
-                  ptr(o.lpstrFileTitle), static_cast<unsigned>(o.nFileOffset),
-                  static_cast<unsigned>(o.nFileExtension), static_cast<long long>(o.lCustData));
-    return text;
+    std::ostringstream s;
+    s << "size=" << o.lStructSize << std::hex << " owner=" << hex(o.hwndOwner)
+      << " inst=" << hex(o.hInstance) << " flags=0x" << o.Flags << std::dec
+      << " file=" << o.lpstrFile << " max=" << o.nMaxFile << " title=" << o.lpstrTitle
+      << " dir=" << o.lpstrInitialDir << " ext=" << o.lpstrDefExt << " hook=" << hook
+      << " template=" << (o.lpTemplateName != nullptr ? o.lpTemplateName : "-")
+      << " maxtitle=" << o.nMaxFileTitle << std::hex << " custom=" << hex(o.lpstrCustomFilter)
+      << std::dec << "/" << o.nMaxCustFilter << "/" << o.nFilterIndex << std::hex
+      << " filetitle=" << hex(o.lpstrFileTitle) << std::dec << " offsets=" << o.nFileOffset << "/"
+      << o.nFileExtension << " data=" << o.lCustData;
+    return s.str();
 }
 
 // The record keeps the size of the form without the reserved fields.
@@ -195,28 +189,26 @@ TEST_F(DialogTest, HookMessages)
         WPARAM wParam;
         UINT_PTR result;
         std::string calls;
-        const char *strin, *strin1;
-        int16_t flag;
+        const char *strin = nullptr, *strin1 = nullptr;
+        int16_t flag = 1;
         bool registered = true;
     } cases[] = {
         {WM_INITDIALOG, 0, 0,
          "parent h; show s#1090 0; show s#1152 0; show s#1 0; show s#1089 0; show s#1136 0; "
-         "focus h#4000",
-         nullptr, nullptr, 1},
-        {WM_NOTIFY, CDN_FOLDERCHANGE, 1, "folder? s 160; settext h#4000 " + folder, folder.c_str(),
-         nullptr, 1},
-        {WM_NOTIFY, CDN_FILEOK, 1, "setlong h 0 -1", nullptr, nullptr, 1}, // the dialog stays
+         "focus h#4000"},
+        {WM_NOTIFY, CDN_FOLDERCHANGE, 1, "folder? s 160; settext h#4000 " + folder, folder.c_str()},
+        {WM_NOTIFY, CDN_FILEOK, 1, "setlong h 0 -1"}, // the dialog stays
         {WM_COMMAND, command(3000), 1, "gettext h#4000 160; " + close, nullptr,
-         "D:\\Chosen\\Folder", 1},
+         "D:\\Chosen\\Folder"},
         {WM_COMMAND, command(3001), 1, close, nullptr, nullptr, 0},
-        {WM_NOTIFY, 0U - 601U - 1U, 0, "", nullptr, nullptr, 1}, // selection change
-        {WM_NOTIFY, 0, 0, "", nullptr, nullptr, 1},              // no notification record
-        {WM_COMMAND, command(3000, 1), 0, "", nullptr, nullptr, 1},
-        {WM_COMMAND, command(3001, 5), 0, "", nullptr, nullptr, 1},
-        {WM_COMMAND, command(4000), 0, "", nullptr, nullptr, 1},
-        {WM_COMMAND, command(1), 0, "", nullptr, nullptr, 1}, // the standard OK
-        {WM_SETTEXT, 0, 0, "", nullptr, nullptr, 1},
-        {0x000F, 0, 0, "", nullptr, nullptr, 1}, // paint
+        {WM_NOTIFY, 0U - 601U - 1U, 0, ""}, // selection change
+        {WM_NOTIFY, 0, 0, ""},              // no notification record
+        {WM_COMMAND, command(3000, 1), 0, ""},
+        {WM_COMMAND, command(3001, 5), 0, ""},
+        {WM_COMMAND, command(4000), 0, ""},
+        {WM_COMMAND, command(1), 0, ""}, // the standard OK
+        {WM_SETTEXT, 0, 0, ""},
+        {0x000F, 0, 0, ""}, // paint
         {WM_NOTIFY, CDN_FOLDERCHANGE, 1, "", nullptr, nullptr, 1, false},
         {WM_COMMAND, command(3000), 1, close, nullptr, nullptr, 1, false},
         {WM_COMMAND, command(3001), 1, close, nullptr, nullptr, 1, false},
@@ -302,26 +294,21 @@ TEST_F(DialogTest, SetDirRequestAndWhetherAFolderWasConfirmed)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.steps);
         std::memset(strin1, 'y', sizeof strin1 - 1);
-        std::string seen, file_buffer_on_open = "not opened";
+        std::string seen; // the request as opened, its emptied file buffer included
         int16_t flag_on_open = -1;
         screen.user = [&](OPENFILENAMEA *ofn) {
             seen = request(*ofn);
             EXPECT_EQ(ofn->lpstrFile, strin);
             const char all[] = "All Files (*.*)\0*.*\0";
             EXPECT_EQ(std::memcmp(ofn->lpstrFilter, all, sizeof all), 0);
-            file_buffer_on_open = ofn->lpstrFile;
             flag_on_open = flag;
-            HWND dlg = handle(hook_dialog);
-            ofn->lpfnHook(dlg, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(ofn));
-            for (const char *step = c.steps; *step != '\0'; ++step) {
-                OFNOTIFYA note{};
-                note.lpOFN = ofn;
-                note.hdr.code = *step == 'f' ? CDN_FOLDERCHANGE : CDN_FILEOK;
+            // The dialog calls the hook the request names (hook=1 above).
+            hook(WM_INITDIALOG);
+            for (const char *step = c.steps; *step != '\0'; ++step)
                 if (*step == 'f' || *step == 'o')
-                    ofn->lpfnHook(dlg, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
+                    notify(*step == 'f' ? CDN_FOLDERCHANGE : CDN_FILEOK);
                 else
-                    ofn->lpfnHook(dlg, WM_COMMAND, command(*step == 'a' ? 3000 : 3001), 0);
-            }
+                    hook(WM_COMMAND, command(*step == 'a' ? 3000 : 3001));
             return c.result;
         };
         OPENFILENAMEA ofn;
@@ -333,7 +320,6 @@ TEST_F(DialogTest, SetDirRequestAndWhetherAFolderWasConfirmed)
                             " owner=33 inst=55 flags=0x80064 file= max=5120 title=Choose a "
                             "folder dir=C:\\Start ext= hook=1 template=MyOpenFileBox" +
                             common_tail);
-        EXPECT_EQ(file_buffer_on_open, "");
         EXPECT_EQ(flag_on_open, 1);
         EXPECT_EQ(flag, c.returned);
         EXPECT_EQ(std::string(strin1),
@@ -350,7 +336,6 @@ UINT_PTR QUORVEX_HOOK_CALL silent_hook(HWND, UINT, WPARAM, LPARAM)
 // no dialog at all.
 TEST_F(DialogTest, SetDirWithAForeignHookOrNullArguments)
 {
-    screen.user = [](OPENFILENAMEA *) { return 0; };
     OPENFILENAMEA ofn{};
     EXPECT_EQ(_SetDir(&ofn, nullptr, "", "", &flag, strin, silent_hook, nullptr), 1);
     screen.dialogs_opened.clear();

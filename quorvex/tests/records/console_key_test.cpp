@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -20,17 +22,11 @@
 
 namespace {
 
-struct Bytes {
-    std::string text;
-    size_t at = 1; // the first byte is handed over separately
-};
-
-int next_byte(void *context)
+// The bytes after the first come from a stream, whose get() gives each as
+// 0..255 and -1 at the end, as a console read does.
+int next_byte(void *stream)
 {
-    Bytes *b = static_cast<Bytes *>(context);
-    if (b->at >= b->text.size())
-        return -1;
-    return static_cast<unsigned char>(b->text[b->at++]);
+    return static_cast<std::istream *>(stream)->get();
 }
 
 TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
@@ -69,9 +65,8 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
-        Bytes b{c.bytes};
-        const quorvex::KeyCodes key =
-            quorvex::decode_terminal_key(static_cast<unsigned char>(b.text[0]), next_byte, &b);
+        std::istringstream in(c.bytes);
+        const quorvex::KeyCodes key = quorvex::decode_terminal_key(in.get(), next_byte, &in);
         EXPECT_EQ(key.now, c.now);
         EXPECT_EQ(key.later, c.later);
     }
@@ -82,10 +77,7 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
 TEST(ConsoleKey, FileInputGivesItsBytesThenMinusOne)
 {
     const std::string path = testing::TempDir() + "quorvex-keys.txt";
-    FILE *out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fputs("a\x1b[A", out);
-    std::fclose(out);
+    std::ofstream(path, std::ios::binary) << "a\x1b[A";
     ASSERT_NE(std::freopen(path.c_str(), "rb", stdin), nullptr);
     const int16_t keys[] = {'a', 27, '[', 'A', -1, -1};
     for (int16_t expected : keys)
@@ -96,76 +88,51 @@ TEST(ConsoleKey, FileInputGivesItsBytesThenMinusOne)
 #ifndef _WIN32
 // The terminal side below is the POSIX one.
 
-// A pseudo-terminal stands in for the console.
-class Terminal : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-            GTEST_SKIP() << "no pseudo-terminal available";
-        const int slave = open(ptsname(master_), O_RDWR | O_NOCTTY);
-        ASSERT_GE(slave, 0);
-        slave_ = fdopen(slave, "r");
-        ASSERT_NE(slave_, nullptr);
-    }
-    void TearDown() override
-    {
-        if (slave_ != nullptr)
-            fclose(slave_);
-        if (master_ >= 0)
-            close(master_);
-    }
-    void type(const std::string &keys)
-    {
-        ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-    }
-
-    int master_ = -1;
-    FILE *slave_ = nullptr;
-};
-
-TEST_F(Terminal, KeysAreDecodedWithoutEchoAndTheModeIsRestored)
+// A pseudo-terminal stands in for the console.  Keys are typed once the
+// reader has put it in raw mode, as a person would type them while the
+// program waits.
+TEST(Terminal, KeysAreDecodedWithoutEchoAndTheModeIsRestored)
 {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        GTEST_SKIP() << "no pseudo-terminal available";
+    FILE *const slave = fdopen(open(ptsname(master), O_RDWR | O_NOCTTY), "r");
+    ASSERT_NE(slave, nullptr);
     termios before;
-    ASSERT_EQ(tcgetattr(fileno(slave_), &before), 0);
+    ASSERT_EQ(tcgetattr(fileno(slave), &before), 0);
     ASSERT_NE(before.c_lflag & ICANON, 0u);
-
-    // Keys are typed once the reader has put the terminal in raw mode, as a
-    // person would type them while the program waits.
-    const auto read_typed = [this](const std::string &keys) {
-        std::thread typist([this, &keys] {
+    const auto read_typed = [&](const std::string &keys) {
+        std::thread typist([&] {
             const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
             termios mode;
             while (std::chrono::steady_clock::now() < give_up &&
-                   tcgetattr(fileno(slave_), &mode) == 0 && (mode.c_lflag & ICANON) != 0)
+                   tcgetattr(fileno(slave), &mode) == 0 && (mode.c_lflag & ICANON) != 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            type(keys);
+            EXPECT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
         });
-        const int16_t key = quorvex::read_console_key(slave_);
+        const int16_t key = quorvex::read_console_key(slave);
         typist.join();
         return key;
     };
     EXPECT_EQ(read_typed("q\x1b[A\x1bOQ\r\x7f\x03"), 'q');
-    EXPECT_EQ(quorvex::read_console_key(slave_), 224);
-    EXPECT_EQ(quorvex::read_console_key(slave_), 72);  // the queued second code
-    EXPECT_EQ(quorvex::read_console_key(slave_), -60); // F2
-    EXPECT_EQ(quorvex::read_console_key(slave_), 13);  // Enter
-    EXPECT_EQ(quorvex::read_console_key(slave_), 8);   // Backspace
-    EXPECT_EQ(quorvex::read_console_key(slave_), 3);   // Ctrl-C is a key
+    // Up (two codes, the second queued), F2, Enter, Backspace, and Ctrl-C as a key.
+    for (int key : {224, 72, -60, 13, 8, 3})
+        EXPECT_EQ(quorvex::read_console_key(slave), key);
     // Escape alone: nothing follows within the sequence gap, so it is the
     // Escape key, and the next key press is a key of its own.
     EXPECT_EQ(read_typed("\x1b"), 27);
     EXPECT_EQ(read_typed("z"), 'z');
 
-    pollfd echoed = {master_, POLLIN, 0};
+    pollfd echoed = {master, POLLIN, 0};
     EXPECT_EQ(poll(&echoed, 1, 0), 0) << "keys were echoed";
     termios after;
-    ASSERT_EQ(tcgetattr(fileno(slave_), &after), 0);
+    ASSERT_EQ(tcgetattr(fileno(slave), &after), 0);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(after.c_iflag, before.c_iflag);
     EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);
     EXPECT_EQ(after.c_cc[VTIME], before.c_cc[VTIME]);
+    fclose(slave);
+    close(master);
 }
 
 #endif

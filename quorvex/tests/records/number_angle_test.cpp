@@ -60,9 +60,7 @@ TEST(RetrieveLonLat, AngleTexts)
         double expected;
     } cases[] = {
         {"45\xB0 30'", 1, 45.5},
-        {"45\xB0"
-         "30'",
-         1, 45.0}, // markers end only their own part
+        {"45\26030'", 1, 45.0}, // \260 the degree sign: markers end only their own part
         {"45d30m", 1, 45.0},
         {"45 60", 1, none}, // minutes above 59.99999
         {"45 59.99999", 1, 45.0 + 59.99999 / 60},
