@@ -35,6 +35,7 @@
 #  include <fcntl.h>
 #  include <poll.h>
 #  include <pty.h>
+#  include <sys/prctl.h>
 #  include <sys/ioctl.h>
 #  include <sys/stat.h>
 #  include <sys/wait.h>
@@ -178,6 +179,11 @@ pid_t start_program(std::vector<std::string> args, int in, int out, int err)
     const pid_t child = fork();
     if (child == 0) {
         setsid();
+        // Out of the test's process group, a run would outlive a test that
+        // is killed (a timeout) and go on spinning if it never ends.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() == 1)
+            _exit(122);
         ioctl(in, TIOCSCTTY, 0);
         // The program keeps an ending signal its starter ignores (a
         // background job's SIGINT); the runs here start from the defaults.
