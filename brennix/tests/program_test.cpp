@@ -50,8 +50,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // A type-200 plate carree header (centre 45 N 10 E at column 100, line 50,
-// 10 pixels per unit) with the image's size, law and missing code, then the
-// pixels as given.
+// 10 pixels per unit; parallels 30 and 60, which the projection ignores but
+// the header report shows) with the image's size, law and missing code, then
+// the pixels as given.
 std::string make_ida(int height, int width, int missing, double slope, double intercept,
                      const std::string &pixels)
 {
@@ -62,9 +63,9 @@ std::string make_ida(int height, int width, int missing, double slope, double in
     header[31] = static_cast<char>((height >> 8) & 0xff);
     header[32] = static_cast<char>(width & 0xff);
     header[33] = static_cast<char>((width >> 8) & 0xff);
-    const double reals[] = {45.0, 10.0, 100.0, 50.0, 10.0, 10.0, slope, intercept};
-    const std::size_t places[] = {120, 126, 132, 138, 144, 150, 171, 177};
-    for (std::size_t i = 0; i < 8; ++i) {
+    const double reals[] = {45.0, 10.0, 100.0, 50.0, 10.0, 10.0, 30.0, 60.0, slope, intercept};
+    const std::size_t places[] = {120, 126, 132, 138, 144, 150, 156, 162, 171, 177};
+    for (std::size_t i = 0; i < std::size(reals); ++i) {
         unsigned char bytes[6];
         _DoubleCtoRealPascal(bytes, reals[i]);
         std::memcpy(&header[places[i]], bytes, 6);
@@ -325,8 +326,8 @@ std::vector<Case> whole_text_cases()
         "Header.ycenter         AS string*6     >     50.             <\r\n"
         "Header.dx              AS string*6     >     10.             <\r\n"
         "Header.dy              AS string*6     >     10.             <\r\n"
-        "Header.Parallel1       AS string*6     >      0.             <\r\n"
-        "Header.Parallel2       AS string*6     >      0.             <\r\n"
+        "Header.Parallel1       AS string*6     >     30.             <\r\n"
+        "Header.Parallel2       AS string*6     >     60.             <\r\n"
         "Header.Lower           AS BYTE         >                    0<\r\n"
         "Header.Upper           AS BYTE         >                  254<\r\n"
         "Header.Missing         AS BYTE         >                  255<\r\n"
