@@ -6,7 +6,10 @@
 # (64 MiB of pixels, few logged) and 32767 x 32767 (1 GiB, the same pixels
 # tiled).  Reports the load average, every round, the medians of wall and
 # CPU time, and Brennix's peak memory; then a run that logs every pixel of a
-# 2048 x 2048 image, in log lines per second.
+# 2048 x 2048 image, in log lines per second.  Where the build has
+# bench/plain_copy (make bench), it runs in the same rounds: the file read
+# and written in Brennix's pieces with nothing done to the bytes, the floor
+# of any program that rewrites them in user space.
 # Usage: sh bench/brennix_vs_cp.sh [BUILD]
 #   BUILD holds brennix/brennix and brennix/brennix_make_ida (default
 #   build-bench, else build).  Environment: ROUNDS (default 11), SIZES
@@ -29,10 +32,13 @@ trap 'rm -rf "$work"' EXIT INT TERM
 "$make_ida" "$work/64M.ida" ndvi 8192 8192
 "$make_ida" "$work/ramp.ida" ramp 2048 2048
 
-python3 - "$program" "$work" "${ROUNDS:-11}" "${SIZES:-64M 1G}" "${BASELINE:-}" <<'PY'
+plain_copy=$build/bench/plain_copy
+[ -x "$plain_copy" ] || plain_copy=
+
+python3 - "$program" "$work" "${ROUNDS:-11}" "${SIZES:-64M 1G}" "${BASELINE:-}" "$plain_copy" <<'PY'
 import os, statistics, subprocess, sys, time
 
-program, work, rounds, sizes, baseline = sys.argv[1:6]
+program, work, rounds, sizes, baseline, plain_copy = sys.argv[1:7]
 rounds = int(rounds)
 out = os.path.join(work, "out.ida")
 devnull = subprocess.DEVNULL
@@ -95,6 +101,8 @@ for size in sizes.split():
     programs = {"brennix": brennix(program, image)}
     if baseline:
         programs["baseline"] = brennix(baseline, image)
+    if plain_copy:
+        programs["plain"] = [plain_copy, image, out]
     cp = ["cp", image, out]
     runs = {name: [] for name in programs}
     ratios = {name: [] for name in programs}
