@@ -144,16 +144,18 @@ constexpr std::size_t held_log_limit = std::size_t(2) << 20;
 // The image in two halves at once, when there is a second processor: the
 // halves' reads and re-encoding overlap each other's writes.  The writes
 // themselves do not overlap: buffered writes to one file take the file's
-// lock in turn, so the gain is about a tenth, where two files written at
-// once each go at nearly full speed.  Two designs that look quicker were
-// measured slower: a reading thread handing pieces to a writing thread
-// (about twice the time: every piece crosses between the processors'
-// caches) and writing through a mapping of the output (four times: a fault
-// per page).  The second half holds its log lines until the first
-// half is done, so the log reads as from one pass; once they reach
-// held_log_limit it stops, and the first half's thread goes on from there.
-// A failure in the first half wins over one in the second, as it would in
-// one pass; the second half's lines are logged up to its own failure.
+// lock in turn (two files written at once each go at nearly full speed), so
+// what the halves gain is the reading and re-encoding hidden behind the
+// other half's writes: about a third on 1 GiB, a tenth on 64 MiB.  Two
+// designs that look quicker were measured slower: a reading thread handing
+// pieces to a writing thread (about twice the time: every piece crosses
+// between the processors' caches) and writing through a mapping of the
+// output (about five times: a fault per page).  The second half holds its
+// log lines until the first half is done, so the log reads as from one
+// pass; once they reach held_log_limit it stops, and the first half's
+// thread goes on from there.  A failure in the first half wins over one in
+// the second, as it would in one pass; the second half's lines are logged
+// up to its own failure.
 StreamResult stream_in_halves(const InputFile &input, unsigned char *pixels, std::size_t count,
                               PixelRescaler &rescaler, const ReplacingFile &output,
                               std::string &reason)
