@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 #ifndef _WIN32
+#  include "worker_thread.h"
+
 #  include <atomic>
-#  include <system_error>
-#  include <thread>
 #endif
 
 namespace brennix {
@@ -172,22 +172,18 @@ StreamResult stream_in_halves(const InputFile &input, unsigned char *pixels, std
     StreamResult second_result = StreamResult::done;
     std::string second_reason;
     std::size_t second_reached = half;
-    std::thread worker;
-    try {
-        worker = std::thread([&] {
-            second_result = pass_pieces(
-                files, half, count, count, second_buffer.get(), 0, second, held_log_limit,
-                [&] { return first_failed.load(); }, second_reached, second_reason);
-        });
-    } catch (const std::system_error &) {
-        // No thread to be had: the first half's thread does it all.
-    }
+    // Without a thread to be had, the first half's thread does it all.
+    WorkerThread worker;
+    worker.start([&] {
+        second_result = pass_pieces(
+            files, half, count, count, second_buffer.get(), 0, second, held_log_limit,
+            [&] { return first_failed.load(); }, second_reached, second_reason);
+    });
     std::size_t reached = 0;
     const StreamResult first_result = pass_pieces(files, 0, half, count, pixels, header_size,
                                                   rescaler, SIZE_MAX, never, reached, reason);
     first_failed = first_result != StreamResult::done;
-    if (worker.joinable())
-        worker.join();
+    worker.join();
     if (first_result != StreamResult::done)
         return first_result;
     rescaler.take_held_log(held_log);
@@ -200,12 +196,6 @@ StreamResult stream_in_halves(const InputFile &input, unsigned char *pixels, std
     rescaler.move_to(second_reached);
     return pass_pieces(files, second_reached, count, count, pixels, 0, rescaler, SIZE_MAX, never,
                        reached, reason);
-}
-
-bool second_processor()
-{
-    static const bool present = std::thread::hardware_concurrency() > 1;
-    return present;
 }
 #endif
 
