@@ -94,6 +94,11 @@ bool OutputFile::write(const void *bytes, std::size_t count)
         error_ = file_system::last_error_text();
         return false;
     }
+    written_ += count;
+    if (!file_system::cut(handle_, written_)) {
+        error_ = file_system::last_error_text();
+        return false;
+    }
     return true;
 }
 
@@ -101,11 +106,14 @@ bool OutputFile::close()
 {
     const int handle = handle_;
     handle_ = -1;
-    if (!file_system::close(handle)) {
+    bool closed = file_system::cut(handle, written_);
+    if (!closed)
         error_ = file_system::last_error_text();
-        return false;
+    if (!file_system::close(handle) && closed) {
+        error_ = file_system::last_error_text();
+        closed = false;
     }
-    return true;
+    return closed;
 }
 
 ReplacingFile::~ReplacingFile()

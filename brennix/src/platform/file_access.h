@@ -50,7 +50,11 @@ public:
     OutputFile &operator=(const OutputFile &) = delete;
     ~OutputFile();
 
-    // Creates the file, or empties it when it exists.
+    // Opens the file to be written from its start, creating it where it is
+    // missing.  The bytes of an earlier file of that name stay until the
+    // first write covers them; each write cuts off what lies beyond it, so
+    // the file never holds old bytes after new ones, and a closed file
+    // holds exactly what was written.
     bool create(const std::string &name);
     bool write(const void *bytes, std::size_t count);
     bool close();
@@ -58,6 +62,7 @@ public:
 
 private:
     int handle_ = -1;
+    unsigned long long written_ = 0;
     std::string error_;
 };
 

@@ -13,8 +13,13 @@ namespace file_system {
 
 // Opens for reading; the size when the file is a regular file, else -1.
 int open_for_reading(const std::string &name, long long &known_size, std::string &error);
-// Creates the file, or empties it when it exists.
+// Opens the file to be written from its start, creating it where it is
+// missing.  On POSIX systems an existing file keeps its bytes until they
+// are written over or cut off by cut(); Windows empties it here.
 int create(const std::string &name, std::string &error);
+// Ends the file after `length` bytes where it holds more and is a plain
+// file (a device or a pipe has no end to move).
+bool cut(int handle, unsigned long long length);
 // Moves up to count bytes; the count moved, 0 at the end, -1 on error.
 long long read_some(int handle, unsigned char *into, std::size_t count);
 long long write_some(int handle, const unsigned char *bytes, std::size_t count);

@@ -20,7 +20,8 @@ public:
     };
     explicit LogFile(Held held) : held_(true) { buffer_.reserve(held.expected); }
 
-    // Creates the file, or empties it when it exists.
+    // Creates the file, or writes over it from its start when it exists
+    // (see OutputFile).
     bool open(const std::string &name);
     // Appends text to the current line.
     void add(const std::string &text) { buffer_ += text; }

@@ -308,8 +308,8 @@ int run_command(const std::string &command_text, Console &console)
     const Law output_law{convert_number(fields.slope), convert_number(fields.intercept)};
     if (!law_is_usable(output_law, fields, console))
         return exit_usage;
-    // Emptying the log comes before reading the input; a log naming the
-    // input would destroy it unread.
+    // The log is opened, and written over, before the input is read; a log
+    // naming the input would destroy it unread.
     if (same_existing_file(fields.log_file, fields.in_file)) {
         console.report_error("LogFile.txt: \"" + fields.log_file +
                              "\" is the input file; emptying it for the log would destroy it");

@@ -63,10 +63,25 @@ int open_for_reading(const std::string &name, long long &known_size, std::string
 
 int create(const std::string &name, std::string &error)
 {
-    const int handle = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    // Not O_TRUNC: emptying a file whose blocks are on disk frees them
+    // through the journal, 0.5 to 1.5 ms a file on ext4 as measured here, a
+    // tenth of a 64 MiB image's run when the log and colour file of an
+    // earlier run are there.  Written over in place, they cost next to
+    // nothing, and cut() trims what is longer.
+    const int handle = ::open(name.c_str(), O_WRONLY | O_CREAT, 0666);
     if (handle < 0)
         error = last_error_text();
     return handle;
+}
+
+bool cut(int handle, unsigned long long length)
+{
+    struct stat info;
+    if (fstat(handle, &info) != 0)
+        return false;
+    if (!S_ISREG(info.st_mode) || static_cast<unsigned long long>(info.st_size) <= length)
+        return true;
+    return ftruncate(handle, static_cast<off_t>(length)) == 0;
 }
 
 long long read_some(int handle, unsigned char *into, std::size_t count)
