@@ -2,7 +2,7 @@
 // on its creator's processor, to be moved only at the next balancing: on a
 // virtual machine measured here the second half of an image started 0.5 to
 // 4 ms late that way, the halves ran mostly one after the other, and a
-// 64 MiB image took a seventh longer than with the thread started on the
+// 64 MiB image took 15 to 18% longer than with the thread started on the
 // other processor.  So the thread starts on another processor the process
 // may use and takes back its creator's whole set at once: it is placed,
 // never pinned.
