@@ -1,5 +1,6 @@
 // The second thread is placed on another processor to start, never pinned
-// there: once running it may use every processor its creator may.
+// there: once running it may use every processor its creator may.  Whether
+// there is a second processor is the process's affinity, not the machine's.
 #include "worker_thread.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,15 @@ TEST(WorkerThread, RunsWithItsCreatorsProcessors)
     ASSERT_TRUE(ran);
     EXPECT_TRUE(CPU_EQUAL(&worker, &creator));
     EXPECT_EQ(second_processor(), CPU_COUNT(&creator) > 1);
+
+    // Kept to one processor (taskset -c 0), a run has no second one.
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(sched_getcpu(), &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    const bool second = second_processor();
+    sched_setaffinity(0, sizeof creator, &creator);
+    EXPECT_FALSE(second);
 }
 
 } // namespace
