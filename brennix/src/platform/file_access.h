@@ -116,6 +116,11 @@ private:
 
 // True when both names exist and lead to the same file.
 bool same_existing_file(const std::string &a, const std::string &b);
+// True when the two names are one once made absolute and tidied, as
+// std::filesystem's absolute() and lexically_normal() would: "." steps
+// and doubled separators dropped, a step followed by ".." dropped with it.
+// The file system is not asked, so names of files yet to be made compare.
+bool same_name(const std::string &a, const std::string &b);
 
 } // namespace brennix
 

@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 namespace brennix {
@@ -262,10 +261,7 @@ int process(const Fields &fields, const Law &output_law, const std::string &comm
 // or two existing names that lead to the same file.
 bool same_file(const std::string &a, const std::string &b)
 {
-    std::error_code ignored;
-    return std::filesystem::absolute(a, ignored).lexically_normal() ==
-               std::filesystem::absolute(b, ignored).lexically_normal() ||
-           same_existing_file(a, b);
+    return same_name(a, b) || same_existing_file(a, b);
 }
 
 // The log, the image and the colour file are written in that order, so a

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <io.h>
 #include <sys/stat.h>
 
@@ -185,6 +186,13 @@ bool same_existing_file(const std::string &a, const std::string &b)
            first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
            first.nFileIndexHigh == second.nFileIndexHigh &&
            first.nFileIndexLow == second.nFileIndexLow;
+}
+
+bool same_name(const std::string &a, const std::string &b)
+{
+    std::error_code ignored;
+    return std::filesystem::absolute(a, ignored).lexically_normal() ==
+           std::filesystem::absolute(b, ignored).lexically_normal();
 }
 
 } // namespace brennix
