@@ -223,10 +223,9 @@ std::string working_folder()
 // here because std::filesystem brings the C++ runtime's locales and streams
 // into the program, which then weighs 1.9 MB instead of 0.5 MB and took
 // 0.2 to 0.45 ms longer to run on a small image (about 4 ms in all, with
-// ten more page faults).  A name that ends in a
-// folder step ("", "." or "..") keeps a final slash.  Where the working
-// folder is gone, nothing relative can be written; such names are taken
-// from the root.
+// ten more page faults).  A name that ends in a folder step ("", "." or
+// "..") keeps a final slash.  Where the working folder is gone, nothing
+// relative can be written; such names are taken from the root.
 std::string absolute_normal(const std::string &name)
 {
     if (name.empty())
