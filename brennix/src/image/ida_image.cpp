@@ -2,9 +2,10 @@
 // file access.
 #include "ida_image.h"
 
+#include "stream_memory.h"
+
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #ifndef _WIN32
 #  include "worker_thread.h"
 
@@ -156,7 +157,8 @@ constexpr std::size_t held_log_limit = std::size_t(2) << 20;
 // thread goes on from there.  A failure in the first half wins over one in
 // the second, as it would in one pass; the second half's lines are logged
 // up to its own failure.
-StreamResult stream_in_halves(const InputFile &input, unsigned char *pixels, std::size_t count,
+StreamResult stream_in_halves(const InputFile &input, unsigned char *pixels,
+                              unsigned char *second_pixels, std::size_t count,
                               PixelRescaler &rescaler, const ReplacingFile &output,
                               std::string &reason)
 {
@@ -167,7 +169,6 @@ StreamResult stream_in_halves(const InputFile &input, unsigned char *pixels, std
     // One pixel logs two lines at most, each far shorter than 4 KiB.
     LogFile held_log{LogFile::Held{held_log_limit + 4096}};
     PixelRescaler second(rescaler, half, held_log);
-    std::unique_ptr<unsigned char[]> second_buffer(new unsigned char[stream_piece_size]);
     std::atomic<bool> first_failed{false};
     StreamResult second_result = StreamResult::done;
     std::string second_reason;
@@ -176,7 +177,7 @@ StreamResult stream_in_halves(const InputFile &input, unsigned char *pixels, std
     WorkerThread worker;
     worker.start([&] {
         second_result = pass_pieces(
-            files, half, count, count, second_buffer.get(), 0, second, held_log_limit,
+            files, half, count, count, second_pixels, 0, second, held_log_limit,
             [&] { return first_failed.load(); }, second_reached, second_reason);
     });
     std::size_t reached = 0;
@@ -215,13 +216,20 @@ StreamResult stream_image(InputFile &input, const HeaderBytes &output_header, st
 {
     output.reserve(header_size + static_cast<unsigned long long>(count));
     const std::size_t capacity = std::min(count, stream_piece_size);
-    std::unique_ptr<unsigned char[]> buffer(new unsigned char[header_size + capacity]);
-    std::copy(output_header.begin(), output_header.end(), buffer.get());
-    unsigned char *const pixels = buffer.get() + header_size;
 #ifndef _WIN32
-    if (count >= split_pixel_count && input.known_size() >= 0 && output.writes_new_file() &&
-        second_processor())
-        return stream_in_halves(input, pixels, count, rescaler, output, reason);
+    const bool halves = count >= split_pixel_count && input.known_size() >= 0 &&
+                        output.writes_new_file() && second_processor();
+#else
+    const bool halves = false;
+#endif
+    // The pixels start on a page, the header just before them; the second
+    // half's pixels follow the first's.
+    StreamMemory memory(stream_page_size + (halves ? 2 : 1) * capacity);
+    unsigned char *const pixels = memory.data() + stream_page_size;
+    std::copy(output_header.begin(), output_header.end(), pixels - header_size);
+#ifndef _WIN32
+    if (halves)
+        return stream_in_halves(input, pixels, pixels + capacity, count, rescaler, output, reason);
 #endif
     std::size_t reached = 0;
     return pass_pieces(InOrder{input, output}, 0, count, count, pixels, header_size, rescaler,
