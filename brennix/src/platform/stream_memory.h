@@ -8,6 +8,9 @@
 
 namespace brennix {
 
+// Bytes from the start of a page to the next one.
+constexpr std::size_t stream_page_size = 4096;
+
 class StreamMemory {
 public:
     // `size` bytes, the first on a page boundary.  Throws std::bad_alloc
@@ -21,11 +24,8 @@ public:
 
 private:
     unsigned char *data_ = nullptr;
-    std::size_t mapped_ = 0; // bytes mapped by us, 0 when taken from new
+    std::size_t alignment_ = stream_page_size;
 };
-
-// Bytes from the start of a page to the next one.
-constexpr std::size_t stream_page_size = 4096;
 
 } // namespace brennix
 
