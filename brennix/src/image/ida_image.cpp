@@ -222,10 +222,10 @@ StreamResult stream_image(InputFile &input, const HeaderBytes &output_header, st
 #else
     const bool halves = false;
 #endif
-    // The pixels start on a page, the header just before them; the second
-    // half's pixels follow the first's.
-    StreamMemory memory(stream_page_size + (halves ? 2 : 1) * capacity);
-    unsigned char *const pixels = memory.data() + stream_page_size;
+    // The header just before the pixels; the second half's pixels follow
+    // the first's.
+    StreamMemory memory(header_size, (halves ? 2 : 1) * capacity);
+    unsigned char *const pixels = memory.pixels();
     std::copy(output_header.begin(), output_header.end(), pixels - header_size);
 #ifndef _WIN32
     if (halves)

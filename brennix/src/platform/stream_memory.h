@@ -1,6 +1,8 @@
-// Memory for the pixel stream's pieces.  Every fresh page costs a fault on
-// first touch; where the system hands out huge pages on request, all the
-// pieces of a large image come from one, so that they cost one fault.
+// Memory for the pixel stream: the header that goes out with the first
+// piece, then the pixels of one piece or two.  Every fresh page costs a
+// fault on first touch; for a stream of a full piece or more the pixels
+// start on a page boundary and, where the system hands out huge pages on
+// request, all of it comes from one, so that it costs one fault.
 #ifndef BRENNIX_STREAM_MEMORY_H
 #define BRENNIX_STREAM_MEMORY_H
 
@@ -8,23 +10,21 @@
 
 namespace brennix {
 
-// Bytes from the start of a page to the next one.
-constexpr std::size_t stream_page_size = 4096;
-
 class StreamMemory {
 public:
-    // `size` bytes, the first on a page boundary.  Throws std::bad_alloc
-    // when there are none, as new does.
-    explicit StreamMemory(std::size_t size);
+    // `lead` bytes (at most a page) just before `size` bytes of pixels.
+    // Throws std::bad_alloc when there are none, as new does.
+    StreamMemory(std::size_t lead, std::size_t size);
     StreamMemory(const StreamMemory &) = delete;
     StreamMemory &operator=(const StreamMemory &) = delete;
     ~StreamMemory();
 
-    unsigned char *data() const { return data_; }
+    unsigned char *pixels() const { return pixels_; }
 
 private:
-    unsigned char *data_ = nullptr;
-    std::size_t alignment_ = stream_page_size;
+    std::size_t alignment_;
+    unsigned char *block_;
+    unsigned char *pixels_;
 };
 
 } // namespace brennix
