@@ -62,9 +62,11 @@ got=$(env -u LD_LIBRARY_PATH "$work/readme" "$source/samples/ndvi_512.ida")
 test "$got" = "512 x 512 pixels, physical = 0.4 * byte + -10" ||
     fail "the README's example printed: $got"
 
-# The installed program finds the installed library by itself.
+# The installed program finds the installed library by itself.  It works on
+# a copy of the sample: a faulty build must not write over the committed file.
+cp "$source/samples/ndvi_512.ida" "$work/in.ida"
 (cd "$work" && env -u LD_LIBRARY_PATH "$prefix/bin/brennix" \
-    "$source/samples/ndvi_512.ida" out.ida 0.35 -5 out.log out.clr </dev/null >/dev/null) ||
+    in.ida out.ida 0.35 -5 out.log out.clr </dev/null >/dev/null) ||
     fail "the installed brennix failed"
 test -f "$work/OUT.CLR" || fail "the installed brennix wrote no colour file"
 echo "installed tree complete (version $version) and usable both ways"
