@@ -10,7 +10,6 @@
 //   plain_copy INPUT OUTPUT
 #define _GNU_SOURCE
 #include <errno.h>
-#include <stdint.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -41,14 +40,12 @@ int main(int argc, char **argv)
     if (out < 0)
         return fail("cannot write", argv[2]);
     (void)fallocate(out, FALLOC_FL_KEEP_SIZE, 0, size.st_size); // a refusal is no error
-    // One huge page, aligned inside a mapping twice its size, as Brennix
-    // takes its pieces' memory; small pages where that is refused.
+    // One huge page, as Brennix takes its pieces' memory (an aligned block
+    // from the C library); small pages where the system refuses.
     enum { huge = 2 << 20 };
-    unsigned char *const mapping =
-        mmap(NULL, 2 * huge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping == MAP_FAILED)
-        return fail("cannot map memory for", argv[1]);
-    unsigned char *const buffer = mapping + (huge - (uintptr_t)mapping % huge) % huge;
+    unsigned char *const buffer = aligned_alloc(huge, huge);
+    if (!buffer)
+        return fail("cannot take memory for", argv[1]);
     (void)madvise(buffer, huge, MADV_HUGEPAGE);
     for (off_t done = 0; done < size.st_size;) {
         const ssize_t got = pread(in, buffer, piece, done);
