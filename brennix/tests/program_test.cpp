@@ -52,7 +52,8 @@ namespace fs = std::filesystem;
 // A type-200 plate carree header (centre 45 N 10 E at column 100, line 50,
 // 10 pixels per unit; parallels 30 and 60, which the projection ignores but
 // the header report shows) with the image's size, law and missing code, then
-// the pixels as given.
+// the pixels as given.  The header's last byte is not 0, so that header
+// bytes written over pixels show.
 std::string make_ida(int height, int width, int missing, double slope, double intercept,
                      const std::string &pixels)
 {
@@ -73,6 +74,7 @@ std::string make_ida(int height, int width, int missing, double slope, double in
     header[169] = static_cast<char>(250);
     header[170] = static_cast<char>(missing);
     header[183] = 2;
+    header[511] = 'H';
     return header + pixels;
 }
 

@@ -51,6 +51,11 @@ TEST(NullPointers, DocumentedStatusOrNoEffect)
     _CheckInputImages(&it, p, s, types, 2, names, 1, nullptr, &err); // a null name
     EXPECT_EQ(err, QUORVEX_NERR_CANNOT_OPEN);
     _CheckInputImages(&it, p, s, types, 2, names, 1, nullptr, nullptr);
+    description::TempDir dir; // without a table the header needs, its file is named
+    const std::string file = dir.write("a.ida", description::worked_header());
+    char *one[] = {const_cast<char *>(file.c_str())}, message[300] = "", *end = message;
+    _CheckInputImages(&it, nullptr, s, types, 2, one, 1, &end, &err);
+    EXPECT_EQ(message, " Cannot open file <" + file + ">.");
     EXPECT_EQ(_ReadRec(nullptr, nullptr, nullptr, 4, nullptr), 0);
     EXPECT_EQ(_ReadRec(text, nullptr, nullptr, 4, nullptr), 0);
     _SplitField(nullptr, &field, &is_equal);

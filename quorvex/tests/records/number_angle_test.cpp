@@ -49,6 +49,8 @@ TEST(CheckNumber, TextsAndRanges)
         EXPECT_EQ(_CheckNumber(&text[0], c.tipo, c.minval, c.maxval), c.expected);
         EXPECT_STREQ(text.c_str(), c.after != nullptr ? c.after : c.text);
     }
+    std::string beyond_double(400, '9'); // read as infinity, outside every range
+    EXPECT_EQ(_CheckNumber(&beyond_double[0], 1, 0, 1e308), -9999);
 }
 
 TEST(RetrieveLonLat, AngleTexts)
