@@ -590,6 +590,12 @@ TEST_P(Cases, RunThroughTheProgram)
         EXPECT_EQ(image.substr(168, 3),
                   (std::string{'\0', static_cast<char>(in[170] - 1), in[170]}));
         EXPECT_TRUE(image.substr(512) == c.pixels);
+#if !defined(_WIN32)
+        // The mode any new file gets, not the private one of a temporary.
+        const mode_t mask = umask(0);
+        umask(mask);
+        EXPECT_EQ(fs::status(fields[1]).permissions(), fs::perms(0666 & ~mask));
+#endif
     }
     for (const auto &text : c.texts)
         EXPECT_EQ(after[text.first], text.second) << text.first;
@@ -618,7 +624,8 @@ bool eventually(const std::function<bool()> &done)
 class Signals : public ScratchFolder {};
 
 // A signal that ends a run while the image is being written leaves neither
-// the temporary file nor a changed output behind.  The input is a pipe held
+// the temporary file nor a changed output behind, and so does an input that
+// ends short of its pixels (a failure, status 1).  The input is a pipe held
 // open after part of the pixels, so the run waits with its temporary file
 // made.
 TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
@@ -630,23 +637,29 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
                 return true;
         return false;
     };
-    for (const int signal_number : {SIGINT, SIGTERM}) {
+    for (const int signal_number : {SIGINT, SIGTERM, 0}) { // 0: the pipe closed
         write_file("out.ida", "earlier");
         ASSERT_EQ(mkfifo("in.ida", 0600), 0);
         const int nothing = open("/dev/null", O_RDWR);
         const pid_t child = start_program({"in.ida", "out.ida", "1", "0", "run.log", "c.clr"},
-                                          nothing, nothing, STDERR_FILENO);
+                                          nothing, nothing, nothing);
         close(nothing);
         const int pipe = open("in.ida", O_WRONLY);
         ASSERT_GE(pipe, 0);
         ASSERT_EQ(write(pipe, header.data(), header.size()), 512);
         ASSERT_EQ(write(pipe, "some pixels", 11), 11);
         EXPECT_TRUE(eventually(temporary_made));
-        kill(child, signal_number);
+        if (signal_number != 0)
+            kill(child, signal_number);
+        else
+            close(pipe);
         int raw = 0;
         waitpid(child, &raw, 0);
-        close(pipe);
-        EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == signal_number) << signal_number;
+        if (signal_number != 0)
+            close(pipe);
+        EXPECT_TRUE(signal_number != 0 ? WIFSIGNALED(raw) && WTERMSIG(raw) == signal_number
+                                       : WIFEXITED(raw) && WEXITSTATUS(raw) == 1)
+            << signal_number;
         EXPECT_FALSE(temporary_made()) << signal_number;
         EXPECT_EQ(read_file("out.ida"), "earlier");
         unlink("in.ida");
