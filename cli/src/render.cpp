@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -176,46 +177,69 @@ Surface with_legend(const Surface &image, const std::vector<LegendEntry> &legend
     return out;
 }
 
-cairo_status_t write_to_stream(void *stream, const unsigned char *data, unsigned int length)
+// Where the PNG goes, and the first system error in writing it, which says
+// more than the encoder's "error while writing".
+struct PngSink {
+    std::FILE *stream;
+    int error;
+};
+
+cairo_status_t write_to_stream(void *closure, const unsigned char *data, unsigned int length)
 {
-    return std::fwrite(data, 1, length, static_cast<std::FILE *>(stream)) == length
-               ? CAIRO_STATUS_SUCCESS
-               : CAIRO_STATUS_WRITE_ERROR;
+    PngSink &sink = *static_cast<PngSink *>(closure);
+    if (std::fwrite(data, 1, length, sink.stream) == length)
+        return CAIRO_STATUS_SUCCESS;
+    sink.error = errno;
+    return CAIRO_STATUS_WRITE_ERROR;
 }
 
 // Writes the PNG beside its final name and renames it into place, so that
-// the output is either the whole new picture or what it was before.
+// the output is either the whole new picture or what it was before.  A
+// device or a pipe (a terminal, /dev/stdout) is written straight into:
+// renaming over it would put a plain file in its place and report success
+// for bytes the device never saw.
 void write_png(cairo_surface_t *picture, const std::string &path)
 {
+    struct stat info;
+    const bool in_place =
+        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     const std::size_t slash = path.rfind('/');
     std::string temporary =
         (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
         ".quorvex-XXXXXX";
-    const int fd = mkstemp(temporary.data());
+    const int fd = in_place ? open(path.c_str(), O_WRONLY) : mkstemp(temporary.data());
     if (fd < 0)
-        throw InputError(path + ": cannot create (" + std::strerror(errno) + ")");
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+        throw InputError(path + ": cannot " + (in_place ? "write" : "create") + " (" +
+                         std::strerror(errno) + ")");
+    if (!in_place) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
     std::FILE *stream = fdopen(fd, "wb");
     std::string why;
     if (stream == nullptr) {
         why = std::strerror(errno);
         close(fd);
     } else {
+        PngSink sink{stream, 0};
         const cairo_status_t status =
-            cairo_surface_write_to_png_stream(picture, write_to_stream, stream);
-        const bool flushed = std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
-        const int reason = errno;
-        if (std::fclose(stream) != 0 || !flushed)
-            why = std::strerror(flushed ? errno : reason);
+            cairo_surface_write_to_png_stream(picture, write_to_stream, &sink);
+        if ((std::fflush(stream) != 0 || (!in_place && fsync(fileno(stream)) != 0)) &&
+            sink.error == 0)
+            sink.error = errno;
+        if (std::fclose(stream) != 0 && sink.error == 0)
+            sink.error = errno;
+        if (sink.error != 0)
+            why = std::strerror(sink.error);
         else if (status != CAIRO_STATUS_SUCCESS)
             why = cairo_status_to_string(status);
-        else if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        else if (!in_place && std::rename(temporary.c_str(), path.c_str()) != 0)
             why = std::strerror(errno);
     }
     if (!why.empty()) {
-        unlink(temporary.c_str());
+        if (!in_place)
+            unlink(temporary.c_str());
         throw InputError(path + ": cannot write (" + why + ")");
     }
 }

@@ -119,6 +119,7 @@ protected:
                       "  5  9  0 255 0   middle values\r\n  9\t20 0 0 255\r\n"}};
         for (const auto &f : files)
             std::ofstream(dir / f.first, std::ios::binary) << f.second;
+        fs::create_symlink("/dev/full", dir / "full");
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -167,6 +168,7 @@ info type7.ida | 1 | type7.ida: IDA type 7 is not in the tables |   message: Fil
 render p10.ida -o out.png | 1 | p10.ida: projection code 10 is not accepted by the library
 render a.ida -o none/x.png | 1 | none/x.png: cannot create (No such file or directory)
 render a.ida -o folder | 1 | folder: cannot write (Is a directory)
+render a.ida -o full | 1 | full: cannot write (No space left on device)
 render a.ida --colours bad.clr -o out.png | 1 | bad.clr:3: Red '300' is not a whole number from 0 to 255
 render a.ida --colours none.clr -o out.png | 1 | none.clr: No such file or directory
 --tables bad.txt info a.ida | 1 | bad.txt:1: bad value '300' for code (0 to 255)
@@ -197,6 +199,7 @@ render a.ida --colours bad.clr -o bad.clr | 2 | bad.clr: names an input file (ba
     }
     // No failed render left a half file or replaced the old one.
     EXPECT_EQ(read(dir / "out.png"), "old");
+    EXPECT_TRUE(fs::is_symlink(dir / "full")) << "a device is written, not replaced";
     for (const auto &entry : fs::directory_iterator(dir))
         EXPECT_NE(entry.path().filename().string().rfind(".quorvex-", 0), 0u) << entry.path();
 }
