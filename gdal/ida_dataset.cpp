@@ -417,6 +417,13 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, i
 {
     if (progress == nullptr)
         progress = GDALDummyProgress;
+    // The finished image is renamed into place: over a device, a pipe or a
+    // folder that would put a plain file where the other was.
+    VSIStatBufL existing;
+    if (VSIStatL(filename, &existing) == 0 && !VSI_ISREG(existing.st_mode)) {
+        fail(filename, "not a regular file; IDA images are written to files only");
+        return nullptr;
+    }
     IMAGETYPE image;
     if (!describe_copy(filename, source, &image))
         return nullptr;

@@ -242,6 +242,11 @@ class Writing(Scratch):
                     gdal.Translate(self.path("no.ida"), source_ds, format="IDA", **options)
                 self.assertIn(words, str(refused.exception))
                 self.assertEqual([f for f in os.listdir(self.dir.name) if f.startswith("no.")], [])
+        os.symlink("/dev/full", self.path("full.ida"))
+        with self.assertRaises(RuntimeError) as refused:
+            gdal.Translate(self.path("full.ida"), source, format="IDA")
+        self.assertIn("not a regular file", str(refused.exception))
+        self.assertTrue(os.path.islink(self.path("full.ida")))
 
 
 class BrennixOutput(Scratch):
