@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <fcntl.h>
@@ -195,17 +196,24 @@ cairo_status_t write_to_stream(void *closure, const unsigned char *data, unsigne
 
 // Writes the PNG beside its final name and renames it into place, so that
 // the output is either the whole new picture or what it was before.  A
-// device or a pipe (a terminal, /dev/stdout) is written straight into:
-// renaming over it would put a plain file in its place and report success
-// for bytes the device never saw.
+// link is followed to the file it leads to, which is replaced and the link
+// kept (/dev/stdout into a file included).  A device or a pipe (a
+// terminal, /dev/stdout into a pipe) is written straight into: renaming
+// over it would put a plain file in its place and report success for bytes
+// the device never saw.
 void write_png(cairo_surface_t *picture, const std::string &path)
 {
     struct stat info;
     const bool in_place =
         stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    const std::size_t slash = path.rfind('/');
+    std::string target = path;
+    if (char *resolved = in_place ? nullptr : realpath(path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    const std::size_t slash = target.rfind('/');
     std::string temporary =
-        (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
         ".quorvex-XXXXXX";
     const int fd = in_place ? open(path.c_str(), O_WRONLY) : mkstemp(temporary.data());
     if (fd < 0)
@@ -234,7 +242,7 @@ void write_png(cairo_surface_t *picture, const std::string &path)
             why = std::strerror(sink.error);
         else if (status != CAIRO_STATUS_SUCCESS)
             why = cairo_status_to_string(status);
-        else if (!in_place && std::rename(temporary.c_str(), path.c_str()) != 0)
+        else if (!in_place && std::rename(temporary.c_str(), target.c_str()) != 0)
             why = std::strerror(errno);
     }
     if (!why.empty()) {

@@ -111,6 +111,7 @@ protected:
                  i.pixels = std::string("\0\5\xff\x09\x03\x11", 6);
              })},
             {"out.png", "old"},
+            {"folder/picture.png", "old"},
             {"t.txt", "idatype code=12 label=\"Twelve\" missingcodes=0 cloudcodes=1 slope=2 "
                       "intercept=1\nprojection code=5 name=Geo\n"},
             {"bad.txt", "projection code=300\n"},
@@ -120,6 +121,7 @@ protected:
         for (const auto &f : files)
             std::ofstream(dir / f.first, std::ios::binary) << f.second;
         fs::create_symlink("/dev/full", dir / "full");
+        fs::create_symlink("folder/picture.png", dir / "linked.png");
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -200,6 +202,9 @@ render a.ida --colours bad.clr -o bad.clr | 2 | bad.clr: names an input file (ba
     // No failed render left a half file or replaced the old one.
     EXPECT_EQ(read(dir / "out.png"), "old");
     EXPECT_TRUE(fs::is_symlink(dir / "full")) << "a device is written, not replaced";
+    EXPECT_EQ(run("render a.ida -o linked.png").status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "linked.png")) << "a link is written through";
+    EXPECT_EQ(read(dir / "folder/picture.png").substr(1, 3), "PNG");
     for (const auto &entry : fs::directory_iterator(dir))
         EXPECT_NE(entry.path().filename().string().rfind(".quorvex-", 0), 0u) << entry.path();
 }
