@@ -418,9 +418,11 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, i
     if (progress == nullptr)
         progress = GDALDummyProgress;
     // The finished image is renamed into place: over a device, a pipe or a
-    // folder that would put a plain file where the other was.
+    // folder that would put a plain file where the other was, and a stream
+    // (/vsistdout/) would take the whole image before the rename failed.
     VSIStatBufL existing;
-    if (VSIStatL(filename, &existing) == 0 && !VSI_ISREG(existing.st_mode)) {
+    if ((VSIStatL(filename, &existing) == 0 && !VSI_ISREG(existing.st_mode)) ||
+        STARTS_WITH_CI(filename, "/vsistdout")) {
         fail(filename, "not a regular file; IDA images are written to files only");
         return nullptr;
     }
