@@ -444,9 +444,10 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, i
     }
 
     // The whole file goes to a name of its own first, so that a failure
-    // leaves neither a half image nor a damaged older file behind.  (GDAL
-    // itself deletes an older image of the name before calling here, unless
-    // the caller passes QUIET_DELETE_ON_CREATE_COPY=NO.)
+    // leaves neither a half image nor a damaged older file behind.  (GDAL's
+    // CreateCopy deletes an older image of the name before calling here
+    // unless given QUIET_DELETE_ON_CREATE_COPY=NO; gdal_translate deletes
+    // it in any case.)
     const std::string partial =
         std::string(filename) + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
     VSILFILE *fp = VSIFOpenL(partial.c_str(), "wb");
