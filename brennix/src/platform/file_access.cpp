@@ -134,7 +134,7 @@ void ReplacingFile::abandon()
 bool ReplacingFile::begin(const std::string &name)
 {
     name_ = name;
-    handle_ = file_system::begin_replacement(name, temporary_, error_);
+    handle_ = file_system::begin_replacement(name_, temporary_, error_);
     return handle_ >= 0;
 }
 

@@ -128,16 +128,28 @@ bool close(int handle)
     return ::close(handle) == 0;
 }
 
-int begin_replacement(const std::string &name, std::string &temporary, std::string &error)
+int begin_replacement(std::string &name, std::string &temporary, std::string &error)
 {
     // Renaming over a device or a pipe would put a plain file in its place
     // and report success for bytes the device never saw.
     struct stat info;
-    if (stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    const bool found = stat(name.c_str(), &info) == 0;
+    if (found && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
         const int handle = ::open(name.c_str(), O_WRONLY);
         if (handle < 0)
             error = last_error_text();
         return handle;
+    }
+    // Renaming over a link would leave the file it leads to as it was
+    // (and, run as root, replace /dev/stdout itself when it leads to a
+    // file).  Only a link to a plain file is followed, so that a device is
+    // never a rename's target.
+    struct stat own;
+    if (found && S_ISREG(info.st_mode) && lstat(name.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) {
+        if (char *const resolved = realpath(name.c_str(), nullptr)) {
+            name = resolved;
+            std::free(resolved);
+        }
     }
     // A signal that ends the run removes the temporary file; it is held
     // back until the file is known by name, so none slips in between.

@@ -121,7 +121,7 @@ bool close(int handle)
     return _close(handle) == 0;
 }
 
-int begin_replacement(const std::string &name, std::string &temporary, std::string &error)
+int begin_replacement(std::string &name, std::string &temporary, std::string &error)
 {
     char made[MAX_PATH];
     if (GetTempFileNameA(folder_of(name).c_str(), "brx", 0, made) == 0) {
