@@ -37,9 +37,10 @@ std::string last_error_text();
 
 // Opens where the bytes of `name` are written before they replace it: a new
 // temporary file beside it (its name in `temporary`), or the named device
-// itself (`temporary` empty), which is written directly.  Where `name` is a
-// link to a file, it becomes the name of that file, the one to replace: the
-// link stays, as it does for files written in place.
+// itself (`temporary` empty), which is written directly.  On POSIX systems,
+// where `name` is a link to a file it becomes the name of that file, the one
+// to replace, and the link stays, as it does for files written in place;
+// Windows replaces the link.
 int begin_replacement(std::string &name, std::string &temporary, std::string &error);
 // Lays out `size` bytes of the temporary file at once, where that is done.
 void reserve(int handle, unsigned long long size);
