@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Header offsets of what the library carries but does not interpret.
@@ -387,6 +389,18 @@ void write_free_fields(GDALDataset *source, char **options, unsigned char *heade
         CSLFetchNameValueDef(options, "DECIMALS", source->GetMetadataItem("DECIMALS")), 0));
 }
 
+// The file a local name leads to when the name is a link to a file (the
+// name unchanged otherwise: GDAL's virtual file systems have no links).
+std::string followed_link(const char *filename)
+{
+    struct stat link;
+    if (STARTS_WITH_CI(filename, "/vsi") || lstat(filename, &link) != 0 || !S_ISLNK(link.st_mode))
+        return filename;
+    const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(filename, nullptr),
+                                                               &std::free);
+    return resolved ? std::string(resolved.get()) : std::string(filename);
+}
+
 // Header and pixels into the open file, a band of lines at a time.
 bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header,
                  GDALRasterBand *band, int columns, int rows, GDALProgressFunc progress,
@@ -447,9 +461,11 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, i
     // leaves neither a half image nor a damaged older file behind.  (GDAL's
     // CreateCopy deletes an older image of the name before calling here
     // unless given QUIET_DELETE_ON_CREATE_COPY=NO; gdal_translate deletes
-    // it in any case.)
+    // it in any case.)  A link to such a file is followed, so that the
+    // rename replaces the file and the link stays.
+    const std::string target = followed_link(filename);
     const std::string partial =
-        std::string(filename) + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
+        target + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
     VSILFILE *fp = VSIFOpenL(partial.c_str(), "wb");
     if (fp == nullptr) {
         fail(filename, "cannot create " + partial);
@@ -458,7 +474,7 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, i
     bool written = write_image(filename, fp, header, source->GetRasterBand(1), columns, rows,
                                progress, progress_data);
     written = VSIFCloseL(fp) == 0 && written;
-    if (!written || VSIRename(partial.c_str(), filename) != 0) {
+    if (!written || VSIRename(partial.c_str(), target.c_str()) != 0) {
         if (written)
             fail(filename, "cannot replace the file with " + partial);
         VSIUnlink(partial.c_str());

@@ -179,6 +179,18 @@ class Writing(Scratch):
                                      creationOptions=["TITLE=" + title, "DECIMALS=3"])
                 self.assertEqual([out.GetMetadataItem(k) for k in ("TITLE", "DECIMALS")], [kept, "3"])
 
+    # An older image named through a link is replaced where the link leads
+    # (gdal_translate deletes it first; CreateCopy may be told not to).
+    def test_a_link_named_as_the_output_is_kept(self):
+        source = self.make("plate_carree")
+        shutil.copyfile(SAMPLE, self.path("old.ida"))
+        os.symlink("old.ida", self.path("link.ida"))
+        gdal.GetDriverByName("IDA").CreateCopy(self.path("link.ida"), gdal.Open(source),
+                                               options=["QUIET_DELETE_ON_CREATE_COPY=NO"])
+        self.assertEqual(os.readlink(self.path("link.ida")), "old.ida")
+        self.assertEqual(gdal.Open(self.path("old.ida")).ReadRaster(), gdal.Open(source).ReadRaster())
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["link.ida", "old.ida", "plate_carree.ida"])
+
     def test_coordinate_systems_of_other_origins(self):
         # (coordinate system, top-left corner, pixel size in its units); the
         # coded range without CODED_MIN/MAX: every byte but nodata's side.
