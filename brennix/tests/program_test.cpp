@@ -669,6 +669,31 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
     }
 }
 
+// An output image that is standard output itself (a pipe here) is all the
+// pipe gets: the text the run shows goes to standard error, whole.
+TEST_F(ScratchFolder, StandardOutputAsTheImageTakesTheImageAlone)
+{
+    write_file("in.ida", make_ida(4, 4, 255, 0.5, -10.0, sixteen_bytes()));
+    ASSERT_EQ(run_program("in.ida out.ida 1 0 run.log c.clr"), 0);
+    const std::string image = read_file("out.ida"), text = read_file("stdout.txt");
+    ASSERT_TRUE(fs::remove("out.ida") && mkfifo("out.ida", 0600) == 0);
+    const int reader = open("out.ida", O_RDONLY | O_NONBLOCK);
+    const int files[] = {open("out.ida", O_WRONLY), open("/dev/null", O_RDONLY),
+                         open("stderr.txt", O_WRONLY | O_TRUNC)};
+    const pid_t child = start_program({"in.ida", "out.ida", "1", "0", "run.log", "c.clr"}, files[1],
+                                      files[0], files[2]);
+    for (const int file : files)
+        close(file);
+    int raw = 0;
+    ASSERT_EQ(waitpid(child, &raw, 0), child);
+    std::string piped(4096, '\0');
+    piped.resize(std::size_t(std::max<ssize_t>(read(reader, &piped[0], piped.size()), 0)));
+    close(reader);
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0);
+    EXPECT_EQ(piped, image);
+    EXPECT_EQ(read_file("stderr.txt"), text);
+}
+
 // The real program on a pseudo-terminal: title, clearing and colours by
 // escape sequences, the usage screen's wait for one key without Enter, and
 // the terminal handed back as it was (colours, title, line mode) however

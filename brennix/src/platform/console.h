@@ -37,6 +37,10 @@ public:
     virtual void write(const std::string &text) = 0;
     // One line about a failure, written apart from the normal text.
     virtual void report_error(const std::string &line) = 0;
+    // Standard output carries the output image itself (/dev/stdout into a
+    // pipe): the text goes with the failures from here on, so that none of
+    // it mixes into the image.
+    virtual void move_text_to_errors() {}
     virtual void wait_for_key() = 0;
     virtual LocalTime now() = 0;
 };
@@ -55,19 +59,28 @@ public:
 };
 
 // What the process consoles of both platforms share: text goes to standard
-// output, and an error line to standard error once what is already on
-// standard output has gone out, so the two keep their order.
+// output (or standard error, when moved there), and an error line to
+// standard error once what is already on standard output has gone out, so
+// the two keep their order.
 class StandardStreamsConsole : public Console {
 public:
     void write(const std::string &text) override
     {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fwrite(text.data(), 1, text.size(), text_);
     }
     void report_error(const std::string &line) override
     {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", line.c_str());
     }
+    void move_text_to_errors() override
+    {
+        std::fflush(stdout);
+        text_ = stderr;
+    }
+
+private:
+    std::FILE *text_ = stdout;
 };
 
 // The console of the process: standard output, standard error, the

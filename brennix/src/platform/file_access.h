@@ -116,6 +116,9 @@ private:
 
 // True when both names exist and lead to the same file.
 bool same_existing_file(const std::string &a, const std::string &b);
+// True when the name leads to the file the process's standard output
+// writes to (/dev/stdout, or the file or pipe it was redirected to).
+bool is_standard_output(const std::string &name);
 // True when the two names are one once made absolute and tidied, as
 // std::filesystem's absolute() and lexically_normal() would: "." steps
 // and doubled separators dropped, a step followed by ".." dropped with it.

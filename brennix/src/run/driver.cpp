@@ -313,6 +313,8 @@ int run_command(const std::string &command_text, Console &console)
     }
     if (names_clash(fields, console))
         return exit_usage;
+    if (is_standard_output(fields.out_file))
+        console.move_text_to_errors();
     return process(fields, output_law, command_text, console);
 }
 

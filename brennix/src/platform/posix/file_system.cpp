@@ -219,6 +219,14 @@ bool same_existing_file(const std::string &a, const std::string &b)
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+bool is_standard_output(const std::string &name)
+{
+    struct stat file;
+    struct stat output;
+    return stat(name.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &output) == 0 &&
+           file.st_dev == output.st_dev && file.st_ino == output.st_ino;
+}
+
 namespace {
 
 // The working folder (getcwd allocates it), empty where it cannot be had.

@@ -188,6 +188,17 @@ bool same_existing_file(const std::string &a, const std::string &b)
            first.nFileIndexLow == second.nFileIndexLow;
 }
 
+bool is_standard_output(const std::string &name)
+{
+    BY_HANDLE_FILE_INFORMATION file;
+    BY_HANDLE_FILE_INFORMATION output;
+    return file_system::identity_of(name, file) &&
+           GetFileInformationByHandle(GetStdHandle(STD_OUTPUT_HANDLE), &output) != 0 &&
+           file.dwVolumeSerialNumber == output.dwVolumeSerialNumber &&
+           file.nFileIndexHigh == output.nFileIndexHigh &&
+           file.nFileIndexLow == output.nFileIndexLow;
+}
+
 bool same_name(const std::string &a, const std::string &b)
 {
     std::error_code ignored;
