@@ -172,8 +172,8 @@ int run_program(const std::string &command)
 #else
 // Starts the program on the arguments with the given standard input, output
 // and error, in a session of its own whose controlling terminal is the
-// input when that is a terminal.
-pid_t start_program(std::vector<std::string> args, int in, int out, int err)
+// input when that is a terminal, and with the signal `ignored` ignored.
+pid_t start_program(std::vector<std::string> args, int in, int out, int err, int ignored = 0)
 {
     std::vector<char *> argv{const_cast<char *>(BRENNIX_PROGRAM)};
     for (std::string &arg : args)
@@ -189,9 +189,9 @@ pid_t start_program(std::vector<std::string> args, int in, int out, int err)
             _exit(122);
         ioctl(in, TIOCSCTTY, 0);
         // The program keeps an ending signal its starter ignores (a
-        // background job's SIGINT); the runs here start from the defaults.
+        // background job's SIGINT, SIGHUP under nohup).
         for (const int ending : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
-            std::signal(ending, SIG_DFL);
+            std::signal(ending, ending == ignored ? SIG_IGN : SIG_DFL);
         if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(120);
         execv(BRENNIX_PROGRAM, argv.data());
@@ -630,7 +630,7 @@ class Signals : public ScratchFolder {};
 // the temporary file nor a changed output behind, and so does an input that
 // ends short of its pixels (a failure, status 1).  The input is a pipe held
 // open after part of the pixels, so the run waits with its temporary file
-// made.
+// made.  A signal its starter ignores changes nothing.
 TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
 {
     const std::string header = make_ida(100, 100, 255, 0.5, -10.0, "");
@@ -640,12 +640,19 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
                 return true;
         return false;
     };
-    for (const int signal_number : {SIGINT, SIGTERM, 0}) { // 0: the pipe closed
+    const struct {
+        int sent; // 0: none, the pipe is closed
+        bool ignored;
+    } rounds[] = {{SIGINT, false}, {SIGTERM, false}, {0, false}, {SIGHUP, true}};
+    for (const auto &round : rounds) {
+        const int signal_number = round.sent;
+        const bool ends = signal_number != 0 && !round.ignored;
         write_file("out.ida", "earlier");
         ASSERT_EQ(mkfifo("in.ida", 0600), 0);
         const int nothing = open("/dev/null", O_RDWR);
-        const pid_t child = start_program({"in.ida", "out.ida", "1", "0", "run.log", "c.clr"},
-                                          nothing, nothing, nothing);
+        const pid_t child =
+            start_program({"in.ida", "out.ida", "1", "0", "run.log", "c.clr"}, nothing, nothing,
+                          nothing, round.ignored ? signal_number : 0);
         close(nothing);
         const int pipe = open("in.ida", O_WRONLY);
         ASSERT_GE(pipe, 0);
@@ -654,14 +661,14 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
         EXPECT_TRUE(eventually(temporary_made));
         if (signal_number != 0)
             kill(child, signal_number);
-        else
+        if (!ends)
             close(pipe);
         int raw = 0;
         waitpid(child, &raw, 0);
-        if (signal_number != 0)
+        if (ends)
             close(pipe);
-        EXPECT_TRUE(signal_number != 0 ? WIFSIGNALED(raw) && WTERMSIG(raw) == signal_number
-                                       : WIFEXITED(raw) && WEXITSTATUS(raw) == 1)
+        EXPECT_TRUE(ends ? WIFSIGNALED(raw) && WTERMSIG(raw) == signal_number
+                         : WIFEXITED(raw) && WEXITSTATUS(raw) == 1)
             << signal_number;
         EXPECT_FALSE(temporary_made()) << signal_number;
         EXPECT_EQ(read_file("out.ida"), "earlier");
@@ -751,7 +758,9 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
         EXPECT_EQ(shown.find("\x1b[22;0t"), 0u);
         for (const char *sequence :
              {"\x1b]0;Brennix changes slope and intercept in IDA files, by Tolmar (20050711)\x07",
-              "\x1b[2J", "\x1b[93;40m", "\x1b[97;40m Brennix In_file Out_file"})
+              "\x1b[2J", "\x1b[93;40m",
+              "\x1b[97;40m Brennix In_file Out_file Slope Intercept LogFile.txt "
+              "Colour_File.CLR\r\n\x1b[93;40m"})
             EXPECT_NE(shown.find(sequence), std::string::npos) << sequence;
         termios waiting;
         ASSERT_EQ(tcgetattr(terminal.slave, &waiting), 0);

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
+#include <unistd.h>
+
 namespace brennix {
 namespace {
 
@@ -23,14 +27,24 @@ TEST(WorkerThread, RunsWithItsCreatorsProcessors)
     EXPECT_TRUE(CPU_EQUAL(&worker, &creator));
     EXPECT_EQ(second_processor(), CPU_COUNT(&creator) > 1);
 
-    // Kept to one processor (taskset -c 0), a run has no second one.
+    // Kept to one processor (taskset -c 0), a run has no second one, but a
+    // thread still starts there and is waited for.
     cpu_set_t one;
     CPU_ZERO(&one);
     CPU_SET(sched_getcpu(), &one);
     ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
     const bool second = second_processor();
+    std::atomic<bool> ended{false};
+    WorkerThread alone;
+    const bool started = alone.start([&] {
+        usleep(20000);
+        ended = true;
+    });
+    alone.join();
+    const bool waited = ended;
     sched_setaffinity(0, sizeof creator, &creator);
     EXPECT_FALSE(second);
+    EXPECT_TRUE(started && waited);
 }
 
 } // namespace

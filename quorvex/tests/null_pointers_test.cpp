@@ -54,6 +54,9 @@ TEST(NullPointers, DocumentedStatusOrNoEffect)
     description::TempDir dir; // without a table the header needs, its file is named
     const std::string file = dir.write("a.ida", description::worked_header());
     char *one[] = {const_cast<char *>(file.c_str())}, message[300] = "", *end = message;
+    err = 0;
+    _CheckInputImages(&it, p, s, types, 2, one, 0, nullptr, &err); // no files at all
+    EXPECT_EQ(err, QUORVEX_NERR_CANNOT_OPEN);
     _CheckInputImages(&it, nullptr, s, types, 2, one, 1, &end, &err);
     EXPECT_EQ(message, " Cannot open file <" + file + ">.");
     EXPECT_EQ(_ReadRec(nullptr, nullptr, nullptr, 4, nullptr), 0);

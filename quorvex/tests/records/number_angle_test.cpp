@@ -87,11 +87,15 @@ TEST(RetrieveLonLat, AngleTexts)
         {"45 = 3", 0, none},
         {"10d extra", 0, none},
         {"-12.5", 0, -12.5},
+        {"\xB0"
+         "5",
+         1, none}, // the byte before the text is no UTF-8 lead of it
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
-        std::string text = c.text;
-        EXPECT_DOUBLE_EQ(_RetrieveLonLat(&text[0], c.tipo), c.expected);
+        std::string text = "\xC2" + std::string(c.text);
+        EXPECT_DOUBLE_EQ(_RetrieveLonLat(&text[1], c.tipo), c.expected);
+        EXPECT_EQ(text[0], '\xC2');
     }
 }
 
