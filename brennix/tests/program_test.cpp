@@ -594,10 +594,12 @@ TEST_P(Cases, RunThroughTheProgram)
                   (std::string{'\0', static_cast<char>(in[170] - 1), in[170]}));
         EXPECT_TRUE(image.substr(512) == c.pixels);
 #if !defined(_WIN32)
-        // The mode any new file gets, not the private one of a temporary.
+        // The mode any new file gets, not the private one of a temporary,
+        // also for the colour file made after it.
         const mode_t mask = umask(0);
         umask(mask);
-        EXPECT_EQ(fs::status(fields[1]).permissions(), fs::perms(0666 & ~mask));
+        for (const int i : {3, 4})
+            EXPECT_EQ(fs::status(results[i]).permissions(), fs::perms(0666 & ~mask)) << results[i];
 #endif
     }
     for (const auto &text : c.texts)
@@ -650,10 +652,12 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
         write_file("out.ida", "earlier");
         ASSERT_EQ(mkfifo("in.ida", 0600), 0);
         const int nothing = open("/dev/null", O_RDWR);
+        const int errors = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const pid_t child =
             start_program({"in.ida", "out.ida", "1", "0", "run.log", "c.clr"}, nothing, nothing,
-                          nothing, round.ignored ? signal_number : 0);
+                          errors, round.ignored ? signal_number : 0);
         close(nothing);
+        close(errors);
         const int pipe = open("in.ida", O_WRONLY);
         ASSERT_GE(pipe, 0);
         ASSERT_EQ(write(pipe, header.data(), header.size()), 512);
@@ -670,6 +674,10 @@ TEST_F(Signals, EndingSignalRemovesTheTemporaryFile)
         EXPECT_TRUE(ends ? WIFSIGNALED(raw) && WTERMSIG(raw) == signal_number
                          : WIFEXITED(raw) && WEXITSTATUS(raw) == 1)
             << signal_number;
+        if (!ends) {
+            EXPECT_EQ(read_file("stderr.txt"), "Cannot read In_file \"in.ida\": pixel data holds "
+                                               "11 bytes, Height x WIDz is 10000\n");
+        }
         EXPECT_FALSE(temporary_made()) << signal_number;
         EXPECT_EQ(read_file("out.ida"), "earlier");
         unlink("in.ida");
@@ -778,9 +786,10 @@ TEST(Terminal, EveryEndOfTheKeyWaitHandsTheTerminalBack)
 
         EXPECT_TRUE(ending.signal ? WIFSIGNALED(status) && WTERMSIG(status) == ending.signal
                                   : WIFEXITED(status) && WEXITSTATUS(status) == 2);
-        // The key is not echoed; line mode, colours and title come back.
+        // The key is not echoed; a line end, line mode, colours and title
+        // come back.
         EXPECT_EQ(after.find('x'), std::string::npos);
-        EXPECT_NE(after.find("\x1b[0m\x1b[23;0t"), std::string::npos);
+        EXPECT_NE(after.find("\r\n\x1b[0m\x1b[23;0t"), std::string::npos);
         termios restored;
         ASSERT_EQ(tcgetattr(terminal.slave, &restored), 0);
         EXPECT_EQ(restored.c_lflag, before.c_lflag);
