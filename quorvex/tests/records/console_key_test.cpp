@@ -44,6 +44,8 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
         {"\x1bOA", 224, 72}, // application cursor mode
         {"\x1b[H", 224, 71},
         {"\x1b[4~", 224, 79},
+        {"\x1b[7~", 224, 71}, // rxvt's Home and End
+        {"\x1b[8~", 224, 79},
         {"\x1b[3~", 224, 83},
         {"\x1b[5~", 224, 73}, // Page Up
         {"\x1b[6~", 224, 81},
@@ -60,8 +62,10 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
         {"\x1bx", 27, 'x'},     // Alt+x
         {"\x1b[99~", 27, -1},   // unknown sequences read as Escape
         {"\x1b[", 27, -1},
-        {"\x1b[\x01", 27, -1},
-        {"\x1b[123456789012345678901234567890~", 27, -1},
+        {"\x1b[\001A", 27, -1},             // a control byte ends it
+        {"\x1b[000000000000004~", 224, 79}, // 16 bytes after "ESC [" are read,
+        {"\x1b[0000000000000004~", 27, -1}, // 17 are not
+        {"\x1b[123456789012345~", 27, -1},  // numbers stop growing
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
