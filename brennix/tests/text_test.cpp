@@ -53,6 +53,7 @@ TEST(NumberText, FixedScientificSignAndRounding)
         {0.99999999999999995, " 1 "}, // carry through
         {HUGE_VAL, " INF "},
         {-HUGE_VAL, "-INF "},
+        {NAN, " NAN "},
         // Whole numbers take the integer path of the log's positions too.
         {-1, "-1 "},
         {32767, " 32767 "},
