@@ -435,6 +435,7 @@ TEST(CheckInputImages, EachComparedFieldAndItsTolerance)
         {"zero dx in both files", "144:0", "144:0", 100, nullptr},
         {"zero dx against projection 0", "144:0", unprojected, 100, nullptr},
         {"zero dx against a geolocated image", "144:0", "", 24, "projection"},
+        {"a tiny dx is still a scale", "", "144:2e-7", 23, "pixel size"},
         {"projection 0 against a geolocated image", unprojected, "", 24, "projection"},
         {"projection 0, sizes still compared", unprojected, "23=0 32=1", 22, "size"},
     };

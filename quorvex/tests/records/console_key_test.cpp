@@ -53,6 +53,8 @@ TEST(ConsoleKey, TerminalSequencesBecomePcCodes)
         {"\x1b[?A", 224, 72},   // a private parameter byte is not the end
         {"\x1bOP", -59, -1},    // F1-F4
         {"\x1b[11~", -59, -1},
+        {"\x1bOR", -61, -1}, // F3 both ways
+        {"\x1b[13~", -61, -1},
         {"\x1b[17~", -64, -1},  // F6
         {"\x1b[18~", -65, -1},  // F7
         {"\x1b[21~", -68, -1},  // F10
