@@ -37,9 +37,9 @@ public:
     virtual void write(const std::string &text) = 0;
     // One line about a failure, written apart from the normal text.
     virtual void report_error(const std::string &line) = 0;
-    // Standard output carries the output image itself (/dev/stdout into a
-    // pipe): the text goes with the failures from here on, so that none of
-    // it mixes into the image.
+    // Standard output is where the output image goes (/dev/stdout): the
+    // text goes with the failures from here on, so that none of it mixes
+    // into the image of a pipe or is left in a file the image replaces.
     virtual void move_text_to_errors() {}
     virtual void wait_for_key() = 0;
     virtual LocalTime now() = 0;
