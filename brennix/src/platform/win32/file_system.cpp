@@ -175,6 +175,12 @@ bool identity_of(const std::string &name, BY_HANDLE_FILE_INFORMATION &info)
     return ok;
 }
 
+bool same_identity(const BY_HANDLE_FILE_INFORMATION &a, const BY_HANDLE_FILE_INFORMATION &b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 } // namespace
 } // namespace file_system
 
@@ -183,9 +189,7 @@ bool same_existing_file(const std::string &a, const std::string &b)
     BY_HANDLE_FILE_INFORMATION first;
     BY_HANDLE_FILE_INFORMATION second;
     return file_system::identity_of(a, first) && file_system::identity_of(b, second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
+           file_system::same_identity(first, second);
 }
 
 bool is_standard_output(const std::string &name)
@@ -194,9 +198,7 @@ bool is_standard_output(const std::string &name)
     BY_HANDLE_FILE_INFORMATION output;
     return file_system::identity_of(name, file) &&
            GetFileInformationByHandle(GetStdHandle(STD_OUTPUT_HANDLE), &output) != 0 &&
-           file.dwVolumeSerialNumber == output.dwVolumeSerialNumber &&
-           file.nFileIndexHigh == output.nFileIndexHigh &&
-           file.nFileIndexLow == output.nFileIndexLow;
+           file_system::same_identity(file, output);
 }
 
 bool same_name(const std::string &a, const std::string &b)
