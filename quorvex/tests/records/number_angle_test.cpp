@@ -87,9 +87,7 @@ TEST(RetrieveLonLat, AngleTexts)
         {"45 = 3", 0, none},
         {"10d extra", 0, none},
         {"-12.5", 0, -12.5},
-        {"\xB0"
-         "5",
-         1, none}, // the byte before the text is no UTF-8 lead of it
+        {"\2605", 1, none}, // the byte before the text is no UTF-8 lead of it
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
