@@ -809,6 +809,20 @@ TEST(Terminal, NoWaitWhenStandardOutputIsNotTheTerminal)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
 
+#else
+// The null device as the output takes the image where it is, as a device
+// must (a rename over it fails); the log and the colour file are written as
+// ever, and no temporary file stays behind.
+TEST_F(ScratchFolder, NullDeviceAsTheOutputIsWrittenDirectly)
+{
+    write_file("in.ida", make_ida(4, 4, 255, 0.5, -10.0, sixteen_bytes()));
+    EXPECT_EQ(run_program("in.ida NUL 1 0 run.log c.clr"), 0);
+    std::string names;
+    for (const auto &entry : snapshot())
+        names += entry.first + (entry.first == "stderr.txt" ? "=" + entry.second + " " : " ");
+    EXPECT_EQ(names, "C.CLR in.ida run.log stderr.txt= stdout.txt ");
+}
+
 #endif
 
 } // namespace

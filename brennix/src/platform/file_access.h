@@ -69,10 +69,10 @@ private:
 // A file written whole under a temporary name in the folder of its final
 // name and renamed over that name by commit(): a failure, or an object
 // destroyed without commit(), leaves any earlier file of that name as it was,
-// and the final name may be the file being read.  On POSIX systems a name
-// that leads to something other than a file or a folder (a device, a pipe)
-// is written directly instead, so that it receives the bytes and its
-// failures count.
+// and the final name may be the file being read.  A name that leads to
+// something other than a file or a folder (a device such as /dev/null or
+// NUL, a pipe) is written directly instead, so that it receives the bytes
+// and its failures count.
 class ReplacingFile {
 public:
     ReplacingFile() = default;

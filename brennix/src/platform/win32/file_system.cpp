@@ -121,8 +121,37 @@ bool close(int handle)
     return _close(handle) == 0;
 }
 
+namespace {
+
+// A descriptor that writes straight into `name` when it names a device
+// (NUL, CON, a serial port) or a pipe rather than a file on a disk: a
+// rename over it would fail, or put a file in its place.  -1 for a file,
+// and for a name that cannot be opened for writing as it is, which then
+// takes the ordinary way and meets its failure there.  Opening a file for
+// writing without writing changes nothing in it.
+int open_device(const std::string &name)
+{
+    const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        const int handle = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+        if (handle >= 0)
+            return handle; // the descriptor owns the handle now
+    }
+    CloseHandle(file);
+    return -1;
+}
+
+} // namespace
+
 int begin_replacement(std::string &name, std::string &temporary, std::string &error)
 {
+    const int device = open_device(name);
+    if (device >= 0)
+        return device;
     char made[MAX_PATH];
     if (GetTempFileNameA(folder_of(name).c_str(), "brx", 0, made) == 0) {
         error = system_error_text(GetLastError());
