@@ -66,6 +66,14 @@ std::string folder_of(const std::string &name)
     return name.substr(0, cut);
 }
 
+// Windows refuses to open or replace a folder as if access were denied;
+// a user is better told what the name is.
+bool is_folder(const std::string &name)
+{
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 } // namespace
 
 std::string last_error_text()
@@ -77,13 +85,7 @@ int open_for_reading(const std::string &name, long long &known_size, std::string
 {
     const int handle = _open(name.c_str(), _O_RDONLY | _O_BINARY);
     if (handle < 0) {
-        // Folders cannot be opened here at all; say so rather than
-        // "permission denied".
-        const DWORD attributes = GetFileAttributesA(name.c_str());
-        error =
-            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                ? std::strerror(EISDIR)
-                : last_error_text();
+        error = is_folder(name) ? std::strerror(EISDIR) : last_error_text();
         return -1;
     }
     struct _stat64 info;
@@ -97,7 +99,7 @@ int create(const std::string &name, std::string &error)
     const int handle =
         _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (handle < 0)
-        error = last_error_text();
+        error = is_folder(name) ? std::strerror(EISDIR) : last_error_text();
     return handle;
 }
 
@@ -176,7 +178,8 @@ bool put_in_place(const std::string &temporary, const std::string &name, std::st
 {
     if (!MoveFileExA(temporary.c_str(), name.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = system_error_text(GetLastError());
+        const DWORD code = GetLastError();
+        error = is_folder(name) ? std::strerror(EISDIR) : system_error_text(code);
         return false;
     }
     return true;
