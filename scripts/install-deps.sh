@@ -14,11 +14,12 @@ packages_for() {
         run) echo g++ cmake make ;;
         # The test suites: GoogleTest, PROJ for the engine's cross-checks,
         # pkg-config for the install test's consumer build; the quorvex
-        # program's cairo (pictures and legend text), a font for the legend
-        # and nlohmann-json (its JSON output); the GDAL plugin driver, with
-        # GDAL's programs and its bindings for the system's Python.
+        # program's cairo (the legend's drawing and text), libpng (its
+        # pictures), a font for the legend and nlohmann-json (its JSON
+        # output); the GDAL plugin driver, with GDAL's programs and its
+        # bindings for the system's Python.
         test) echo g++ cmake make pkg-config libgtest-dev libproj-dev \
-                   libcairo2-dev fonts-dejavu-core nlohmann-json3-dev \
+                   libcairo2-dev libpng-dev fonts-dejavu-core nlohmann-json3-dev \
                    gdal-bin libgdal-dev python3-gdal ;;
         # libFuzzer comes with clang's runtime libraries.
         fuzz) echo clang libclang-rt-dev cmake make ;;

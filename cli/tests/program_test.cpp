@@ -110,6 +110,13 @@ protected:
                  i.rows = 2, i.columns = 3, i.missing = 0,
                  i.pixels = std::string("\0\5\xff\x09\x03\x11", 6);
              })},
+            // Every byte: the ramp and the legend's text take more colours
+            // than a palette holds.
+            {"many.ida", image([](Image &i) {
+                 i.rows = i.columns = 16, i.pixels.clear();
+                 for (int byte = 0; byte < 256; ++byte)
+                     i.pixels.push_back(static_cast<char>(byte));
+             })},
             {"out.png", "old"},
             {"folder/picture.png", "old"},
             {"t.txt", "idatype code=12 label=\"Twelve\" missingcodes=0 cloudcodes=1 slope=2 "
@@ -253,27 +260,33 @@ TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
 TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
 {
     // Premultiplied ARGB as cairo reads it back.  The legend's swatches
-    // stand at (3 + 8, 8 + 20 k), 14 pixels wide, its texts to their right.
+    // stand at (3 + 8, 8 + 20 k) beside small.ida, 14 pixels wide, its texts
+    // to their right.  Pictures of at most 256 colours are written with a
+    // palette (PNG colour type 3), others as RGBA (6).
     const struct {
         const char *args;
         int width, height;  // width 0: wider than the image and a 40-pixel panel
         const char *pixels; // "line column ARGB", the colour in hexadecimal
+        int colour_type;
     } renders[] = {
         // Byte 9 lies in two classes and takes the first; 255 lies in none;
         // 0 is missing.
-        {"--colours c.clr -o c.png", 3, 2,
-         "0 0 0 0 1 ff00ff00 0 2 0 1 0 ff00ff00 1 1 ffff0000 1 2 ff0000ff"},
+        {"small.ida --colours c.clr -o c.png", 3, 2,
+         "0 0 0 0 1 ff00ff00 0 2 0 1 0 ff00ff00 1 1 ffff0000 1 2 ff0000ff", 3},
         // The ramp's first stop at the lowest value, its last at the highest.
-        {"-o r.png", 3, 2, "1 1 ff440154 0 2 fffde725 0 0 0"},
-        {"--colours c.clr --legend -o l.png", 0, 2 * 8 + 3 * 20,
-         "0 0 0 2 5 ffffffff 15 18 ffff0000 35 18 ff00ff00 55 18 ff0000ff"},
+        {"small.ida -o r.png", 3, 2, "1 1 ff440154 0 2 fffde725 0 0 0", 3},
+        {"small.ida --colours c.clr --legend -o l.png", 0, 2 * 8 + 3 * 20,
+         "0 0 0 2 5 ffffffff 15 18 ffff0000 35 18 ff00ff00 55 18 ff0000ff", 3},
         // The ramp's six values: the lowest first, the fourth between its
         // third and fourth stops.
-        {"--legend -o rl.png", 0, 2 * 8 + 6 * 20, "15 18 ff440154 75 18 ff39a77b"},
+        {"small.ida --legend -o rl.png", 0, 2 * 8 + 6 * 20, "15 18 ff440154 75 18 ff39a77b", 3},
+        // Bytes 0 to 254 along the ramp, 255 missing.
+        {"many.ida --legend -o m.png", 0, 2 * 8 + 6 * 20,
+         "0 0 ff440154 15 14 fffde725 15 15 0 16 0 0 2 20 ffffffff", 6},
     };
     for (const auto &r : renders) {
         const std::string args = r.args;
-        EXPECT_EQ(run("render small.ida " + args).status, 0) << args;
+        EXPECT_EQ(run("render " + args).status, 0) << args;
         const std::string png = (dir / args.substr(args.rfind(' ') + 1)).string();
         cairo_surface_t *s = cairo_image_surface_create_from_png(png.c_str());
         const int width = cairo_image_surface_get_width(s);
@@ -295,6 +308,7 @@ TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
                 dark += (at(y, x) >> 24) == 0xff && (at(y, x) & 0xff) < 0x40 &&
                         (at(y, x) >> 8 & 0xff) < 0x40;
         EXPECT_EQ(dark > 30, r.width == 0) << args << ": legend text";
+        EXPECT_EQ(read(png).substr(25, 1), std::string(1, char(r.colour_type))) << args;
         cairo_surface_destroy(s);
     }
     const mode_t mask = umask(0);
