@@ -434,12 +434,12 @@ int run_render(Options &options)
     // The bytes first; colours once every byte present is known.
     std::vector<unsigned char> pixels;
     pixels.reserve(static_cast<std::size_t>(f.pixel_count()));
+    std::array<bool, 256> present{};
     read_pixels(f, [&](const unsigned char *bytes, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i)
+            present[bytes[i]] = true;
         pixels.insert(pixels.end(), bytes, bytes + size);
     });
-    std::array<bool, 256> present{};
-    for (const unsigned char byte : pixels)
-        present[byte] = true;
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
     const Colouring colouring =
         options.colours.empty() ? ramp(f, kinds, present) : from_classes(classes, kinds);

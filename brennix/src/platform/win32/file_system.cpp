@@ -66,12 +66,16 @@ std::string folder_of(const std::string &name)
     return name.substr(0, cut);
 }
 
-// Windows refuses to open or replace a folder as if access were denied;
-// a user is better told what the name is.
-bool is_folder(const std::string &name)
+// The reason a call on `name` failed: Windows refuses to open or replace a
+// folder as if access were denied, and a user is better told what the name
+// is.  `reason` is taken before the folder is looked at, which changes the
+// last error.
+std::string reason_for(const std::string &name, std::string reason)
 {
     const DWORD attributes = GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+               ? std::strerror(EISDIR)
+               : reason;
 }
 
 } // namespace
@@ -85,7 +89,7 @@ int open_for_reading(const std::string &name, long long &known_size, std::string
 {
     const int handle = _open(name.c_str(), _O_RDONLY | _O_BINARY);
     if (handle < 0) {
-        error = is_folder(name) ? std::strerror(EISDIR) : last_error_text();
+        error = reason_for(name, last_error_text());
         return -1;
     }
     struct _stat64 info;
@@ -99,7 +103,7 @@ int create(const std::string &name, std::string &error)
     const int handle =
         _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (handle < 0)
-        error = is_folder(name) ? std::strerror(EISDIR) : last_error_text();
+        error = reason_for(name, last_error_text());
     return handle;
 }
 
@@ -178,8 +182,7 @@ bool put_in_place(const std::string &temporary, const std::string &name, std::st
 {
     if (!MoveFileExA(temporary.c_str(), name.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = GetLastError();
-        error = is_folder(name) ? std::strerror(EISDIR) : system_error_text(code);
+        error = reason_for(name, system_error_text(GetLastError()));
         return false;
     }
     return true;
