@@ -73,6 +73,12 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
 void read_pixels(IdaFile &file,
                  const std::function<void(const unsigned char *, std::size_t)> &take);
 
+// The longitude/latitude of the centre of a pixel (column and line from 0
+// at the upper left) of a described image, through the engine; false where
+// the projection gives none or one that does not lead back to the pixel.
+bool pixel_position(const IMAGETYPE &image, int column, int line, double *longitude,
+                    double *latitude);
+
 // Header bytes as the report names them.
 double r48(const unsigned char *header, int at);
 int int16_at(const unsigned char *header, int at);
@@ -87,6 +93,7 @@ struct Options {
     std::vector<std::string> files;
     std::string output;
     std::string colours;
+    std::string at, pixel;
     bool json = false;
     bool legend = false;
 };
@@ -94,6 +101,7 @@ struct Options {
 int run_info(Options &options);
 int run_check(Options &options);
 int run_render(Options &options);
+int run_point(Options &options);
 
 } // namespace cli
 

@@ -16,6 +16,10 @@ constexpr int rows_offset = 30;
 constexpr int columns_offset = 32;
 constexpr std::size_t piece_size = 1 << 16;
 
+// A position is kept only when the forward projection takes it back to
+// within this many pixels of where it came from.
+constexpr double round_trip_pixels = 0.5;
+
 std::string system_reason()
 {
     return std::strerror(errno);
@@ -151,6 +155,26 @@ void read_pixels(IdaFile &file, const std::function<void(const unsigned char *, 
         take(piece.data(), want);
         left -= want;
     }
+}
+
+bool pixel_position(const IMAGETYPE &image, int column, int line, double *longitude,
+                    double *latitude)
+{
+    // The engine converts whole lines from pixel 0, so the image is shifted
+    // to put the pixel there; the result must project back onto the pixel,
+    // which rejects what an inverse marks, leaves unconverted or gets wrong.
+    IMAGETYPE shifted = image;
+    shifted.x_center -= column;
+    _InitProjection(&shifted, 0);
+    double point[3] = {0.0, 0.0, QUORVEX_NO_VALUE};
+    _ImageToLonLat(&shifted, static_cast<uint16_t>(line), point, 1, 0);
+    *longitude = point[0];
+    *latitude = point[1];
+    if (!std::isfinite(*longitude) || !(std::fabs(*latitude) <= 90.0))
+        return false;
+    _LonLatToImage(&shifted, point, 0, 0);
+    return std::fabs(point[0]) <= round_trip_pixels &&
+           std::fabs(point[1] - line) <= round_trip_pixels;
 }
 
 } // namespace cli

@@ -16,10 +16,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// A position is kept only when the forward projection takes it back to
-// within this many pixels of where it came from.
-constexpr double round_trip_pixels = 0.5;
-
 // The header bytes by their report names, in report order.
 Json header_fields(const unsigned char *h)
 {
@@ -151,23 +147,10 @@ void add_pixels(IdaFile &f, Json &report)
                                                     {"mean", sum / static_cast<double>(valid)}});
 }
 
-// The longitude/latitude of one pixel through the engine, or null.  The
-// engine converts whole lines from pixel 0, so the image is shifted to put
-// the pixel there; the result must project back onto the pixel, which
-// rejects what an inverse marks, leaves unconverted or gets wrong.
 Json position(const IMAGETYPE &image, int column, int line)
 {
-    IMAGETYPE shifted = image;
-    shifted.x_center -= column;
-    _InitProjection(&shifted, 0);
-    double point[3] = {0.0, 0.0, QUORVEX_NO_VALUE};
-    _ImageToLonLat(&shifted, static_cast<uint16_t>(line), point, 1, 0);
-    const double longitude = point[0], latitude = point[1];
-    if (!std::isfinite(longitude) || !(std::fabs(latitude) <= 90.0))
-        return Json();
-    _LonLatToImage(&shifted, point, 0, 0);
-    if (!(std::fabs(point[0]) <= round_trip_pixels &&
-          std::fabs(point[1] - line) <= round_trip_pixels))
+    double longitude, latitude;
+    if (!pixel_position(image, column, line, &longitude, &latitude))
         return Json();
     return Json{{"longitude", longitude}, {"latitude", latitude}};
 }
