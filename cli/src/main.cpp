@@ -16,6 +16,7 @@ const char general_help[] =
     "  info FILE...        header fields, description, pixel statistics, corners\n"
     "  check FILE...       whether the files can be combined with the first\n"
     "  render FILE -o OUT  the image as a PNG picture\n"
+    "  point FILE...       the pixel at a place in each image, its byte and value\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
     "                      instead of the built-in ones (any command)\n"
@@ -48,6 +49,19 @@ const char render_help[] = "Usage: quorvex render FILE -o OUT.png [--colours FIL
                            "  --legend              a panel beside the image with each colour and\n"
                            "                        its legend text\n";
 
+const char point_help[] =
+    "Usage: quorvex point (--at LON,LAT | --pixel COLUMN,LINE) [--json]\n"
+    "                     [--tables FILE] FILE...\n"
+    "For each IDA file, a line of tab-separated fields: the file, the column\n"
+    "and line of the pixel (from 0 at the upper left), the longitude and\n"
+    "latitude of its centre, its byte and its physical value, or \"missing\",\n"
+    "\"special\" or \"outside\" (no pixel of the image is there); \"-\" stands\n"
+    "for a field the pixel lacks.  A first line names the fields.\n"
+    "\n"
+    "  --at LON,LAT        the pixel under a longitude/latitude in degrees\n"
+    "  --pixel COLUMN,LINE the pixel at a column and line\n"
+    "  --json              one JSON object per file and line\n";
+
 struct Command {
     const char *name;
     const char *help;
@@ -56,7 +70,8 @@ struct Command {
 
 const Command commands[] = {{"info", info_help, cli::run_info},
                             {"check", check_help, cli::run_check},
-                            {"render", render_help, cli::run_render}};
+                            {"render", render_help, cli::run_render},
+                            {"point", point_help, cli::run_point}};
 
 void load_tables(const std::string &path, cli::Options &options)
 {
@@ -115,12 +130,17 @@ int run(int argc, char **argv)
             return 0;
         } else if (arg == "--tables") {
             tables = value_of(i, argc, argv);
-        } else if (arg == "--json" && command->run == cli::run_info) {
+        } else if (arg == "--json" &&
+                   (command->run == cli::run_info || command->run == cli::run_point)) {
             options.json = true;
         } else if ((arg == "-o" || arg == "--output") && command->run == cli::run_render) {
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
+        } else if (arg == "--at" && command->run == cli::run_point) {
+            options.at = value_of(i, argc, argv);
+        } else if (arg == "--pixel" && command->run == cli::run_point) {
+            options.pixel = value_of(i, argc, argv);
         } else if (arg == "--legend" && command->run == cli::run_render) {
             options.legend = true;
         } else {

@@ -104,6 +104,8 @@ protected:
             {"narrow.ida", image([](Image &i) { i.columns = 0, i.pixels.clear(); })},
             {"type7.ida", image([](Image &i) { i.type = 7; })},
             {"p10.ida", image([](Image &i) { i.projection = 10; })},
+            {"plain.ida", image([](Image &i) { i.projection = 0; })},
+            {"laea.ida", image([](Image &i) { i.projection = 6, i.lat = 0, i.lon = -178; })},
             {"longer.ida", image([](Image &i) { i.pixels.push_back(0); })},
             {"short.ida", Image().bytes().substr(0, 100)},
             {"small.ida", image([](Image &i) {
@@ -155,7 +157,7 @@ TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
 {
     // One command line a case: its arguments | status | the one line after
     // "quorvex: " on the error output (or none) | a part of the output, where
-    // \n stands for a line end.
+    // \n stands for a line end and \t for a tab.
     const std::string cases = R"(
 info a.ida | 0 |  | \n  Height: 3\n  WIDz: 4\n  Title: Test 4x3\n
 info a.ida | 0 |  | \npixels: count 12, valid 10, missing 2, special 0\nstatistics: minimum -10, maximum -5, mean -7.4\n
@@ -189,6 +191,24 @@ render a.ida | 2 | render takes one FILE and -o OUT.png
 render a.ida -o | 2 | -o needs a value
 render a.ida -o ./a.ida | 2 | ./a.ida: names an input file (a.ida); name another output
 render a.ida --colours bad.clr -o bad.clr | 2 | bad.clr: names an input file (bad.clr); name another output
+point --at 10,45 a.ida b.ida | 0 |  | file\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\na.ida\t2\t1\t10\t45\t6\t-7\nb.ida\t2
+point --at 10.1,45.05 a.ida | 0 |  | \na.ida\t3\t0\t10.1\t45.05\t255\tmissing\n
+point --pixel 0,2 a.ida | 0 |  | \na.ida\t0\t2\t9.8\t44.95\t8\t-6\n
+point --json --at 10,45 a.ida | 0 |  | {"file":"a.ida","column":2,"line":1,"longitude":10.0,"latitude":45.0,"byte":6,"kind":"valid","value":-7.0}\n
+point --pixel 4,0 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
+point --at 10.3,45 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
+--tables t.txt point --at 0,0 g.ida | 0 |  | \ng.ida\t20\t20\t0\t0\t3\t7\n
+--tables t.txt point --pixel 1,0 g.ida | 0 |  | \ng.ida\t1\t0\t-\t-\t1\tspecial\n
+--tables t.txt point --at 100,0 g.ida | 0 |  | \ng.ida\t-\t-\t-\t-\t-\toutside\n
+point --at 2,0 laea.ida | 0 |  | \nlaea.ida\t-\t-\t-\t-\t-\toutside\n
+point --pixel 1,0 plain.ida | 0 |  | \nplain.ida\t1\t0\t-\t-\t1\t-9.5\n
+point --at 10,45 plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \na.ida\t2\t1
+point --at 10,45 p10.ida | 1 | p10.ida: projection code 10 is not accepted by the library
+point a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
+point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
+point --at 10 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
+point --at 10,nan a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
+point --pixel 1.5,2 a.ida | 2 | --pixel needs whole numbers of pixels, such as 12,30
 )";
     const std::regex form(R"((.*?) \| (\d) \| (.*?)(?: \| (.*))?)");
     std::istringstream table(cases);
@@ -201,6 +221,8 @@ render a.ida --colours bad.clr -o bad.clr | 2 | bad.clr: names an input file (ba
         std::string out = c[4];
         for (std::size_t n; (n = out.find("\\n")) != std::string::npos;)
             out.replace(n, 2, "\n");
+        for (std::size_t n; (n = out.find("\\t")) != std::string::npos;)
+            out.replace(n, 2, "\t");
         const Outcome &r = run(c[1]);
         EXPECT_EQ(r.status, std::stoi(c[2])) << c[1];
         EXPECT_NE(r.out.find(out), std::string::npos) << c[1] << "\n" << r.out;

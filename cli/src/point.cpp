@@ -1,0 +1,166 @@
+// quorvex point: the pixel of each image at one longitude/latitude, or at
+// one column and line, its byte and what the byte stands for.  Given a
+// stack of images of one grid (a season of vegetation index, years of
+// rainfall) it prints the series of one place, a row per image.
+#include "cli.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+namespace cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Two numbers separated by a comma, each of them whole: "10.5,45" or "-3,7".
+bool parse_pair(const std::string &text, double *first, double *second)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return false;
+    const auto number_at = [&text](std::size_t from, std::size_t to, double *value) {
+        const std::string part = text.substr(from, to - from);
+        char *end = nullptr;
+        errno = 0;
+        *value = std::strtod(part.c_str(), &end);
+        return !part.empty() && end == part.c_str() + part.size() && errno == 0 &&
+               std::isfinite(*value) && !std::isspace(static_cast<unsigned char>(part[0]));
+    };
+    return number_at(0, comma, first) && number_at(comma + 1, text.size(), second);
+}
+
+struct Where {
+    bool inside = false;
+    int column = 0, line = 0;
+};
+
+Where pixel_at(const IdaFile &f, double column, double line)
+{
+    // The nearest pixel centre, a half going to the upper left; anything
+    // beyond the image, infinite or not a number is outside.
+    const double c = std::ceil(column - 0.5), l = std::ceil(line - 0.5);
+    Where w;
+    w.inside = c >= 0 && c < f.columns && l >= 0 && l < f.rows;
+    if (w.inside) {
+        w.column = static_cast<int>(c);
+        w.line = static_cast<int>(l);
+    }
+    return w;
+}
+
+// The pixel under a longitude/latitude, through the image's projection.
+Where pixel_under(const IdaFile &f, double longitude, double latitude)
+{
+    if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
+        throw InputError(f.path + ": the image has no projection, so no pixel lies at a " +
+                         "longitude/latitude");
+    _InitProjection(&f.image, 0);
+    double point[3] = {longitude, latitude, QUORVEX_NO_VALUE};
+    _LonLatToImage(&f.image, point, 0, 0);
+    // A point the projection cannot show comes back marked (-99999, off
+    // every image) or not a number, both outside below; where the engine
+    // stops at it (the antipode of an azimuthal centre, say) it comes back
+    // as it was given.
+    if (point[0] == longitude && point[1] == latitude)
+        return Where();
+    return pixel_at(f, point[0], point[1]);
+}
+
+int byte_at(IdaFile &f, const Where &w)
+{
+    const uint64_t offset =
+        QUORVEX_HEADER_SIZE + uint64_t(w.line) * uint64_t(f.columns) + uint64_t(w.column);
+    std::FILE *stream = f.stream.get();
+    const int byte =
+        fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0 ? std::fgetc(stream) : EOF;
+    if (byte == EOF)
+        throw InputError(f.path + ": read failed (" +
+                         (std::ferror(stream) ? std::strerror(errno) : "file shortened") + ")");
+    return byte;
+}
+
+Json row(IdaFile &f, const Where &w)
+{
+    Json r{{"file", f.path},      {"column", nullptr}, {"line", nullptr},   {"longitude", nullptr},
+           {"latitude", nullptr}, {"byte", nullptr},   {"kind", "outside"}, {"value", nullptr}};
+    if (!w.inside)
+        return r;
+    r["column"] = w.column;
+    r["line"] = w.line;
+    double longitude, latitude;
+    if (f.image.header.projection != QUORVEX_PROJECTION_NONE &&
+        pixel_position(f.image, w.column, w.line, &longitude, &latitude)) {
+        r["longitude"] = longitude;
+        r["latitude"] = latitude;
+    }
+    const int byte = byte_at(f, w);
+    r["byte"] = byte;
+    static const char *const kind_names[] = {"valid", "missing", "special"};
+    const PixelKind kind = pixel_kinds(f.image)[static_cast<std::size_t>(byte)];
+    r["kind"] = kind_names[static_cast<int>(kind)];
+    if (kind == PixelKind::valid)
+        r["value"] = f.physical(byte);
+    return r;
+}
+
+// A row as a line of tab-separated fields; "-" for what the pixel lacks and
+// the kind in place of a value that is not valid.
+std::string text_line(const Json &r)
+{
+    std::string line = r["file"].get<std::string>();
+    for (const char *key : {"column", "line", "longitude", "latitude", "byte", "value"}) {
+        const Json &v = r[key];
+        line += '\t';
+        if (std::strcmp(key, "value") == 0 && v.is_null())
+            line += r["kind"].get<std::string>();
+        else if (v.is_null())
+            line += '-';
+        else
+            line += v.is_number_float() ? number(v.get<double>()) : v.dump();
+    }
+    return line;
+}
+
+} // namespace
+
+int run_point(Options &options)
+{
+    double x = 0, y = 0;
+    const bool at = !options.at.empty();
+    if (at == !options.pixel.empty())
+        throw UsageError("point takes one of --at LON,LAT and --pixel COLUMN,LINE");
+    if (!parse_pair(at ? options.at : options.pixel, &x, &y))
+        throw UsageError(at ? "--at needs LON,LAT in degrees, such as 10.5,45"
+                            : "--pixel needs COLUMN,LINE in pixels, such as 12,30");
+    if (!at && (x != std::floor(x) || y != std::floor(y)))
+        throw UsageError("--pixel needs whole numbers of pixels, such as 12,30");
+    if (!options.json)
+        std::cout << "file\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\n";
+    int status = 0;
+    for (const std::string &path : options.files) {
+        try {
+            IdaFile f = open_ida(path);
+            describe(f, options.tables);
+            if (f.status != QUORVEX_SUCCESS)
+                throw InputError(refusal(f));
+            const Json r = row(f, at ? pixel_under(f, x, y) : pixel_at(f, x, y));
+            if (options.json)
+                std::cout << r.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
+            else
+                std::cout << text_line(r) << "\n";
+        } catch (const InputError &e) {
+            std::cout.flush();
+            std::cerr << "quorvex: " << e.what() << "\n";
+            status = 1;
+        }
+    }
+    return status;
+}
+
+} // namespace cli
