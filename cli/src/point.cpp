@@ -18,21 +18,18 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Two numbers separated by a comma, each of them whole: "10.5,45" or "-3,7".
+// Two finite numbers separated by a comma: "10.5,45" or "-3, 7".
 bool parse_pair(const std::string &text, double *first, double *second)
 {
     const std::size_t comma = text.find(',');
     if (comma == std::string::npos)
         return false;
-    const auto number_at = [&text](std::size_t from, std::size_t to, double *value) {
-        const std::string part = text.substr(from, to - from);
+    const auto number_in = [](const std::string &part, double *value) {
         char *end = nullptr;
-        errno = 0;
         *value = std::strtod(part.c_str(), &end);
-        return !part.empty() && end == part.c_str() + part.size() && errno == 0 &&
-               std::isfinite(*value) && !std::isspace(static_cast<unsigned char>(part[0]));
+        return end != part.c_str() && *end == '\0' && std::isfinite(*value);
     };
-    return number_at(0, comma, first) && number_at(comma + 1, text.size(), second);
+    return number_in(text.substr(0, comma), first) && number_in(text.substr(comma + 1), second);
 }
 
 struct Where {

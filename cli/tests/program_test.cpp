@@ -195,7 +195,9 @@ point --at 10,45 a.ida b.ida | 0 |  | file\tcolumn\tline\tlongitude\tlatitude\tb
 point --at 10.1,45.05 a.ida | 0 |  | \na.ida\t3\t0\t10.1\t45.05\t255\tmissing\n
 point --pixel 0,2 a.ida | 0 |  | \na.ida\t0\t2\t9.8\t44.95\t8\t-6\n
 point --json --at 10,45 a.ida | 0 |  | {"file":"a.ida","column":2,"line":1,"longitude":10.0,"latitude":45.0,"byte":6,"kind":"valid","value":-7.0}\n
+point --at 10.04,44.97 a.ida | 0 |  | \na.ida\t2\t2\t10\t44.95\t10\t-5\n
 point --pixel 4,0 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
+point --pixel 0,3 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
 point --at 10.3,45 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
 --tables t.txt point --at 0,0 g.ida | 0 |  | \ng.ida\t20\t20\t0\t0\t3\t7\n
 --tables t.txt point --pixel 1,0 g.ida | 0 |  | \ng.ida\t1\t0\t-\t-\t1\tspecial\n
@@ -206,8 +208,11 @@ point --at 10,45 plain.ida a.ida | 1 | plain.ida: the image has no projection, s
 point --at 10,45 p10.ida | 1 | p10.ida: projection code 10 is not accepted by the library
 point a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
+point --at " 10, 45" a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
 point --at 10 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,nan a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
+point --at 10,45x a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
+point --at ,45 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --pixel 1.5,2 a.ida | 2 | --pixel needs whole numbers of pixels, such as 12,30
 )";
     const std::regex form(R"((.*?) \| (\d) \| (.*?)(?: \| (.*))?)");
