@@ -79,6 +79,14 @@ void read_pixels(IdaFile &file,
 bool pixel_position(const IMAGETYPE &image, int column, int line, double *longitude,
                     double *latitude);
 
+// Writes a result file through write, which returns the reason it failed
+// (empty when it did not), beside its final name and renames it into
+// place, so that the file is either whole or as it was; InputError names
+// the file and the reason.
+void replace_file(const std::string &path, const std::function<std::string(std::FILE *)> &write);
+// Whether both names lead to one existing file.
+bool same_file(const std::string &a, const std::string &b);
+
 // Header bytes as the report names them.
 double r48(const unsigned char *header, int at);
 int int16_at(const unsigned char *header, int at);

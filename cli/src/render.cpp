@@ -10,12 +10,8 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cli {
 
@@ -343,69 +339,17 @@ bool encode_png(PngSink &sink, int width, int height, const unsigned char *rows,
     return true;
 }
 
-// Writes the PNG beside its final name and renames it into place, so that
-// the output is either the whole new picture or what it was before.  A
-// link is followed to the file it leads to, which is replaced and the link
-// kept (/dev/stdout into a file included).  A device or a pipe (a
-// terminal, /dev/stdout into a pipe) is written straight into: renaming
-// over it would put a plain file in its place and report success for bytes
-// the device never saw.
+// Writes the PNG whole or not at all (replace_file).
 void write_png(int width, int height, const unsigned char *rows, std::size_t stride,
                const Palette *palette, const std::string &path)
 {
-    struct stat info;
-    const bool in_place =
-        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    std::string target = path;
-    if (char *resolved = in_place ? nullptr : realpath(path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    const std::size_t slash = target.rfind('/');
-    std::string temporary =
-        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
-        ".quorvex-XXXXXX";
-    const int fd = in_place ? open(path.c_str(), O_WRONLY) : mkstemp(temporary.data());
-    if (fd < 0)
-        throw InputError(path + ": cannot " + (in_place ? "write" : "create") + " (" +
-                         std::strerror(errno) + ")");
-    if (!in_place) {
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-    }
-    std::FILE *stream = fdopen(fd, "wb");
-    std::string why;
-    if (stream == nullptr) {
-        why = std::strerror(errno);
-        close(fd);
-    } else {
+    replace_file(path, [&](std::FILE *stream) -> std::string {
         PngSink sink{stream, 0, ""};
         const bool encoded = encode_png(sink, width, height, rows, stride, palette);
-        if ((std::fflush(stream) != 0 || (!in_place && fsync(fileno(stream)) != 0)) &&
-            sink.error == 0)
-            sink.error = errno;
-        if (std::fclose(stream) != 0 && sink.error == 0)
-            sink.error = errno;
         if (sink.error != 0)
-            why = std::strerror(sink.error);
-        else if (!encoded)
-            why = sink.message;
-        else if (!in_place && std::rename(temporary.c_str(), target.c_str()) != 0)
-            why = std::strerror(errno);
-    }
-    if (!why.empty()) {
-        if (!in_place)
-            unlink(temporary.c_str());
-        throw InputError(path + ": cannot write (" + why + ")");
-    }
-}
-
-bool same_file(const std::string &a, const std::string &b)
-{
-    struct stat first, second;
-    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+            return std::strerror(sink.error);
+        return encoded ? "" : sink.message;
+    });
 }
 
 } // namespace
