@@ -69,6 +69,8 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
 std::string refusal(const IdaFile &file);
 // The kind of each byte value under the file's description.
 std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
+// Reads the next size pixel bytes, or InputError.
+void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size);
 // Reads every pixel through the callback, a piece at a time.
 void read_pixels(IdaFile &file,
                  const std::function<void(const unsigned char *, std::size_t)> &take);
@@ -102,6 +104,7 @@ struct Options {
     std::string output;
     std::string colours;
     std::string at, pixel;
+    std::string statistic; // composite: "max", "min" or "mean"
     bool json = false;
     bool legend = false;
 };
@@ -110,6 +113,7 @@ int run_info(Options &options);
 int run_check(Options &options);
 int run_render(Options &options);
 int run_point(Options &options);
+int run_composite(Options &options);
 
 } // namespace cli
 

@@ -143,15 +143,20 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image)
     return kinds;
 }
 
+void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size)
+{
+    if (std::fread(bytes, 1, size, file.stream.get()) != size)
+        throw InputError(file.path + ": read failed (" +
+                         (std::ferror(file.stream.get()) ? system_reason() : "file shortened") +
+                         ")");
+}
+
 void read_pixels(IdaFile &file, const std::function<void(const unsigned char *, std::size_t)> &take)
 {
     std::vector<unsigned char> piece(piece_size);
     for (uint64_t left = file.pixel_count(); left > 0;) {
         const std::size_t want = left < piece_size ? static_cast<std::size_t>(left) : piece_size;
-        if (std::fread(piece.data(), 1, want, file.stream.get()) != want)
-            throw InputError(file.path + ": read failed (" +
-                             (std::ferror(file.stream.get()) ? system_reason() : "file shortened") +
-                             ")");
+        read_exactly(file, piece.data(), want);
         take(piece.data(), want);
         left -= want;
     }

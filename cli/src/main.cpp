@@ -17,6 +17,8 @@ const char general_help[] =
     "  check FILE...       whether the files can be combined with the first\n"
     "  render FILE -o OUT  the image as a PNG picture\n"
     "  point FILE...       the pixel at a place in each image, its byte and value\n"
+    "  composite FILE... -o OUT\n"
+    "                      the largest, smallest or mean value at each place\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
     "                      instead of the built-in ones (any command)\n"
@@ -62,6 +64,18 @@ const char point_help[] =
     "  --pixel COLUMN,LINE the pixel at a column and line\n"
     "  --json              one JSON object per file and line\n";
 
+const char composite_help[] =
+    "Usage: quorvex composite (--max | --min | --mean) -o OUT.ida [--tables FILE]\n"
+    "                         FILE...\n"
+    "Writes one IDA image from images of one grid and one coding: at each\n"
+    "place the largest, smallest or mean physical value of the valid pixels,\n"
+    "coded as the images code it (the mean as the valid byte of the nearest\n"
+    "value, of two as near the lower).  Where no image has a valid pixel,\n"
+    "the first image's byte stays.  The header is the first image's.\n"
+    "\n"
+    "  --max, --min, --mean  the value taken\n"
+    "  -o, --output OUT.ida  the image to write (replaced whole)\n";
+
 struct Command {
     const char *name;
     const char *help;
@@ -71,7 +85,8 @@ struct Command {
 const Command commands[] = {{"info", info_help, cli::run_info},
                             {"check", check_help, cli::run_check},
                             {"render", render_help, cli::run_render},
-                            {"point", point_help, cli::run_point}};
+                            {"point", point_help, cli::run_point},
+                            {"composite", composite_help, cli::run_composite}};
 
 void load_tables(const std::string &path, cli::Options &options)
 {
@@ -133,10 +148,16 @@ int run(int argc, char **argv)
         } else if (arg == "--json" &&
                    (command->run == cli::run_info || command->run == cli::run_point)) {
             options.json = true;
-        } else if ((arg == "-o" || arg == "--output") && command->run == cli::run_render) {
+        } else if ((arg == "-o" || arg == "--output") &&
+                   (command->run == cli::run_render || command->run == cli::run_composite)) {
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
+        } else if ((arg == "--max" || arg == "--min" || arg == "--mean") &&
+                   command->run == cli::run_composite) {
+            if (!options.statistic.empty() && options.statistic != arg.substr(2))
+                throw cli::UsageError("composite takes one of --max, --min and --mean");
+            options.statistic = arg.substr(2);
         } else if (arg == "--at" && command->run == cli::run_point) {
             options.at = value_of(i, argc, argv);
         } else if (arg == "--pixel" && command->run == cli::run_point) {

@@ -45,7 +45,15 @@ void replace_file(const std::string &path, const std::function<std::string(std::
         why = std::strerror(errno);
         close(fd);
     } else {
-        why = write(stream);
+        try {
+            why = write(stream);
+        } catch (...) {
+            // An input that fails while being copied: nothing is replaced.
+            std::fclose(stream);
+            if (!in_place)
+                unlink(temporary.c_str());
+            throw;
+        }
         if ((std::fflush(stream) != 0 || (!in_place && fsync(fileno(stream)) != 0)) && why.empty())
             why = std::strerror(errno);
         if (std::fclose(stream) != 0 && why.empty())

@@ -51,6 +51,8 @@ struct Image {
     }
 };
 
+const std::string second_pixels("\5\0\xff\3\4\x09\6\0\xff\x09\x0b\xff", 12);
+
 struct Outcome {
     int status;
     std::string out, err;
@@ -105,6 +107,11 @@ protected:
             {"type7.ida", image([](Image &i) { i.type = 7; })},
             {"p10.ida", image([](Image &i) { i.projection = 10; })},
             {"plain.ida", image([](Image &i) { i.projection = 0; })},
+            // Second images of a's grid, and both under a falling law.
+            {"c2.ida", image([](Image &i) { i.pixels = second_pixels; })},
+            {"n1.ida", image([](Image &i) { i.slope = -0.5; })},
+            {"n2.ida", image([](Image &i) { i.slope = -0.5, i.pixels = second_pixels; })},
+            {"slope.ida", image([](Image &i) { i.slope = 0.25; })},
             {"laea.ida", image([](Image &i) { i.projection = 6, i.lat = 0, i.lon = -178; })},
             {"longer.ida", image([](Image &i) { i.pixels.push_back(0); })},
             {"short.ida", Image().bytes().substr(0, 100)},
@@ -206,6 +213,14 @@ point --at 2,0 laea.ida | 0 |  | \nlaea.ida\t-\t-\t-\t-\t-\toutside\n
 point --pixel 1,0 plain.ida | 0 |  | \nplain.ida\t1\t0\t-\t-\t1\t-9.5\n
 point --at 10,45 plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \na.ida\t2\t1
 point --at 10,45 p10.ida | 1 | p10.ida: projection code 10 is not accepted by the library
+composite --max -o c.ida a.ida rows.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
+composite --max -o c.ida a.ida slope.ida | 1 | slope.ida: its pixels are coded with another law or other codes than a.ida's
+composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in the tables
+composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
+composite -o c.ida a.ida | 2 | composite takes one of --max, --min and --mean
+composite --max --min -o c.ida a.ida | 2 | composite takes one of --max, --min and --mean
+composite --max a.ida | 2 | composite needs -o OUT.ida
+composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 point a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
 point --at " 10, 45" a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
@@ -241,6 +256,32 @@ point --pixel 1.5,2 a.ida | 2 | --pixel needs whole numbers of pixels, such as 1
     EXPECT_EQ(read(dir / "folder/picture.png").substr(1, 3), "PNG");
     for (const auto &entry : fs::directory_iterator(dir))
         EXPECT_NE(entry.path().filename().string().rfind(".quorvex-", 0), 0u) << entry.path();
+}
+
+TEST_F(Program, CompositeTakesTheValueOfEachPlace)
+{
+    // a.ida and c2.ida (0.5 x byte - 10, 255 missing), n1.ida and n2.ida
+    // the same bytes under -0.5 x byte - 10; the last place has no valid
+    // byte, and the mean's halves go to the lower value.
+    const struct {
+        const char *statistic, *first, *others;
+        std::string pixels;
+    } cases[] = {
+        {"--max", "a.ida", "c2.ida", {5, 1, 2, 3, 4, 9, 6, 7, 8, 9, 11, '\xff'}},
+        {"--min", "a.ida", "c2.ida", {0, 0, 2, 3, 4, 5, 6, 0, 8, 9, 10, '\xff'}},
+        {"--mean", "a.ida", "c2.ida", {2, 0, 2, 3, 4, 7, 6, 3, 8, 9, 10, '\xff'}},
+        {"--max", "n1.ida", "n2.ida", {0, 0, 2, 3, 4, 5, 6, 0, 8, 9, 10, '\xff'}},
+        {"--mean", "n1.ida", "n2.ida", {3, 1, 2, 3, 4, 7, 6, 4, 8, 9, 11, '\xff'}},
+        {"--max", "c2.ida", "", second_pixels},
+    };
+    for (const auto &c : cases) {
+        const std::string args =
+            std::string("composite -o c.ida ") + c.statistic + " " + c.first + " " + c.others;
+        EXPECT_EQ(run(args).status, 0) << args;
+        EXPECT_EQ(read(dir / "c.ida"),
+                  read(dir / c.first).substr(0, QUORVEX_HEADER_SIZE) + c.pixels)
+            << args;
+    }
 }
 
 TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
