@@ -38,6 +38,7 @@
 #  include <sys/prctl.h>
 #  include <sys/ioctl.h>
 #  include <sys/stat.h>
+#  include <sys/sysmacros.h>
 #  include <sys/wait.h>
 #  include <termios.h>
 #  include <thread>
@@ -217,17 +218,31 @@ int run_program(const std::string &command)
 #endif
 
 // Every entry below the working folder: file contents, or a marker for a
-// folder or a link (never followed: it may lead to a device).
+// folder, a link (never followed: it may lead to a device) or a device.
 std::map<std::string, std::string> snapshot()
 {
     std::map<std::string, std::string> files;
     for (const fs::directory_entry &entry : fs::recursive_directory_iterator(".")) {
         const std::string name = entry.path().lexically_relative(".").generic_string();
-        files[name] = entry.is_symlink()     ? "<link>"
-                      : entry.is_directory() ? "<folder>"
-                                             : read_file(entry.path().string());
+        files[name] = entry.is_symlink()          ? "<link>"
+                      : entry.is_directory()      ? "<folder>"
+                      : entry.is_character_file() ? "<device>"
+                                                  : read_file(entry.path().string());
     }
     return files;
+}
+
+// The full device under name: a node of its own where one can be made (as
+// root), so that a faulty build that replaces what it should write into
+// replaces that node and not /dev/full; else a link to /dev/full, which
+// only root could replace.
+void make_full_device(const std::string &name)
+{
+#if !defined(_WIN32)
+    if (mknod(name.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0)
+        return;
+#endif
+    fs::create_symlink("/dev/full", name);
 }
 
 // What a run may write, in the order a failure stops at: nothing, the log,
@@ -417,6 +432,9 @@ void make_input(const std::string &field)
             continue;
         } else if (words[0] == "link") {
             fs::create_symlink(words[2], words[1]);
+            continue;
+        } else if (words[0] == "full") {
+            make_full_device(words[1]);
             continue;
         } else if (words[0] == "row") {
             std::string pixels;

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -52,6 +53,15 @@ struct Image {
 };
 
 const std::string second_pixels("\5\0\xff\3\4\x09\6\0\xff\x09\x0b\xff", 12);
+
+// 300 x 300 valid bytes: more than one piece of the composite's reading.
+std::string big_pixels()
+{
+    std::string pixels(300 * 300, '\0');
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        pixels[k] = static_cast<char>(k * 7 % 250);
+    return pixels;
+}
 
 struct Outcome {
     int status;
@@ -112,12 +122,19 @@ protected:
             {"n1.ida", image([](Image &i) { i.slope = -0.5; })},
             {"n2.ida", image([](Image &i) { i.slope = -0.5, i.pixels = second_pixels; })},
             {"slope.ida", image([](Image &i) { i.slope = 0.25; })},
+            {"icpt.ida", image([](Image &i) { i.intercept = -9; })},
+            {"big.ida", image([](Image &i) { i.rows = i.columns = 300, i.pixels = big_pixels(); })},
+            {"zero.ida",
+             image([](Image &i) { i.rows = i.columns = 300, i.pixels.assign(90000, 0); })},
             {"laea.ida", image([](Image &i) { i.projection = 6, i.lat = 0, i.lon = -178; })},
             {"longer.ida", image([](Image &i) { i.pixels.push_back(0); })},
             {"short.ida", Image().bytes().substr(0, 100)},
             {"small.ida", image([](Image &i) {
                  i.rows = 2, i.columns = 3, i.missing = 0,
                  i.pixels = std::string("\0\5\xff\x09\x03\x11", 6);
+             })},
+            {"small2.ida", image([](Image &i) {
+                 i.rows = 2, i.columns = 3, i.missing = 0, i.pixels = std::string(6, '\3');
              })},
             // Every byte: the ramp and the legend's text take more colours
             // than a palette holds.
@@ -136,7 +153,11 @@ protected:
                       "  5  9  0 255 0   middle values\r\n  9\t20 0 0 255\r\n"}};
         for (const auto &f : files)
             std::ofstream(dir / f.first, std::ios::binary) << f.second;
-        fs::create_symlink("/dev/full", dir / "full");
+        // The full device: a node of its own where one can be made (as
+        // root), so that a faulty build replaces that node and not
+        // /dev/full; else a link to /dev/full, which only root could replace.
+        if (mknod((dir / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+            fs::create_symlink("/dev/full", dir / "full");
         fs::create_symlink("folder/picture.png", dir / "linked.png");
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -215,6 +236,8 @@ point --at 10,45 plain.ida a.ida | 1 | plain.ida: the image has no projection, s
 point --at 10,45 p10.ida | 1 | p10.ida: projection code 10 is not accepted by the library
 composite --max -o c.ida a.ida rows.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
 composite --max -o c.ida a.ida slope.ida | 1 | slope.ida: its pixels are coded with another law or other codes than a.ida's
+composite --max -o c.ida a.ida icpt.ida | 1 | icpt.ida: its pixels are coded with another law or other codes than a.ida's
+composite --max -o c.ida a.ida small.ida | 1 | small.ida: its pixels are coded with another law or other codes than a.ida's
 composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in the tables
 composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
 composite -o c.ida a.ida | 2 | composite takes one of --max, --min and --mean
@@ -250,7 +273,7 @@ point --pixel 1.5,2 a.ida | 2 | --pixel needs whole numbers of pixels, such as 1
     }
     // No failed render left a half file or replaced the old one.
     EXPECT_EQ(read(dir / "out.png"), "old");
-    EXPECT_TRUE(fs::is_symlink(dir / "full")) << "a device is written, not replaced";
+    EXPECT_TRUE(fs::is_character_file(dir / "full")) << "a device is written, not replaced";
     EXPECT_EQ(run("render a.ida -o linked.png").status, 0);
     EXPECT_TRUE(fs::is_symlink(dir / "linked.png")) << "a link is written through";
     EXPECT_EQ(read(dir / "folder/picture.png").substr(1, 3), "PNG");
@@ -273,6 +296,10 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
         {"--max", "n1.ida", "n2.ida", {0, 0, 2, 3, 4, 5, 6, 0, 8, 9, 10, '\xff'}},
         {"--mean", "n1.ida", "n2.ida", {3, 1, 2, 3, 4, 7, 6, 4, 8, 9, 11, '\xff'}},
         {"--max", "c2.ida", "", second_pixels},
+        // Missing code 0: byte 255 is valid.
+        {"--max", "small.ida", "small2.ida", {3, 5, '\xff', 9, 3, 17}},
+        {"--mean", "big.ida", "big.ida", big_pixels()},
+        {"--max", "zero.ida", "big.ida", big_pixels()},
     };
     for (const auto &c : cases) {
         const std::string args =
@@ -282,6 +309,13 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
                   read(dir / c.first).substr(0, QUORVEX_HEADER_SIZE) + c.pixels)
             << args;
     }
+    // A stack larger than the number of files the program may open when it
+    // starts.
+    std::string many = "cd '" + dir.string() +
+                       "' && ulimit -Sn 12 && '" QUORVEX_PROGRAM "' composite --max -o c.ida";
+    for (int k = 0; k < 16; ++k)
+        many += " a.ida";
+    EXPECT_EQ(std::system(many.c_str()), 0);
 }
 
 TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)

@@ -6,6 +6,7 @@ import math
 import os
 import random
 import shutil
+import stat
 from pathlib import Path
 import subprocess
 import tempfile
@@ -254,12 +255,18 @@ class Writing(Scratch):
                     gdal.Translate(self.path("no.ida"), source_ds, format="IDA", **options)
                 self.assertIn(words, str(refused.exception))
                 self.assertEqual([f for f in os.listdir(self.dir.name) if f.startswith("no.")], [])
-        os.symlink("/dev/full", self.path("full.ida"))
+        # The full device: a node of its own as root, so that a faulty driver
+        # replaces that node and not /dev/full; else a link to /dev/full,
+        # which only root could replace.
+        try:
+            os.mknod(self.path("full.ida"), 0o666 | stat.S_IFCHR, os.makedev(1, 7))
+        except PermissionError:
+            os.symlink("/dev/full", self.path("full.ida"))
         for target in self.path("full.ida"), "/vsistdout/":
             with self.assertRaises(RuntimeError) as refused:
                 gdal.Translate(target, source, format="IDA")
             self.assertIn(target + ": not a regular file", str(refused.exception))
-        self.assertTrue(os.path.islink(self.path("full.ida")))
+        self.assertTrue(stat.S_ISCHR(os.stat(self.path("full.ida")).st_mode))
 
 
 class BrennixOutput(Scratch):
