@@ -11,39 +11,15 @@
 #   (default build).  Environment: ROUNDS (default 5), IMAGES (default 365),
 #   SIZE (pixels a side, default 1024), TMPDIR (where the stack goes).
 set -eu
-cd "$(dirname "$0")/.."
-build=${1:-build}
-for tool in "$build/cli/quorvex" "$build/brennix/brennix_make_ida"; do
-    [ -x "$tool" ] || { echo "missing $tool; build first" >&2; exit 1; }
-done
+BENCH=point IMAGES=${IMAGES:-365} SIZE=${SIZE:-1024}
+. "$(dirname "$0")/stack.sh"
 command -v gdallocationinfo >/dev/null || { echo "missing gdallocationinfo (gdal-bin)" >&2; exit 1; }
-# The Python that has GDAL's bindings (Debian's, where another comes first).
-for gdal_python in python3 /usr/bin/python3 ""; do
-    [ -n "$gdal_python" ] || { echo "missing python3-gdal" >&2; exit 1; }
-    "$gdal_python" -c 'from osgeo import gdal' 2>/dev/null && break
-done
-work=$(mktemp -d "${TMPDIR:-/tmp}/point-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+"$gdal_python" - "$build/cli/quorvex" "$work" "${ROUNDS:-5}" <<'PY'
+import glob, os, statistics, subprocess, sys, time
 
-# Images of one grid with different pixels: the generated one with its
-# bytes turned by the image's number.
-size=${SIZE:-1024}
-"$build/brennix/brennix_make_ida" "$work/base.ida" ndvi "$size" "$size"
-GDAL_DRIVER_PATH=$(cd "$build/gdal/gdalplugins" && pwd)
-export GDAL_DRIVER_PATH
-python3 - "$build/cli/quorvex" "$work" "${ROUNDS:-5}" "${IMAGES:-365}" "$gdal_python" <<'PY'
-import os, statistics, subprocess, sys, time
-
-quorvex, work, rounds, count, gdal_python = sys.argv[1:6]
-rounds, count = int(rounds), int(count)
-base = open(os.path.join(work, "base.ida"), "rb").read()
-header, pixels = base[:512], base[512:]
-images = []
-for n in range(count):
-    name = os.path.join(work, f"day{n:03}.ida")
-    with open(name, "wb") as f:
-        f.write(header + pixels.translate(bytes((b + n) % 250 for b in range(256))))
-    images.append(name)
+quorvex, work, rounds = sys.argv[1], sys.argv[2], int(sys.argv[3])
+images = sorted(glob.glob(os.path.join(work, "day*.ida")))
+count = len(images)
 lon, lat = "10.3", "44.7"
 
 def run_quorvex():
@@ -73,7 +49,7 @@ for name in sys.argv[3:]:
 """
 
 def run_python():
-    out = subprocess.run([gdal_python, "-c", GDAL_PY, lon, lat, *images],
+    out = subprocess.run([sys.executable, "-c", GDAL_PY, lon, lat, *images],
                          check=True, capture_output=True, text=True).stdout
     return [int(v) for v in out.split()]
 
@@ -91,7 +67,7 @@ for r in range(1, rounds + 1):
     if any(r != results[0] for r in results) or len(results[0]) != count:
         sys.exit("the programs disagree on the bytes")
     print(f"round {r}: " + ", ".join(line), flush=True)
-print(f"{count} images of {len(pixels)} pixels; load average {os.getloadavg()[0]:.2f}")
+print(f"{count} images of {os.path.getsize(images[0]) - 512} pixels; load average {os.getloadavg()[0]:.2f}")
 print(f"{'program':20} {'median s':>9} {'per image ms':>13}")
 for name, values in times.items():
     m = statistics.median(values)
