@@ -75,6 +75,10 @@ void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size);
 void read_pixels(IdaFile &file,
                  const std::function<void(const unsigned char *, std::size_t)> &take);
 
+// A place is kept only when the forward projection takes it back to
+// within this many pixels of the pixel it came from.
+constexpr double round_trip_pixels = 0.5;
+
 // The longitude/latitude of the centre of a pixel (column and line from 0
 // at the upper left) of a described image, through the engine; false where
 // the projection gives none or one that does not lead back to the pixel.
@@ -105,6 +109,7 @@ struct Options {
     std::string colours;
     std::string at, pixel;
     std::string statistic; // composite: "max", "min" or "mean"
+    std::string grid;      // warp: the image whose grid the result takes
     bool json = false;
     bool legend = false;
 };
@@ -114,6 +119,7 @@ int run_check(Options &options);
 int run_render(Options &options);
 int run_point(Options &options);
 int run_composite(Options &options);
+int run_warp(Options &options);
 
 } // namespace cli
 

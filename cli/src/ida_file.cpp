@@ -16,10 +16,6 @@ constexpr int rows_offset = 30;
 constexpr int columns_offset = 32;
 constexpr std::size_t piece_size = 1 << 16;
 
-// A position is kept only when the forward projection takes it back to
-// within this many pixels of where it came from.
-constexpr double round_trip_pixels = 0.5;
-
 std::string system_reason()
 {
     return std::strerror(errno);

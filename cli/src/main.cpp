@@ -19,6 +19,8 @@ const char general_help[] =
     "  point FILE...       the pixel at a place in each image, its byte and value\n"
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest or mean value at each place\n"
+    "  warp FILE --grid GRID -o OUT\n"
+    "                      the image put on the grid of another\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
     "                      instead of the built-in ones (any command)\n"
@@ -76,6 +78,18 @@ const char composite_help[] =
     "  --max, --min, --mean  the value taken\n"
     "  -o, --output OUT.ida  the image to write (replaced whole)\n";
 
+const char warp_help[] =
+    "Usage: quorvex warp FILE --grid GRID.ida -o OUT.ida [--tables FILE]\n"
+    "Writes the image of FILE on the grid of GRID.ida (its projection, size,\n"
+    "centre and scale), both through the library's projection engine: each\n"
+    "pixel takes the byte of FILE's pixel whose centre lies nearest to the\n"
+    "place of its own centre, or FILE's missing code where FILE shows nothing.\n"
+    "The header is FILE's, with GRID.ida's projection, size, centre, scale\n"
+    "and parallels.\n"
+    "\n"
+    "  --grid GRID.ida       the image whose grid the result takes\n"
+    "  -o, --output OUT.ida  the image to write (replaced whole)\n";
+
 struct Command {
     const char *name;
     const char *help;
@@ -86,7 +100,8 @@ const Command commands[] = {{"info", info_help, cli::run_info},
                             {"check", check_help, cli::run_check},
                             {"render", render_help, cli::run_render},
                             {"point", point_help, cli::run_point},
-                            {"composite", composite_help, cli::run_composite}};
+                            {"composite", composite_help, cli::run_composite},
+                            {"warp", warp_help, cli::run_warp}};
 
 void load_tables(const std::string &path, cli::Options &options)
 {
@@ -149,7 +164,8 @@ int run(int argc, char **argv)
                    (command->run == cli::run_info || command->run == cli::run_point)) {
             options.json = true;
         } else if ((arg == "-o" || arg == "--output") &&
-                   (command->run == cli::run_render || command->run == cli::run_composite)) {
+                   (command->run == cli::run_render || command->run == cli::run_composite ||
+                    command->run == cli::run_warp)) {
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
@@ -162,6 +178,8 @@ int run(int argc, char **argv)
             options.at = value_of(i, argc, argv);
         } else if (arg == "--pixel" && command->run == cli::run_point) {
             options.pixel = value_of(i, argc, argv);
+        } else if (arg == "--grid" && command->run == cli::run_warp) {
+            options.grid = value_of(i, argc, argv);
         } else if (arg == "--legend" && command->run == cli::run_render) {
             options.legend = true;
         } else {

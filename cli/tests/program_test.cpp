@@ -143,10 +143,51 @@ protected:
                  for (int byte = 0; byte < 256; ++byte)
                      i.pixels.push_back(static_cast<char>(byte));
              })},
+            // A world map of 10-degree pixels and two grids over it: a Lambert
+            // azimuthal whose lines start beyond the circle of radius 2a
+            // (where the inverse stops), and a Hammer-Aitoff whose corners
+            // lie beyond its ellipse.
+            {"world.ida", image([](Image &i) {
+                 i.rows = 18, i.columns = 36, i.lat = i.lon = 0, i.x_center = 17.5,
+                 i.y_center = 8.5, i.dx = i.dy = 0.1, i.pixels.clear();
+                 for (int k = 0; k < 18 * 36; ++k)
+                     i.pixels.push_back(static_cast<char>(k * 7 % 250));
+             })},
+            {"glaea.ida", image([](Image &i) {
+                 i.projection = 6, i.rows = 5, i.columns = 9, i.lat = i.lon = 0, i.x_center = 4,
+                 i.y_center = 2, i.dx = i.dy = 1 / 3.5e6, i.pixels.clear();
+                 for (int k = 0; k < 45; ++k)
+                     i.pixels.push_back(static_cast<char>(k * 11 % 250));
+             })},
+            // 30-degree pixels, the first of line 3 at the antipode of
+            // glaea's centre, where its forward projection stops.
+            {"coarse.ida", image([](Image &i) {
+                 i.rows = 6, i.columns = 12, i.lat = i.lon = 0, i.x_center = 6, i.y_center = 3,
+                 i.dx = i.dy = 1 / 30.0, i.pixels.assign(72, 0);
+             })},
+            {"hammer.ida", image([](Image &i) {
+                 i.projection = 2, i.rows = 6, i.columns = 12, i.lat = i.lon = 0, i.x_center = 5.5,
+                 i.y_center = 2.5, i.dx = 6, i.dy = 3, i.pixels.assign(72, 0);
+                 i.title = "Hammer grid", i.missing = 254, i.slope = 2;
+             })},
+            {"shifted.ida", image([](Image &i) { i.x_center = 3; })},
+            // 40 lines of type 13, which has no missing code, and a grid one
+            // line further south.
+            {"tall13.ida", image([](Image &i) {
+                 i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 0.5, i.y_center = 19.5,
+                 i.pixels.clear();
+                 for (int k = 0; k < 80; ++k)
+                     i.pixels.push_back(static_cast<char>(k + 1));
+             })},
+            {"tall13b.ida", image([](Image &i) {
+                 i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 0.5, i.y_center = 18.5,
+                 i.pixels.assign(80, 0);
+             })},
             {"out.png", "old"},
             {"folder/picture.png", "old"},
             {"t.txt", "idatype code=12 label=\"Twelve\" missingcodes=0 cloudcodes=1 slope=2 "
-                      "intercept=1\nprojection code=5 name=Geo\n"},
+                      "intercept=1\nidatype code=13 label=Thirteen slope=1 intercept=0\n"
+                      "projection code=5 name=Geo\nprojection code=3 name=Plate\n"},
             {"bad.txt", "projection code=300\n"},
             {"bad.clr", "0 1 2 3 4\n\n5 6 300 0 0 x\n"},
             {"c.clr", "From To Red Green Blue Legend\r\n  0  4  255 0 0   low\r\n\r\n"
@@ -244,6 +285,16 @@ composite -o c.ida a.ida | 2 | composite takes one of --max, --min and --mean
 composite --max --min -o c.ida a.ida | 2 | composite takes one of --max, --min and --mean
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
+warp a.ida --grid shifted.ida -o w.ida | 0 |  | 
+warp plain.ida --grid a.ida -o w.ida | 1 | plain.ida: the image has no projection, so it has no place to take from
+warp a.ida --grid plain.ida -o w.ida | 1 | plain.ida: the image has no projection, so it gives no grid
+warp p10.ida --grid a.ida -o w.ida | 1 | p10.ida: projection code 10 is not accepted by the library
+--tables t.txt warp tall13.ida --grid tall13b.ida -o w.ida | 1 | tall13.ida: the image has no missing code for the places of the grid it does not cover
+warp a.ida --grid a.ida -o full | 1 | full: cannot write (No space left on device)
+warp a.ida -o w.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
+warp a.ida --grid b.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
+warp a.ida b.ida --grid a.ida -o w.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
+warp a.ida --grid b.ida -o b.ida | 2 | b.ida: names an input file (b.ida); name another output
 point a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
 point --at " 10, 45" a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
@@ -316,6 +367,60 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
     for (int k = 0; k < 16; ++k)
         many += " a.ida";
     EXPECT_EQ(std::system(many.c_str()), 0);
+}
+
+TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
+{
+    // The pixels of a warp; its header must be the source's with the grid's
+    // projection, size, centre, scale and parallels.
+    const auto warp = [&](const std::string &source, const std::string &grid,
+                          const std::string &tables = "") {
+        const std::string args = tables + "warp " + source + " --grid " + grid + " -o w.ida";
+        EXPECT_EQ(run(args).status, 0) << args;
+        std::string header = read(dir / source).substr(0, QUORVEX_HEADER_SIZE);
+        for (const auto &[at, size] : {std::pair(23, 1), {30, 4}, {120, 48}})
+            header.replace(at, size, read(dir / grid).substr(at, size));
+        const std::string warped = read(dir / "w.ida");
+        EXPECT_EQ(warped.substr(0, QUORVEX_HEADER_SIZE), header) << args;
+        return warped.substr(QUORVEX_HEADER_SIZE);
+    };
+    EXPECT_EQ(warp("world.ida", "world.ida"), read(dir / "world.ida").substr(QUORVEX_HEADER_SIZE));
+    EXPECT_EQ(warp("tall13.ida", "tall13.ida", "--tables t.txt "),
+              read(dir / "tall13.ida").substr(QUORVEX_HEADER_SIZE));
+    EXPECT_EQ(warp("a.ida", "shifted.ida"),
+              std::string("\xff\0\1\2\xff\4\5\6\xff\x08\x09\x0a", 12));
+    // Elsewhere each pixel is the source's pixel at the place of its centre
+    // as point finds them, or the source's missing code; beyond the
+    // Hammer-Aitoff's ellipse (places more than 180 degrees from its
+    // centre) nothing.
+    const struct {
+        const char *source, *grid;
+        int columns;
+    } oracle_cases[] = {{"world.ida", "glaea.ida", 9},
+                        {"world.ida", "hammer.ida", 12},
+                        {"glaea.ida", "coarse.ida", 12}};
+    for (const auto &[source, grid, columns] : oracle_cases) {
+        const std::string pixels = warp(source, grid);
+        int taken = 0;
+        for (std::size_t k = 0; k < pixels.size(); ++k) {
+            const std::string pixel =
+                std::to_string(k % columns) + "," + std::to_string(k / columns);
+            const Json place = Json::parse(run("point --json --pixel " + pixel + " " + grid).out);
+            int byte = 255;
+            if (!place["longitude"].is_null() &&
+                std::fabs(place["longitude"].get<double>()) <= 180) {
+                char at[80];
+                std::snprintf(at, sizeof at, "%.17g,%.17g", place["longitude"].get<double>(),
+                              place["latitude"].get<double>());
+                const Json there =
+                    Json::parse(run(std::string("point --json --at ") + at + " " + source).out);
+                byte = there["byte"].is_null() ? 255 : there["byte"].get<int>();
+            }
+            EXPECT_EQ(uint8_t(pixels[k]), byte) << grid << " pixel " << pixel;
+            taken += byte != 255;
+        }
+        EXPECT_GT(taken, int(pixels.size()) / 2) << grid;
+    }
 }
 
 TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
