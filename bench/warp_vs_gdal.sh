@@ -1,0 +1,81 @@
+#!/bin/sh
+# quorvex warp against gdalwarp, in one run: each round puts one image of
+# longitude/latitude pixels (64 x 64 degrees around 45 N, 10 E) on a
+# Lambert azimuthal grid of 6000 x 6000 km with quorvex warp, with gdalwarp
+# as it runs by default (positions interpolated between exact ones, to an
+# eighth of a pixel) and with gdalwarp -et 0 (every position exact), all
+# nearest neighbour.  The first round checks that quorvex warp gives the
+# bytes of gdalwarp -et 0 and counts the pixels where gdalwarp's default
+# differs.  Reports every round and the medians.
+# Usage: sh bench/warp_vs_gdal.sh [BUILD]
+#   BUILD holds cli/quorvex, brennix/brennix_make_ida and gdal/gdalplugins
+#   (default build).  Environment: ROUNDS (default 5), SIZE (pixels a side
+#   of both images, default 4096), TMPDIR (where the images go).
+set -eu
+BENCH=warp IMAGES=1 SIZE=${SIZE:-4096}
+. "$(dirname "$0")/stack.sh"
+gdalwarp=$(command -v gdalwarp) || { echo "missing gdalwarp (gdal-bin)" >&2; exit 1; }
+"$gdal_python" - "$build/cli/quorvex" "$work" "${ROUNDS:-5}" "$gdalwarp" "$SIZE" <<'PY'
+import os, statistics, subprocess, sys, time
+import numpy as np
+from osgeo import gdal, osr
+
+quorvex, work, rounds, gdalwarp, size = sys.argv[1:4] + [sys.argv[4], int(sys.argv[5])]
+rounds = int(rounds)
+gdal.UseExceptions()
+
+def write_ida(path, proj4, transform, pixels):
+    srs = osr.SpatialReference()
+    srs.ImportFromProj4(proj4)
+    image = gdal.GetDriverByName("MEM").Create("", size, size, 1, gdal.GDT_Byte)
+    image.SetProjection(srs.ExportToWkt())
+    image.SetGeoTransform(transform)
+    band = image.GetRasterBand(1)
+    band.WriteArray(pixels)
+    band.SetNoDataValue(255)
+    gdal.GetDriverByName("IDA").CreateCopy(path, image)
+
+generated = np.frombuffer(open(f"{work}/day000.ida", "rb").read()[512:], np.uint8)
+source, grid = f"{work}/source.ida", f"{work}/grid.ida"
+write_ida(source, "+proj=longlat +datum=WGS84", (-22, 64 / size, 0, 77, 0, -64 / size),
+          generated.reshape(size, size))
+laea = "+proj=laea +lat_0=45 +lon_0=10 +R=6370997 +units=m"
+write_ida(grid, laea, (-3e6, 6e6 / size, 0, 3e6, 0, -6e6 / size), np.zeros((size, size), np.uint8))
+
+def gdalwarp_command(out, *options):
+    return [gdalwarp, "-q", "-overwrite", "-r", "near", *options, "-t_srs", laea,
+            "-te", "-3e6", "-3e6", "3e6", "3e6", "-ts", str(size), str(size),
+            "-srcnodata", "255", "-dstnodata", "255", source, out]
+
+outputs = {"quorvex warp": f"{work}/warped.ida", "gdalwarp": f"{work}/default.tif",
+           "gdalwarp -et 0": f"{work}/exact.tif"}
+commands = {
+    "quorvex warp": [quorvex, "warp", source, "--grid", grid, "-o", outputs["quorvex warp"]],
+    "gdalwarp": gdalwarp_command(outputs["gdalwarp"]),
+    "gdalwarp -et 0": gdalwarp_command(outputs["gdalwarp -et 0"], "-et", "0"),
+}
+times = {}
+for r in range(1, rounds + 1):
+    line = []
+    for name, command in commands.items():
+        start = time.perf_counter()
+        # PROJ complains about the grid's corners beyond the sphere.
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        seconds = time.perf_counter() - start
+        times.setdefault(name, []).append(seconds)
+        line.append(f"{name} {seconds:.3f}")
+    print(f"round {r}: " + ", ".join(line), flush=True)
+    if r == 1:
+        ours = np.frombuffer(open(outputs["quorvex warp"], "rb").read()[512:], np.uint8)
+        exact = gdal.Open(outputs["gdalwarp -et 0"]).ReadAsArray().ravel()
+        default = gdal.Open(outputs["gdalwarp"]).ReadAsArray().ravel()
+        if (ours != exact).any():
+            sys.exit(f"quorvex warp differs from gdalwarp -et 0 at {(ours != exact).sum()} pixels")
+        print(f"quorvex warp = gdalwarp -et 0 byte for byte; gdalwarp's default differs at "
+              f"{(default != exact).sum()} of {exact.size} pixels")
+print(f"{size} x {size} pixels each; {os.cpu_count()} processors; "
+      f"load average {os.getloadavg()[0]:.2f}")
+print(f"{'program':16} {'median s':>9}")
+for name, values in times.items():
+    print(f"{name:16} {statistics.median(values):9.3f}")
+PY
