@@ -28,8 +28,9 @@ using Json = nlohmann::json;
 
 // A header with the fields the tests vary; plate carree, type 200 by default.
 struct Image {
-    int type = 200, projection = 3, rows = 3, columns = 4, upper = 250, missing = 255;
-    double lat = 45, lon = 10, x_center = 2, y_center = 1, dx = 10, dy = 20, slope = 0.5,
+    // unread: bytes 24, 34 and 119, which only the one who wrote them reads.
+    int type = 200, projection = 3, rows = 3, columns = 4, upper = 250, missing = 255, unread = 0;
+    double lat = 45, lon = 10, x_center = 2, y_center = 1, dx = 10, dy = 20, par2 = 60, slope = 0.5,
            intercept = -10;
     std::string title = "Test 4x3 ", pixels = std::string("\0\1\2\xff\4\5\6\7\x08\x09\x0a\xff", 12);
 
@@ -39,13 +40,14 @@ struct Image {
         unsigned char *u = reinterpret_cast<unsigned char *>(h.data());
         const std::pair<int, int> small[] = {
             {22, type},         {23, projection}, {30, rows},   {31, rows >> 8}, {32, columns},
-            {33, columns >> 8}, {168, 1},         {169, upper}, {170, missing},  {183, 2}};
+            {33, columns >> 8}, {168, 1},         {169, upper}, {170, missing},  {183, 2},
+            {24, unread},       {34, unread},     {119, unread}};
         for (const auto &b : small)
             u[b.first] = static_cast<unsigned char>(b.second);
         h.replace(38, title.size(), title);
         const std::pair<int, double> reals[] = {
             {120, lat}, {126, lon}, {132, x_center}, {138, y_center}, {144, dx},
-            {150, dy},  {156, 30},  {162, 60},       {171, slope},    {177, intercept}};
+            {150, dy},  {156, 30},  {162, par2},     {171, slope},    {177, intercept}};
         for (const auto &r : reals)
             _DoubleCtoRealPascal(u + r.first, r.second);
         return h + pixels;
@@ -149,17 +151,17 @@ protected:
             // lie beyond its ellipse.
             {"world.ida", image([](Image &i) {
                  i.rows = 18, i.columns = 36, i.lat = i.lon = 0, i.x_center = 17.5,
-                 i.y_center = 8.5, i.dx = i.dy = 0.1, i.pixels.clear();
+                 i.y_center = 8.5, i.dx = i.dy = 0.1, i.unread = 7, i.pixels.clear();
                  for (int k = 0; k < 18 * 36; ++k)
                      i.pixels.push_back(static_cast<char>(k * 7 % 250));
              })},
             {"glaea.ida", image([](Image &i) {
-                 i.projection = 6, i.rows = 5, i.columns = 9, i.lat = i.lon = 0, i.x_center = 4,
-                 i.y_center = 2, i.dx = i.dy = 1 / 3.5e6, i.pixels.clear();
+                 i.projection = 6, i.rows = 5, i.columns = 9, i.lat = 0, i.lon = -90,
+                 i.x_center = 4, i.y_center = 2, i.dx = i.dy = 1 / 3.5e6, i.pixels.clear();
                  for (int k = 0; k < 45; ++k)
                      i.pixels.push_back(static_cast<char>(k * 11 % 250));
              })},
-            // 30-degree pixels, the first of line 3 at the antipode of
+            // 30-degree pixels, the tenth of line 3 at the antipode of
             // glaea's centre, where its forward projection stops.
             {"coarse.ida", image([](Image &i) {
                  i.rows = 6, i.columns = 12, i.lat = i.lon = 0, i.x_center = 6, i.y_center = 3,
@@ -168,7 +170,7 @@ protected:
             {"hammer.ida", image([](Image &i) {
                  i.projection = 2, i.rows = 6, i.columns = 12, i.lat = i.lon = 0, i.x_center = 5.5,
                  i.y_center = 2.5, i.dx = 6, i.dy = 3, i.pixels.assign(72, 0);
-                 i.title = "Hammer grid", i.missing = 254, i.slope = 2;
+                 i.title = "Hammer grid", i.missing = 254, i.slope = 2, i.par2 = 20;
              })},
             {"shifted.ida", image([](Image &i) { i.x_center = 3; })},
             // 40 lines of type 13, which has no missing code, and a grid one
@@ -396,10 +398,11 @@ TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
     const struct {
         const char *source, *grid;
         int columns;
-    } oracle_cases[] = {{"world.ida", "glaea.ida", 9},
-                        {"world.ida", "hammer.ida", 12},
-                        {"glaea.ida", "coarse.ida", 12}};
-    for (const auto &[source, grid, columns] : oracle_cases) {
+        double longitudes; // of the places the map shows, from its centre
+    } oracle_cases[] = {{"world.ida", "glaea.ida", 9, 360},
+                        {"world.ida", "hammer.ida", 12, 180},
+                        {"glaea.ida", "coarse.ida", 12, 360}};
+    for (const auto &[source, grid, columns, longitudes] : oracle_cases) {
         const std::string pixels = warp(source, grid);
         int taken = 0;
         for (std::size_t k = 0; k < pixels.size(); ++k) {
@@ -408,7 +411,7 @@ TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
             const Json place = Json::parse(run("point --json --pixel " + pixel + " " + grid).out);
             int byte = 255;
             if (!place["longitude"].is_null() &&
-                std::fabs(place["longitude"].get<double>()) <= 180) {
+                std::fabs(place["longitude"].get<double>()) <= longitudes) {
                 char at[80];
                 std::snprintf(at, sizeof at, "%.17g,%.17g", place["longitude"].get<double>(),
                               place["latitude"].get<double>());
