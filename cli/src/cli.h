@@ -79,9 +79,15 @@ void read_pixels(IdaFile &file,
 // within this many pixels of the pixel it came from.
 constexpr double round_trip_pixels = 0.5;
 
+// Whether a place that the image's inverse gives lies beyond its map:
+// Hammer-Aitoff's inverse gives a pixel beyond the map's ellipse the place
+// the map would show there if it went on, more than 180 degrees from its
+// centre, a place the map shows elsewhere already.
+bool beyond_the_map(const IMAGETYPE &image, double longitude);
 // The longitude/latitude of the centre of a pixel (column and line from 0
 // at the upper left) of a described image, through the engine; false where
-// the projection gives none or one that does not lead back to the pixel.
+// the projection gives none, one beyond the map or one that does not lead
+// back to the pixel.
 bool pixel_position(const IMAGETYPE &image, int column, int line, double *longitude,
                     double *latitude);
 

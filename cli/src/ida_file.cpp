@@ -158,6 +158,12 @@ void read_pixels(IdaFile &file, const std::function<void(const unsigned char *, 
     }
 }
 
+bool beyond_the_map(const IMAGETYPE &image, double longitude)
+{
+    return image.header.projection == QUORVEX_PROJECTION_HAMMER_AITOFF &&
+           std::fabs(longitude - image.header.lon_center) > 180.0;
+}
+
 bool pixel_position(const IMAGETYPE &image, int column, int line, double *longitude,
                     double *latitude)
 {
@@ -171,7 +177,8 @@ bool pixel_position(const IMAGETYPE &image, int column, int line, double *longit
     _ImageToLonLat(&shifted, static_cast<uint16_t>(line), point, 1, 0);
     *longitude = point[0];
     *latitude = point[1];
-    if (!std::isfinite(*longitude) || !(std::fabs(*latitude) <= 90.0))
+    if (!std::isfinite(*longitude) || !(std::fabs(*latitude) <= 90.0) ||
+        beyond_the_map(image, *longitude))
         return false;
     _LonLatToImage(&shifted, point, 0, 0);
     return std::fabs(point[0]) <= round_trip_pixels &&

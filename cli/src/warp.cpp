@@ -85,7 +85,7 @@ public:
         back_.clear();
         for (int x = 0; x < columns; ++x) {
             const double lon = lonlat_[2 * std::size_t(x)], lat = lonlat_[2 * std::size_t(x) + 1];
-            if (std::isfinite(lon) && std::fabs(lat) <= 90.0 && !beyond_the_map(lon)) {
+            if (std::isfinite(lon) && std::fabs(lat) <= 90.0 && !beyond_the_map(grid_.image, lon)) {
                 taken_.push_back(x);
                 places_.push_back(lon);
                 places_.push_back(lat);
@@ -150,15 +150,6 @@ private:
                            grid_block);
         }
         return unconverted;
-    }
-
-    // Hammer-Aitoff's inverse gives a pixel beyond the map's ellipse the
-    // place the map would show there if it went on, more than 180 degrees
-    // from its centre: a place the map shows elsewhere already.
-    bool beyond_the_map(double lon) const
-    {
-        return grid_.image.header.projection == QUORVEX_PROJECTION_HAMMER_AITOFF &&
-               std::fabs(lon - grid_.image.header.lon_center) > 180.0;
     }
 
     const IdaFile &source_;
