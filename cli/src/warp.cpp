@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,8 +21,6 @@ namespace {
 constexpr int16_t source_block = QUORVEX_INPUT_BLOCK;
 constexpr int16_t grid_block = QUORVEX_OUTPUT_BLOCK;
 
-constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
-
 // The header bytes that place an image: the projection code, the size,
 // and the centre, reference pixel, scale and parallels.
 constexpr std::pair<int, int> placing_bytes[] = {{projection_offset, 1}, {30, 4}, {120, 48}};
@@ -32,8 +29,9 @@ constexpr std::pair<int, int> placing_bytes[] = {{projection_offset, 1}, {30, 4}
 // end marker) into image coordinates of image, through block.  Where the
 // engine stops at a point it cannot project (the antipode of an azimuthal
 // centre, a point at infinity), leaving it and the later points as they
-// were and the earlier ones as plane coordinates, that point becomes not a
-// number and the others are converted without it.
+// were and the earlier ones as plane coordinates, that point keeps the end
+// marker as its column, outside every image, and the others are converted
+// without it.
 void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points,
               std::vector<double> &given)
 {
@@ -51,7 +49,6 @@ void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points
         std::copy(given.begin() + 2 * from, given.begin() + 2 * stop, points.begin() + 2 * from);
         points[2 * stop] = QUORVEX_NO_VALUE;
         _LonLatToImage(&image, points.data() + 2 * from, 0, block);
-        points[2 * stop] = points[2 * stop + 1] = not_a_number;
         from = stop + 1;
     }
 }

@@ -289,6 +289,7 @@ composite --max --min -o c.ida a.ida | 2 | composite takes one of --max, --min a
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 warp a.ida --grid shifted.ida -o w.ida | 0 |  | 
+--tables t.txt warp g.ida --grid g.ida -o w.ida | 0 |  | 
 warp plain.ida --grid a.ida -o w.ida | 1 | plain.ida: the image has no projection, so it has no place to take from
 warp a.ida --grid plain.ida -o w.ida | 1 | plain.ida: the image has no projection, so it gives no grid
 warp p10.ida --grid a.ida -o w.ida | 1 | p10.ida: projection code 10 is not accepted by the library
