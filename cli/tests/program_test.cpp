@@ -161,11 +161,12 @@ protected:
                  for (int k = 0; k < 45; ++k)
                      i.pixels.push_back(static_cast<char>(k * 11 % 250));
              })},
-            // 30-degree pixels, the tenth of line 3 at the antipode of
-            // glaea's centre, where its forward projection stops.
+            // 30-degree pixels over 720 degrees: the 4th and 16th of line 3
+            // at the antipode of glaea's centre, where its forward
+            // projection stops.
             {"coarse.ida", image([](Image &i) {
-                 i.rows = 6, i.columns = 12, i.lat = i.lon = 0, i.x_center = 6, i.y_center = 3,
-                 i.dx = i.dy = 1 / 30.0, i.pixels.assign(72, 0);
+                 i.rows = 6, i.columns = 24, i.lat = i.lon = 0, i.x_center = 12, i.y_center = 3,
+                 i.dx = i.dy = 1 / 30.0, i.pixels.assign(144, 0);
              })},
             {"hammer.ida", image([](Image &i) {
                  i.projection = 2, i.rows = 6, i.columns = 12, i.lat = i.lon = 0, i.x_center = 5.5,
@@ -400,7 +401,7 @@ TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
         int columns;
     } oracle_cases[] = {{"world.ida", "glaea.ida", 9},
                         {"world.ida", "hammer.ida", 12},
-                        {"glaea.ida", "coarse.ida", 12}};
+                        {"glaea.ida", "coarse.ida", 24}};
     for (const auto &[source, grid, columns] : oracle_cases) {
         const std::string pixels = warp(source, grid);
         int taken = 0;
