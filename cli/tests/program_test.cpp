@@ -173,9 +173,15 @@ protected:
                  i.y_center = 2.5, i.dx = 6, i.dy = 3, i.pixels.assign(72, 0);
                  i.title = "Hammer grid", i.missing = 254, i.slope = 2, i.par2 = 20;
              })},
+            // The geostationary view at 2 degrees of scan angle a pixel: the
+            // corners, beyond the disc, are marked.
+            {"geo.ida", image([](Image &i) {
+                 i.projection = 5, i.rows = i.columns = 9, i.lat = i.lon = 0, i.x_center = 4,
+                 i.y_center = 4, i.dx = i.dy = 0.5, i.pixels.assign(81, 0);
+             })},
             {"shifted.ida", image([](Image &i) { i.x_center = 3; })},
-            // 40 lines of type 13, which has no missing code, and a grid one
-            // line further south.
+            // 40 lines of type 13, which has no missing code, and grids one
+            // line further south and one column further west.
             {"tall13.ida", image([](Image &i) {
                  i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 0.5, i.y_center = 19.5,
                  i.pixels.clear();
@@ -184,6 +190,10 @@ protected:
              })},
             {"tall13b.ida", image([](Image &i) {
                  i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 0.5, i.y_center = 18.5,
+                 i.pixels.assign(80, 0);
+             })},
+            {"tall13c.ida", image([](Image &i) {
+                 i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 1.5, i.y_center = 19.5,
                  i.pixels.assign(80, 0);
              })},
             {"out.png", "old"},
@@ -295,6 +305,7 @@ warp plain.ida --grid a.ida -o w.ida | 1 | plain.ida: the image has no projectio
 warp a.ida --grid plain.ida -o w.ida | 1 | plain.ida: the image has no projection, so it gives no grid
 warp p10.ida --grid a.ida -o w.ida | 1 | p10.ida: projection code 10 is not accepted by the library
 --tables t.txt warp tall13.ida --grid tall13b.ida -o w.ida | 1 | tall13.ida: the image has no missing code for the places of the grid it does not cover
+--tables t.txt warp tall13.ida --grid tall13c.ida -o w.ida | 1 | tall13.ida: the image has no missing code for the places of the grid it does not cover
 warp a.ida --grid a.ida -o full | 1 | full: cannot write (No space left on device)
 warp a.ida -o w.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
 warp a.ida --grid b.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
@@ -401,7 +412,9 @@ TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
         int columns;
     } oracle_cases[] = {{"world.ida", "glaea.ida", 9},
                         {"world.ida", "hammer.ida", 12},
-                        {"glaea.ida", "coarse.ida", 24}};
+                        {"glaea.ida", "coarse.ida", 24},
+                        {"world.ida", "geo.ida", 9},
+                        {"glaea.ida", "glaea.ida", 9}};
     for (const auto &[source, grid, columns] : oracle_cases) {
         const std::string pixels = warp(source, grid);
         int taken = 0;
