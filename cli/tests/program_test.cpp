@@ -169,8 +169,8 @@ protected:
                  i.dx = i.dy = 1 / 30.0, i.pixels.assign(144, 0);
              })},
             {"hammer.ida", image([](Image &i) {
-                 i.projection = 2, i.rows = 6, i.columns = 12, i.lat = i.lon = 0, i.x_center = 5.5,
-                 i.y_center = 2.5, i.dx = 6, i.dy = 3, i.pixels.assign(72, 0);
+                 i.projection = 2, i.rows = 6, i.columns = 12, i.lat = 0, i.lon = 90,
+                 i.x_center = 5.5, i.y_center = 2.5, i.dx = 6, i.dy = 3, i.pixels.assign(72, 0);
                  i.title = "Hammer grid", i.missing = 254, i.slope = 2, i.par2 = 20;
              })},
             // The geostationary view at 2 degrees of scan angle a pixel: the
