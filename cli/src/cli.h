@@ -61,6 +61,9 @@ struct IdaFile {
 IdaFile open_ida(const std::string &path);
 // Describes the image with the library, filling status and message.
 void describe(IdaFile &file, const QuorvexTables &tables);
+// Opens and describes the file; InputError names it and the library's
+// refusal when the library does not accept it.
+IdaFile open_described(const std::string &path, const QuorvexTables &tables);
 // The library's consistency check of the files against the first: its
 // status (QUORVEX_SUCCESS when they agree) and its message.
 int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &tables,
@@ -98,6 +101,8 @@ bool pixel_position(const IMAGETYPE &image, int column, int line, double *longit
 void replace_file(const std::string &path, const std::function<std::string(std::FILE *)> &write);
 // Whether both names lead to one existing file.
 bool same_file(const std::string &a, const std::string &b);
+// UsageError when output names one of the inputs (empty names are none).
+void refuse_input_as_output(const std::string &output, const std::vector<std::string> &inputs);
 
 // Header bytes as the report names them.
 double r48(const unsigned char *header, int at);

@@ -118,18 +118,12 @@ int run_composite(Options &options)
         throw UsageError("composite takes one of --max, --min and --mean");
     if (options.output.empty())
         throw UsageError("composite needs -o OUT.ida");
-    const std::string &output = options.output;
-    for (const std::string &input : options.files)
-        if (same_file(input, output))
-            throw UsageError(output + ": names an input file (" + input + "); name another output");
+    refuse_input_as_output(options.output, options.files);
 
     allow_open_files();
     std::vector<IdaFile> files;
     for (const std::string &path : options.files) {
-        files.push_back(open_ida(path));
-        describe(files.back(), options.tables);
-        if (files.back().status != QUORVEX_SUCCESS)
-            throw InputError(refusal(files.back()));
+        files.push_back(open_described(path, options.tables));
         check_same_coding(files.front(), files.back());
     }
     std::string message;
@@ -140,7 +134,7 @@ int run_composite(Options &options)
 
     Composite composite(files.front(), options.statistic, piece_size);
     std::vector<unsigned char> piece(piece_size), result(piece_size);
-    replace_file(output, [&](std::FILE *stream) -> std::string {
+    replace_file(options.output, [&](std::FILE *stream) -> std::string {
         if (std::fwrite(files.front().header, 1, QUORVEX_HEADER_SIZE, stream) !=
             QUORVEX_HEADER_SIZE)
             return std::strerror(errno);

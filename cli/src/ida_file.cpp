@@ -111,6 +111,15 @@ void describe(IdaFile &file, const QuorvexTables &tables)
         check_files({file.path}, tables, &file.message);
 }
 
+IdaFile open_described(const std::string &path, const QuorvexTables &tables)
+{
+    IdaFile file = open_ida(path);
+    describe(file, tables);
+    if (file.status != QUORVEX_SUCCESS)
+        throw InputError(refusal(file));
+    return file;
+}
+
 std::string refusal(const IdaFile &file)
 {
     if (file.status == QUORVEX_NERR_PROJECTION_UNKNOWN)

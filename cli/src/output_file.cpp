@@ -75,4 +75,11 @@ bool same_file(const std::string &a, const std::string &b)
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+void refuse_input_as_output(const std::string &output, const std::vector<std::string> &inputs)
+{
+    for (const std::string &input : inputs)
+        if (same_file(input, output))
+            throw UsageError(output + ": names an input file (" + input + "); name another output");
+}
+
 } // namespace cli

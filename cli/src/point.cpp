@@ -142,10 +142,7 @@ int run_point(Options &options)
     int status = 0;
     for (const std::string &path : options.files) {
         try {
-            IdaFile f = open_ida(path);
-            describe(f, options.tables);
-            if (f.status != QUORVEX_SUCCESS)
-                throw InputError(refusal(f));
+            IdaFile f = open_described(path, options.tables);
             const Json r = row(f, at ? pixel_under(f, x, y) : pixel_at(f, x, y));
             if (options.json)
                 std::cout << r.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";

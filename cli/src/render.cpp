@@ -359,19 +359,13 @@ int run_render(Options &options)
     if (options.files.size() != 1 || options.output.empty())
         throw UsageError("render takes one FILE and -o OUT.png");
     const std::string &output = options.output;
-    for (const std::string *input : {&options.files[0], &options.colours, &options.tables_path})
-        if (same_file(*input, output))
-            throw UsageError(output + ": names an input file (" + *input +
-                             "); name another output");
+    refuse_input_as_output(output, {options.files[0], options.colours, options.tables_path});
     std::vector<ColourClass> classes;
     std::string error;
     if (!options.colours.empty() && !read_colour_file(options.colours, &classes, &error))
         throw InputError(error);
 
-    IdaFile f = open_ida(options.files[0]);
-    describe(f, options.tables);
-    if (f.status != QUORVEX_SUCCESS)
-        throw InputError(refusal(f));
+    IdaFile f = open_described(options.files[0], options.tables);
     if (f.pixel_count() == 0)
         throw InputError(f.path + ": the image has no pixels to draw");
 

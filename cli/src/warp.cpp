@@ -72,7 +72,7 @@ public:
     void line(int y, unsigned char *out)
     {
         const int columns = grid_.columns;
-        const int unconverted = places_of_line(y);
+        const int redone = places_of_line(y);
         // Only pixels with a place go on (a marked pixel would read as the
         // end of the list), each with a place within 180 degrees of the
         // map's centre, and of those the inverse converted one at a time
@@ -86,7 +86,7 @@ public:
                 taken_.push_back(x);
                 places_.push_back(lon);
                 places_.push_back(lat);
-                if (x >= unconverted) {
+                if (x >= redone) {
                     back_.push_back(lon);
                     back_.push_back(lat);
                 }
@@ -102,12 +102,8 @@ public:
         int placed = 0;
         for (std::size_t k = 0; k < taken_.size(); ++k) {
             const int x = taken_[k];
-            if (k >= checked) {
-                const double *back = &back_[2 * (k - checked)];
-                if (!(std::fabs(back[0] - x) <= round_trip_pixels &&
-                      std::fabs(back[1] - y) <= round_trip_pixels))
-                    continue;
-            }
+            if (k >= checked && !leads_back(&back_[2 * (k - checked)], x, y))
+                continue;
             const double c = std::ceil(places_[2 * k] - 0.5);
             const double l = std::ceil(places_[2 * k + 1] - 0.5);
             if (c >= 0 && c < source_.columns && l >= 0 && l < source_.rows) {
@@ -121,14 +117,23 @@ public:
     }
 
 private:
+    // Whether a place that the grid's forward took to back leads back to
+    // pixel x of line y.
+    static bool leads_back(const double *back, int x, int y)
+    {
+        return std::fabs(back[0] - x) <= round_trip_pixels &&
+               std::fabs(back[1] - y) <= round_trip_pixels;
+    }
+
     // The places of the pixels of line y into lonlat_, through the grid's
     // inverse.  The inverse stops at a pixel it cannot convert (beyond the
     // Lambert azimuthal's circle of radius 2a, say), leaving that pixel and
     // the later ones as it had them, in plane coordinates.  The pixels of
     // the line's end that hold them, computed as the library computes them,
-    // are converted again one at a time; the first of them is returned, for
-    // a place may also coincide with the plane coordinates (a plate carree
-    // centred at 0, 0).
+    // keep them where they lead back to the pixel (a place may coincide with
+    // them: a plate carree centred at 0, 0); from the first that does not,
+    // they are converted again one at a time, and the first of those is
+    // returned.
     int places_of_line(int y)
     {
         const IMAGETYPE &g = grid_.image;
@@ -140,13 +145,23 @@ private:
                lonlat_[2 * std::size_t(unconverted) - 2] ==
                    (static_cast<double>(unconverted - 1) - g.x_center) / g.dx)
             --unconverted;
-        for (int x = unconverted; x < grid_.columns; ++x) {
-            IMAGETYPE one = g;
-            one.x_center -= x;
+        int stopped = unconverted;
+        if (stopped < grid_.columns) {
+            back_.assign(&lonlat_[2 * std::size_t(unconverted)],
+                         &lonlat_[2 * std::size_t(grid_.columns)]);
+            back_.push_back(QUORVEX_NO_VALUE);
+            to_image(g, grid_block, back_, given_);
+            while (stopped < grid_.columns &&
+                   leads_back(&back_[2 * std::size_t(stopped - unconverted)], stopped, y))
+                ++stopped;
+        }
+        IMAGETYPE one = g;
+        for (int x = stopped; x < grid_.columns; ++x) {
+            one.x_center = g.x_center - x;
             _ImageToLonLat(&one, static_cast<uint16_t>(y), &lonlat_[2 * std::size_t(x)], 1,
                            grid_block);
         }
-        return unconverted;
+        return stopped;
     }
 
     const IdaFile &source_;
@@ -159,10 +174,7 @@ private:
 
 IdaFile open_projected(const std::string &path, const QuorvexTables &tables, const char *role)
 {
-    IdaFile f = open_ida(path);
-    describe(f, tables);
-    if (f.status != QUORVEX_SUCCESS)
-        throw InputError(refusal(f));
+    IdaFile f = open_described(path, tables);
     if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
         throw InputError(path + ": the image has no projection, so it " + role);
     return f;
@@ -272,10 +284,7 @@ int run_warp(Options &options)
 {
     if (options.files.size() != 1 || options.output.empty() || options.grid.empty())
         throw UsageError("warp takes one FILE, --grid GRID.ida and -o OUT.ida");
-    const std::string &output = options.output;
-    for (const std::string &input : {options.files[0], options.grid})
-        if (same_file(input, output))
-            throw UsageError(output + ": names an input file (" + input + "); name another output");
+    refuse_input_as_output(options.output, {options.files[0], options.grid});
 
     IdaFile source = open_projected(options.files[0], options.tables, "has no place to take from");
     const IdaFile grid = open_projected(options.grid, options.tables, "gives no grid");
@@ -292,7 +301,7 @@ int run_warp(Options &options)
     Warp warp(source, grid, std::move(pixels));
     const SharedBytes result(grid.pixel_count());
     warp_all(warp, grid.rows, grid.columns, result.data());
-    replace_file(output, [&](std::FILE *stream) -> std::string {
+    replace_file(options.output, [&](std::FILE *stream) -> std::string {
         if (std::fwrite(header, 1, sizeof header, stream) != sizeof header ||
             std::fwrite(result.data(), 1, grid.pixel_count(), stream) != grid.pixel_count())
             return std::strerror(errno);
