@@ -72,6 +72,9 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
 std::string refusal(const IdaFile &file);
 // The kind of each byte value under the file's description.
 std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
+// Pixel bytes read at a time from a file.
+constexpr std::size_t piece_size = 1 << 16;
+
 // Reads the next size pixel bytes, or InputError.
 void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size);
 // Reads every pixel through the callback, a piece at a time.

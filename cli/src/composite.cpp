@@ -13,8 +13,6 @@ namespace cli {
 
 namespace {
 
-constexpr std::size_t piece_size = 1 << 16;
-
 // Every file must code its pixels as the first does, so that the result
 // can be coded so too.
 void check_same_coding(const IdaFile &first, const IdaFile &f)

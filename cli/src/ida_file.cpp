@@ -14,7 +14,6 @@ namespace {
 
 constexpr int rows_offset = 30;
 constexpr int columns_offset = 32;
-constexpr std::size_t piece_size = 1 << 16;
 
 std::string system_reason()
 {
