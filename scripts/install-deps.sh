@@ -17,10 +17,10 @@ packages_for() {
         # program's cairo (the legend's drawing and text), libpng (its
         # pictures), a font for the legend and nlohmann-json (its JSON
         # output); the GDAL plugin driver, with GDAL's programs and its
-        # bindings for the system's Python.
+        # bindings for the system's Python and rasterio on them.
         test) echo g++ cmake make pkg-config libgtest-dev libproj-dev \
                    libcairo2-dev libpng-dev fonts-dejavu-core nlohmann-json3-dev \
-                   gdal-bin libgdal-dev python3-gdal ;;
+                   gdal-bin libgdal-dev python3-gdal python3-rasterio ;;
         # libFuzzer comes with clang's runtime libraries.
         fuzz) echo clang libclang-rt-dev cmake make ;;
         # Cross compilers, Wine to run the 64-bit tests, GoogleTest's
