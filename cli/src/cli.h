@@ -75,6 +75,46 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
+// The largest, smallest or mean physical value ("max", "min" or "mean") of
+// the valid bytes added at each of a number of places, coded back as the
+// image codes its pixels: the best byte, or for the mean the valid byte of
+// the nearest value, of two as near the lower.
+class Statistic {
+public:
+    Statistic(const IdaFile &coding, const std::string &name, std::size_t places);
+    // The first size places back to no byte added.
+    void clear(std::size_t size);
+    void add(std::size_t at, unsigned char byte)
+    {
+        if (!valid_[byte])
+            return;
+        sum_[at] += value_[byte];
+        if (count_[at]++ == 0 || sign_ * value_[byte] > sign_ * value_[best_[at]])
+            best_[at] = byte;
+    }
+    // bytes[at] at each place at from 0 to size - 1.
+    void add(const unsigned char *bytes, std::size_t size)
+    {
+        for (std::size_t at = 0; at < size; ++at)
+            add(at, bytes[at]);
+    }
+    // The byte of each of the first size places that a valid byte was added
+    // at into result; the others keep theirs.
+    void finish(std::size_t size, unsigned char *result) const;
+
+private:
+    unsigned char nearest(double value) const;
+
+    const bool mean_;
+    const double sign_;
+    std::array<double, 256> value_{};
+    std::array<bool, 256> valid_{};
+    std::vector<unsigned char> by_value_;
+    std::vector<double> sum_;
+    std::vector<uint32_t> count_;
+    std::vector<unsigned char> best_;
+};
+
 // Reads the next size pixel bytes, or InputError.
 void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size);
 // Reads every pixel through the callback, a piece at a time.

@@ -1,0 +1,50 @@
+// The statistic of composite and of warp onto a coarser grid: the best
+// valid value at each place, coded back as the image codes its pixels.
+#include "cli.h"
+
+#include <algorithm>
+
+namespace cli {
+
+Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places)
+    : mean_(name == "mean"), sign_(name == "min" ? -1.0 : 1.0), sum_(places), count_(places),
+      best_(places)
+{
+    const std::array<PixelKind, 256> kinds = pixel_kinds(coding.image);
+    for (int byte = 0; byte < 256; ++byte) {
+        value_[byte] = coding.physical(byte);
+        valid_[byte] = kinds[byte] == PixelKind::valid;
+        if (valid_[byte])
+            by_value_.push_back(static_cast<unsigned char>(byte));
+    }
+    std::stable_sort(by_value_.begin(), by_value_.end(),
+                     [this](unsigned char a, unsigned char b) { return value_[a] < value_[b]; });
+}
+
+void Statistic::clear(std::size_t size)
+{
+    std::fill_n(sum_.begin(), size, 0.0);
+    std::fill_n(count_.begin(), size, 0u);
+}
+
+void Statistic::finish(std::size_t size, unsigned char *result) const
+{
+    for (std::size_t at = 0; at < size; ++at)
+        if (count_[at] > 0)
+            result[at] = mean_ ? nearest(sum_[at] / count_[at]) : best_[at];
+}
+
+// The valid byte whose value lies nearest; of two as near, the lower value.
+unsigned char Statistic::nearest(double value) const
+{
+    const auto above =
+        std::lower_bound(by_value_.begin(), by_value_.end(), value,
+                         [this](unsigned char byte, double v) { return value_[byte] < v; });
+    if (above == by_value_.end())
+        return by_value_.back();
+    if (above == by_value_.begin() || value_[*above] - value < value - value_[*(above - 1)])
+        return *above;
+    return *(above - 1);
+}
+
+} // namespace cli
