@@ -79,7 +79,8 @@ const char composite_help[] =
     "  -o, --output OUT.ida  the image to write (replaced whole)\n";
 
 const char warp_help[] =
-    "Usage: quorvex warp FILE --grid GRID.ida -o OUT.ida [--tables FILE]\n"
+    "Usage: quorvex warp FILE --grid GRID.ida -o OUT.ida [--max | --min | --mean]\n"
+    "                    [--tables FILE]\n"
     "Writes the image of FILE on the grid of GRID.ida (its projection, size,\n"
     "centre and scale), both through the library's projection engine: each\n"
     "pixel takes the byte of FILE's pixel whose centre lies nearest to the\n"
@@ -88,7 +89,11 @@ const char warp_help[] =
     "and parallels.\n"
     "\n"
     "  --grid GRID.ida       the image whose grid the result takes\n"
-    "  -o, --output OUT.ida  the image to write (replaced whole)\n";
+    "  -o, --output OUT.ida  the image to write (replaced whole)\n"
+    "  --max, --min, --mean  onto a coarser grid: each pixel the largest,\n"
+    "                        smallest or mean value of FILE's valid pixels\n"
+    "                        whose centres' places fall in it, coded as FILE\n"
+    "                        codes it; where none does, the nearest pixel\n";
 
 struct Command {
     const char *name;
@@ -170,9 +175,10 @@ int run(int argc, char **argv)
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
         } else if ((arg == "--max" || arg == "--min" || arg == "--mean") &&
-                   command->run == cli::run_composite) {
+                   (command->run == cli::run_composite || command->run == cli::run_warp)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))
-                throw cli::UsageError("composite takes one of --max, --min and --mean");
+                throw cli::UsageError(std::string(command->name) +
+                                      " takes one of --max, --min and --mean");
             options.statistic = arg.substr(2);
         } else if (arg == "--at" && command->run == cli::run_point) {
             options.at = value_of(i, argc, argv);

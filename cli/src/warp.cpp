@@ -5,6 +5,7 @@
 #include "cli.h"
 
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -53,11 +54,14 @@ void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points
     }
 }
 
+// A pixel of the grid or the source that no pixel of the other takes.
+constexpr uint32_t nowhere = UINT32_MAX;
+
 class Warp {
 public:
-    Warp(const IdaFile &source, const IdaFile &grid, std::vector<unsigned char> pixels)
-        : source_(source), grid_(grid), pixels_(std::move(pixels)),
-          lonlat_(2 * std::size_t(grid.columns) + 1)
+    Warp(const IdaFile &source, const IdaFile &grid, const std::vector<unsigned char> &pixels)
+        : source_(source), grid_(grid), pixels_(pixels),
+          lonlat_(2 * std::size_t(std::max(grid.columns, source.columns)) + 1)
     {
         const std::array<PixelKind, 256> kinds = pixel_kinds(source.image);
         for (int byte = 0; byte < 256 && fill_ < 0; ++byte)
@@ -72,17 +76,69 @@ public:
     void line(int y, unsigned char *out)
     {
         const int columns = grid_.columns;
-        const int redone = places_of_line(y);
-        // Only pixels with a place go on (a marked pixel would read as the
-        // end of the list), each with a place within 180 degrees of the
-        // map's centre, and of those the inverse converted one at a time
-        // only the ones whose place leads back to them.
+        placed_pixels(grid_, grid_block, y);
+        to_image(source_.image, source_block, places_, given_);
+        std::fill_n(out, columns, static_cast<unsigned char>(fill_ < 0 ? 0 : fill_));
+        int placed = 0;
+        for (std::size_t k = 0; k < taken_.size(); ++k) {
+            const uint32_t at = pixel_at(source_, &places_[2 * k]);
+            if (at != nowhere) {
+                out[taken_[k]] = pixels_[at];
+                ++placed;
+            }
+        }
+        if (placed < columns && fill_ < 0)
+            throw InputError(source_.path + ": the image has no missing code for the places " +
+                             "of the grid it does not cover");
+    }
+
+    // One line of the source: for each pixel, the grid's pixel whose centre
+    // lies nearest to its own centre's place, as an index from the grid's
+    // first pixel, or nowhere.
+    void targets(int y, uint32_t *out)
+    {
+        placed_pixels(source_, source_block, y);
+        to_image(grid_.image, grid_block, places_, given_);
+        std::fill_n(out, source_.columns, nowhere);
+        for (std::size_t k = 0; k < taken_.size(); ++k)
+            out[taken_[k]] = pixel_at(grid_, &places_[2 * k]);
+    }
+
+private:
+    // The index of the pixel of f whose centre lies nearest to image
+    // coordinates xy, or nowhere outside f.
+    static uint32_t pixel_at(const IdaFile &f, const double *xy)
+    {
+        const double c = std::ceil(xy[0] - 0.5);
+        const double l = std::ceil(xy[1] - 0.5);
+        if (c >= 0 && c < f.columns && l >= 0 && l < f.rows)
+            return uint32_t(l) * uint32_t(f.columns) + uint32_t(c);
+        return nowhere;
+    }
+
+    // Whether a place that f's forward took to back leads back to pixel x
+    // of line y.
+    static bool leads_back(const double *back, int x, int y)
+    {
+        return std::fabs(back[0] - x) <= round_trip_pixels &&
+               std::fabs(back[1] - y) <= round_trip_pixels;
+    }
+
+    // The pixels of line y of f (through block) that have a place into
+    // taken_, their places into places_ (ended by the end marker): each with
+    // a place within 180 degrees of the map's centre, and of those the
+    // inverse converted one at a time only the ones whose place leads back
+    // to them.  A marked pixel is left out: it would read as the end of the
+    // list.
+    void placed_pixels(const IdaFile &f, int16_t block, int y)
+    {
+        const int redone = places_of_line(f, block, y);
         taken_.clear();
         places_.clear();
         back_.clear();
-        for (int x = 0; x < columns; ++x) {
+        for (int x = 0; x < f.columns; ++x) {
             const double lon = lonlat_[2 * std::size_t(x)], lat = lonlat_[2 * std::size_t(x) + 1];
-            if (std::isfinite(lon) && std::fabs(lat) <= 90.0 && !beyond_the_map(grid_.image, lon)) {
+            if (std::isfinite(lon) && std::fabs(lat) <= 90.0 && !beyond_the_map(f.image, lon)) {
                 taken_.push_back(x);
                 places_.push_back(lon);
                 places_.push_back(lat);
@@ -92,40 +148,24 @@ public:
                 }
             }
         }
-        places_.push_back(QUORVEX_NO_VALUE);
         back_.push_back(QUORVEX_NO_VALUE);
-        to_image(grid_.image, grid_block, back_, given_);
-        to_image(source_.image, source_block, places_, given_);
-
-        std::fill_n(out, columns, static_cast<unsigned char>(fill_ < 0 ? 0 : fill_));
+        to_image(f.image, block, back_, given_);
         const std::size_t checked = taken_.size() - (back_.size() - 1) / 2;
-        int placed = 0;
-        for (std::size_t k = 0; k < taken_.size(); ++k) {
-            const int x = taken_[k];
-            if (k >= checked && !leads_back(&back_[2 * (k - checked)], x, y))
-                continue;
-            const double c = std::ceil(places_[2 * k] - 0.5);
-            const double l = std::ceil(places_[2 * k + 1] - 0.5);
-            if (c >= 0 && c < source_.columns && l >= 0 && l < source_.rows) {
-                out[x] = pixels_[std::size_t(l) * std::size_t(source_.columns) + std::size_t(c)];
-                ++placed;
+        std::size_t kept = checked;
+        for (std::size_t k = checked; k < taken_.size(); ++k) {
+            if (leads_back(&back_[2 * (k - checked)], taken_[k], y)) {
+                taken_[kept] = taken_[k];
+                places_[2 * kept] = places_[2 * k];
+                places_[2 * kept + 1] = places_[2 * k + 1];
+                ++kept;
             }
         }
-        if (placed < columns && fill_ < 0)
-            throw InputError(source_.path + ": the image has no missing code for the places " +
-                             "of the grid it does not cover");
+        taken_.resize(kept);
+        places_.resize(2 * kept);
+        places_.push_back(QUORVEX_NO_VALUE);
     }
 
-private:
-    // Whether a place that the grid's forward took to back leads back to
-    // pixel x of line y.
-    static bool leads_back(const double *back, int x, int y)
-    {
-        return std::fabs(back[0] - x) <= round_trip_pixels &&
-               std::fabs(back[1] - y) <= round_trip_pixels;
-    }
-
-    // The places of the pixels of line y into lonlat_, through the grid's
+    // The places of the pixels of line y of f into lonlat_, through its
     // inverse.  The inverse stops at a pixel it cannot convert (beyond the
     // Lambert azimuthal's circle of radius 2a, say), leaving that pixel and
     // the later ones as it had them, in plane coordinates.  The pixels of
@@ -134,39 +174,38 @@ private:
     // them: a plate carree centred at 0, 0); from the first that does not,
     // they are converted again one at a time, and the first of those is
     // returned.
-    int places_of_line(int y)
+    int places_of_line(const IdaFile &f, int16_t block, int y)
     {
-        const IMAGETYPE &g = grid_.image;
+        const IMAGETYPE &g = f.image;
         _ImageToLonLat(&g, static_cast<uint16_t>(y), lonlat_.data(),
-                       static_cast<uint16_t>(grid_.columns), grid_block);
+                       static_cast<uint16_t>(f.columns), block);
         const double plane_y = (g.y_center - y) / g.dy;
-        int unconverted = grid_.columns;
+        int unconverted = f.columns;
         while (unconverted > 0 && lonlat_[2 * std::size_t(unconverted) - 1] == plane_y &&
                lonlat_[2 * std::size_t(unconverted) - 2] ==
                    (static_cast<double>(unconverted - 1) - g.x_center) / g.dx)
             --unconverted;
         int stopped = unconverted;
-        if (stopped < grid_.columns) {
+        if (stopped < f.columns) {
             back_.assign(&lonlat_[2 * std::size_t(unconverted)],
-                         &lonlat_[2 * std::size_t(grid_.columns)]);
+                         &lonlat_[2 * std::size_t(f.columns)]);
             back_.push_back(QUORVEX_NO_VALUE);
-            to_image(g, grid_block, back_, given_);
-            while (stopped < grid_.columns &&
+            to_image(g, block, back_, given_);
+            while (stopped < f.columns &&
                    leads_back(&back_[2 * std::size_t(stopped - unconverted)], stopped, y))
                 ++stopped;
         }
         IMAGETYPE one = g;
-        for (int x = stopped; x < grid_.columns; ++x) {
+        for (int x = stopped; x < f.columns; ++x) {
             one.x_center = g.x_center - x;
-            _ImageToLonLat(&one, static_cast<uint16_t>(y), &lonlat_[2 * std::size_t(x)], 1,
-                           grid_block);
+            _ImageToLonLat(&one, static_cast<uint16_t>(y), &lonlat_[2 * std::size_t(x)], 1, block);
         }
         return stopped;
     }
 
     const IdaFile &source_;
     const IdaFile &grid_;
-    const std::vector<unsigned char> pixels_;
+    const std::vector<unsigned char> &pixels_;
     int fill_ = -1;
     std::vector<double> lonlat_, places_, back_, given_;
     std::vector<int> taken_;
@@ -206,13 +245,13 @@ private:
     unsigned char *bytes_ = nullptr;
 };
 
-// Lines first to last - 1 of the grid into result; the reason they could
-// not be made, or "".
-std::string warp_lines(Warp &warp, int first, int last, int columns, unsigned char *result)
+// Lines first to last - 1 made by make; the reason they could not be, or
+// "".
+std::string make_lines(const std::function<void(int)> &make, int first, int last)
 {
     try {
         for (int y = first; y < last; ++y)
-            warp.line(y, result + std::size_t(y) * std::size_t(columns));
+            make(y);
     } catch (const InputError &e) {
         return e.what();
     } catch (const std::bad_alloc &) {
@@ -221,12 +260,12 @@ std::string warp_lines(Warp &warp, int first, int last, int columns, unsigned ch
     return "";
 }
 
-// Every line of the grid into result.  The engine keeps its state per
-// process, so the lines are shared out between processes, one a processor:
-// each child makes a band of lines into the shared result and sends the
-// reason it failed, if it did, through a pipe; this process makes the first
-// band.  Where no child can be started, this process makes them all.
-void warp_all(Warp &warp, int rows, int columns, unsigned char *result)
+// Every line of rows made by make, which writes into shared memory.  The
+// engine keeps its state per process, so the lines are shared out between
+// processes, one a processor: each child makes a band of lines and sends
+// the reason it failed, if it did, through a pipe; this process makes the
+// first band.  Where no child can be started, this process makes them all.
+void make_all(int rows, const std::function<void(int)> &make)
 {
     const long processors = sysconf(_SC_NPROCESSORS_ONLN);
     const int bands = static_cast<int>(std::max(1L, std::min({processors, 16L, rows / 16L})));
@@ -246,7 +285,7 @@ void warp_all(Warp &warp, int rows, int columns, unsigned char *result)
         const pid_t pid = fork();
         if (pid == 0) {
             close(pipe_ends[0]);
-            const std::string why = warp_lines(warp, first, made, columns, result);
+            const std::string why = make_lines(make, first, made);
             const bool sent = write(pipe_ends[1], why.data(), why.size()) == ssize_t(why.size());
             _exit(why.empty() && sent ? 0 : 1);
         }
@@ -258,7 +297,7 @@ void warp_all(Warp &warp, int rows, int columns, unsigned char *result)
         children.push_back({pid, pipe_ends[0], first, made});
         made = first;
     }
-    std::string why = warp_lines(warp, 0, made, columns, result);
+    std::string why = make_lines(make, 0, made);
     for (const Child &child : children) {
         std::string reason;
         char text[256];
@@ -298,9 +337,27 @@ int run_warp(Options &options)
     for (const auto &bytes : placing_bytes)
         std::memcpy(header + bytes.first, grid.header + bytes.first, std::size_t(bytes.second));
 
-    Warp warp(source, grid, std::move(pixels));
+    Warp warp(source, grid, pixels);
     const SharedBytes result(grid.pixel_count());
-    warp_all(warp, grid.rows, grid.columns, result.data());
+    unsigned char *const out = result.data();
+    const std::size_t columns = std::size_t(grid.columns);
+    make_all(grid.rows, [&](int y) { warp.line(y, out + std::size_t(y) * columns); });
+    if (!options.statistic.empty()) {
+        // Each pixel of the source goes to the grid's pixel its place falls
+        // in; where valid ones fall the statistic of their values replaces
+        // the nearest pixel.
+        const SharedBytes shared(source.pixel_count() * sizeof(uint32_t));
+        uint32_t *const targets = reinterpret_cast<uint32_t *>(shared.data());
+        make_all(source.rows, [&](int y) {
+            warp.targets(y, targets + std::size_t(y) * std::size_t(source.columns));
+        });
+        Statistic statistic(source, options.statistic, grid.pixel_count());
+        statistic.clear(grid.pixel_count());
+        for (std::size_t k = 0; k < pixels.size(); ++k)
+            if (targets[k] != nowhere)
+                statistic.add(targets[k], pixels[k]);
+        statistic.finish(grid.pixel_count(), out);
+    }
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
         if (std::fwrite(header, 1, sizeof header, stream) != sizeof header ||
             std::fwrite(result.data(), 1, grid.pixel_count(), stream) != grid.pixel_count())

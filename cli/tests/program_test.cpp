@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <regex>
 #include <sstream>
 #include <vector>
@@ -166,7 +167,9 @@ protected:
             // projection stops.
             {"coarse.ida", image([](Image &i) {
                  i.rows = 6, i.columns = 24, i.lat = i.lon = 0, i.x_center = 12, i.y_center = 3,
-                 i.dx = i.dy = 1 / 30.0, i.pixels.assign(144, 0);
+                 i.dx = i.dy = 1 / 30.0, i.pixels.clear();
+                 for (int k = 0; k < 144; ++k)
+                     i.pixels.push_back(static_cast<char>(k * 3 % 250));
              })},
             {"hammer.ida", image([](Image &i) {
                  i.projection = 2, i.rows = 6, i.columns = 12, i.lat = 0, i.lon = 90,
@@ -180,6 +183,11 @@ protected:
                  i.y_center = 4, i.dx = i.dy = 0.5, i.pixels.assign(81, 0);
              })},
             {"shifted.ida", image([](Image &i) { i.x_center = 3; })},
+            // a's grid at twice its pixel size, a column more to the east.
+            {"half.ida", image([](Image &i) {
+                 i.rows = 2, i.columns = 3, i.x_center = 0.75, i.y_center = 0.25, i.dx = 5,
+                 i.dy = 10, i.pixels.assign(6, 0);
+             })},
             // 40 lines of type 13, which has no missing code, and grids one
             // line further south and one column further west.
             {"tall13.ida", image([](Image &i) {
@@ -311,6 +319,7 @@ warp a.ida -o w.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
 warp a.ida --grid b.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
 warp a.ida b.ida --grid a.ida -o w.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
 warp a.ida --grid b.ida -o b.ida | 2 | b.ida: names an input file (b.ida); name another output
+warp --max a.ida --grid b.ida --min -o w.ida | 2 | warp takes one of --max, --min and --mean
 point a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
 point --at " 10, 45" a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
@@ -390,8 +399,8 @@ TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
     // The pixels of a warp; its header must be the source's with the grid's
     // projection, size, centre, scale and parallels.
     const auto warp = [&](const std::string &source, const std::string &grid,
-                          const std::string &tables = "") {
-        const std::string args = tables + "warp " + source + " --grid " + grid + " -o w.ida";
+                          const std::string &options = "") {
+        const std::string args = "warp " + options + source + " --grid " + grid + " -o w.ida";
         EXPECT_EQ(run(args).status, 0) << args;
         std::string header = read(dir / source).substr(0, QUORVEX_HEADER_SIZE);
         for (const auto &[at, size] : {std::pair(23, 1), {30, 4}, {120, 48}})
@@ -405,6 +414,23 @@ TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
               read(dir / "tall13.ida").substr(QUORVEX_HEADER_SIZE));
     EXPECT_EQ(warp("a.ida", "shifted.ida"),
               std::string("\xff\0\1\2\xff\4\5\6\xff\x08\x09\x0a", 12));
+    // Onto a coarser grid, the statistic of the valid pixels falling in each
+    // pixel (a's 3 is missing), the mean of 0, 1, 4 and 5 between bytes 2
+    // and 3 taking the lower; the third column has none.
+    EXPECT_EQ(warp("a.ida", "half.ida", "--mean "), "\2\5\xff\x08\x0a\xff");
+    EXPECT_EQ(warp("a.ida", "half.ida", "--max "), "\5\7\xff\x09\x0a\xff");
+    EXPECT_EQ(warp("a.ida", "half.ida", "--min "), std::string("\0\2\xff\x08\x0a\xff", 6));
+    // The place of a pixel's centre as point finds it, written for point
+    // --at; "" where it has none.
+    const auto place_of = [&](const std::string &file, const std::string &pixel) {
+        const Json place = Json::parse(run("point --json --pixel " + pixel + " " + file).out);
+        if (place["longitude"].is_null())
+            return std::string();
+        char at[80];
+        std::snprintf(at, sizeof at, "%.17g,%.17g", place["longitude"].get<double>(),
+                      place["latitude"].get<double>());
+        return std::string(at);
+    };
     // Elsewhere each pixel is the source's pixel at the place of its centre
     // as point finds them, or the source's missing code.
     const struct {
@@ -421,20 +447,59 @@ TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
         for (std::size_t k = 0; k < pixels.size(); ++k) {
             const std::string pixel =
                 std::to_string(k % columns) + "," + std::to_string(k / columns);
-            const Json place = Json::parse(run("point --json --pixel " + pixel + " " + grid).out);
+            const std::string at = place_of(grid, pixel);
             int byte = 255;
-            if (!place["longitude"].is_null()) {
-                char at[80];
-                std::snprintf(at, sizeof at, "%.17g,%.17g", place["longitude"].get<double>(),
-                              place["latitude"].get<double>());
-                const Json there =
-                    Json::parse(run(std::string("point --json --at ") + at + " " + source).out);
+            if (!at.empty()) {
+                const Json there = Json::parse(run("point --json --at " + at + " " + source).out);
                 byte = there["byte"].is_null() ? 255 : there["byte"].get<int>();
             }
             EXPECT_EQ(uint8_t(pixels[k]), byte) << grid << " pixel " << pixel;
             taken += byte != 255;
         }
         EXPECT_GT(taken, int(pixels.size()) / 2) << grid;
+    }
+    // With a statistic, each pixel the largest, mean or smallest valid byte
+    // of the source's pixels whose places (as point finds them) fall in it
+    // (as point finds it), else the nearest pixel: from the azimuthal image
+    // (lines starting beyond its circle), and from the plate carree of 720
+    // degrees (two pixels at each place; line 3 meets the antipode of
+    // glaea's centre twice) onto the azimuthal and the Hammer-Aitoff grids.
+    const auto int16_at = [&](const std::string &file, int at) {
+        const std::string h = read(dir / file);
+        return int16_t(uint8_t(h[std::size_t(at)]) | uint8_t(h[std::size_t(at) + 1]) << 8);
+    };
+    const struct {
+        const char *source, *grid;
+    } statistic_cases[] = {
+        {"glaea.ida", "world.ida"}, {"coarse.ida", "glaea.ida"}, {"coarse.ida", "hammer.ida"}};
+    for (const auto &[source, grid] : statistic_cases) {
+        std::map<int, std::vector<int>> falling; // grid pixel: source bytes
+        const std::string bytes = read(dir / source).substr(QUORVEX_HEADER_SIZE);
+        const int columns = int16_at(source, 32), grid_columns = int16_at(grid, 32);
+        for (std::size_t k = 0; k < bytes.size(); ++k) {
+            const std::string pixel =
+                std::to_string(k % columns) + "," + std::to_string(k / columns);
+            const std::string at = place_of(source, pixel);
+            if (at.empty() || uint8_t(bytes[k]) == 255)
+                continue;
+            const Json there = Json::parse(run("point --json --at " + at + " " + grid).out);
+            if (!there["column"].is_null())
+                falling[there["line"].get<int>() * grid_columns + there["column"].get<int>()]
+                    .push_back(uint8_t(bytes[k]));
+        }
+        const std::string nearest = warp(source, grid);
+        std::string largest = nearest, mean = nearest, smallest = nearest;
+        for (const auto &[k, fallen] : falling) {
+            largest[std::size_t(k)] = char(*std::max_element(fallen.begin(), fallen.end()));
+            smallest[std::size_t(k)] = char(*std::min_element(fallen.begin(), fallen.end()));
+            const double m =
+                std::accumulate(fallen.begin(), fallen.end(), 0.0) / double(fallen.size());
+            mean[std::size_t(k)] = char(std::ceil(m - 0.5));
+        }
+        EXPECT_EQ(warp(source, grid, "--max "), largest) << grid;
+        EXPECT_EQ(warp(source, grid, "--mean "), mean) << grid;
+        EXPECT_EQ(warp(source, grid, "--min "), smallest) << grid;
+        EXPECT_GT(falling.size(), 25u) << grid;
     }
 }
 
