@@ -31,6 +31,36 @@ int32_t round_like_the_grid(double v)
     return n;
 }
 
+// A magnitude x above a half turn with whole turns taken off one at a
+// time, x = x - two_pi rounded at each step, as the folding loop does, but
+// with the steps of one binade taken at once.  While a step's exact result
+// stays in x's binade [low, 2 low), where the doubles are the multiples of
+// u, it loses the same amount d: two_pi's multiple of u below it, one u
+// more when the rest of two_pi beyond that multiple exceeds half a u (a rest
+// of exactly half a u ties to even, which alternates: those binades take
+// single steps).  k such steps lose k d, exactly.
+double fold_magnitude(double x)
+{
+    while (x > pi) {
+        int exponent;
+        std::frexp(x, &exponent);
+        const double low = std::ldexp(1.0, exponent - 1);
+        const double u = std::ldexp(low, -52);
+        const double below = std::floor(two_pi / u) * u;
+        const double rest = two_pi - below;
+        // The last step of a jump, from x - (steps - 1) d, must end at or
+        // above low: steps - 1 <= (x - two_pi - low) / d, with room for the
+        // quotient's rounding as d <= below + u.
+        const double steps = std::floor((x - two_pi - low) / (below + u));
+        if (rest == u / 2 || steps < 2.0) {
+            x -= two_pi;
+            continue;
+        }
+        x -= steps * (rest > u / 2 ? below + u : below);
+    }
+    return x;
+}
+
 } // namespace
 
 double _AdjustLon(double lon)
@@ -39,13 +69,13 @@ double _AdjustLon(double lon)
         return std::numeric_limits<double>::quiet_NaN();
     if (std::fabs(lon) > loop_reach)
         lon = std::fmod(lon, two_pi);
-    while (std::fabs(lon) > pi) {
-        if (lon < 0)
-            lon += two_pi;
-        else
-            lon -= two_pi;
-    }
-    return lon;
+    if (std::fabs(lon) <= pi)
+        return lon;
+    // Adding a turn to a negative longitude mirrors taking one off its
+    // magnitude, step for step, but for the sign of an exact 0: +0 either
+    // way.
+    const double folded = fold_magnitude(std::fabs(lon));
+    return lon < 0 && folded != 0.0 ? -folded : folded;
 }
 
 void _Arrotonda(double *pp, long count)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace q = quorvex;
@@ -62,6 +63,33 @@ TEST(Helpers, HalfTurnAndPowerOfABaseNotPositive)
     EXPECT_EQ((std::vector<double>{q::_AdjustLon(q::pi), q::_AdjustLon(-q::pi), q::_Power(0.0, 1.5),
                                    q::_Power(-8.0, 1.0 / 3.0), q::_Power(std::nan(""), 1.0)}),
               (std::vector<double>{q::pi, -q::pi, 0.0, 0.0, 0.0}));
+}
+
+// The folding takes the turns of a binade at once; it must end where taking
+// them off one at a time ends, bit for bit: at random magnitudes up to the
+// loop's reach, next to binade edges and where a step ends on an edge or
+// at 0.
+TEST(Helpers, FoldingEndsWhereTheOneTurnLoopEnds)
+{
+    std::vector<double> values;
+    std::mt19937_64 random(7);
+    for (int k = 0; k < 3000; ++k)
+        values.push_back(std::exp(std::uniform_real_distribution<double>(1.2, 13.8)(random)));
+    for (int e = 2; e < 20; ++e)
+        for (double edge : {std::ldexp(1.0, e), std::ldexp(1.0, e) + q::two_pi})
+            for (int ulps = -3; ulps <= 3; ++ulps)
+                values.push_back(edge + ulps * std::ldexp(1.0, e - 52));
+    for (double turns : {1.0, 2.0, 3.0, 1000.0})
+        values.push_back(turns * q::two_pi);
+    for (double v : values) {
+        for (double lon : {v, -v}) {
+            double loop = lon;
+            while (std::fabs(loop) > q::pi)
+                loop += loop < 0 ? q::two_pi : -q::two_pi;
+            ASSERT_EQ(std::signbit(q::_AdjustLon(lon)), std::signbit(loop)) << lon;
+            ASSERT_EQ(q::_AdjustLon(lon), loop) << std::hexfloat << lon;
+        }
+    }
 }
 
 TEST(Helpers, InversesOfTAndQ)
