@@ -81,6 +81,7 @@ constexpr std::size_t piece_size = 1 << 16;
 // the nearest value, of two as near the lower.
 class Statistic {
 public:
+    // No byte added at any of the places yet.
     Statistic(const IdaFile &coding, const std::string &name, std::size_t places);
     // The first size places back to no byte added.
     void clear(std::size_t size);

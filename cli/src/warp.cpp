@@ -352,7 +352,6 @@ int run_warp(Options &options)
             warp.targets(y, targets + std::size_t(y) * std::size_t(source.columns));
         });
         Statistic statistic(source, options.statistic, grid.pixel_count());
-        statistic.clear(grid.pixel_count());
         for (std::size_t k = 0; k < pixels.size(); ++k)
             if (targets[k] != nowhere)
                 statistic.add(targets[k], pixels[k]);
