@@ -6,7 +6,11 @@
 # eighth of a pixel) and with gdalwarp -et 0 (every position exact), all
 # nearest neighbour.  The first round checks that quorvex warp gives the
 # bytes of gdalwarp -et 0 and counts the pixels where gdalwarp's default
-# differs.  Reports every round and the medians.
+# differs.  Each round also puts the image on a grid of an eighth as many
+# pixels a side with quorvex warp --mean and gdalwarp -r average (which
+# weighs each source pixel by the part of it inside the pixel, so the two
+# differ a little by design: the first round reports by how much).
+# Reports every round and the medians.
 # Usage: sh bench/warp_vs_gdal.sh [BUILD]
 #   BUILD holds cli/quorvex, brennix/brennix_make_ida and gdal/gdalplugins
 #   (default build).  Environment: ROUNDS (default 5), SIZE (pixels a side
@@ -27,7 +31,8 @@ gdal.UseExceptions()
 def write_ida(path, proj4, transform, pixels):
     srs = osr.SpatialReference()
     srs.ImportFromProj4(proj4)
-    image = gdal.GetDriverByName("MEM").Create("", size, size, 1, gdal.GDT_Byte)
+    image = gdal.GetDriverByName("MEM").Create("", pixels.shape[1], pixels.shape[0], 1,
+                                               gdal.GDT_Byte)
     image.SetProjection(srs.ExportToWkt())
     image.SetGeoTransform(transform)
     band = image.GetRasterBand(1)
@@ -41,18 +46,26 @@ write_ida(source, "+proj=longlat +datum=WGS84", (-22, 64 / size, 0, 77, 0, -64 /
           generated.reshape(size, size))
 laea = "+proj=laea +lat_0=45 +lon_0=10 +R=6370997 +units=m"
 write_ida(grid, laea, (-3e6, 6e6 / size, 0, 3e6, 0, -6e6 / size), np.zeros((size, size), np.uint8))
+coarse, coarse_size = f"{work}/coarse.ida", size // 8
+write_ida(coarse, laea, (-3e6, 6e6 / coarse_size, 0, 3e6, 0, -6e6 / coarse_size),
+          np.zeros((coarse_size, coarse_size), np.uint8))
 
-def gdalwarp_command(out, *options):
-    return [gdalwarp, "-q", "-overwrite", "-r", "near", *options, "-t_srs", laea,
-            "-te", "-3e6", "-3e6", "3e6", "3e6", "-ts", str(size), str(size),
+def gdalwarp_command(out, *options, resampling="near", side=size):
+    return [gdalwarp, "-q", "-overwrite", "-r", resampling, *options, "-t_srs", laea,
+            "-te", "-3e6", "-3e6", "3e6", "3e6", "-ts", str(side), str(side),
             "-srcnodata", "255", "-dstnodata", "255", source, out]
 
 outputs = {"quorvex warp": f"{work}/warped.ida", "gdalwarp": f"{work}/default.tif",
-           "gdalwarp -et 0": f"{work}/exact.tif"}
+           "gdalwarp -et 0": f"{work}/exact.tif", "quorvex warp --mean": f"{work}/mean.ida",
+           "gdalwarp -r average": f"{work}/average.tif"}
 commands = {
     "quorvex warp": [quorvex, "warp", source, "--grid", grid, "-o", outputs["quorvex warp"]],
     "gdalwarp": gdalwarp_command(outputs["gdalwarp"]),
     "gdalwarp -et 0": gdalwarp_command(outputs["gdalwarp -et 0"], "-et", "0"),
+    "quorvex warp --mean": [quorvex, "warp", "--mean", source, "--grid", coarse,
+                            "-o", outputs["quorvex warp --mean"]],
+    "gdalwarp -r average": gdalwarp_command(outputs["gdalwarp -r average"],
+                                            resampling="average", side=coarse_size),
 }
 times = {}
 for r in range(1, rounds + 1):
@@ -73,9 +86,16 @@ for r in range(1, rounds + 1):
             sys.exit(f"quorvex warp differs from gdalwarp -et 0 at {(ours != exact).sum()} pixels")
         print(f"quorvex warp = gdalwarp -et 0 byte for byte; gdalwarp's default differs at "
               f"{(default != exact).sum()} of {exact.size} pixels")
+        mean = np.frombuffer(open(outputs["quorvex warp --mean"], "rb").read()[512:], np.uint8)
+        average = gdal.Open(outputs["gdalwarp -r average"]).ReadAsArray().ravel()
+        both = (mean != 255) & (average != 255)
+        apart = np.abs(mean[both].astype(int) - average[both])
+        print(f"quorvex warp --mean and gdalwarp -r average: {both.sum()} pixels valid in both, "
+              f"{(apart > 1).sum()} more than one byte apart, mean difference {apart.mean():.3f}; "
+              f"valid in one only: {((mean != 255) != (average != 255)).sum()}")
 print(f"{size} x {size} pixels each; {os.cpu_count()} processors; "
       f"load average {os.getloadavg()[0]:.2f}")
-print(f"{'program':16} {'median s':>9}")
+print(f"{'program':20} {'median s':>9}")
 for name, values in times.items():
-    print(f"{name:16} {statistics.median(values):9.3f}")
+    print(f"{name:20} {statistics.median(values):9.3f}")
 PY
