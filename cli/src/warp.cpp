@@ -1,14 +1,16 @@
 // quorvex warp: an image put on the grid of another, through the library's
 // projection engine.  Images of one region in different projections (a
 // scan in the satellite's view, a product in a continental grid) become
-// one stack that check agrees with and composite can combine.
+// one stack that check agrees with and composite can combine; a fine
+// archive goes onto a coarse grid keeping the largest, smallest or mean
+// value of the pixels falling in each pixel.
 #include "cli.h"
 
 #include <algorithm>
-#include <functional>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -394,7 +394,7 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
     EXPECT_EQ(std::system(many.c_str()), 0);
 }
 
-TEST_F(Program, WarpTakesTheNearestPixelOfEachPlace)
+TEST_F(Program, WarpPutsTheImageOnTheGrid)
 {
     // The pixels of a warp; its header must be the source's with the grid's
     // projection, size, centre, scale and parallels.
