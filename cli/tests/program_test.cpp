@@ -494,7 +494,7 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
             smallest[std::size_t(k)] = char(*std::min_element(fallen.begin(), fallen.end()));
             const double m =
                 std::accumulate(fallen.begin(), fallen.end(), 0.0) / double(fallen.size());
-            mean[std::size_t(k)] = char(std::ceil(m - 0.5));
+            mean[std::size_t(k)] = char(uint8_t(std::ceil(m - 0.5)));
         }
         EXPECT_EQ(warp(source, grid, "--max "), largest) << grid;
         EXPECT_EQ(warp(source, grid, "--mean "), mean) << grid;
