@@ -3,6 +3,7 @@
 #include "trasfo/trasfo.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -31,6 +32,18 @@ int32_t round_like_the_grid(double v)
     return n;
 }
 
+// The power of two at or below x, a positive normal double: x's exponent
+// bits alone.  Bit work rather than ldexp, whose 32-bit Windows runtime
+// computes with the x87 unit.
+double power_of_two_at_or_below(double x)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    bits &= UINT64_C(0x7ff0000000000000);
+    std::memcpy(&x, &bits, sizeof x);
+    return x;
+}
+
 // A magnitude x above a half turn with whole turns taken off one at a
 // time, x = x - two_pi rounded at each step, as the folding loop does, but
 // with the steps of one binade taken at once.  While a step's exact result
@@ -42,10 +55,8 @@ int32_t round_like_the_grid(double v)
 double fold_magnitude(double x)
 {
     while (x > pi) {
-        int exponent;
-        std::frexp(x, &exponent);
-        const double low = std::ldexp(1.0, exponent - 1);
-        const double u = std::ldexp(low, -52);
+        const double low = power_of_two_at_or_below(x);
+        const double u = low * 0x1p-52;
         const double below = std::floor(two_pi / u) * u;
         const double rest = two_pi - below;
         // The last step of a jump, from x - (steps - 1) d, must end at or
