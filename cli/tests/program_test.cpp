@@ -420,6 +420,10 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     EXPECT_EQ(warp("a.ida", "half.ida", "--mean "), "\2\5\xff\x08\x0a\xff");
     EXPECT_EQ(warp("a.ida", "half.ida", "--max "), "\5\7\xff\x09\x0a\xff");
     EXPECT_EQ(warp("a.ida", "half.ida", "--min "), std::string("\0\2\xff\x08\x0a\xff", 6));
+    // 300 lines, shared out between processes: a's grid takes big's corner.
+    const std::string big = big_pixels();
+    EXPECT_EQ(warp("big.ida", "a.ida", "--max "),
+              big.substr(0, 4) + big.substr(300, 4) + big.substr(600, 4));
     // The place of a pixel's centre as point finds it, written for point
     // --at; "" where it has none.
     const auto place_of = [&](const std::string &file, const std::string &pixel) {
