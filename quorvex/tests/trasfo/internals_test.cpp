@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -90,6 +91,19 @@ TEST(Helpers, FoldingEndsWhereTheOneTurnLoopEnds)
             ASSERT_EQ(q::_AdjustLon(lon), loop) << std::hexfloat << lon;
         }
     }
+}
+
+// The rounding of a list up to its end marker, which the frame calls with
+// the count it already has: halves of positive values go down, negative
+// values are truncated; the integers take the list's first bytes.
+TEST(Helpers, RoundingAListToItsMarker)
+{
+    double list[] = {2.5, 2.51, 0.4, -0.6, -2.7, 1.0, -99999.0, 7.7};
+    q::_Arrotonda(list);
+    int32_t got[6];
+    std::memcpy(got, list, sizeof got);
+    EXPECT_EQ(std::vector<int32_t>(got, got + 6), (std::vector<int32_t>{2, 3, 0, 0, -2, 1}));
+    EXPECT_EQ(list[6], -99999.0);
 }
 
 TEST(Helpers, InversesOfTAndQ)
