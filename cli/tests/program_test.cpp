@@ -435,22 +435,28 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
                       place["latitude"].get<double>());
         return std::string(at);
     };
+    // A file's columns, and its pixel k as point --pixel takes it.
+    const auto columns_of = [&](const std::string &file) {
+        const std::string h = read(dir / file);
+        return std::size_t(uint8_t(h[32]) | uint8_t(h[33]) << 8);
+    };
+    const auto pixel_of = [&](const std::string &file, std::size_t k) {
+        return std::to_string(k % columns_of(file)) + "," + std::to_string(k / columns_of(file));
+    };
     // Elsewhere each pixel is the source's pixel at the place of its centre
     // as point finds them, or the source's missing code.
     const struct {
         const char *source, *grid;
-        int columns;
-    } oracle_cases[] = {{"world.ida", "glaea.ida", 9},
-                        {"world.ida", "hammer.ida", 12},
-                        {"glaea.ida", "coarse.ida", 24},
-                        {"world.ida", "geo.ida", 9},
-                        {"glaea.ida", "glaea.ida", 9}};
-    for (const auto &[source, grid, columns] : oracle_cases) {
+    } oracle_cases[] = {{"world.ida", "glaea.ida"},
+                        {"world.ida", "hammer.ida"},
+                        {"glaea.ida", "coarse.ida"},
+                        {"world.ida", "geo.ida"},
+                        {"glaea.ida", "glaea.ida"}};
+    for (const auto &[source, grid] : oracle_cases) {
         const std::string pixels = warp(source, grid);
         int taken = 0;
         for (std::size_t k = 0; k < pixels.size(); ++k) {
-            const std::string pixel =
-                std::to_string(k % columns) + "," + std::to_string(k / columns);
+            const std::string pixel = pixel_of(grid, k);
             const std::string at = place_of(grid, pixel);
             int byte = 255;
             if (!at.empty()) {
@@ -468,37 +474,31 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     // (lines starting beyond its circle), and from the plate carree of 720
     // degrees (two pixels at each place; line 3 meets the antipode of
     // glaea's centre twice) onto the azimuthal and the Hammer-Aitoff grids.
-    const auto int16_at = [&](const std::string &file, int at) {
-        const std::string h = read(dir / file);
-        return int16_t(uint8_t(h[std::size_t(at)]) | uint8_t(h[std::size_t(at) + 1]) << 8);
-    };
     const struct {
         const char *source, *grid;
     } statistic_cases[] = {
         {"glaea.ida", "world.ida"}, {"coarse.ida", "glaea.ida"}, {"coarse.ida", "hammer.ida"}};
     for (const auto &[source, grid] : statistic_cases) {
-        std::map<int, std::vector<int>> falling; // grid pixel: source bytes
+        std::map<std::size_t, std::vector<int>> falling; // grid pixel: source bytes
         const std::string bytes = read(dir / source).substr(QUORVEX_HEADER_SIZE);
-        const int columns = int16_at(source, 32), grid_columns = int16_at(grid, 32);
         for (std::size_t k = 0; k < bytes.size(); ++k) {
-            const std::string pixel =
-                std::to_string(k % columns) + "," + std::to_string(k / columns);
-            const std::string at = place_of(source, pixel);
+            const std::string at = place_of(source, pixel_of(source, k));
             if (at.empty() || uint8_t(bytes[k]) == 255)
                 continue;
             const Json there = Json::parse(run("point --json --at " + at + " " + grid).out);
             if (!there["column"].is_null())
-                falling[there["line"].get<int>() * grid_columns + there["column"].get<int>()]
+                falling[there["line"].get<std::size_t>() * columns_of(grid) +
+                        there["column"].get<std::size_t>()]
                     .push_back(uint8_t(bytes[k]));
         }
         const std::string nearest = warp(source, grid);
         std::string largest = nearest, mean = nearest, smallest = nearest;
         for (const auto &[k, fallen] : falling) {
-            largest[std::size_t(k)] = char(*std::max_element(fallen.begin(), fallen.end()));
-            smallest[std::size_t(k)] = char(*std::min_element(fallen.begin(), fallen.end()));
+            largest[k] = char(*std::max_element(fallen.begin(), fallen.end()));
+            smallest[k] = char(*std::min_element(fallen.begin(), fallen.end()));
             const double m =
                 std::accumulate(fallen.begin(), fallen.end(), 0.0) / double(fallen.size());
-            mean[std::size_t(k)] = char(uint8_t(std::ceil(m - 0.5)));
+            mean[k] = char(uint8_t(std::ceil(m - 0.5)));
         }
         EXPECT_EQ(warp(source, grid, "--max "), largest) << grid;
         EXPECT_EQ(warp(source, grid, "--mean "), mean) << grid;
