@@ -2,7 +2,8 @@
 // straight from the file, the coding law as scale and offset, the missing
 // code as nodata, the georeference of the projection code, the colour table
 // of a Brennix colour file beside the image) and writes them with
-// CreateCopy, which gdal_translate and gdalwarp both use.
+// CreateCopy, which gdal_translate and gdalwarp use, or with Create, which
+// the bindings, gdal_calc.py and QGIS use.
 #include "colour_file.h"
 #include "ida_format.h"
 #include "quorvex_tables.h"
@@ -52,6 +53,8 @@ public:
     static GDALDataset *Open(GDALOpenInfo *info);
     static GDALDataset *CreateCopy(const char *filename, GDALDataset *source, int strict,
                                    char **options, GDALProgressFunc progress, void *progress_data);
+    static GDALDataset *Create(const char *filename, int columns, int rows, int bands,
+                               GDALDataType type, char **options);
 
     IMAGETYPE image{};
     std::unique_ptr<GDALColorTable> colours;
@@ -426,36 +429,35 @@ bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header
     return true;
 }
 
-GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, int /*strict*/,
-                                    char **options, GDALProgressFunc progress, void *progress_data)
+// Whether filename may take an IDA image: the finished image is renamed
+// into place, which over a device, a pipe or a folder would put a plain
+// file where the other was, and a stream (/vsistdout/) would take the whole
+// image before the rename failed.
+bool writable_name(const char *filename)
 {
-    if (progress == nullptr)
-        progress = GDALDummyProgress;
-    // The finished image is renamed into place: over a device, a pipe or a
-    // folder that would put a plain file where the other was, and a stream
-    // (/vsistdout/) would take the whole image before the rename failed.
     VSIStatBufL existing;
     if ((VSIStatL(filename, &existing) == 0 && !VSI_ISREG(existing.st_mode)) ||
-        STARTS_WITH_CI(filename, "/vsistdout")) {
-        fail(filename, "not a regular file; IDA images are written to files only");
-        return nullptr;
-    }
+        STARTS_WITH_CI(filename, "/vsistdout"))
+        return fail(filename, "not a regular file; IDA images are written to files only");
+    return true;
+}
+
+// The IDA image of source, written whole into filename or not at all.
+bool write_file(const char *filename, GDALDataset *source, char **options,
+                GDALProgressFunc progress, void *progress_data)
+{
     IMAGETYPE image;
-    if (!describe_copy(filename, source, &image))
-        return nullptr;
+    if (!writable_name(filename) || !describe_copy(filename, source, &image))
+        return false;
     unsigned char header[QUORVEX_HEADER_SIZE];
-    if (!_IT2IDAHeader(&image, header, tables().projections)) {
-        fail(filename, "the header's reference point cannot be converted");
-        return nullptr;
-    }
+    if (!_IT2IDAHeader(&image, header, tables().projections))
+        return fail(filename, "the header's reference point cannot be converted");
     write_free_fields(source, options, header);
     const int columns = image.columns, rows = image.rows;
     if (!ida::header_is_consistent(header, QUORVEX_HEADER_SIZE + uint64_t(columns) * rows,
-                                   tables())) {
-        fail(filename, "the header would not describe the image consistently "
-                       "(centre or parallels beyond the earth's angles)");
-        return nullptr;
-    }
+                                   tables()))
+        return fail(filename, "the header would not describe the image consistently "
+                              "(centre or parallels beyond the earth's angles)");
 
     // The whole file goes to a name of its own first, so that a failure
     // leaves neither a half image nor a damaged older file behind.  (GDAL's
@@ -467,21 +469,187 @@ GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, i
     const std::string partial =
         target + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
     VSILFILE *fp = VSIFOpenL(partial.c_str(), "wb");
-    if (fp == nullptr) {
-        fail(filename, "cannot create " + partial);
-        return nullptr;
-    }
+    if (fp == nullptr)
+        return fail(filename, "cannot create " + partial);
     bool written = write_image(filename, fp, header, source->GetRasterBand(1), columns, rows,
-                               progress, progress_data);
+                               progress ? progress : GDALDummyProgress, progress_data);
     written = VSIFCloseL(fp) == 0 && written;
     if (!written || VSIRename(partial.c_str(), target.c_str()) != 0) {
         if (written)
             fail(filename, "cannot replace the file with " + partial);
         VSIUnlink(partial.c_str());
-        return nullptr;
+        return false;
     }
+    return true;
+}
+
+GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, int /*strict*/,
+                                    char **options, GDALProgressFunc progress, void *progress_data)
+{
+    if (!write_file(filename, source, options, progress, progress_data))
+        return nullptr;
     GDALOpenInfo info(filename, GA_ReadOnly);
     return Open(&info);
+}
+
+// A new image made through Create, as GDAL's tools and bindings make one
+// and as QGIS and gdal_calc.py save one: the pixels are kept in memory, and
+// the file is written when the dataset closes, with the header CreateCopy
+// would give a copy of it, whole or not at all.
+class IDANewDataset final : public GDALDataset {
+public:
+    IDANewDataset(const char *filename, int columns, int rows, char **options)
+        : pixels(std::size_t(columns) * std::size_t(rows)), filename_(filename),
+          options_(CSLDuplicate(options))
+    {
+        nRasterXSize = columns;
+        nRasterYSize = rows;
+        eAccess = GA_Update;
+        crs_.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    }
+    ~IDANewDataset() override;
+
+    CPLErr GetGeoTransform(double *gt) override
+    {
+        std::memcpy(gt, geotransform_, sizeof geotransform_);
+        return has_geotransform_ ? CE_None : CE_Failure;
+    }
+    CPLErr SetGeoTransform(double *gt) override
+    {
+        std::memcpy(geotransform_, gt, sizeof geotransform_);
+        has_geotransform_ = true;
+        return CE_None;
+    }
+    const OGRSpatialReference *GetSpatialRef() const override
+    {
+        return crs_.IsEmpty() ? nullptr : &crs_;
+    }
+    CPLErr SetSpatialRef(const OGRSpatialReference *srs) override
+    {
+        if (srs)
+            crs_ = *srs;
+        else
+            crs_.Clear();
+        crs_.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        return CE_None;
+    }
+
+    std::vector<unsigned char> pixels;
+
+private:
+    friend class IDADataset; // gives it its band
+
+    std::string filename_;
+    CPLStringList options_;
+    bool has_geotransform_ = false;
+    double geotransform_[6] = {0, 1, 0, 0, 0, 1};
+    OGRSpatialReference crs_;
+};
+
+// A band of lines of the new image, with the coding and the missing code
+// it will be written with.
+class IDANewBand final : public GDALRasterBand {
+public:
+    explicit IDANewBand(IDANewDataset *ds) : pixels_(ds->pixels)
+    {
+        poDS = ds;
+        nBand = 1;
+        eDataType = GDT_Byte;
+        nBlockXSize = ds->GetRasterXSize();
+        nBlockYSize = 1;
+    }
+
+    CPLErr IReadBlock(int, int y, void *line) override
+    {
+        std::memcpy(line, &pixels_[std::size_t(y) * nBlockXSize], std::size_t(nBlockXSize));
+        return CE_None;
+    }
+    CPLErr IWriteBlock(int, int y, void *line) override
+    {
+        std::memcpy(&pixels_[std::size_t(y) * nBlockXSize], line, std::size_t(nBlockXSize));
+        return CE_None;
+    }
+
+    double GetScale(int *success) override { return told(success, scale_); }
+    double GetOffset(int *success) override { return told(success, offset_); }
+    double GetNoDataValue(int *success) override
+    {
+        if (success)
+            *success = has_nodata_;
+        return nodata_;
+    }
+    CPLErr SetScale(double v) override { return keep(&scale_, v); }
+    CPLErr SetOffset(double v) override { return keep(&offset_, v); }
+    CPLErr SetNoDataValue(double v) override
+    {
+        has_nodata_ = true;
+        return keep(&nodata_, v);
+    }
+    CPLErr DeleteNoDataValue() override
+    {
+        has_nodata_ = false;
+        return CE_None;
+    }
+
+private:
+    static double told(int *success, double v)
+    {
+        if (success)
+            *success = TRUE;
+        return v;
+    }
+    static CPLErr keep(double *field, double v)
+    {
+        *field = v;
+        return CE_None;
+    }
+
+    std::vector<unsigned char> &pixels_;
+    double scale_ = 1, offset_ = 0, nodata_ = 0;
+    bool has_nodata_ = false;
+};
+
+IDANewDataset::~IDANewDataset()
+{
+    // The lines still in GDAL's cache come home first; the file is written
+    // from them, and a reason it could not be goes out as a GDAL error.
+    FlushCache(true);
+    try {
+        write_file(filename_.c_str(), this, options_.List(), nullptr, nullptr);
+    } catch (const std::bad_alloc &) {
+        fail(filename_.c_str(), "out of memory; the file was not written");
+    }
+}
+
+GDALDataset *IDADataset::Create(const char *filename, int columns, int rows, int bands,
+                                GDALDataType type, char **options)
+{
+    if (bands != 1) {
+        fail(filename, CPLSPrintf("IDA files hold one band; %d were asked for", bands));
+        return nullptr;
+    }
+    if (type != GDT_Byte) {
+        fail(filename,
+             CPLSPrintf("IDA files hold bytes; %s was asked for", GDALGetDataTypeName(type)));
+        return nullptr;
+    }
+    if (columns > largest_size || rows > largest_size) {
+        fail(filename, CPLSPrintf("a %d x %d image is larger than the 32767 x 32767 an IDA "
+                                  "header holds",
+                                  columns, rows));
+        return nullptr;
+    }
+    if (!writable_name(filename))
+        return nullptr;
+    try {
+        auto ds = std::make_unique<IDANewDataset>(filename, columns, rows, options);
+        ds->SetBand(1, new IDANewBand(ds.get()));
+        ds->SetDescription(filename);
+        return ds.release();
+    } catch (const std::bad_alloc &) {
+        fail(filename, CPLSPrintf("no memory for a %d x %d image", columns, rows));
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -507,5 +675,6 @@ extern "C" __attribute__((visibility("default"))) void GDALRegister_IDA()
     driver->pfnIdentify = IDADataset::Identify;
     driver->pfnOpen = IDADataset::Open;
     driver->pfnCreateCopy = IDADataset::CreateCopy;
+    driver->pfnCreate = IDADataset::Create;
     GetGDALDriverManager()->RegisterDriver(driver);
 }

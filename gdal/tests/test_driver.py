@@ -269,6 +269,53 @@ class Writing(Scratch):
         self.assertTrue(stat.S_ISCHR(os.stat(self.path("full.ida")).st_mode))
 
 
+    # Create, as the bindings, gdal_calc.py and QGIS make an image: the
+    # pixels written in pieces, the rest set after them; the file, written
+    # when the dataset closes, is the one CreateCopy makes of the same image.
+    def test_create_writes_what_createcopy_writes(self):
+        source = gdal.Open(self.make("albers"))
+        gdal.Translate(self.path("copy.ida"), source, format="IDA", creationOptions=["TITLE=made"])
+        columns, rows, pixels = source.RasterXSize, source.RasterYSize, source.ReadRaster()
+        ds = gdal.GetDriverByName("IDA").Create(self.path("new.ida"), columns, rows, options=["TITLE=made"])
+        band = ds.GetRasterBand(1)
+        band.WriteRaster(0, 0, columns, 50, pixels[:50 * columns])
+        band.WriteRaster(0, 50, columns, rows - 50, pixels[50 * columns:])
+        old = source.GetRasterBand(1)
+        band.SetNoDataValue(old.GetNoDataValue())
+        band.SetScale(old.GetScale())
+        band.SetOffset(old.GetOffset())
+        ds.SetMetadata({k: source.GetMetadataItem(k) for k in ("CODED_MIN", "CODED_MAX", "DECIMALS")})
+        ds.SetSpatialRef(source.GetSpatialRef())
+        ds.SetGeoTransform(source.GetGeoTransform())
+        del ds, band
+        self.assertEqual(Path(self.path("new.ida")).read_bytes(), Path(self.path("copy.ida")).read_bytes())
+
+    # Refused when made, or when closed for what the header cannot hold,
+    # and then no file is left.
+    def test_create_refuses_what_cannot_be_stored(self):
+        driver = gdal.GetDriverByName("IDA")
+        for name, size, words in [("no.ida", (4, 3, 2), "one band; 2 were asked for"),
+                                  ("no.ida", (4, 3, 1, gdal.GDT_Int16), "bytes; Int16 was asked for"),
+                                  ("no.ida", (40000, 2), "larger than the 32767 x 32767"),
+                                  ("/vsistdout/", (4, 3), "not a regular file")]:
+            with self.subTest(words):
+                with self.assertRaisesRegex(RuntimeError, words):
+                    driver.Create(name if name.startswith("/") else self.path(name), *size)
+        ds, utm = driver.Create(self.path("no.ida"), 4, 3), osr.SpatialReference()
+        utm.ImportFromEPSG(32632)
+        ds.SetSpatialRef(utm)
+        ds.SetGeoTransform((5e5, 10, 0, 5e6, 0, -10))
+        ds.GetRasterBand(1).SetNoDataValue(0)
+        errors = []
+        gdal.PushErrorHandler(lambda _, __, text: errors.append(text))
+        del ds
+        gdal.PopErrorHandler()
+        self.assertEqual(errors, [self.path("no.ida") + ": the projection +proj=utm has no IDA projection "
+                                  "code (IDA files hold longitude/latitude, hammer, lcc, geos, laea, "
+                                  "polar stere, aea and igh)"])
+        self.assertEqual(os.listdir(self.dir.name), [])
+
+
 class BrennixOutput(Scratch):
     def test_opens_with_the_new_law_title_and_colours(self):
         shutil.copyfile(SAMPLE, self.path("in.ida"))   # never the committed file itself
@@ -286,10 +333,9 @@ class BrennixOutput(Scratch):
 
 
 class Rasterio(Scratch):
-    # rasterio's own ways in: windowed reads, and for a driver that only
-    # copies, a writer that keeps the image in memory and hands it to
-    # CreateCopy when it closes.
-    def test_reads_windows_and_writes_through_its_buffered_writer(self):
+    # rasterio's own ways in: windowed reads, and its writer, which makes
+    # the image through Create.
+    def test_reads_windows_and_writes(self):
         try:
             import rasterio
             from rasterio.windows import Window
