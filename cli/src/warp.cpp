@@ -59,6 +59,9 @@ void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points
 // A pixel of the grid or the source that no pixel of the other takes.
 constexpr uint32_t nowhere = UINT32_MAX;
 
+// The source lines whose grid pixels a statistic keeps at a time.
+constexpr int target_lines = 256;
+
 class Warp {
 public:
     Warp(const IdaFile &source, const IdaFile &grid, const std::vector<unsigned char> &pixels)
@@ -262,14 +265,16 @@ std::string make_lines(const std::function<void(int)> &make, int first, int last
     return "";
 }
 
-// Every line of rows made by make, which writes into shared memory.  The
-// engine keeps its state per process, so the lines are shared out between
-// processes, one a processor: each child makes a band of lines and sends
-// the reason it failed, if it did, through a pipe; this process makes the
-// first band.  Where no child can be started, this process makes them all.
-void make_all(int rows, const std::function<void(int)> &make)
+// Lines first to last - 1, each made by make, which writes into shared
+// memory.  The engine keeps its state per process, so the lines are shared
+// out between processes, one a processor: each child makes a band of lines
+// and sends the reason it failed, if it did, through a pipe; this process
+// makes the first band.  Where no child can be started, this process makes
+// them all.
+void make_all(int first, int last, const std::function<void(int)> &make)
 {
     const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    const int rows = last - first;
     const int bands = static_cast<int>(std::max(1L, std::min({processors, 16L, rows / 16L})));
     struct Child {
         pid_t pid;
@@ -277,17 +282,17 @@ void make_all(int rows, const std::function<void(int)> &make)
         int first, last;
     };
     std::vector<Child> children;
-    int made = rows; // the lines from here on are made by children
+    int made = last; // the lines from here on are made by children
     std::fflush(nullptr);
     for (int band = bands - 1; band > 0; --band) {
-        const int first = static_cast<int>(int64_t(rows) * band / bands);
+        const int from = first + static_cast<int>(int64_t(rows) * band / bands);
         int pipe_ends[2];
         if (pipe(pipe_ends) != 0)
             break;
         const pid_t pid = fork();
         if (pid == 0) {
             close(pipe_ends[0]);
-            const std::string why = make_lines(make, first, made);
+            const std::string why = make_lines(make, from, made);
             const bool sent = write(pipe_ends[1], why.data(), why.size()) == ssize_t(why.size());
             _exit(why.empty() && sent ? 0 : 1);
         }
@@ -296,10 +301,10 @@ void make_all(int rows, const std::function<void(int)> &make)
             close(pipe_ends[0]);
             break;
         }
-        children.push_back({pid, pipe_ends[0], first, made});
-        made = first;
+        children.push_back({pid, pipe_ends[0], from, made});
+        made = from;
     }
-    std::string why = make_lines(make, 0, made);
+    std::string why = make_lines(make, first, made);
     for (const Child &child : children) {
         std::string reason;
         char text[256];
@@ -343,20 +348,28 @@ int run_warp(Options &options)
     const SharedBytes result(grid.pixel_count());
     unsigned char *const out = result.data();
     const std::size_t columns = std::size_t(grid.columns);
-    make_all(grid.rows, [&](int y) { warp.line(y, out + std::size_t(y) * columns); });
+    make_all(0, grid.rows, [&](int y) { warp.line(y, out + std::size_t(y) * columns); });
     if (!options.statistic.empty()) {
         // Each pixel of the source goes to the grid's pixel its place falls
         // in; where valid ones fall the statistic of their values replaces
-        // the nearest pixel.
-        const SharedBytes shared(source.pixel_count() * sizeof(uint32_t));
+        // the nearest pixel.  The source goes a band of lines at a time, so
+        // that the grid pixels the pixels go to take 4 bytes a pixel of a
+        // band, not of the whole source.
+        const std::size_t source_columns = std::size_t(source.columns);
+        const int band = std::min(source.rows, target_lines);
+        const SharedBytes shared(std::size_t(band) * source_columns * sizeof(uint32_t));
         uint32_t *const targets = reinterpret_cast<uint32_t *>(shared.data());
-        make_all(source.rows, [&](int y) {
-            warp.targets(y, targets + std::size_t(y) * std::size_t(source.columns));
-        });
         Statistic statistic(source, options.statistic, grid.pixel_count());
-        for (std::size_t k = 0; k < pixels.size(); ++k)
-            if (targets[k] != nowhere)
-                statistic.add(targets[k], pixels[k]);
+        for (int first = 0; first < source.rows; first += band) {
+            const int last = std::min(source.rows, first + band);
+            make_all(first, last, [&](int y) {
+                warp.targets(y, targets + std::size_t(y - first) * source_columns);
+            });
+            const unsigned char *const bytes = &pixels[std::size_t(first) * source_columns];
+            for (std::size_t k = 0; k < std::size_t(last - first) * source_columns; ++k)
+                if (targets[k] != nowhere)
+                    statistic.add(targets[k], bytes[k]);
+        }
         statistic.finish(grid.pixel_count(), out);
     }
     replace_file(options.output, [&](std::FILE *stream) -> std::string {

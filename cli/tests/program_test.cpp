@@ -183,6 +183,8 @@ protected:
                  i.y_center = 4, i.dx = i.dy = 0.5, i.pixels.assign(81, 0);
              })},
             {"shifted.ida", image([](Image &i) { i.x_center = 3; })},
+            // a's grid over big's last three lines.
+            {"low.ida", image([](Image &i) { i.y_center = -296; })},
             // a's grid at twice its pixel size, a column more to the east.
             {"half.ida", image([](Image &i) {
                  i.rows = 2, i.columns = 3, i.x_center = 0.75, i.y_center = 0.25, i.dx = 5,
@@ -420,10 +422,13 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     EXPECT_EQ(warp("a.ida", "half.ida", "--mean "), "\2\5\xff\x08\x0a\xff");
     EXPECT_EQ(warp("a.ida", "half.ida", "--max "), "\5\7\xff\x09\x0a\xff");
     EXPECT_EQ(warp("a.ida", "half.ida", "--min "), std::string("\0\2\xff\x08\x0a\xff", 6));
-    // 300 lines, shared out between processes: a's grid takes big's corner.
+    // 300 lines, in two bands shared out between processes: a's grid takes
+    // big's corner, low's from the second band.
     const std::string big = big_pixels();
     EXPECT_EQ(warp("big.ida", "a.ida", "--max "),
               big.substr(0, 4) + big.substr(300, 4) + big.substr(600, 4));
+    EXPECT_EQ(warp("big.ida", "low.ida", "--max "),
+              big.substr(89100, 4) + big.substr(89400, 4) + big.substr(89700, 4));
     // The place of a pixel's centre as point finds it, written for point
     // --at; "" where it has none.
     const auto place_of = [&](const std::string &file, const std::string &pixel) {
