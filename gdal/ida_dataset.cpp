@@ -590,6 +590,27 @@ public:
         has_nodata_ = false;
         return CE_None;
     }
+    // What an IDA file does not hold (a copy drops them too) is kept while
+    // the image is open, so that the tools that copy it over (gdalwarp
+    // copies a colour table) meet no error.
+    GDALColorTable *GetColorTable() override { return colours_.get(); }
+    CPLErr SetColorTable(GDALColorTable *colours) override
+    {
+        colours_.reset(colours ? colours->Clone() : nullptr);
+        return CE_None;
+    }
+    GDALColorInterp GetColorInterpretation() override { return interpretation_; }
+    CPLErr SetColorInterpretation(GDALColorInterp interpretation) override
+    {
+        interpretation_ = interpretation;
+        return CE_None;
+    }
+    const char *GetUnitType() override { return unit_.c_str(); }
+    CPLErr SetUnitType(const char *unit) override
+    {
+        unit_ = unit ? unit : "";
+        return CE_None;
+    }
 
 private:
     static double told(int *success, double v)
@@ -607,6 +628,9 @@ private:
     std::vector<unsigned char> &pixels_;
     double scale_ = 1, offset_ = 0, nodata_ = 0;
     bool has_nodata_ = false;
+    std::unique_ptr<GDALColorTable> colours_;
+    GDALColorInterp interpretation_ = GCI_GrayIndex;
+    std::string unit_;
 };
 
 IDANewDataset::~IDANewDataset()

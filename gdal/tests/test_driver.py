@@ -284,6 +284,7 @@ class Writing(Scratch):
         band.SetNoDataValue(old.GetNoDataValue())
         band.SetScale(old.GetScale())
         band.SetOffset(old.GetOffset())
+        band.SetColorTable(gdal.ColorTable())   # as gdalwarp copies one: no error, not stored
         ds.SetMetadata({k: source.GetMetadataItem(k) for k in ("CODED_MIN", "CODED_MAX", "DECIMALS")})
         ds.SetSpatialRef(source.GetSpatialRef())
         ds.SetGeoTransform(source.GetGeoTransform())
