@@ -2,6 +2,7 @@
 # images the library writes, every position held against the library's own
 # conversions (ida_probe).  Environment: GDAL_DRIVER_PATH (the plugin),
 # IDA_PROBE, BRENNIX and IDA_SAMPLE (paths).
+import gzip
 import math
 import os
 import random
@@ -11,6 +12,7 @@ from pathlib import Path
 import subprocess
 import tempfile
 import unittest
+import zipfile
 
 from osgeo import gdal, osr
 
@@ -142,6 +144,18 @@ class Reading(Scratch):
                 # Every byte but the title (the probe leaves it zero, the
                 # driver pads it with spaces).
                 self.assertEqual(a[:38] + a[118:], b[:38] + b[118:])
+
+
+    # Compressed archives, through GDAL's virtual file systems.
+    def test_inside_gzip_and_zip(self):
+        Path(self.path("s.ida.gz")).write_bytes(gzip.compress(Path(SAMPLE).read_bytes()))
+        with zipfile.ZipFile(self.path("s.zip"), "w", zipfile.ZIP_DEFLATED) as archive:
+            archive.write(SAMPLE, "s.ida")
+        pixels = gdal.Open(SAMPLE).ReadRaster()
+        for name in "/vsigzip/" + self.path("s.ida.gz"), "/vsizip/" + self.path("s.zip/s.ida"):
+            with self.subTest(name):
+                ds = gdal.Open(name)
+                self.assertEqual((ds.GetDriver().ShortName, ds.ReadRaster()), ("IDA", pixels))
 
 
 class Identify(Scratch):
