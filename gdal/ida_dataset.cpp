@@ -442,6 +442,12 @@ bool writable_name(const char *filename)
     return true;
 }
 
+// The name an image is written under before it is renamed to target.
+std::string partial_name(const std::string &target)
+{
+    return target + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
+}
+
 // The IDA image of source, written whole into filename or not at all.
 bool write_file(const char *filename, GDALDataset *source, char **options,
                 GDALProgressFunc progress, void *progress_data)
@@ -466,8 +472,7 @@ bool write_file(const char *filename, GDALDataset *source, char **options,
     // it in any case.)  A link to such a file is followed, so that the
     // rename replaces the file and the link stays.
     const std::string target = followed_link(filename);
-    const std::string partial =
-        target + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
+    const std::string partial = partial_name(target);
     VSILFILE *fp = VSIFOpenL(partial.c_str(), "wb");
     if (fp == nullptr)
         return fail(filename, "cannot create " + partial);
@@ -665,6 +670,16 @@ GDALDataset *IDADataset::Create(const char *filename, int columns, int rows, int
     }
     if (!writable_name(filename))
         return nullptr;
+    // A folder that is missing or shut to writing is reported now, not
+    // when the image has been made.
+    const std::string partial = partial_name(followed_link(filename));
+    VSILFILE *fp = VSIFOpenL(partial.c_str(), "wb");
+    if (fp == nullptr) {
+        fail(filename, "cannot create " + partial);
+        return nullptr;
+    }
+    VSIFCloseL(fp);
+    VSIUnlink(partial.c_str());
     try {
         auto ds = std::make_unique<IDANewDataset>(filename, columns, rows, options);
         ds->SetBand(1, new IDANewBand(ds.get()));

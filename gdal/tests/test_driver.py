@@ -312,7 +312,8 @@ class Writing(Scratch):
         for name, size, words in [("no.ida", (4, 3, 2), "one band; 2 were asked for"),
                                   ("no.ida", (4, 3, 1, gdal.GDT_Int16), "bytes; Int16 was asked for"),
                                   ("no.ida", (40000, 2), "larger than the 32767 x 32767"),
-                                  ("/vsistdout/", (4, 3), "not a regular file")]:
+                                  ("/vsistdout/", (4, 3), "not a regular file"),
+                                  ("missing/no.ida", (4, 3), "cannot create .*/missing/no.ida.*partial")]:
             with self.subTest(words):
                 with self.assertRaisesRegex(RuntimeError, words):
                     driver.Create(name if name.startswith("/") else self.path(name), *size)
