@@ -138,6 +138,30 @@ bool beyond_the_map(const IMAGETYPE &image, double longitude);
 bool pixel_position(const IMAGETYPE &image, int column, int line, double *longitude,
                     double *latitude);
 
+// The pixels of an image's lines that have a place, and their places,
+// through the library's inverse on the block the image was prepared in.
+class LinePlaces {
+public:
+    // Line y of f: the pixels with a place within 180 degrees of the map's
+    // centre; a pixel the inverse stopped at or marked gets one only when
+    // its place, converted on its own, leads back to it.
+    void find(const IdaFile &f, int16_t block, int y);
+    // The columns of the pixels found, and their longitude/latitude pairs
+    // ended by the end marker, as _LonLatToImage takes a list.
+    std::vector<int> taken;
+    std::vector<double> places;
+
+private:
+    int places_of_line(const IdaFile &f, int16_t block, int y);
+    std::vector<double> lonlat_, back_, given_;
+};
+// Converts the longitude/latitude pairs of points (ended by the end marker)
+// into image coordinates of image through block, in place; a point the
+// engine stops at gets the end marker as its column, off every image, and
+// the points after it are converted without it.  given is scratch space.
+void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points,
+              std::vector<double> &given);
+
 // Writes a result file through write, which returns the reason it failed
 // (empty when it did not), beside its final name and renames it into
 // place, so that the file is either whole or as it was; InputError names

@@ -28,34 +28,6 @@ constexpr int16_t grid_block = QUORVEX_OUTPUT_BLOCK;
 // and the centre, reference pixel, scale and parallels.
 constexpr std::pair<int, int> placing_bytes[] = {{projection_offset, 1}, {30, 4}, {120, 48}};
 
-// Converts the longitude/latitude pairs of points (its last element the
-// end marker) into image coordinates of image, through block.  Where the
-// engine stops at a point it cannot project (the antipode of an azimuthal
-// centre, a point at infinity), leaving it and the later points as they
-// were and the earlier ones as plane coordinates, that point keeps the end
-// marker as its column, outside every image, and the others are converted
-// without it.
-void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points,
-              std::vector<double> &given)
-{
-    const std::size_t count = points.size() / 2;
-    given = points;
-    for (std::size_t from = 0; from < count;) {
-        _LonLatToImage(&image, points.data() + 2 * from, 0, block);
-        // The stop is the first of the points that all came back unchanged.
-        std::size_t stop = count;
-        while (stop > from && points[2 * stop - 2] == given[2 * stop - 2] &&
-               points[2 * stop - 1] == given[2 * stop - 1])
-            --stop;
-        if (stop == count)
-            return;
-        std::copy(given.begin() + 2 * from, given.begin() + 2 * stop, points.begin() + 2 * from);
-        points[2 * stop] = QUORVEX_NO_VALUE;
-        _LonLatToImage(&image, points.data() + 2 * from, 0, block);
-        from = stop + 1;
-    }
-}
-
 // A pixel of the grid or the source that no pixel of the other takes.
 constexpr uint32_t nowhere = UINT32_MAX;
 
@@ -65,8 +37,7 @@ constexpr int target_lines = 256;
 class Warp {
 public:
     Warp(const IdaFile &source, const IdaFile &grid, const std::vector<unsigned char> &pixels)
-        : source_(source), grid_(grid), pixels_(pixels),
-          lonlat_(2 * std::size_t(std::max(grid.columns, source.columns)) + 1)
+        : source_(source), grid_(grid), pixels_(pixels)
     {
         const std::array<PixelKind, 256> kinds = pixel_kinds(source.image);
         for (int byte = 0; byte < 256 && fill_ < 0; ++byte)
@@ -81,14 +52,14 @@ public:
     void line(int y, unsigned char *out)
     {
         const int columns = grid_.columns;
-        placed_pixels(grid_, grid_block, y);
-        to_image(source_.image, source_block, places_, given_);
+        places_.find(grid_, grid_block, y);
+        to_image(source_.image, source_block, places_.places, given_);
         std::fill_n(out, columns, static_cast<unsigned char>(fill_ < 0 ? 0 : fill_));
         int placed = 0;
-        for (std::size_t k = 0; k < taken_.size(); ++k) {
-            const uint32_t at = pixel_at(source_, &places_[2 * k]);
+        for (std::size_t k = 0; k < places_.taken.size(); ++k) {
+            const uint32_t at = pixel_at(source_, &places_.places[2 * k]);
             if (at != nowhere) {
-                out[taken_[k]] = pixels_[at];
+                out[places_.taken[k]] = pixels_[at];
                 ++placed;
             }
         }
@@ -102,11 +73,11 @@ public:
     // first pixel, or nowhere.
     void targets(int y, uint32_t *out)
     {
-        placed_pixels(source_, source_block, y);
-        to_image(grid_.image, grid_block, places_, given_);
+        places_.find(source_, source_block, y);
+        to_image(grid_.image, grid_block, places_.places, given_);
         std::fill_n(out, source_.columns, nowhere);
-        for (std::size_t k = 0; k < taken_.size(); ++k)
-            out[taken_[k]] = pixel_at(grid_, &places_[2 * k]);
+        for (std::size_t k = 0; k < places_.taken.size(); ++k)
+            out[places_.taken[k]] = pixel_at(grid_, &places_.places[2 * k]);
     }
 
 private:
@@ -121,99 +92,12 @@ private:
         return nowhere;
     }
 
-    // Whether a place that f's forward took to back leads back to pixel x
-    // of line y.
-    static bool leads_back(const double *back, int x, int y)
-    {
-        return std::fabs(back[0] - x) <= round_trip_pixels &&
-               std::fabs(back[1] - y) <= round_trip_pixels;
-    }
-
-    // The pixels of line y of f (through block) that have a place into
-    // taken_, their places into places_ (ended by the end marker): each with
-    // a place within 180 degrees of the map's centre, and of those the
-    // inverse converted one at a time only the ones whose place leads back
-    // to them.  A marked pixel is left out: it would read as the end of the
-    // list.
-    void placed_pixels(const IdaFile &f, int16_t block, int y)
-    {
-        const int redone = places_of_line(f, block, y);
-        taken_.clear();
-        places_.clear();
-        back_.clear();
-        for (int x = 0; x < f.columns; ++x) {
-            const double lon = lonlat_[2 * std::size_t(x)], lat = lonlat_[2 * std::size_t(x) + 1];
-            if (std::isfinite(lon) && std::fabs(lat) <= 90.0 && !beyond_the_map(f.image, lon)) {
-                taken_.push_back(x);
-                places_.push_back(lon);
-                places_.push_back(lat);
-                if (x >= redone) {
-                    back_.push_back(lon);
-                    back_.push_back(lat);
-                }
-            }
-        }
-        back_.push_back(QUORVEX_NO_VALUE);
-        to_image(f.image, block, back_, given_);
-        const std::size_t checked = taken_.size() - (back_.size() - 1) / 2;
-        std::size_t kept = checked;
-        for (std::size_t k = checked; k < taken_.size(); ++k) {
-            if (leads_back(&back_[2 * (k - checked)], taken_[k], y)) {
-                taken_[kept] = taken_[k];
-                places_[2 * kept] = places_[2 * k];
-                places_[2 * kept + 1] = places_[2 * k + 1];
-                ++kept;
-            }
-        }
-        taken_.resize(kept);
-        places_.resize(2 * kept);
-        places_.push_back(QUORVEX_NO_VALUE);
-    }
-
-    // The places of the pixels of line y of f into lonlat_, through its
-    // inverse.  The inverse stops at a pixel it cannot convert (beyond the
-    // Lambert azimuthal's circle of radius 2a, say), leaving that pixel and
-    // the later ones as it had them, in plane coordinates.  The pixels of
-    // the line's end that hold them, computed as the library computes them,
-    // keep them where they lead back to the pixel (a place may coincide with
-    // them: a plate carree centred at 0, 0); from the first that does not,
-    // they are converted again one at a time, and the first of those is
-    // returned.
-    int places_of_line(const IdaFile &f, int16_t block, int y)
-    {
-        const IMAGETYPE &g = f.image;
-        _ImageToLonLat(&g, static_cast<uint16_t>(y), lonlat_.data(),
-                       static_cast<uint16_t>(f.columns), block);
-        const double plane_y = (g.y_center - y) / g.dy;
-        int unconverted = f.columns;
-        while (unconverted > 0 && lonlat_[2 * std::size_t(unconverted) - 1] == plane_y &&
-               lonlat_[2 * std::size_t(unconverted) - 2] ==
-                   (static_cast<double>(unconverted - 1) - g.x_center) / g.dx)
-            --unconverted;
-        int stopped = unconverted;
-        if (stopped < f.columns) {
-            back_.assign(&lonlat_[2 * std::size_t(unconverted)],
-                         &lonlat_[2 * std::size_t(f.columns)]);
-            back_.push_back(QUORVEX_NO_VALUE);
-            to_image(g, block, back_, given_);
-            while (stopped < f.columns &&
-                   leads_back(&back_[2 * std::size_t(stopped - unconverted)], stopped, y))
-                ++stopped;
-        }
-        IMAGETYPE one = g;
-        for (int x = stopped; x < f.columns; ++x) {
-            one.x_center = g.x_center - x;
-            _ImageToLonLat(&one, static_cast<uint16_t>(y), &lonlat_[2 * std::size_t(x)], 1, block);
-        }
-        return stopped;
-    }
-
     const IdaFile &source_;
     const IdaFile &grid_;
     const std::vector<unsigned char> &pixels_;
     int fill_ = -1;
-    std::vector<double> lonlat_, places_, back_, given_;
-    std::vector<int> taken_;
+    LinePlaces places_;
+    std::vector<double> given_;
 };
 
 IdaFile open_projected(const std::string &path, const QuorvexTables &tables, const char *role)

@@ -1,0 +1,126 @@
+// The places of the pixels of an image's lines through the library's
+// inverse, and points converted through its forward, with the engine's
+// stops and marks sorted out: what warp takes from and puts on its grids.
+#include "cli.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace cli {
+
+namespace {
+
+// Whether a place that f's forward took to back leads back to pixel x
+// of line y.
+bool leads_back(const double *back, int x, int y)
+{
+    return std::fabs(back[0] - x) <= round_trip_pixels &&
+           std::fabs(back[1] - y) <= round_trip_pixels;
+}
+
+} // namespace
+
+// Where the engine stops at a point (the antipode of an azimuthal centre,
+// a point at infinity), it leaves that point and the later ones as they
+// were and the earlier ones converted; the list is then converted again
+// from the point after the stop.
+void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points,
+              std::vector<double> &given)
+{
+    const std::size_t count = points.size() / 2;
+    given = points;
+    for (std::size_t from = 0; from < count;) {
+        _LonLatToImage(&image, points.data() + 2 * from, 0, block);
+        // The stop is the first of the points that all came back unchanged.
+        std::size_t stop = count;
+        while (stop > from && points[2 * stop - 2] == given[2 * stop - 2] &&
+               points[2 * stop - 1] == given[2 * stop - 1])
+            --stop;
+        if (stop == count)
+            return;
+        std::copy(given.begin() + 2 * from, given.begin() + 2 * stop, points.begin() + 2 * from);
+        points[2 * stop] = QUORVEX_NO_VALUE;
+        _LonLatToImage(&image, points.data() + 2 * from, 0, block);
+        from = stop + 1;
+    }
+}
+
+// Each pixel with a place within 180 degrees of the map's centre is taken;
+// of those the inverse converted one at a time, only the ones whose place
+// leads back to them.  A marked pixel is left out: it would read as the
+// end of the list.
+void LinePlaces::find(const IdaFile &f, int16_t block, int y)
+{
+    if (lonlat_.size() < 2 * std::size_t(f.columns) + 1)
+        lonlat_.resize(2 * std::size_t(f.columns) + 1);
+    const int redone = places_of_line(f, block, y);
+    taken.clear();
+    places.clear();
+    back_.clear();
+    for (int x = 0; x < f.columns; ++x) {
+        const double lon = lonlat_[2 * std::size_t(x)], lat = lonlat_[2 * std::size_t(x) + 1];
+        if (std::isfinite(lon) && std::fabs(lat) <= 90.0 && !beyond_the_map(f.image, lon)) {
+            taken.push_back(x);
+            places.push_back(lon);
+            places.push_back(lat);
+            if (x >= redone) {
+                back_.push_back(lon);
+                back_.push_back(lat);
+            }
+        }
+    }
+    back_.push_back(QUORVEX_NO_VALUE);
+    to_image(f.image, block, back_, given_);
+    const std::size_t checked = taken.size() - (back_.size() - 1) / 2;
+    std::size_t kept = checked;
+    for (std::size_t k = checked; k < taken.size(); ++k) {
+        if (leads_back(&back_[2 * (k - checked)], taken[k], y)) {
+            taken[kept] = taken[k];
+            places[2 * kept] = places[2 * k];
+            places[2 * kept + 1] = places[2 * k + 1];
+            ++kept;
+        }
+    }
+    taken.resize(kept);
+    places.resize(2 * kept);
+    places.push_back(QUORVEX_NO_VALUE);
+}
+
+// The places of the pixels of line y of f into lonlat_, through its
+// inverse.  The inverse stops at a pixel it cannot convert (beyond the
+// Lambert azimuthal's circle of radius 2a, say), leaving that pixel and
+// the later ones as it had them, in plane coordinates.  The pixels of
+// the line's end that hold them, computed as the library computes them,
+// keep them where they lead back to the pixel (a place may coincide with
+// them: a plate carree centred at 0, 0); from the first that does not,
+// they are converted again one at a time, and the first of those is
+// returned.
+int LinePlaces::places_of_line(const IdaFile &f, int16_t block, int y)
+{
+    const IMAGETYPE &g = f.image;
+    _ImageToLonLat(&g, static_cast<uint16_t>(y), lonlat_.data(), static_cast<uint16_t>(f.columns),
+                   block);
+    const double plane_y = (g.y_center - y) / g.dy;
+    int unconverted = f.columns;
+    while (unconverted > 0 && lonlat_[2 * std::size_t(unconverted) - 1] == plane_y &&
+           lonlat_[2 * std::size_t(unconverted) - 2] ==
+               (static_cast<double>(unconverted - 1) - g.x_center) / g.dx)
+        --unconverted;
+    int stopped = unconverted;
+    if (stopped < f.columns) {
+        back_.assign(&lonlat_[2 * std::size_t(unconverted)], &lonlat_[2 * std::size_t(f.columns)]);
+        back_.push_back(QUORVEX_NO_VALUE);
+        to_image(g, block, back_, given_);
+        while (stopped < f.columns &&
+               leads_back(&back_[2 * std::size_t(stopped - unconverted)], stopped, y))
+            ++stopped;
+    }
+    IMAGETYPE one = g;
+    for (int x = stopped; x < f.columns; ++x) {
+        one.x_center = g.x_center - x;
+        _ImageToLonLat(&one, static_cast<uint16_t>(y), &lonlat_[2 * std::size_t(x)], 1, block);
+    }
+    return stopped;
+}
+
+} // namespace cli
