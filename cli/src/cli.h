@@ -29,6 +29,9 @@ struct UsageError : std::runtime_error {
 // the projection.
 constexpr int ida_type_offset = 22;
 constexpr int projection_offset = 23;
+// The image's size: lines, then columns, 16 bits each.
+constexpr int rows_offset = 30;
+constexpr int columns_offset = 32;
 
 // What a pixel byte stands for, by the codes of the image's description.
 enum class PixelKind : uint8_t { valid, missing, special };
@@ -177,6 +180,9 @@ double r48(const unsigned char *header, int at);
 int int16_at(const unsigned char *header, int at);
 // Printable ASCII as it is; any other byte as "?".
 std::string printable(const char *text, std::size_t size);
+// count finite numbers separated by commas ("10.5,45" or "-3, 7") into
+// values; false for any other text.
+bool parse_numbers(const std::string &text, double *values, std::size_t count);
 // A number as the text reports show it: 15 significant digits.
 std::string number(double value);
 
@@ -186,9 +192,10 @@ struct Options {
     std::vector<std::string> files;
     std::string output;
     std::string colours;
-    std::string at, pixel;
-    std::string statistic; // composite: "max", "min" or "mean"
-    std::string grid;      // warp: the image whose grid the result takes
+    std::string at, pixel;   // point
+    std::string window, box; // crop
+    std::string statistic;   // composite: "max", "min" or "mean"
+    std::string grid;        // warp: the image whose grid the result takes
     bool json = false;
     bool legend = false;
 };
@@ -199,6 +206,7 @@ int run_render(Options &options);
 int run_point(Options &options);
 int run_composite(Options &options);
 int run_warp(Options &options);
+int run_crop(Options &options);
 
 } // namespace cli
 

@@ -5,15 +5,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 
 namespace cli {
 
 namespace {
-
-constexpr int rows_offset = 30;
-constexpr int columns_offset = 32;
 
 std::string system_reason()
 {
@@ -39,6 +37,23 @@ std::string printable(const char *text, std::size_t size)
         if (c < 0x20 || c > 0x7e)
             c = '?';
     return out;
+}
+
+bool parse_numbers(const std::string &text, double *values, std::size_t count)
+{
+    std::size_t from = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t comma = k + 1 < count ? text.find(',', from) : text.size();
+        if (comma == std::string::npos)
+            return false;
+        const std::string part = text.substr(from, comma - from);
+        char *end = nullptr;
+        values[k] = std::strtod(part.c_str(), &end);
+        if (end == part.c_str() || *end != '\0' || !std::isfinite(values[k]))
+            return false;
+        from = comma + 1;
+    }
+    return true;
 }
 
 std::string number(double value)

@@ -21,6 +21,7 @@ const char general_help[] =
     "                      the largest, smallest or mean value at each place\n"
     "  warp FILE --grid GRID -o OUT\n"
     "                      the image put on the grid of another\n"
+    "  crop FILE -o OUT    a window of the image as an image of its own\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
     "                      instead of the built-in ones (any command)\n"
@@ -95,6 +96,22 @@ const char warp_help[] =
     "                        whose centres' places fall in it, coded as FILE\n"
     "                        codes it; where none does, the nearest pixel\n";
 
+const char crop_help[] = "Usage: quorvex crop FILE (--pixels COLUMN,LINE,WIDTH,HEIGHT |\n"
+                         "                          --box WEST,SOUTH,EAST,NORTH) -o OUT.ida\n"
+                         "                    [--tables FILE]\n"
+                         "Writes a window of FILE as an IDA image of its own: every pixel keeps\n"
+                         "its place, its byte and its coding.  The header is FILE's, with the\n"
+                         "window's size and the reference pixel moved by the window's corner.\n"
+                         "\n"
+                         "  --pixels COLUMN,LINE,WIDTH,HEIGHT\n"
+                         "                        the window of WIDTH x HEIGHT pixels whose upper\n"
+                         "                        left pixel is at COLUMN, LINE (from 0)\n"
+                         "  --box WEST,SOUTH,EAST,NORTH\n"
+                         "                        the smallest window holding every pixel whose\n"
+                         "                        centre lies in the box, in degrees (a WEST east\n"
+                         "                        of EAST crosses the 180th meridian)\n"
+                         "  -o, --output OUT.ida  the image to write (replaced whole)\n";
+
 struct Command {
     const char *name;
     const char *help;
@@ -106,7 +123,8 @@ const Command commands[] = {{"info", info_help, cli::run_info},
                             {"render", render_help, cli::run_render},
                             {"point", point_help, cli::run_point},
                             {"composite", composite_help, cli::run_composite},
-                            {"warp", warp_help, cli::run_warp}};
+                            {"warp", warp_help, cli::run_warp},
+                            {"crop", crop_help, cli::run_crop}};
 
 void load_tables(const std::string &path, cli::Options &options)
 {
@@ -170,7 +188,7 @@ int run(int argc, char **argv)
             options.json = true;
         } else if ((arg == "-o" || arg == "--output") &&
                    (command->run == cli::run_render || command->run == cli::run_composite ||
-                    command->run == cli::run_warp)) {
+                    command->run == cli::run_warp || command->run == cli::run_crop)) {
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
@@ -184,6 +202,10 @@ int run(int argc, char **argv)
             options.at = value_of(i, argc, argv);
         } else if (arg == "--pixel" && command->run == cli::run_point) {
             options.pixel = value_of(i, argc, argv);
+        } else if (arg == "--pixels" && command->run == cli::run_crop) {
+            options.window = value_of(i, argc, argv);
+        } else if (arg == "--box" && command->run == cli::run_crop) {
+            options.box = value_of(i, argc, argv);
         } else if (arg == "--grid" && command->run == cli::run_warp) {
             options.grid = value_of(i, argc, argv);
         } else if (arg == "--legend" && command->run == cli::run_render) {

@@ -18,20 +18,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Two finite numbers separated by a comma: "10.5,45" or "-3, 7".
-bool parse_pair(const std::string &text, double *first, double *second)
-{
-    const std::size_t comma = text.find(',');
-    if (comma == std::string::npos)
-        return false;
-    const auto number_in = [](const std::string &part, double *value) {
-        char *end = nullptr;
-        *value = std::strtod(part.c_str(), &end);
-        return end != part.c_str() && *end == '\0' && std::isfinite(*value);
-    };
-    return number_in(text.substr(0, comma), first) && number_in(text.substr(comma + 1), second);
-}
-
 struct Where {
     bool inside = false;
     int column = 0, line = 0;
@@ -128,13 +114,14 @@ std::string text_line(const Json &r)
 
 int run_point(Options &options)
 {
-    double x = 0, y = 0;
     const bool at = !options.at.empty();
     if (at == !options.pixel.empty())
         throw UsageError("point takes one of --at LON,LAT and --pixel COLUMN,LINE");
-    if (!parse_pair(at ? options.at : options.pixel, &x, &y))
+    double xy[2];
+    if (!parse_numbers(at ? options.at : options.pixel, xy, 2))
         throw UsageError(at ? "--at needs LON,LAT in degrees, such as 10.5,45"
                             : "--pixel needs COLUMN,LINE in pixels, such as 12,30");
+    const double x = xy[0], y = xy[1];
     if (!at && (x != std::floor(x) || y != std::floor(y)))
         throw UsageError("--pixel needs whole numbers of pixels, such as 12,30");
     if (!options.json)

@@ -11,8 +11,10 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +22,7 @@
 #include <numeric>
 #include <regex>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -232,6 +235,19 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
+    // The place of a pixel's centre as point finds it, written for point
+    // --at; "" where it has none.
+    std::string place_of(const std::string &file, const std::string &pixel)
+    {
+        const Json place = Json::parse(run("point --json --pixel " + pixel + " " + file).out);
+        if (place["longitude"].is_null())
+            return std::string();
+        char at[80];
+        std::snprintf(at, sizeof at, "%.17g,%.17g", place["longitude"].get<double>(),
+                      place["latitude"].get<double>());
+        return std::string(at);
+    }
+
     const Outcome &run(const std::string &args)
     {
         if (runs.count(args) == 0) {
@@ -330,6 +346,24 @@ point --at 10,nan a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,45x a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at ,45 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --pixel 1.5,2 a.ida | 2 | --pixel needs whole numbers of pixels, such as 12,30
+crop a.ida --pixels 1,1,2,2 | 2 | crop takes one FILE and -o OUT.ida
+crop a.ida -o k.ida | 2 | crop takes one of --pixels COLUMN,LINE,WIDTH,HEIGHT and --box WEST,SOUTH,EAST,NORTH
+crop a.ida --pixels 0,0,1,1 --box 0,40,20,50 -o k.ida | 2 | crop takes one of --pixels COLUMN,LINE,WIDTH,HEIGHT and --box WEST,SOUTH,EAST,NORTH
+crop a.ida --pixels 1,1,2 -o k.ida | 2 | --pixels needs COLUMN,LINE,WIDTH,HEIGHT in whole pixels, such as 10,20,300,200
+crop a.ida --pixels 1,1,0,2 -o k.ida | 2 | --pixels needs COLUMN,LINE,WIDTH,HEIGHT in whole pixels, such as 10,20,300,200
+crop a.ida --pixels -1,1,2,2 -o k.ida | 2 | --pixels needs COLUMN,LINE,WIDTH,HEIGHT in whole pixels, such as 10,20,300,200
+crop a.ida --pixels 1,-1,2,2 -o k.ida | 2 | --pixels needs COLUMN,LINE,WIDTH,HEIGHT in whole pixels, such as 10,20,300,200
+crop a.ida --pixels 1,1,2,0 -o k.ida | 2 | --pixels needs COLUMN,LINE,WIDTH,HEIGHT in whole pixels, such as 10,20,300,200
+crop a.ida --pixels 1,0.5,2,2 -o k.ida | 2 | --pixels needs COLUMN,LINE,WIDTH,HEIGHT in whole pixels, such as 10,20,300,200
+crop a.ida --pixels 3,1,2,2 -o k.ida | 1 | a.ida: the window of 3,1,2,2 reaches beyond the image's 4 x 3 pixels
+crop a.ida --pixels 0,2,1,2 -o k.ida | 1 | a.ida: the window of 0,2,1,2 reaches beyond the image's 4 x 3 pixels
+crop a.ida --pixels 1,0,4,1 -o k.ida | 1 | a.ida: the window of 1,0,4,1 reaches beyond the image's 4 x 3 pixels
+crop a.ida --pixels 0,2,4,1 -o k.ida | 0 | 
+crop a.ida --box 0,50,20,40 -o k.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
+crop plain.ida --box 0,40,20,50 -o k.ida | 1 | plain.ida: the image has no projection, so no pixel lies in a box of longitudes and latitudes
+crop a.ida --box 100,0,120,10 -o k.ida | 1 | a.ida: no pixel's centre lies in the box 100,0,120,10
+crop a.ida --pixels 0,0,1,1 -o a.ida | 2 | a.ida: names an input file (a.ida); name another output
+crop a.ida --pixels 0,0,4,3 -o full | 1 | full: cannot write (No space left on device)
 )";
     const std::regex form(R"((.*?) \| (\d) \| (.*?)(?: \| (.*))?)");
     std::istringstream table(cases);
@@ -429,17 +463,6 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
               big.substr(0, 4) + big.substr(300, 4) + big.substr(600, 4));
     EXPECT_EQ(warp("big.ida", "low.ida", "--max "),
               big.substr(89100, 4) + big.substr(89400, 4) + big.substr(89700, 4));
-    // The place of a pixel's centre as point finds it, written for point
-    // --at; "" where it has none.
-    const auto place_of = [&](const std::string &file, const std::string &pixel) {
-        const Json place = Json::parse(run("point --json --pixel " + pixel + " " + file).out);
-        if (place["longitude"].is_null())
-            return std::string();
-        char at[80];
-        std::snprintf(at, sizeof at, "%.17g,%.17g", place["longitude"].get<double>(),
-                      place["latitude"].get<double>());
-        return std::string(at);
-    };
     // A file's columns, and its pixel k as point --pixel takes it.
     const auto columns_of = [&](const std::string &file) {
         const std::string h = read(dir / file);
@@ -510,6 +533,66 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
         EXPECT_EQ(warp(source, grid, "--min "), smallest) << grid;
         EXPECT_GT(falling.size(), 25u) << grid;
     }
+}
+
+TEST_F(Program, CropKeepsEveryPixelWhereItWas)
+{
+    const auto crop = [&](const std::string &args) {
+        EXPECT_EQ(run("crop " + args + " -o k.ida").status, 0) << args;
+        const std::string k = read(dir / "k.ida");
+        return std::tuple(uint8_t(k[32]) | uint8_t(k[33]) << 8,
+                          uint8_t(k[30]) | uint8_t(k[31]) << 8, k.substr(QUORVEX_HEADER_SIZE));
+    };
+    // The header is the image's with the window's size, and its reference
+    // pixel moved by the window's corner.
+    Image window;
+    window.rows = 2, window.columns = 1, window.x_center = -1, window.y_center = 0;
+    window.pixels = "\7\xff";
+    crop("a.ida --pixels 3,1,1,2");
+    EXPECT_EQ(read(dir / "k.ida"), window.bytes());
+    // The pixels of a window of an image, its upper left pixel first.
+    const auto pixels_of = [&](const std::string &file, int column, int line, int width,
+                               int height) {
+        const std::string f = read(dir / file);
+        const int columns = uint8_t(f[32]) | uint8_t(f[33]) << 8;
+        std::string pixels;
+        for (int y = line; y < line + height; ++y)
+            pixels += f.substr(QUORVEX_HEADER_SIZE + std::size_t(y * columns + column),
+                               std::size_t(width));
+        return std::tuple(width, height, pixels);
+    };
+    // World's 10-degree pixels centred from 175 W to 175 E and from 85 N to
+    // 85 S: the box takes 25 W to 35 E, 25 N to 15 S; across the 180th
+    // meridian, 175 E and 175 W of the two lines at 5 N and 5 S, so every
+    // column of them.
+    EXPECT_EQ(crop("world.ida --box -30,-20,40,30"), pixels_of("world.ida", 15, 6, 7, 5));
+    EXPECT_EQ(place_of("k.ida", "0,0"), place_of("world.ida", "15,6"));
+    EXPECT_EQ(crop("world.ida --box 170,-6,-170,6"), pixels_of("world.ida", 0, 8, 36, 2));
+    EXPECT_EQ(crop("world.ida --box -180,80,180,90"), pixels_of("world.ida", 0, 0, 36, 1));
+    // coarse's columns 6 and 18 lie at 180 W and 180 E, 0 and 23 at 0.
+    EXPECT_EQ(crop("coarse.ida --box 170,-6,-170,6"), pixels_of("coarse.ida", 6, 3, 13, 1));
+    // A box's edges belong to it: a's line 1 lies at 45 N, its column 2 at
+    // 10 E.
+    EXPECT_EQ(crop("a.ida --box 0,45,10,45"), pixels_of("a.ida", 0, 1, 3, 1));
+    EXPECT_EQ(crop("a.ida --box 0,40,20,50"), pixels_of("a.ida", 0, 0, 4, 3));
+    EXPECT_EQ(crop("big.ida --pixels 10,5,290,200"), pixels_of("big.ida", 10, 5, 290, 200));
+    // On the azimuthal image, whose lines start beyond its circle, the
+    // window of the pixels whose places, as point finds them, lie in the box.
+    int left = 9, right = -1, top = 5, bottom = -1;
+    for (int line = 0; line < 5; ++line)
+        for (int column = 0; column < 9; ++column) {
+            const std::string at =
+                place_of("glaea.ida", std::to_string(column) + "," + std::to_string(line));
+            double lon, lat;
+            if (std::sscanf(at.c_str(), "%lf,%lf", &lon, &lat) == 2 && lon >= -150 && lon <= -30 &&
+                lat >= -40 && lat <= 40) {
+                left = std::min(left, column), right = std::max(right, column);
+                top = std::min(top, line), bottom = std::max(bottom, line);
+            }
+        }
+    ASSERT_GE(right, left);
+    EXPECT_EQ(crop("glaea.ida --box -150,-40,-30,40"),
+              pixels_of("glaea.ida", left, top, right - left + 1, bottom - top + 1));
 }
 
 TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
