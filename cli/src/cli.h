@@ -165,6 +165,25 @@ private:
 void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points,
               std::vector<double> &given);
 
+// Memory shared with the processes forked after it is made.
+class SharedBytes {
+public:
+    explicit SharedBytes(std::size_t size);
+    ~SharedBytes();
+    SharedBytes(const SharedBytes &) = delete;
+    SharedBytes &operator=(const SharedBytes &) = delete;
+    unsigned char *data() const { return bytes_; }
+
+private:
+    std::size_t size_;
+    unsigned char *bytes_ = nullptr;
+};
+// Lines first to last - 1, each made by make, which writes into shared
+// memory: the engine keeps its state per process, so the lines are shared
+// out between processes, one a processor.  InputError with the first
+// reason a line could not be made.
+void make_all(int first, int last, const std::function<void(int)> &make);
+
 // Writes a result file through write, which returns the reason it failed
 // (empty when it did not), beside its final name and renames it into
 // place, so that the file is either whole or as it was; InputError names

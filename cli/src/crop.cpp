@@ -48,7 +48,8 @@ bool between_meridians(double longitude, double west, double east)
 }
 
 // The smallest window holding every pixel whose centre's place lies in the
-// box, through the image's inverse a line at a time.
+// box, through the image's inverse a line at a time.  (The pixels LinePlaces
+// finds come in the order of their columns.)
 Window window_of_box(const IdaFile &f, const std::string &text)
 {
     double box[4]; // west, south, east, north
@@ -57,22 +58,34 @@ Window window_of_box(const IdaFile &f, const std::string &text)
     if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
         throw InputError(f.path + ": the image has no projection, so no pixel lies in a box of " +
                          "longitudes and latitudes");
+    // Each line's leftmost and rightmost pixel in the box, or -1, the lines
+    // shared out between processes.
     _InitProjection(&f.image, 0);
     LinePlaces line;
-    int left = f.columns, right = -1, top = f.rows, bottom = -1;
-    for (int y = 0; y < f.rows; ++y) {
+    const SharedBytes shared(std::size_t(f.rows) * 2 * sizeof(int32_t));
+    int32_t *const ends = reinterpret_cast<int32_t *>(shared.data());
+    make_all(0, f.rows, [&](int y) {
         line.find(f, 0, y);
+        int32_t first = -1, last = -1;
         for (std::size_t k = 0; k < line.taken.size(); ++k) {
             const double longitude = line.places[2 * k], latitude = line.places[2 * k + 1];
             if (latitude >= box[1] && latitude <= box[3] &&
                 between_meridians(longitude, box[0], box[2])) {
-                left = std::min(left, line.taken[k]);
-                right = std::max(right, line.taken[k]);
-                top = std::min(top, y);
-                bottom = y;
+                first = first < 0 ? line.taken[k] : first;
+                last = line.taken[k];
             }
         }
-    }
+        ends[2 * y] = first;
+        ends[2 * y + 1] = last;
+    });
+    int left = f.columns, right = -1, top = f.rows, bottom = -1;
+    for (int y = 0; y < f.rows; ++y)
+        if (ends[2 * y] >= 0) {
+            left = std::min(left, ends[2 * y]);
+            right = std::max(right, ends[2 * y + 1]);
+            top = std::min(top, y);
+            bottom = y;
+        }
     if (bottom < 0)
         throw InputError(f.path + ": no pixel's centre lies in the box " + text);
     return {left, top, right - left + 1, bottom - top + 1};

@@ -576,6 +576,10 @@ TEST_F(Program, CropKeepsEveryPixelWhereItWas)
     EXPECT_EQ(crop("a.ida --box 0,45,10,45"), pixels_of("a.ida", 0, 1, 3, 1));
     EXPECT_EQ(crop("a.ida --box 0,40,20,50"), pixels_of("a.ida", 0, 0, 4, 3));
     EXPECT_EQ(crop("big.ida --pixels 10,5,290,200"), pixels_of("big.ida", 10, 5, 290, 200));
+    // Lines 100 to 199, columns 50 to 99 of big, a's grid at 300 lines,
+    // which two processes search.
+    EXPECT_EQ(crop("big.ida --box 14.75,35.075,19.75,40.075"),
+              pixels_of("big.ida", 50, 100, 50, 100));
     // On the azimuthal image, whose lines start beyond its circle, the
     // window of the pixels whose places, as point finds them, lie in the box.
     int left = 9, right = -1, top = 5, bottom = -1;
