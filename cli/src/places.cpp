@@ -1,6 +1,7 @@
 // The places of the pixels of an image's lines through the library's
 // inverse, and points converted through its forward, with the engine's
-// stops and marks sorted out: what warp takes from and puts on its grids.
+// stops and marks sorted out: what warp takes from and puts on its grids,
+// and crop searches for the pixels in a box.
 #include "cli.h"
 
 #include <algorithm>
