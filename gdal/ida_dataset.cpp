@@ -26,17 +26,28 @@
 namespace {
 
 // Header offsets of what the library carries but does not interpret.
+constexpr int ida_type_offset = 22;
 constexpr int title_offset = 38;
 constexpr int title_size = 80;
 constexpr int decimals_offset = 183;
 constexpr int largest_size = 32767; // rows and columns are 16-bit
 constexpr vsi_l_offset colour_file_limit = 65536;
 
+// The tables headers are read with: those of the file the configuration
+// option QUORVEX_TABLES names (an environment variable, or --config
+// QUORVEX_TABLES FILE), as the quorvex program takes --tables, so that an
+// archive's own IDA types open; else the built-in ones.  Read once, when
+// the driver first needs them.
 const QuorvexTables &tables()
 {
     static const QuorvexTables loaded = [] {
         QuorvexTables t;
         load_default_tables(&t);
+        const char *path = CPLGetConfigOption("QUORVEX_TABLES", nullptr);
+        std::string error;
+        if (path != nullptr && *path != '\0' && !load_tables_file(path, &t, &error))
+            CPLError(CE_Warning, CPLE_AppDefined,
+                     "QUORVEX_TABLES: %s; the built-in tables are used instead", error.c_str());
         return t;
     }();
     return loaded;
@@ -148,8 +159,13 @@ int IDADataset::Identify(GDALOpenInfo *info)
     if (info->fpL == nullptr || info->nHeaderBytes < QUORVEX_HEADER_SIZE)
         return FALSE;
     const uint64_t size = ida::described_size(info->pabyHeader);
-    return ida::header_is_consistent(info->pabyHeader, size, tables()) &&
-           file_size(info->fpL) == size;
+    // An image of an IDA type the tables lack is tested as if its coding
+    // stood in its header, and claimed, so that Open can say what it needs.
+    unsigned char header[QUORVEX_HEADER_SIZE];
+    std::memcpy(header, info->pabyHeader, sizeof header);
+    if (tables().find_type(header[ida_type_offset]) == nullptr)
+        header[ida_type_offset] = QUORVEX_IDA_TYPE_IN_HEADER;
+    return ida::header_is_consistent(header, size, tables()) && file_size(info->fpL) == size;
 }
 
 GDALDataset *IDADataset::Open(GDALOpenInfo *info)
@@ -161,6 +177,14 @@ GDALDataset *IDADataset::Open(GDALOpenInfo *info)
                  "%s: the IDA driver opens files read-only; write a new "
                  "file with gdal_translate -of IDA",
                  info->pszFilename);
+        return nullptr;
+    }
+    const int type = info->pabyHeader[ida_type_offset];
+    if (tables().find_type(type) == nullptr) {
+        CPLError(CE_Failure, CPLE_OpenFailed,
+                 "%s: IDA type %d is not in the tables; name a tables file that has it with "
+                 "the configuration option QUORVEX_TABLES",
+                 info->pszFilename, type);
         return nullptr;
     }
     auto ds = std::make_unique<IDADataset>();
@@ -320,18 +344,31 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
                  "missing code",
                  filename);
 
+    // The source's IDA type (an IDA image's, or a copy's that kept its
+    // metadata) is kept while the band is coded as that type codes it: its
+    // law and its first missing code.  Otherwise the coding goes into the
+    // header, under type 200.
+    const IDATYPE *row = tables().find_type(
+        byte_value(source->GetMetadataItem("IDA_TYPE"), QUORVEX_IDA_TYPE_IN_HEADER));
+    if (row != nullptr &&
+        !(row->slope == slope && row->intercept == intercept && row->missingcodes[0] == missing))
+        row = nullptr;
+
     std::memset(image, 0, sizeof *image);
-    image->ida_type = QUORVEX_IDA_TYPE_IN_HEADER;
+    image->ida_type = row != nullptr ? row->code : QUORVEX_IDA_TYPE_IN_HEADER;
     image->rows = rows;
     image->columns = columns;
     image->slope = ida::nearest_stored(slope);
     image->intercept = ida::nearest_stored(intercept);
     image->missingcodes[0] = missing; // the header holds no other code
-    // Coded range: the source's own when it says one, else every byte
-    // below the missing code (above it when that is 0).
-    image->mincodedvalue = byte_value(source->GetMetadataItem("CODED_MIN"), missing == 0);
-    image->maxcodedvalue =
-        byte_value(source->GetMetadataItem("CODED_MAX"), missing == 0 ? 255 : missing - 1);
+    // Coded range: the type's, or the source's own when it says one, else
+    // every byte below the missing code (above it when that is 0).
+    image->mincodedvalue = row != nullptr
+                               ? row->mincodedvalue
+                               : byte_value(source->GetMetadataItem("CODED_MIN"), missing == 0);
+    image->maxcodedvalue = row != nullptr ? row->maxcodedvalue
+                                          : byte_value(source->GetMetadataItem("CODED_MAX"),
+                                                       missing == 0 ? 255 : missing - 1);
     if (image->mincodedvalue > image->maxcodedvalue)
         return fail(filename, "the coded range CODED_MIN..CODED_MAX is empty");
 

@@ -174,7 +174,7 @@ class Identify(Scratch):
                 data = data[:768]
             files.append(bytes(data))
         files += [good[:23] + b"\x01" + good[24:], good[:23] + b"\x0a" + good[24:],   # codes 1, 10, 255
-                  good[:23] + b"\xff" + good[24:], good[:22] + b"\x07" + good[23:],   # unknown type
+                  good[:23] + b"\xff" + good[24:], good[:22] + b"\x07" + good[23:-1],  # unknown type, short
                   good[:-1], good + b"\0", good[:120] + bytes.fromhex("87 00 00 00 00 48") + good[126:]]
         for i, data in enumerate(files):
             path = data if isinstance(data, str) else self.path("f%d.ida" % i)
@@ -183,6 +183,42 @@ class Identify(Scratch):
             self.assertNotEqual(getattr(gdal.IdentifyDriver(path), "ShortName", None), "IDA", path)
             with self.assertRaisesRegex(RuntimeError, "not recognized as a supported file format"):
                 gdal.OpenEx(path, allowed_drivers=["IDA"])
+        # An image of an IDA type the tables lack is claimed, to say so.
+        Path(self.path("t7.ida")).write_bytes(good[:22] + b"\x07" + good[23:])
+        with self.assertRaisesRegex(RuntimeError, "t7.ida: IDA type 7 is not in the tables; name a "
+                                    "tables file that has it with the configuration option QUORVEX_TABLES"):
+            gdal.Open(self.path("t7.ida"))
+
+    # An archive's own IDA type, from the tables file QUORVEX_TABLES names
+    # (read by each GDAL program afresh): opened with its coding, and kept
+    # by a copy while the band keeps that coding.
+    def test_own_types_from_a_tables_file(self):
+        own = self.path("own.txt")
+        Path(own).write_text(Path(__file__).resolve().parents[2].joinpath("tables/default_tables.txt").read_text() +
+                             'idatype code=12 label="NDVI x 250" maxcodedvalue=250 missingcodes=255 '
+                             'slope=0.004 intercept=-0.1\n')
+        header = bytearray(Path(SAMPLE).read_bytes())
+        header[22] = 12
+        Path(self.path("t12.ida")).write_bytes(header)
+        config = ["--config", "QUORVEX_TABLES", own]
+        info = subprocess.run(["gdalinfo"] + config + [self.path("t12.ida")], capture_output=True, text=True)
+        self.assertIn("Offset: -0.1,   Scale:0.004", info.stdout, info.stderr)
+        self.assertIn("IDA_TYPE=12", info.stdout)
+        law = ["-a_scale", "0.004", "-a_offset", "-0.1"]
+        for options, kept in [(law[:1] + ["0.5"] + law[2:], 200), (law[:3] + ["0"], 200),
+                              (["-a_nodata", "254"], 200), (law, 12), ([], 12)]:
+            subprocess.run(["gdal_translate", "-q"] + config + options + ["-of", "IDA", self.path("t12.ida"),
+                            self.path("copy.ida")], check=True)
+            copy = Path(self.path("copy.ida")).read_bytes()
+            self.assertEqual(copy[22], kept, options)
+        # The title apart, and the coding the header does not carry for a
+        # type of the tables (the library writes the law, 0.004 and -0.1
+        # here, and leaves the range and missing code 0).
+        self.assertEqual(header[:38] + header[118:168] + header[183:], copy[:38] + copy[118:168] + copy[183:])
+        bad = subprocess.run(["gdalinfo", "--config", "QUORVEX_TABLES", self.path("none.txt"), SAMPLE],
+                             capture_output=True, text=True)
+        self.assertEqual(bad.returncode, 0)
+        self.assertIn("QUORVEX_TABLES: " + self.path("none.txt"), bad.stderr)
 
 
 class Writing(Scratch):
