@@ -3,6 +3,7 @@
 // that do not agree), 2 for a command line that cannot be run.
 #include "cli.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -24,7 +25,8 @@ const char general_help[] =
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
-    "                      instead of the built-in ones (any command)\n"
+    "                      instead of the built-in ones (any command); without\n"
+    "                      it, those of the file QUORVEX_TABLES names, if set\n"
     "  --help              this text; COMMAND --help for a command's own\n"
     "  --version           the program's version\n";
 
@@ -218,6 +220,9 @@ int run(int argc, char **argv)
     if (options.files.empty())
         throw cli::UsageError(std::string(command->name) + " needs a FILE (see quorvex " +
                               command->name + " --help)");
+    // The tables file GDAL's IDA driver takes as well, unless named here.
+    if (const char *shared = std::getenv("QUORVEX_TABLES"); tables.empty() && shared != nullptr)
+        tables = shared;
     if (!tables.empty())
         load_tables(tables, options);
     options.tables_path = tables;

@@ -383,6 +383,14 @@ crop a.ida --pixels 0,0,4,3 -o full | 1 | full: cannot write (No space left on d
         EXPECT_NE(r.out.find(out), std::string::npos) << c[1] << "\n" << r.out;
         EXPECT_EQ(r.err, c[3].length() ? "quorvex: " + c[3].str() + "\n" : "") << c[1];
     }
+    // The tables file GDAL's driver takes, without --tables; --tables wins.
+    setenv("QUORVEX_TABLES", "t.txt", 1);
+    EXPECT_EQ(run("info g.ida").status, 0);
+    EXPECT_EQ(run("--tables bad.txt info g.ida").err,
+              "quorvex: bad.txt:1: bad value '300' for code (0 to 255)\n");
+    setenv("QUORVEX_TABLES", "missing.txt", 1);
+    EXPECT_EQ(run("check b.ida").err.substr(0, 22), "quorvex: missing.txt: ");
+    unsetenv("QUORVEX_TABLES");
     // No failed render left a half file or replaced the old one.
     EXPECT_EQ(read(dir / "out.png"), "old");
     EXPECT_TRUE(fs::is_character_file(dir / "full")) << "a device is written, not replaced";
