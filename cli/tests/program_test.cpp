@@ -69,6 +69,15 @@ std::string big_pixels()
     return pixels;
 }
 
+// The header's size of an image's bytes: columns, then lines.
+std::pair<int, int> size_of(const std::string &image)
+{
+    const auto at = [&image](std::size_t k) {
+        return uint8_t(image[k]) | uint8_t(image[k + 1]) << 8;
+    };
+    return {at(32), at(30)};
+}
+
 struct Outcome {
     int status;
     std::string out, err;
@@ -474,7 +483,7 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     // A file's columns, and its pixel k as point --pixel takes it.
     const auto columns_of = [&](const std::string &file) {
         const std::string h = read(dir / file);
-        return std::size_t(uint8_t(h[32]) | uint8_t(h[33]) << 8);
+        return std::size_t(size_of(h).first);
     };
     const auto pixel_of = [&](const std::string &file, std::size_t k) {
         return std::to_string(k % columns_of(file)) + "," + std::to_string(k / columns_of(file));
@@ -548,8 +557,7 @@ TEST_F(Program, CropKeepsEveryPixelWhereItWas)
     const auto crop = [&](const std::string &args) {
         EXPECT_EQ(run("crop " + args + " -o k.ida").status, 0) << args;
         const std::string k = read(dir / "k.ida");
-        return std::tuple(uint8_t(k[32]) | uint8_t(k[33]) << 8,
-                          uint8_t(k[30]) | uint8_t(k[31]) << 8, k.substr(QUORVEX_HEADER_SIZE));
+        return std::tuple(size_of(k).first, size_of(k).second, k.substr(QUORVEX_HEADER_SIZE));
     };
     // The header is the image's with the window's size, and its reference
     // pixel moved by the window's corner.
@@ -562,7 +570,7 @@ TEST_F(Program, CropKeepsEveryPixelWhereItWas)
     const auto pixels_of = [&](const std::string &file, int column, int line, int width,
                                int height) {
         const std::string f = read(dir / file);
-        const int columns = uint8_t(f[32]) | uint8_t(f[33]) << 8;
+        const int columns = size_of(f).first;
         std::string pixels;
         for (int y = line; y < line + height; ++y)
             pixels += f.substr(QUORVEX_HEADER_SIZE + std::size_t(y * columns + column),
