@@ -1,9 +1,9 @@
 // GDAL driver "IDA": opens IDA images read-only (one Byte band read
 // straight from the file, the coding law as scale and offset, the missing
 // code as nodata, the georeference of the projection code, the colour table
-// of a Brennix colour file beside the image) and writes them with
-// CreateCopy, which gdal_translate and gdalwarp use, or with Create, which
-// the bindings, gdal_calc.py and QGIS use.
+// of a Brennix colour file beside the image) and writes them, a colour
+// table as such a file, with CreateCopy, which gdal_translate and gdalwarp
+// use, or with Create, which the bindings, gdal_calc.py and QGIS use.
 #include "colour_file.h"
 #include "ida_format.h"
 #include "quorvex_tables.h"
@@ -59,6 +59,7 @@ public:
 
     CPLErr GetGeoTransform(double *gt) override;
     const OGRSpatialReference *GetSpatialRef() const override;
+    char **GetFileList() override;
 
     static int Identify(GDALOpenInfo *info);
     static GDALDataset *Open(GDALOpenInfo *info);
@@ -66,6 +67,7 @@ public:
                                    char **options, GDALProgressFunc progress, void *progress_data);
     static GDALDataset *Create(const char *filename, int columns, int rows, int bands,
                                GDALDataType type, char **options);
+    static CPLErr Delete(const char *filename);
 
     IMAGETYPE image{};
     std::unique_ptr<GDALColorTable> colours;
@@ -75,6 +77,7 @@ private:
     bool georeferenced_ = false;
     double geotransform_[6] = {0, 1, 0, 0, 0, 1};
     OGRSpatialReference crs_;
+    std::string colour_file_; // beside the image, or ""
 
     void describe(const unsigned char *header);
     void load_colour_file(GDALOpenInfo *info);
@@ -140,6 +143,17 @@ CPLErr IDADataset::GetGeoTransform(double *gt)
 const OGRSpatialReference *IDADataset::GetSpatialRef() const
 {
     return georeferenced_ ? &crs_ : nullptr;
+}
+
+// The colour file belongs to the image: a copy of the image's files takes
+// it along, and an image written over this one (GDAL deletes the old one
+// first) does not inherit its colours.
+char **IDADataset::GetFileList()
+{
+    char **files = RawDataset::GetFileList();
+    if (!colour_file_.empty())
+        files = CSLAddString(files, colour_file_.c_str());
+    return files;
 }
 
 uint64_t file_size(VSILFILE *fp)
@@ -259,6 +273,7 @@ void IDADataset::load_colour_file(GDALOpenInfo *info)
     VSILFILE *fp = path.empty() ? nullptr : VSIFOpenL(path.c_str(), "rb");
     if (fp == nullptr)
         return;
+    colour_file_ = path;
     std::vector<char> text(colour_file_limit);
     text.resize(VSIFReadL(text.data(), 1, text.size(), fp));
     VSIFCloseL(fp);
@@ -485,7 +500,52 @@ std::string partial_name(const std::string &target)
     return target + CPLSPrintf(".%lld.partial", static_cast<long long>(CPLGetPID()));
 }
 
-// The IDA image of source, written whole into filename or not at all.
+// A colour table as a Brennix colour file: a class for each run of bytes
+// of one colour.  Entries of alpha 0 get none (bytes of no class are drawn
+// transparent); any other alpha is drawn opaque, as the classes are.
+std::string colour_file_text(const GDALColorTable &colours)
+{
+    std::string text = "From    To   Red     Green   Blue    Legend\r\n";
+    const int count = std::min(256, colours.GetColorEntryCount());
+    const auto same = [](const GDALColorEntry *a, const GDALColorEntry *b) {
+        return a->c1 == b->c1 && a->c2 == b->c2 && a->c3 == b->c3 && (a->c4 == 0) == (b->c4 == 0);
+    };
+    for (int from = 0, to = 0; from < count; from = to + 1) {
+        const GDALColorEntry *c = colours.GetColorEntry(from);
+        for (to = from; to + 1 < count && same(colours.GetColorEntry(to + 1), c);)
+            ++to;
+        if (c->c4 != 0)
+            text += CPLSPrintf("%3d%7d%6d%8d%8d\r\n", from, to, c->c1, c->c2, c->c3);
+    }
+    return text;
+}
+
+// The colour file beside an image, of any case, or "".
+std::string colour_file_beside(const std::string &image)
+{
+    const std::string folder = CPLGetPath(image.c_str());
+    const std::string wanted = std::string(CPLGetBasename(image.c_str())) + ".clr";
+    std::string path;
+    char **names = VSIReadDir(folder.empty() ? "." : folder.c_str());
+    for (int i = 0; names != nullptr && names[i] != nullptr && path.empty(); ++i)
+        if (EQUAL(names[i], wanted.c_str()))
+            path = CPLFormFilename(folder.c_str(), names[i], nullptr);
+    CSLDestroy(names);
+    return path;
+}
+
+// text into a new file under partial; false when it cannot be written.
+bool write_text(const std::string &partial, const std::string &text)
+{
+    VSILFILE *fp = VSIFOpenL(partial.c_str(), "wb");
+    if (fp == nullptr)
+        return false;
+    const bool written = VSIFWriteL(text.data(), 1, text.size(), fp) == text.size();
+    return VSIFCloseL(fp) == 0 && written;
+}
+
+// The IDA image of source, written whole into filename or not at all; its
+// colour table, if it has one, beside it as a colour file.
 bool write_file(const char *filename, GDALDataset *source, char **options,
                 GDALProgressFunc progress, void *progress_data)
 {
@@ -516,13 +576,62 @@ bool write_file(const char *filename, GDALDataset *source, char **options,
     bool written = write_image(filename, fp, header, source->GetRasterBand(1), columns, rows,
                                progress ? progress : GDALDummyProgress, progress_data);
     written = VSIFCloseL(fp) == 0 && written;
+    const GDALColorTable *colours = source->GetRasterBand(1)->GetColorTable();
+    std::string colour_file, colour_partial;
+    if (written && colours != nullptr && colours->GetColorEntryCount() > 0 &&
+        colours->GetPaletteInterpretation() == GPI_RGB) {
+        colour_file = colour_file_beside(target);
+        if (colour_file.empty())
+            colour_file = CPLResetExtension(target.c_str(), "CLR");
+        colour_partial = partial_name(colour_file);
+        if (!write_text(colour_partial, colour_file_text(*colours))) {
+            fail(filename, "cannot write the colour file " + colour_partial);
+            VSIUnlink(colour_partial.c_str());
+            written = false;
+        }
+    }
     if (!written || VSIRename(partial.c_str(), target.c_str()) != 0) {
         if (written)
             fail(filename, "cannot replace the file with " + partial);
         VSIUnlink(partial.c_str());
+        if (!colour_partial.empty())
+            VSIUnlink(colour_partial.c_str());
         return false;
     }
+    if (!colour_partial.empty() && VSIRename(colour_partial.c_str(), colour_file.c_str()) != 0) {
+        VSIUnlink(colour_partial.c_str());
+        return fail(filename,
+                    "the image is written, but its colour file cannot replace " + colour_file);
+    }
     return true;
+}
+
+// The files of an image that opens; else (an IDA type the tables lack, say)
+// the image and its colour file, so that GDAL replaces such an image, which
+// it deletes first, without an error about reading it.
+CPLErr IDADataset::Delete(const char *filename)
+{
+    std::vector<std::string> files;
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    GDALOpenInfo info(filename, GA_ReadOnly);
+    std::unique_ptr<GDALDataset> image(Open(&info));
+    CPLPopErrorHandler();
+    CPLErrorReset();
+    if (image != nullptr) {
+        char **names = image->GetFileList();
+        for (int i = 0; names != nullptr && names[i] != nullptr; ++i)
+            files.push_back(names[i]);
+        CSLDestroy(names);
+        image.reset();
+    } else {
+        files = {filename, colour_file_beside(filename)};
+    }
+    for (const std::string &file : files)
+        if (!file.empty() && VSIUnlink(file.c_str()) != 0) {
+            fail(filename, "cannot delete " + file);
+            return CE_Failure;
+        }
+    return CE_None;
 }
 
 GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, int /*strict*/,
@@ -632,9 +741,9 @@ public:
         has_nodata_ = false;
         return CE_None;
     }
-    // What an IDA file does not hold (a copy drops them too) is kept while
-    // the image is open, so that the tools that copy it over (gdalwarp
-    // copies a colour table) meet no error.
+    // Kept while the image is open, so that the tools that copy them over
+    // (gdalwarp copies a colour table) meet no error; the colour table is
+    // written as a colour file, as a copy's is, the rest is not stored.
     GDALColorTable *GetColorTable() override { return colours_.get(); }
     CPLErr SetColorTable(GDALColorTable *colours) override
     {
@@ -752,5 +861,6 @@ extern "C" __attribute__((visibility("default"))) void GDALRegister_IDA()
     driver->pfnOpen = IDADataset::Open;
     driver->pfnCreateCopy = IDADataset::CreateCopy;
     driver->pfnCreate = IDADataset::Create;
+    driver->pfnDelete = IDADataset::Delete;
     GetGDALDriverManager()->RegisterDriver(driver);
 }

@@ -215,6 +215,12 @@ class Identify(Scratch):
         # type of the tables (the library writes the law, 0.004 and -0.1
         # here, and leaves the range and missing code 0).
         self.assertEqual(header[:38] + header[118:168] + header[183:], copy[:38] + copy[118:168] + copy[183:])
+        # Written over without the tables, quietly, its colour file too.
+        Path(self.path("t12.clr")).write_text("0 255 1 2 3 all\n")
+        over = subprocess.run(["gdal_translate", "-q", "-of", "IDA", SAMPLE, self.path("t12.ida")],
+                              capture_output=True, text=True)
+        self.assertEqual((over.returncode, over.stderr, Path(self.path("t12.ida")).read_bytes()[22]), (0, "", 200))
+        self.assertFalse(os.path.exists(self.path("t12.clr")))
         bad = subprocess.run(["gdalinfo", "--config", "QUORVEX_TABLES", self.path("none.txt"), SAMPLE],
                              capture_output=True, text=True)
         self.assertEqual(bad.returncode, 0)
@@ -319,6 +325,32 @@ class Writing(Scratch):
         self.assertTrue(stat.S_ISCHR(os.stat(self.path("full.ida")).st_mode))
 
 
+    # A colour table goes beside the image as a colour file and reads back
+    # entry for entry (alpha 0 stays transparent, any other alpha is
+    # opaque); the file belongs to the image: listed and deleted with it,
+    # and gone when an image without colours replaces it.
+    def test_colour_table_as_a_colour_file(self):
+        plain = self.make("plate_carree")
+        src = gdal.Translate("", plain, format="MEM")
+        # Runs of four bytes, each a colour one part away from the last.
+        table, colours, rgb = gdal.ColorTable(), [], [0, 0, 0]
+        for k in range(256):
+            rgb[k // 4 % 3] += k % 4 == 0
+            colours.append(tuple(rgb))
+            table.SetColorEntry(k, colours[-1] + (0 if 8 <= k <= 13 else 100 + k % 2,))
+        src.GetRasterBand(1).SetColorTable(table)
+        for _ in range(2):   # the second over the first
+            ds = gdal.Translate(self.path("c.ida"), src, format="IDA")
+        self.assertEqual([ds.GetRasterBand(1).GetColorTable().GetColorEntry(k) for k in range(256)],
+                         [(0, 0, 0, 0) if 8 <= k <= 13 else colours[k] + (255,) for k in range(256)])
+        self.assertEqual(ds.GetFileList(), [self.path("c.ida"), self.path("c.CLR")])
+        del ds
+        gdal.Translate(self.path("c.ida"), plain, format="IDA")
+        self.assertFalse(os.path.exists(self.path("c.CLR")))
+        gdal.Translate(self.path("c.ida"), src, format="IDA")
+        gdal.GetDriverByName("IDA").Delete(self.path("c.ida"))
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["plate_carree.ida"])
+
     # Create, as the bindings, gdal_calc.py and QGIS make an image: the
     # pixels written in pieces, the rest set after them; the file, written
     # when the dataset closes, is the one CreateCopy makes of the same image.
@@ -334,12 +366,13 @@ class Writing(Scratch):
         band.SetNoDataValue(old.GetNoDataValue())
         band.SetScale(old.GetScale())
         band.SetOffset(old.GetOffset())
-        band.SetColorTable(gdal.ColorTable())   # as gdalwarp copies one: no error, not stored
+        band.SetColorTable(gdal.ColorTable())   # as a tool may set an empty one: no error, no file
         ds.SetMetadata({k: source.GetMetadataItem(k) for k in ("CODED_MIN", "CODED_MAX", "DECIMALS")})
         ds.SetSpatialRef(source.GetSpatialRef())
         ds.SetGeoTransform(source.GetGeoTransform())
         del ds, band
         self.assertEqual(Path(self.path("new.ida")).read_bytes(), Path(self.path("copy.ida")).read_bytes())
+        self.assertFalse(os.path.exists(self.path("new.CLR")))
 
     # Refused when made, or when closed for what the header cannot hold,
     # and then no file is left.
