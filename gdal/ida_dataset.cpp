@@ -71,6 +71,7 @@ public:
 
     IMAGETYPE image{};
     std::unique_ptr<GDALColorTable> colours;
+    CPLStringList legends; // of the colour file's classes, by byte; empty without any
 
 private:
     VSILFILE *fp_ = nullptr;
@@ -88,7 +89,7 @@ public:
     IDARasterBand(IDADataset *ds, VSILFILE *fp, int columns)
         : RawRasterBand(ds, 1, fp, QUORVEX_HEADER_SIZE, 1, columns, GDT_Byte,
                         ByteOrder::ORDER_LITTLE_ENDIAN, OwnFP::NO),
-          image_(ds->image), colours_(ds->colours.get())
+          image_(ds->image), colours_(ds->colours.get()), legends_(ds->legends)
     {
     }
 
@@ -116,6 +117,7 @@ public:
     }
 
     GDALColorTable *GetColorTable() override { return colours_; }
+    char **GetCategoryNames() override { return legends_.empty() ? nullptr : legends_.List(); }
 
     GDALColorInterp GetColorInterpretation() override
     {
@@ -125,6 +127,7 @@ public:
 private:
     const IMAGETYPE &image_;
     GDALColorTable *colours_;
+    CPLStringList &legends_;
 };
 
 IDADataset::~IDADataset()
@@ -284,17 +287,25 @@ void IDADataset::load_colour_file(GDALOpenInfo *info)
         return;
     }
     // A byte takes the first class that holds it, as the quorvex program
-    // draws it; bytes of no class stay transparent.
+    // draws it, and its legend as its category name; bytes of no class stay
+    // transparent, without a name.
     colours = std::make_unique<GDALColorTable>();
+    bool named = false;
     for (int k = 0; k < 256; ++k) {
         GDALColorEntry entry = {0, 0, 0, 0};
+        std::string legend;
         for (const cli::ColourClass &c : classes)
             if (k >= c.from && k <= c.to) {
                 entry = {c.red, c.green, c.blue, 255};
+                legend = c.legend;
                 break;
             }
         colours->SetColorEntry(k, &entry);
+        legends.AddString(legend.c_str());
+        named = named || !legend.empty();
     }
+    if (!named)
+        legends.Clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -503,19 +514,31 @@ std::string partial_name(const std::string &target)
 // A colour table as a Brennix colour file: a class for each run of bytes
 // of one colour.  Entries of alpha 0 get none (bytes of no class are drawn
 // transparent); any other alpha is drawn opaque, as the classes are.
-std::string colour_file_text(const GDALColorTable &colours)
+std::string colour_file_text(const GDALColorTable &colours, char **names)
 {
+    // A byte's category name as a legend, on one line (the reader drops
+    // the blanks at its ends).
+    std::vector<std::string> legends(256);
+    for (int k = 0; k < 256 && names != nullptr && names[k] != nullptr; ++k) {
+        std::string &legend = legends[std::size_t(k)] = names[k];
+        std::replace_if(
+            legend.begin(), legend.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    }
     std::string text = "From    To   Red     Green   Blue    Legend\r\n";
     const int count = std::min(256, colours.GetColorEntryCount());
-    const auto same = [](const GDALColorEntry *a, const GDALColorEntry *b) {
-        return a->c1 == b->c1 && a->c2 == b->c2 && a->c3 == b->c3 && (a->c4 == 0) == (b->c4 == 0);
+    const auto same = [&](int a, int b) {
+        const GDALColorEntry *x = colours.GetColorEntry(a), *y = colours.GetColorEntry(b);
+        return x->c1 == y->c1 && x->c2 == y->c2 && x->c3 == y->c3 && (x->c4 == 0) == (y->c4 == 0) &&
+               legends[std::size_t(a)] == legends[std::size_t(b)];
     };
     for (int from = 0, to = 0; from < count; from = to + 1) {
-        const GDALColorEntry *c = colours.GetColorEntry(from);
-        for (to = from; to + 1 < count && same(colours.GetColorEntry(to + 1), c);)
+        for (to = from; to + 1 < count && same(to + 1, from);)
             ++to;
+        const GDALColorEntry *c = colours.GetColorEntry(from);
         if (c->c4 != 0)
-            text += CPLSPrintf("%3d%7d%6d%8d%8d\r\n", from, to, c->c1, c->c2, c->c3);
+            text += CPLSPrintf("%3d%7d%6d%8d%8d%s%s\r\n", from, to, c->c1, c->c2, c->c3,
+                               legends[std::size_t(from)].empty() ? "" : "     ",
+                               legends[std::size_t(from)].c_str());
     }
     return text;
 }
@@ -584,7 +607,8 @@ bool write_file(const char *filename, GDALDataset *source, char **options,
         if (colour_file.empty())
             colour_file = CPLResetExtension(target.c_str(), "CLR");
         colour_partial = partial_name(colour_file);
-        if (!write_text(colour_partial, colour_file_text(*colours))) {
+        if (!write_text(colour_partial,
+                        colour_file_text(*colours, source->GetRasterBand(1)->GetCategoryNames()))) {
             fail(filename, "cannot write the colour file " + colour_partial);
             VSIUnlink(colour_partial.c_str());
             written = false;
@@ -742,8 +766,9 @@ public:
         return CE_None;
     }
     // Kept while the image is open, so that the tools that copy them over
-    // (gdalwarp copies a colour table) meet no error; the colour table is
-    // written as a colour file, as a copy's is, the rest is not stored.
+    // (gdalwarp copies a colour table) meet no error; the colour table and
+    // category names are written as a colour file, as a copy's are, the
+    // rest is not stored.
     GDALColorTable *GetColorTable() override { return colours_.get(); }
     CPLErr SetColorTable(GDALColorTable *colours) override
     {
@@ -754,6 +779,12 @@ public:
     CPLErr SetColorInterpretation(GDALColorInterp interpretation) override
     {
         interpretation_ = interpretation;
+        return CE_None;
+    }
+    char **GetCategoryNames() override { return names_.empty() ? nullptr : names_.List(); }
+    CPLErr SetCategoryNames(char **names) override
+    {
+        names_ = CPLStringList(CSLDuplicate(names));
         return CE_None;
     }
     const char *GetUnitType() override { return unit_.c_str(); }
@@ -781,6 +812,7 @@ private:
     bool has_nodata_ = false;
     std::unique_ptr<GDALColorTable> colours_;
     GDALColorInterp interpretation_ = GCI_GrayIndex;
+    CPLStringList names_;
     std::string unit_;
 };
 

@@ -325,10 +325,11 @@ class Writing(Scratch):
         self.assertTrue(stat.S_ISCHR(os.stat(self.path("full.ida")).st_mode))
 
 
-    # A colour table goes beside the image as a colour file and reads back
-    # entry for entry (alpha 0 stays transparent, any other alpha is
-    # opaque); the file belongs to the image: listed and deleted with it,
-    # and gone when an image without colours replaces it.
+    # A colour table goes beside the image as a colour file, category names
+    # as legends, and reads back entry for entry (alpha 0 stays transparent
+    # and nameless, any other alpha is opaque); the file belongs to the
+    # image: listed and deleted with it, and gone when an image without
+    # colours replaces it.
     def test_colour_table_as_a_colour_file(self):
         plain = self.make("plate_carree")
         src = gdal.Translate("", plain, format="MEM")
@@ -339,10 +340,17 @@ class Writing(Scratch):
             colours.append(tuple(rgb))
             table.SetColorEntry(k, colours[-1] + (0 if 8 <= k <= 13 else 100 + k % 2,))
         src.GetRasterBand(1).SetColorTable(table)
+        ds = gdal.Translate(self.path("c.ida"), src, format="IDA")   # the band needs its dataset kept
+        self.assertIsNone(ds.GetRasterBand(1).GetCategoryNames())
+        # names in runs of four too, but two names in the run of 16 to 19
+        names = [" run\n%d " % (k // 4) if k < 16 or k > 19 else "x y" + "z" * (k // 18) for k in range(40)]
+        src.GetRasterBand(1).SetCategoryNames(names)
         for _ in range(2):   # the second over the first
             ds = gdal.Translate(self.path("c.ida"), src, format="IDA")
         self.assertEqual([ds.GetRasterBand(1).GetColorTable().GetColorEntry(k) for k in range(256)],
                          [(0, 0, 0, 0) if 8 <= k <= 13 else colours[k] + (255,) for k in range(256)])
+        self.assertEqual(ds.GetRasterBand(1).GetCategoryNames(),
+                         ["" if 8 <= k <= 13 or k >= 40 else names[k].strip().replace("\n", " ") for k in range(256)])
         self.assertEqual(ds.GetFileList(), [self.path("c.ida"), self.path("c.CLR")])
         del ds
         gdal.Translate(self.path("c.ida"), plain, format="IDA")
@@ -412,9 +420,12 @@ class BrennixOutput(Scratch):
         self.assertEqual((band.GetOffset(), band.GetNoDataValue(), ds.GetMetadataItem("TITLE"),
                           band.GetColorInterpretation()),
                          (-5, 255, "Built from in.ida with new slope and intercept", gdal.GCI_PaletteIndex))
-        # Byte 9 lies in two classes and takes the first, as quorvex render draws it.
+        # Byte 9 lies in two classes and takes the first, as quorvex render
+        # draws it; the legends are the category names.
         self.assertEqual([band.GetColorTable().GetColorEntry(k) for k in (0, 9, 254, 255)],
                          [(255, 255, 0, 255), (255, 255, 217, 255), (255, 0, 0, 255), (0, 255, 0, 255)])
+        self.assertEqual([band.GetCategoryNames()[k] for k in (0, 9, 10, 255)],
+                         ["<-5", "-5  to -2", "-2  to  1", "Missing"])
 
 
 class Rasterio(Scratch):
