@@ -152,8 +152,20 @@ int run_program(const std::string &command)
     PROCESS_INFORMATION process{};
     std::string line = "Brennix " + command;
     DWORD status = 999;
-    if (CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    // Wine now and then fails to start a process that starts the next time;
+    // a start that fails is tried again before the case fails.
+    bool started = false;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        started = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                 nullptr, &startup, &process) != 0;
+        if (!started) {
+            error = GetLastError();
+            Sleep(200);
+        }
+    }
+    EXPECT_TRUE(started) << "Brennix.exe did not start (error " << error << ")";
+    if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
         GetExitCodeProcess(process.hProcess, &status);
         CloseHandle(process.hThread);
