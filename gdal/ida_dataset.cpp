@@ -253,22 +253,30 @@ void IDADataset::describe(const unsigned char *header)
     GDALDataset::SetMetadataItem("DECIMALS", CPLSPrintf("%d", header[decimals_offset]));
 }
 
+// The colour file of an image among the names of its folder: the image's
+// name with the extension .CLR, in any case; "" when none is.
+std::string colour_file_among(const std::string &image, char **names)
+{
+    const std::string folder = CPLGetPath(image.c_str());
+    const std::string wanted = std::string(CPLGetBasename(image.c_str())) + ".clr";
+    for (int i = 0; names != nullptr && names[i] != nullptr; ++i)
+        if (EQUAL(names[i], wanted.c_str()))
+            return CPLFormFilename(folder.c_str(), names[i], nullptr);
+    return "";
+}
+
 // A Brennix colour file beside the image: the image's name with the
 // extension .CLR, in any case.
 void IDADataset::load_colour_file(GDALOpenInfo *info)
 {
-    const std::string folder = CPLGetPath(info->pszFilename);
-    const std::string base = CPLGetBasename(info->pszFilename);
-    const std::string wanted = base + ".clr";
+    // GDAL's list of the folder when it made one, else the two usual cases.
     std::string path;
     if (char **siblings = info->GetSiblingFiles()) {
-        for (int i = 0; siblings[i] && path.empty(); ++i)
-            if (EQUAL(siblings[i], wanted.c_str()))
-                path = CPLFormFilename(folder.c_str(), siblings[i], nullptr);
+        path = colour_file_among(info->pszFilename, siblings);
     } else {
         for (const char *ext : {"CLR", "clr"}) {
             VSIStatBufL stat;
-            const char *candidate = CPLFormFilename(folder.c_str(), base.c_str(), ext);
+            const char *candidate = CPLResetExtension(info->pszFilename, ext);
             if (path.empty() && VSIStatL(candidate, &stat) == 0)
                 path = candidate;
         }
@@ -547,12 +555,8 @@ std::string colour_file_text(const GDALColorTable &colours, char **names)
 std::string colour_file_beside(const std::string &image)
 {
     const std::string folder = CPLGetPath(image.c_str());
-    const std::string wanted = std::string(CPLGetBasename(image.c_str())) + ".clr";
-    std::string path;
     char **names = VSIReadDir(folder.empty() ? "." : folder.c_str());
-    for (int i = 0; names != nullptr && names[i] != nullptr && path.empty(); ++i)
-        if (EQUAL(names[i], wanted.c_str()))
-            path = CPLFormFilename(folder.c_str(), names[i], nullptr);
+    const std::string path = colour_file_among(image, names);
     CSLDestroy(names);
     return path;
 }
