@@ -212,6 +212,7 @@ struct Options {
     std::string output;
     std::string colours;
     std::string at, pixel;   // point
+    std::string places;      // point: a file of places
     std::string window, box; // crop
     std::string statistic;   // composite: "max", "min" or "mean"
     std::string grid;        // warp: the image whose grid the result takes

@@ -57,8 +57,8 @@ const char render_help[] = "Usage: quorvex render FILE -o OUT.png [--colours FIL
                            "                        its legend text\n";
 
 const char point_help[] =
-    "Usage: quorvex point (--at LON,LAT | --pixel COLUMN,LINE) [--json]\n"
-    "                     [--tables FILE] FILE...\n"
+    "Usage: quorvex point (--at LON,LAT | --pixel COLUMN,LINE | --places FILE)\n"
+    "                     [--json] [--tables FILE] FILE...\n"
     "For each IDA file, a line of tab-separated fields: the file, the column\n"
     "and line of the pixel (from 0 at the upper left), the longitude and\n"
     "latitude of its centre, its byte and its physical value, or \"missing\",\n"
@@ -67,6 +67,11 @@ const char point_help[] =
     "\n"
     "  --at LON,LAT        the pixel under a longitude/latitude in degrees\n"
     "  --pixel COLUMN,LINE the pixel at a column and line\n"
+    "  --places FILE       the pixel under each place of a file of lines\n"
+    "                      LON,LAT or LON,LAT,NAME (blank lines and lines\n"
+    "                      starting with # skipped): for each IDA file a line\n"
+    "                      per place, in the file's order, led by a field\n"
+    "                      \"place\", the name or else LON,LAT as written\n"
     "  --json              one JSON object per file and line\n";
 
 const char composite_help[] =
@@ -204,6 +209,8 @@ int run(int argc, char **argv)
             options.at = value_of(i, argc, argv);
         } else if (arg == "--pixel" && command->run == cli::run_point) {
             options.pixel = value_of(i, argc, argv);
+        } else if (arg == "--places" && command->run == cli::run_point) {
+            options.places = value_of(i, argc, argv);
         } else if (arg == "--pixels" && command->run == cli::run_crop) {
             options.window = value_of(i, argc, argv);
         } else if (arg == "--box" && command->run == cli::run_crop) {

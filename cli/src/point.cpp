@@ -1,7 +1,8 @@
 // quorvex point: the pixel of each image at one longitude/latitude, or at
 // one column and line, its byte and what the byte stands for.  Given a
 // stack of images of one grid (a season of vegetation index, years of
-// rainfall) it prints the series of one place, a row per image.
+// rainfall) it prints the series of one place, a row per image; given a
+// file of places (the stations of a network) the series of each.
 #include "cli.h"
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 
 namespace cli {
@@ -17,6 +19,59 @@ namespace cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// A place asked for: a longitude/latitude or a column/line, and, when it
+// comes from a places file, its name.
+struct Place {
+    double x, y;
+    std::string name;
+};
+
+std::string without_blanks(const std::string &text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The places of a file of lines LON,LAT or LON,LAT,NAME; a place without a
+// name is named by its two numbers as written.  Blank lines and lines
+// starting with # are skipped.
+std::vector<Place> read_places(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw InputError(path + ": cannot open (" + std::strerror(errno) + ")");
+    std::vector<Place> places;
+    std::string text;
+    for (int number = 1; std::getline(in, text); ++number) {
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        const std::string line = without_blanks(text);
+        if (line.empty() || line[0] == '#')
+            continue;
+        const std::size_t comma = line.find(',', line.find(',') + 1);
+        double xy[2];
+        const std::string numbers = line.substr(0, comma);
+        if (line.find(',') == std::string::npos || !parse_numbers(numbers, xy, 2))
+            throw InputError(path + " line " + std::to_string(number) +
+                             ": a place needs LON,LAT or LON,LAT,NAME in degrees, such as " +
+                             "10.5,45,Rome");
+        const std::string name =
+            comma == std::string::npos ? numbers : without_blanks(line.substr(comma + 1));
+        // A tab would split the report's line into one field too many.
+        if (name.find('\t') != std::string::npos)
+            throw InputError(path + " line " + std::to_string(number) +
+                             ": a place's name cannot hold a tab");
+        places.push_back({xy[0], xy[1], name});
+    }
+    if (in.bad())
+        throw InputError(path + ": read failed (" + std::strerror(errno) + ")");
+    if (places.empty())
+        throw InputError(path + ": no places (a line LON,LAT or LON,LAT,NAME for each)");
+    return places;
+}
 
 struct Where {
     bool inside = false;
@@ -68,10 +123,15 @@ int byte_at(IdaFile &f, const Where &w)
     return byte;
 }
 
-Json row(IdaFile &f, const Where &w)
+Json row(IdaFile &f, const Where &w, const std::string *place)
 {
     Json r{{"file", f.path},      {"column", nullptr}, {"line", nullptr},   {"longitude", nullptr},
            {"latitude", nullptr}, {"byte", nullptr},   {"kind", "outside"}, {"value", nullptr}};
+    if (place != nullptr) {
+        Json named{{"place", *place}};
+        named.update(r);
+        r = std::move(named);
+    }
     if (!w.inside)
         return r;
     r["column"] = w.column;
@@ -96,7 +156,8 @@ Json row(IdaFile &f, const Where &w)
 // the kind in place of a value that is not valid.
 std::string text_line(const Json &r)
 {
-    std::string line = r["file"].get<std::string>();
+    std::string line = r.contains("place") ? r["place"].get<std::string>() + '\t' : "";
+    line += r["file"].get<std::string>();
     for (const char *key : {"column", "line", "longitude", "latitude", "byte", "value"}) {
         const Json &v = r[key];
         line += '\t';
@@ -114,27 +175,37 @@ std::string text_line(const Json &r)
 
 int run_point(Options &options)
 {
-    const bool at = !options.at.empty();
-    if (at == !options.pixel.empty())
-        throw UsageError("point takes one of --at LON,LAT and --pixel COLUMN,LINE");
-    double xy[2];
-    if (!parse_numbers(at ? options.at : options.pixel, xy, 2))
-        throw UsageError(at ? "--at needs LON,LAT in degrees, such as 10.5,45"
-                            : "--pixel needs COLUMN,LINE in pixels, such as 12,30");
-    const double x = xy[0], y = xy[1];
-    if (!at && (x != std::floor(x) || y != std::floor(y)))
-        throw UsageError("--pixel needs whole numbers of pixels, such as 12,30");
+    const bool at = !options.at.empty(), listed = !options.places.empty();
+    if (int(at) + int(!options.pixel.empty()) + int(listed) != 1)
+        throw UsageError("point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE");
+    std::vector<Place> places;
+    if (listed) {
+        places = read_places(options.places);
+    } else {
+        double xy[2];
+        if (!parse_numbers(at ? options.at : options.pixel, xy, 2))
+            throw UsageError(at ? "--at needs LON,LAT in degrees, such as 10.5,45"
+                                : "--pixel needs COLUMN,LINE in pixels, such as 12,30");
+        if (!at && (xy[0] != std::floor(xy[0]) || xy[1] != std::floor(xy[1])))
+            throw UsageError("--pixel needs whole numbers of pixels, such as 12,30");
+        places.push_back({xy[0], xy[1], ""});
+    }
     if (!options.json)
-        std::cout << "file\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\n";
+        std::cout << (listed ? "place\t" : "")
+                  << "file\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\n";
     int status = 0;
     for (const std::string &path : options.files) {
         try {
             IdaFile f = open_described(path, options.tables);
-            const Json r = row(f, at ? pixel_under(f, x, y) : pixel_at(f, x, y));
-            if (options.json)
-                std::cout << r.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
-            else
-                std::cout << text_line(r) << "\n";
+            for (const Place &p : places) {
+                const Json r =
+                    row(f, at || listed ? pixel_under(f, p.x, p.y) : pixel_at(f, p.x, p.y),
+                        listed ? &p.name : nullptr);
+                if (options.json)
+                    std::cout << r.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
+                else
+                    std::cout << text_line(r) << "\n";
+            }
         } catch (const InputError &e) {
             std::cout.flush();
             std::cerr << "quorvex: " << e.what() << "\n";

@@ -224,6 +224,10 @@ protected:
                       "intercept=1\nidatype code=13 label=Thirteen slope=1 intercept=0\n"
                       "projection code=5 name=Geo\nprojection code=3 name=Plate\n"},
             {"bad.txt", "projection code=300\n"},
+            {"places.csv", "# stations\n10,45,Centre\n\n 10.04, 44.97 \r\n10.3,45, far  east \n"},
+            {"noplace.csv", "# none yet\n\n"},
+            {"header.csv", "10,45\nlon,lat,name\n"},
+            {"tab.csv", "10,45,a\tb\n"},
             {"bad.clr", "0 1 2 3 4\n\n5 6 300 0 0 x\n"},
             {"c.clr", "From To Red Green Blue Legend\r\n  0  4  255 0 0   low\r\n\r\n"
                       "  5  9  0 255 0   middle values\r\n  9\t20 0 0 255\r\n"}};
@@ -324,6 +328,14 @@ point --at 2,0 laea.ida | 0 |  | \nlaea.ida\t-\t-\t-\t-\t-\toutside\n
 point --pixel 1,0 plain.ida | 0 |  | \nplain.ida\t1\t0\t-\t-\t1\t-9.5\n
 point --at 10,45 plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \na.ida\t2\t1
 point --at 10,45 p10.ida | 1 | p10.ida: projection code 10 is not accepted by the library
+point --places places.csv a.ida b.ida | 0 |  | place\tfile\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\nCentre\ta.ida\t2\t1\t10\t45\t6\t-7\n10.04, 44.97\ta.ida\t2\t2\t10\t44.95\t10\t-5\nfar  east\ta.ida\t-\t-\t-\t-\t-\toutside\nCentre\tb.ida\t2\t1\t10\t45\t6\t-7\n10.04
+point --json --places places.csv a.ida | 0 |  | {"place":"Centre","file":"a.ida","column":2,"line":1,
+point --places places.csv plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \nCentre\ta.ida\t2\t1
+point --places header.csv a.ida | 1 | header.csv line 2: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
+point --places tab.csv a.ida | 1 | tab.csv line 1: a place's name cannot hold a tab
+point --places noplace.csv a.ida | 1 | noplace.csv: no places (a line LON,LAT or LON,LAT,NAME for each)
+point --places none.csv a.ida | 1 | none.csv: cannot open (No such file or directory)
+point --places places.csv --at 10,45 a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 composite --max -o c.ida a.ida rows.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
 composite --max -o c.ida a.ida slope.ida | 1 | slope.ida: its pixels are coded with another law or other codes than a.ida's
 composite --max -o c.ida a.ida icpt.ida | 1 | icpt.ida: its pixels are coded with another law or other codes than a.ida's
@@ -347,8 +359,8 @@ warp a.ida --grid b.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.id
 warp a.ida b.ida --grid a.ida -o w.ida | 2 | warp takes one FILE, --grid GRID.ida and -o OUT.ida
 warp a.ida --grid b.ida -o b.ida | 2 | b.ida: names an input file (b.ida); name another output
 warp --max a.ida --grid b.ida --min -o w.ida | 2 | warp takes one of --max, --min and --mean
-point a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
-point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT and --pixel COLUMN,LINE
+point a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
+point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 point --at " 10, 45" a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
 point --at 10 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,nan a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
