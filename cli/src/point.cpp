@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 
 namespace cli {
@@ -35,38 +34,48 @@ std::string without_blanks(const std::string &text)
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// The longest line a places file may have: a file that is no places file
+// (an image named by mistake, a device without end) is refused at its first
+// long line rather than read whole into memory.
+constexpr std::size_t longest_place = 1000;
+
 // The places of a file of lines LON,LAT or LON,LAT,NAME; a place without a
 // name is named by its two numbers as written.  Blank lines and lines
 // starting with # are skipped.
 std::vector<Place> read_places(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
         throw InputError(path + ": cannot open (" + std::strerror(errno) + ")");
     std::vector<Place> places;
-    std::string text;
-    for (int number = 1; std::getline(in, text); ++number) {
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        const std::string line = without_blanks(text);
+    char text[longest_place + 2];
+    for (int number = 1; std::fgets(text, sizeof text, file.get()) != nullptr; ++number) {
+        const std::string at = path + " line " + std::to_string(number) + ": ";
+        std::size_t size = std::strlen(text);
+        if (size > 0 && text[size - 1] == '\n')
+            --size;
+        else if (!std::feof(file.get()))
+            throw InputError(at + "longer than " + std::to_string(longest_place) +
+                             " characters, not a place");
+        if (size > 0 && text[size - 1] == '\r')
+            --size;
+        const std::string line = without_blanks(std::string(text, size));
         if (line.empty() || line[0] == '#')
             continue;
         const std::size_t comma = line.find(',', line.find(',') + 1);
-        double xy[2];
         const std::string numbers = line.substr(0, comma);
-        if (line.find(',') == std::string::npos || !parse_numbers(numbers, xy, 2))
-            throw InputError(path + " line " + std::to_string(number) +
-                             ": a place needs LON,LAT or LON,LAT,NAME in degrees, such as " +
+        double xy[2];
+        if (!parse_numbers(numbers, xy, 2))
+            throw InputError(at + "a place needs LON,LAT or LON,LAT,NAME in degrees, such as " +
                              "10.5,45,Rome");
         const std::string name =
             comma == std::string::npos ? numbers : without_blanks(line.substr(comma + 1));
         // A tab would split the report's line into one field too many.
         if (name.find('\t') != std::string::npos)
-            throw InputError(path + " line " + std::to_string(number) +
-                             ": a place's name cannot hold a tab");
+            throw InputError(at + "a place's name cannot hold a tab");
         places.push_back({xy[0], xy[1], name});
     }
-    if (in.bad())
+    if (std::ferror(file.get()))
         throw InputError(path + ": read failed (" + std::strerror(errno) + ")");
     if (places.empty())
         throw InputError(path + ": no places (a line LON,LAT or LON,LAT,NAME for each)");
