@@ -5,6 +5,8 @@
 
 #include "quorvex_tables.h"
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +34,9 @@ constexpr int projection_offset = 23;
 // The image's size: lines, then columns, 16 bits each.
 constexpr int rows_offset = 30;
 constexpr int columns_offset = 32;
+// The header bytes that place an image's pixels: the projection code, the
+// size, and the centre, reference pixel, scale and parallels.
+constexpr std::pair<int, int> placing_bytes[] = {{projection_offset, 1}, {30, 4}, {120, 48}};
 
 // What a pixel byte stands for, by the codes of the image's description.
 enum class PixelKind : uint8_t { valid, missing, special };
@@ -75,6 +80,11 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
 std::string refusal(const IdaFile &file);
 // The kind of each byte value under the file's description.
 std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
+// Into report, "pixels": the count of the bytes of histogram by kind
+// under f's description, and "statistics": the minimum, maximum and mean
+// physical value of the valid ones, null where none is.
+void add_pixel_report(const IdaFile &f, const std::array<uint64_t, 256> &histogram,
+                      nlohmann::ordered_json &report);
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
@@ -158,6 +168,31 @@ private:
     int places_of_line(const IdaFile &f, int16_t block, int y);
     std::vector<double> lonlat_, back_, given_;
 };
+// A box of longitudes and latitudes in degrees; a west east of the east
+// crosses the 180th meridian.
+struct Box {
+    double west, south, east, north;
+    // Whether a place lies in the box, edges included.
+    bool holds(double longitude, double latitude) const;
+};
+// The box of a --box WEST,SOUTH,EAST,NORTH, or UsageError.
+Box parse_box(const std::string &text);
+// The pixels of an image whose centres' places lie in a box, a line at a
+// time, through the image's inverse in block 0.
+class BoxSearch {
+public:
+    // InputError for an image without projection.
+    BoxSearch(const IdaFile &f, const Box &box);
+    // The columns of line y in the box, from left to right.
+    const std::vector<int> &columns(int y);
+
+private:
+    const IdaFile &f_;
+    const Box box_;
+    LinePlaces line_;
+    std::vector<int> columns_;
+};
+
 // Converts the longitude/latitude pairs of points (ended by the end marker)
 // into image coordinates of image through block, in place; a point the
 // engine stops at gets the end marker as its column, off every image, and
@@ -213,7 +248,7 @@ struct Options {
     std::string colours;
     std::string at, pixel;   // point
     std::string places;      // point: a file of places
-    std::string window, box; // crop
+    std::string window, box; // crop; region: box
     std::string statistic;   // composite: "max", "min" or "mean"
     std::string grid;        // warp: the image whose grid the result takes
     bool json = false;
@@ -227,6 +262,7 @@ int run_point(Options &options);
 int run_composite(Options &options);
 int run_warp(Options &options);
 int run_crop(Options &options);
+int run_region(Options &options);
 
 } // namespace cli
 

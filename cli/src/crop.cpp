@@ -37,46 +37,19 @@ Window window_of_pixels(const IdaFile &f, const std::string &text)
     return w;
 }
 
-// Whether longitude lies east of west by no more than east does, on the
-// circle, so that a box whose west lies east of its east crosses the 180th
-// meridian.
-bool between_meridians(double longitude, double west, double east)
-{
-    const double width = east >= west ? east - west : east - west + 360.0;
-    const double offset = std::fmod(std::fmod(longitude - west, 360.0) + 360.0, 360.0);
-    return offset <= width;
-}
-
 // The smallest window holding every pixel whose centre's place lies in the
-// box, through the image's inverse a line at a time.  (The pixels LinePlaces
-// finds come in the order of their columns.)
+// box, through the image's inverse a line at a time.
 Window window_of_box(const IdaFile &f, const std::string &text)
 {
-    double box[4]; // west, south, east, north
-    if (!parse_numbers(text, box, 4) || box[1] > box[3])
-        throw UsageError("--box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60");
-    if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
-        throw InputError(f.path + ": the image has no projection, so no pixel lies in a box of " +
-                         "longitudes and latitudes");
+    BoxSearch search(f, parse_box(text));
     // Each line's leftmost and rightmost pixel in the box, or -1, the lines
     // shared out between processes.
-    _InitProjection(&f.image, 0);
-    LinePlaces line;
     const SharedBytes shared(std::size_t(f.rows) * 2 * sizeof(int32_t));
     int32_t *const ends = reinterpret_cast<int32_t *>(shared.data());
     make_all(0, f.rows, [&](int y) {
-        line.find(f, 0, y);
-        int32_t first = -1, last = -1;
-        for (std::size_t k = 0; k < line.taken.size(); ++k) {
-            const double longitude = line.places[2 * k], latitude = line.places[2 * k + 1];
-            if (latitude >= box[1] && latitude <= box[3] &&
-                between_meridians(longitude, box[0], box[2])) {
-                first = first < 0 ? line.taken[k] : first;
-                last = line.taken[k];
-            }
-        }
-        ends[2 * y] = first;
-        ends[2 * y + 1] = last;
+        const std::vector<int> &columns = search.columns(y);
+        ends[2 * y] = columns.empty() ? -1 : columns.front();
+        ends[2 * y + 1] = columns.empty() ? -1 : columns.back();
     });
     int left = f.columns, right = -1, top = f.rows, bottom = -1;
     for (int y = 0; y < f.rows; ++y)

@@ -123,6 +123,13 @@ void add_pixels(IdaFile &f, Json &report)
         for (std::size_t i = 0; i < size; ++i)
             ++histogram[bytes[i]];
     });
+    add_pixel_report(f, histogram, report);
+}
+
+} // namespace
+
+void add_pixel_report(const IdaFile &f, const std::array<uint64_t, 256> &histogram, Json &report)
+{
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
     uint64_t count[3] = {};
     double sum = 0.0, lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
@@ -138,7 +145,7 @@ void add_pixels(IdaFile &f, Json &report)
         highest = std::fmax(highest, value);
     }
     const uint64_t valid = count[static_cast<int>(PixelKind::valid)];
-    report["pixels"] = {{"count", f.pixel_count()},
+    report["pixels"] = {{"count", count[0] + count[1] + count[2]},
                         {"valid", valid},
                         {"missing", count[static_cast<int>(PixelKind::missing)]},
                         {"special", count[static_cast<int>(PixelKind::special)]}};
@@ -146,6 +153,8 @@ void add_pixels(IdaFile &f, Json &report)
                                                     {"maximum", highest},
                                                     {"mean", sum / static_cast<double>(valid)}});
 }
+
+namespace {
 
 Json position(const IMAGETYPE &image, int column, int line)
 {

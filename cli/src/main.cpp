@@ -18,6 +18,7 @@ const char general_help[] =
     "  check FILE...       whether the files can be combined with the first\n"
     "  render FILE -o OUT  the image as a PNG picture\n"
     "  point FILE...       the pixel at a place in each image, its byte and value\n"
+    "  region FILE...      the pixels of each image in a box: counts, statistics\n"
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest or mean value at each place\n"
     "  warp FILE --grid GRID -o OUT\n"
@@ -119,19 +120,33 @@ const char crop_help[] = "Usage: quorvex crop FILE (--pixels COLUMN,LINE,WIDTH,H
                          "                        of EAST crosses the 180th meridian)\n"
                          "  -o, --output OUT.ida  the image to write (replaced whole)\n";
 
+const char region_help[] =
+    "Usage: quorvex region --box WEST,SOUTH,EAST,NORTH [--json] [--tables FILE]\n"
+    "                      FILE...\n"
+    "For each IDA file, a line of tab-separated fields: the file, the count\n"
+    "of the pixels whose centres lie in the box, of those the valid, missing\n"
+    "and special ones, and the minimum, maximum and mean physical value of\n"
+    "the valid ones (\"-\" where none is).  A first line names the fields.\n"
+    "Given a stack of images of one grid, the lines are the series of one\n"
+    "region.\n"
+    "\n"
+    "  --box WEST,SOUTH,EAST,NORTH\n"
+    "                      the box in degrees, edges included (a WEST east of\n"
+    "                      EAST crosses the 180th meridian)\n"
+    "  --json              one JSON object per file, with info's pixels and\n"
+    "                      statistics\n";
+
 struct Command {
     const char *name;
     const char *help;
     int (*run)(cli::Options &);
 };
 
-const Command commands[] = {{"info", info_help, cli::run_info},
-                            {"check", check_help, cli::run_check},
-                            {"render", render_help, cli::run_render},
-                            {"point", point_help, cli::run_point},
-                            {"composite", composite_help, cli::run_composite},
-                            {"warp", warp_help, cli::run_warp},
-                            {"crop", crop_help, cli::run_crop}};
+const Command commands[] = {
+    {"info", info_help, cli::run_info},       {"check", check_help, cli::run_check},
+    {"render", render_help, cli::run_render}, {"point", point_help, cli::run_point},
+    {"region", region_help, cli::run_region}, {"composite", composite_help, cli::run_composite},
+    {"warp", warp_help, cli::run_warp},       {"crop", crop_help, cli::run_crop}};
 
 void load_tables(const std::string &path, cli::Options &options)
 {
@@ -191,7 +206,8 @@ int run(int argc, char **argv)
         } else if (arg == "--tables") {
             tables = value_of(i, argc, argv);
         } else if (arg == "--json" &&
-                   (command->run == cli::run_info || command->run == cli::run_point)) {
+                   (command->run == cli::run_info || command->run == cli::run_point ||
+                    command->run == cli::run_region)) {
             options.json = true;
         } else if ((arg == "-o" || arg == "--output") &&
                    (command->run == cli::run_render || command->run == cli::run_composite ||
@@ -213,7 +229,8 @@ int run(int argc, char **argv)
             options.places = value_of(i, argc, argv);
         } else if (arg == "--pixels" && command->run == cli::run_crop) {
             options.window = value_of(i, argc, argv);
-        } else if (arg == "--box" && command->run == cli::run_crop) {
+        } else if (arg == "--box" &&
+                   (command->run == cli::run_crop || command->run == cli::run_region)) {
             options.box = value_of(i, argc, argv);
         } else if (arg == "--grid" && command->run == cli::run_warp) {
             options.grid = value_of(i, argc, argv);

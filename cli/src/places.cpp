@@ -1,7 +1,7 @@
 // The places of the pixels of an image's lines through the library's
 // inverse, and points converted through its forward, with the engine's
 // stops and marks sorted out: what warp takes from and puts on its grids,
-// and crop searches for the pixels in a box.
+// and crop and region search for the pixels in a box.
 #include "cli.h"
 
 #include <algorithm>
@@ -20,6 +20,43 @@ bool leads_back(const double *back, int x, int y)
 }
 
 } // namespace
+
+// A longitude is in the box when it lies east of west by no more than east
+// does, on the circle, so that a box whose west lies east of its east
+// crosses the 180th meridian.
+bool Box::holds(double longitude, double latitude) const
+{
+    const double width = east >= west ? east - west : east - west + 360.0;
+    const double offset = std::fmod(std::fmod(longitude - west, 360.0) + 360.0, 360.0);
+    return latitude >= south && latitude <= north && offset <= width;
+}
+
+Box parse_box(const std::string &text)
+{
+    double v[4];
+    if (!parse_numbers(text, v, 4) || v[1] > v[3])
+        throw UsageError("--box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60");
+    return {v[0], v[1], v[2], v[3]};
+}
+
+BoxSearch::BoxSearch(const IdaFile &f, const Box &box) : f_(f), box_(box)
+{
+    if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
+        throw InputError(f.path + ": the image has no projection, so no pixel lies in a box of " +
+                         "longitudes and latitudes");
+    _InitProjection(&f.image, 0);
+}
+
+// (The pixels LinePlaces finds come in the order of their columns.)
+const std::vector<int> &BoxSearch::columns(int y)
+{
+    line_.find(f_, 0, y);
+    columns_.clear();
+    for (std::size_t k = 0; k < line_.taken.size(); ++k)
+        if (box_.holds(line_.places[2 * k], line_.places[2 * k + 1]))
+            columns_.push_back(line_.taken[k]);
+    return columns_;
+}
 
 // Where the engine stops at a point (the antipode of an azimuthal centre,
 // a point at infinity), it leaves that point and the later ones as they

@@ -19,10 +19,6 @@ namespace {
 constexpr int16_t source_block = QUORVEX_INPUT_BLOCK;
 constexpr int16_t grid_block = QUORVEX_OUTPUT_BLOCK;
 
-// The header bytes that place an image: the projection code, the size,
-// and the centre, reference pixel, scale and parallels.
-constexpr std::pair<int, int> placing_bytes[] = {{projection_offset, 1}, {30, 4}, {120, 48}};
-
 // A pixel of the grid or the source that no pixel of the other takes.
 constexpr uint32_t nowhere = UINT32_MAX;
 

@@ -389,6 +389,10 @@ crop plain.ida --box 0,40,20,50 -o k.ida | 1 | plain.ida: the image has no proje
 crop a.ida --box 100,0,120,10 -o k.ida | 1 | a.ida: no pixel's centre lies in the box 100,0,120,10
 crop a.ida --pixels 0,0,1,1 -o a.ida | 2 | a.ida: names an input file (a.ida); name another output
 crop a.ida --pixels 0,0,4,3 -o full | 1 | full: cannot write (No space left on device)
+region --box 9.85,44.97,10.12,45.1 a.ida shifted.ida plain.ida b.ida | 1 | plain.ida: the image has no projection, so no pixel lies in a box of longitudes and latitudes | file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\na.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\nshifted.ida\t4\t3\t1\t0\t-9\t-6.5\t-7.5\nb.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\n
+region --box 100,0,120,10 a.ida | 0 |  | \na.ida\t0\t0\t0\t0\t-\t-\t-\n
+region a.ida | 2 | region takes --box WEST,SOUTH,EAST,NORTH
+region --box 0,50,20,40 a.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
 )";
     const std::regex form(R"((.*?) \| (\d) \| (.*?)(?: \| (.*))?)");
     std::istringstream table(cases);
@@ -566,6 +570,25 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
         EXPECT_EQ(warp(source, grid, "--min "), smallest) << grid;
         EXPECT_GT(falling.size(), 25u) << grid;
     }
+}
+
+TEST_F(Program, RegionTakesThePixelsInTheBox)
+{
+    // big's columns 8 to 14 (10.6 to 11.2 E) of lines 11 to 21 (44.5 to
+    // 44 N), all valid, their values 0.5 * byte - 10.
+    const std::string big = read(dir / "big.ida");
+    double sum = 0, lowest = 1e9, highest = -1e9;
+    for (int y = 11; y <= 21; ++y)
+        for (int x = 8; x <= 14; ++x) {
+            const double value =
+                0.5 * uint8_t(big[QUORVEX_HEADER_SIZE + std::size_t(y * 300 + x)]) - 10;
+            sum += value, lowest = std::min(lowest, value), highest = std::max(highest, value);
+        }
+    const Json r = Json::parse(run("region --json --box 10.55,44,11.25,44.5 big.ida").out);
+    EXPECT_EQ(r["pixels"], (Json{{"count", 77}, {"valid", 77}, {"missing", 0}, {"special", 0}}));
+    EXPECT_TRUE(
+        holds(r["statistics"], {{"minimum", lowest}, {"maximum", highest}, {"mean", sum / 77}}))
+        << r;
 }
 
 TEST_F(Program, CropKeepsEveryPixelWhereItWas)

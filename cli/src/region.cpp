@@ -1,0 +1,137 @@
+// quorvex region: for each image, the pixels whose centres' places lie in a
+// box of longitudes and latitudes, counted by kind, and the minimum,
+// maximum and mean physical value of the valid ones.  Given a stack of one
+// grid (a season of vegetation index) it prints the series of a region, a
+// row per image; the pixels in the box are searched once for the grid.
+#include "cli.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+namespace cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The pixels of a grid in the box: a bit for each pixel, a line's bits in
+// bytes of their own, and each line's first and last column in the box, or
+// -1.  Made by the processes that search the lines, so in shared memory.
+class Region {
+public:
+    Region(const IdaFile &f, const Box &box)
+        : columns_(f.columns), stride_((std::size_t(f.columns) + 7) / 8),
+          bits_(std::size_t(f.rows) * stride_), ends_(std::size_t(f.rows) * 2 * sizeof(int32_t))
+    {
+        for (const auto &[at, size] : placing_bytes)
+            placing_.append(reinterpret_cast<const char *>(f.header) + at, std::size_t(size));
+        BoxSearch search(f, box);
+        unsigned char *const bits = bits_.data();
+        int32_t *const ends = this->ends();
+        make_all(0, f.rows, [&](int y) {
+            const std::vector<int> &columns = search.columns(y);
+            for (const int x : columns)
+                bits[std::size_t(y) * stride_ + std::size_t(x) / 8] |=
+                    static_cast<unsigned char>(1u << (x % 8));
+            ends[2 * y] = columns.empty() ? -1 : columns.front();
+            ends[2 * y + 1] = columns.empty() ? -1 : columns.back();
+        });
+    }
+
+    // Whether f's pixels lie where this region's grid has them.
+    bool same_grid(const IdaFile &f) const
+    {
+        std::size_t from = 0;
+        for (const auto &[at, size] : placing_bytes) {
+            if (placing_.compare(from, std::size_t(size),
+                                 reinterpret_cast<const char *>(f.header) + at,
+                                 std::size_t(size)) != 0)
+                return false;
+            from += std::size_t(size);
+        }
+        return true;
+    }
+
+    // The bytes of f's pixels in the region, counted by value.
+    std::array<uint64_t, 256> histogram(IdaFile &f) const
+    {
+        std::array<uint64_t, 256> counts{};
+        std::vector<unsigned char> line(static_cast<std::size_t>(columns_));
+        const unsigned char *const bits = bits_.data();
+        const int32_t *const ends = this->ends();
+        for (int y = 0; y < f.rows; ++y) {
+            const int first = ends[2 * y], last = ends[2 * y + 1];
+            if (first < 0)
+                continue;
+            const uint64_t at =
+                QUORVEX_HEADER_SIZE + uint64_t(y) * uint64_t(columns_) + uint64_t(first);
+            if (fseeko(f.stream.get(), static_cast<off_t>(at), SEEK_SET) != 0)
+                throw InputError(f.path + ": read failed (" + std::strerror(errno) + ")");
+            read_exactly(f, line.data(), std::size_t(last - first + 1));
+            const unsigned char *const in = bits + std::size_t(y) * stride_;
+            for (int x = first; x <= last; ++x)
+                if (in[x / 8] >> (x % 8) & 1)
+                    ++counts[line[std::size_t(x - first)]];
+        }
+        return counts;
+    }
+
+private:
+    int32_t *ends() const { return reinterpret_cast<int32_t *>(ends_.data()); }
+
+    std::string placing_;
+    const int columns_;
+    const std::size_t stride_;
+    SharedBytes bits_, ends_;
+};
+
+// A row as a line of tab-separated fields; "-" for the statistics of a
+// region without valid pixels.
+std::string text_line(const Json &r)
+{
+    std::string line = r["file"].get<std::string>();
+    for (const char *key : {"count", "valid", "missing", "special"})
+        line += '\t' + std::to_string(r["pixels"][key].get<uint64_t>());
+    for (const char *key : {"minimum", "maximum", "mean"})
+        line +=
+            '\t' + (r["statistics"].is_null() ? "-" : number(r["statistics"][key].get<double>()));
+    return line;
+}
+
+} // namespace
+
+int run_region(Options &options)
+{
+    if (options.box.empty())
+        throw UsageError("region takes --box WEST,SOUTH,EAST,NORTH");
+    const Box box = parse_box(options.box);
+    if (!options.json)
+        std::cout << "file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\n";
+    std::unique_ptr<Region> region;
+    int status = 0;
+    for (const std::string &path : options.files) {
+        try {
+            IdaFile f = open_described(path, options.tables);
+            if (!region || !region->same_grid(f)) {
+                region.reset();
+                region = std::make_unique<Region>(f, box);
+            }
+            Json r{{"file", path}};
+            add_pixel_report(f, region->histogram(f), r);
+            if (options.json)
+                std::cout << r.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
+            else
+                std::cout << text_line(r) << "\n";
+        } catch (const InputError &e) {
+            std::cout.flush();
+            std::cerr << "quorvex: " << e.what() << "\n";
+            status = 1;
+        }
+    }
+    return status;
+}
+
+} // namespace cli
