@@ -224,7 +224,7 @@ protected:
                       "intercept=1\nidatype code=13 label=Thirteen slope=1 intercept=0\n"
                       "projection code=5 name=Geo\nprojection code=3 name=Plate\n"},
             {"bad.txt", "projection code=300\n"},
-            {"places.csv", "# stations\n10,45,Centre\n\n 10.04, 44.97 \r\n10.3,45, far  east "},
+            {"places.csv", "# stations\n10,45,Centre\n\r\n 10.04, 44.97 \r\n10.3,45, far  east "},
             // Lines of 1000 and 1001 characters.
             {"long.csv",
              "10,45," + std::string(994, 'n') + "\n10,45," + std::string(995, 'n') + "\n"},
