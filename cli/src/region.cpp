@@ -17,17 +17,24 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// The header bytes that place f's pixels, one after another.
+std::string placing_of(const IdaFile &f)
+{
+    std::string bytes;
+    for (const auto &[at, size] : placing_bytes)
+        bytes.append(reinterpret_cast<const char *>(f.header) + at, std::size_t(size));
+    return bytes;
+}
+
 // The pixels of a grid in the box: a bit for each pixel, a line's bits in
 // bytes of their own, and each line's first and last column in the box, or
 // -1.  Made by the processes that search the lines, so in shared memory.
 class Region {
 public:
     Region(const IdaFile &f, const Box &box)
-        : columns_(f.columns), stride_((std::size_t(f.columns) + 7) / 8),
+        : placing_(placing_of(f)), columns_(f.columns), stride_((std::size_t(f.columns) + 7) / 8),
           bits_(std::size_t(f.rows) * stride_), ends_(std::size_t(f.rows) * 2 * sizeof(int32_t))
     {
-        for (const auto &[at, size] : placing_bytes)
-            placing_.append(reinterpret_cast<const char *>(f.header) + at, std::size_t(size));
         BoxSearch search(f, box);
         unsigned char *const bits = bits_.data();
         int32_t *const ends = this->ends();
@@ -42,18 +49,7 @@ public:
     }
 
     // Whether f's pixels lie where this region's grid has them.
-    bool same_grid(const IdaFile &f) const
-    {
-        std::size_t from = 0;
-        for (const auto &[at, size] : placing_bytes) {
-            if (placing_.compare(from, std::size_t(size),
-                                 reinterpret_cast<const char *>(f.header) + at,
-                                 std::size_t(size)) != 0)
-                return false;
-            from += std::size_t(size);
-        }
-        return true;
-    }
+    bool same_grid(const IdaFile &f) const { return placing_of(f) == placing_; }
 
     // The bytes of f's pixels in the region, counted by value.
     std::array<uint64_t, 256> histogram(IdaFile &f) const
@@ -82,7 +78,7 @@ public:
 private:
     int32_t *ends() const { return reinterpret_cast<int32_t *>(ends_.data()); }
 
-    std::string placing_;
+    const std::string placing_;
     const int columns_;
     const std::size_t stride_;
     SharedBytes bits_, ends_;
