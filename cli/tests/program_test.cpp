@@ -391,7 +391,7 @@ crop a.ida --pixels 0,0,1,1 -o a.ida | 2 | a.ida: names an input file (a.ida); n
 crop a.ida --pixels 0,0,4,3 -o full | 1 | full: cannot write (No space left on device)
 region --box 9.85,44.97,10.12,45.1 a.ida shifted.ida plain.ida b.ida | 1 | plain.ida: the image has no projection, so no pixel lies in a box of longitudes and latitudes | file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\na.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\nshifted.ida\t4\t3\t1\t0\t-9\t-6.5\t-7.5\nb.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\n
 region --box 100,0,120,10 a.ida | 0 |  | \na.ida\t0\t0\t0\t0\t-\t-\t-\n
-region --box 9.75,45.04,9.82,45.1 a.ida | 0 |  | \na.ida\t1\t1\t0\t0\t-10\t-10\t-10\n
+region --box 9.95,44.9,10.05,44.96 a.ida | 0 |  | \na.ida\t1\t1\t0\t0\t-5\t-5\t-5\n
 region a.ida | 2 | region takes --box WEST,SOUTH,EAST,NORTH
 region --box 0,50,20,40 a.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
 )";
