@@ -575,20 +575,21 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
 
 TEST_F(Program, RegionTakesThePixelsInTheBox)
 {
-    // big's columns 8 to 14 (10.6 to 11.2 E) of lines 11 to 21 (44.5 to
-    // 44 N), all valid, their values 0.5 * byte - 10.
+    // big's columns 10 to 17 (10.8 to 11.5 E, across a byte of the search's
+    // bits) of lines 11 to 21 (44.5 to 44 N), all valid, their values
+    // 0.5 * byte - 10.
     const std::string big = read(dir / "big.ida");
     double sum = 0, lowest = 1e9, highest = -1e9;
     for (int y = 11; y <= 21; ++y)
-        for (int x = 8; x <= 14; ++x) {
+        for (int x = 10; x <= 17; ++x) {
             const double value =
                 0.5 * uint8_t(big[QUORVEX_HEADER_SIZE + std::size_t(y * 300 + x)]) - 10;
             sum += value, lowest = std::min(lowest, value), highest = std::max(highest, value);
         }
-    const Json r = Json::parse(run("region --json --box 10.55,44,11.25,44.5 big.ida").out);
-    EXPECT_EQ(r["pixels"], (Json{{"count", 77}, {"valid", 77}, {"missing", 0}, {"special", 0}}));
+    const Json r = Json::parse(run("region --json --box 10.75,44,11.55,44.5 big.ida").out);
+    EXPECT_EQ(r["pixels"], (Json{{"count", 88}, {"valid", 88}, {"missing", 0}, {"special", 0}}));
     EXPECT_TRUE(
-        holds(r["statistics"], {{"minimum", lowest}, {"maximum", highest}, {"mean", sum / 77}}))
+        holds(r["statistics"], {{"minimum", lowest}, {"maximum", highest}, {"mean", sum / 88}}))
         << r;
 }
 
