@@ -85,6 +85,13 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
 // physical value of the valid ones, null where none is.
 void add_pixel_report(const IdaFile &f, const std::array<uint64_t, 256> &histogram,
                       nlohmann::ordered_json &report);
+// A report as one line of JSON, bytes that are not UTF-8 replaced.
+std::string json_line(const nlohmann::ordered_json &report);
+// Runs report on each of files in turn; an InputError it throws goes to
+// standard error with its reason, after what standard output already has,
+// and the files after it are still reported.  1 when any failed, else 0.
+int report_each(const std::vector<std::string> &files,
+                const std::function<void(const std::string &)> &report);
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 

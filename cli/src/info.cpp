@@ -6,9 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cmath>
 #include <iostream>
-#include <limits>
 
 namespace cli {
 
@@ -126,36 +124,6 @@ void add_pixels(IdaFile &f, Json &report)
     add_pixel_report(f, histogram, report);
 }
 
-} // namespace
-
-void add_pixel_report(const IdaFile &f, const std::array<uint64_t, 256> &histogram, Json &report)
-{
-    const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
-    uint64_t count[3] = {};
-    double sum = 0.0, lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
-    for (int byte = 0; byte < 256; ++byte) {
-        if (histogram[byte] == 0)
-            continue;
-        count[static_cast<int>(kinds[byte])] += histogram[byte];
-        if (kinds[byte] != PixelKind::valid)
-            continue;
-        const double value = f.physical(byte);
-        sum += value * static_cast<double>(histogram[byte]);
-        lowest = std::fmin(lowest, value);
-        highest = std::fmax(highest, value);
-    }
-    const uint64_t valid = count[static_cast<int>(PixelKind::valid)];
-    report["pixels"] = {{"count", count[0] + count[1] + count[2]},
-                        {"valid", valid},
-                        {"missing", count[static_cast<int>(PixelKind::missing)]},
-                        {"special", count[static_cast<int>(PixelKind::special)]}};
-    report["statistics"] = optional(valid > 0, Json{{"minimum", lowest},
-                                                    {"maximum", highest},
-                                                    {"mean", sum / static_cast<double>(valid)}});
-}
-
-namespace {
-
 Json position(const IMAGETYPE &image, int column, int line)
 {
     double longitude, latitude;
@@ -259,27 +227,19 @@ void print_text(const Json &object, int depth)
 
 int run_info(Options &options)
 {
-    int status = 0;
-    for (const std::string &path : options.files) {
+    return report_each(options.files, [&](const std::string &path) {
         if (!options.json && &path != &options.files.front())
             std::cout << "\n";
-        try {
-            IdaFile f = open_ida(path);
-            describe(f, options.tables);
-            const Json r = report(f, options.tables);
-            if (options.json)
-                std::cout << r.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
-            else
-                print_text(r, 0);
-            std::cout.flush();
-            if (f.status != QUORVEX_SUCCESS)
-                throw InputError(refusal(f));
-        } catch (const InputError &e) {
-            std::cerr << "quorvex: " << e.what() << "\n";
-            status = 1;
-        }
-    }
-    return status;
+        IdaFile f = open_ida(path);
+        describe(f, options.tables);
+        const Json r = report(f, options.tables);
+        if (options.json)
+            std::cout << r.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+        else
+            print_text(r, 0);
+        if (f.status != QUORVEX_SUCCESS)
+            throw InputError(refusal(f));
+    });
 }
 
 } // namespace cli

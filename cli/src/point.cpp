@@ -202,26 +202,14 @@ int run_point(Options &options)
     if (!options.json)
         std::cout << (listed ? "place\t" : "")
                   << "file\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\n";
-    int status = 0;
-    for (const std::string &path : options.files) {
-        try {
-            IdaFile f = open_described(path, options.tables);
-            for (const Place &p : places) {
-                const Json r =
-                    row(f, at || listed ? pixel_under(f, p.x, p.y) : pixel_at(f, p.x, p.y),
-                        listed ? &p.name : nullptr);
-                if (options.json)
-                    std::cout << r.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
-                else
-                    std::cout << text_line(r) << "\n";
-            }
-        } catch (const InputError &e) {
-            std::cout.flush();
-            std::cerr << "quorvex: " << e.what() << "\n";
-            status = 1;
+    return report_each(options.files, [&](const std::string &path) {
+        IdaFile f = open_described(path, options.tables);
+        for (const Place &p : places) {
+            const Json r = row(f, at || listed ? pixel_under(f, p.x, p.y) : pixel_at(f, p.x, p.y),
+                               listed ? &p.name : nullptr);
+            std::cout << (options.json ? json_line(r) : text_line(r)) << "\n";
         }
-    }
-    return status;
+    });
 }
 
 } // namespace cli

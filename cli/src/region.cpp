@@ -107,27 +107,16 @@ int run_region(Options &options)
     if (!options.json)
         std::cout << "file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\n";
     std::unique_ptr<Region> region;
-    int status = 0;
-    for (const std::string &path : options.files) {
-        try {
-            IdaFile f = open_described(path, options.tables);
-            if (!region || !region->same_grid(f)) {
-                region.reset();
-                region = std::make_unique<Region>(f, box);
-            }
-            Json r{{"file", path}};
-            add_pixel_report(f, region->histogram(f), r);
-            if (options.json)
-                std::cout << r.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
-            else
-                std::cout << text_line(r) << "\n";
-        } catch (const InputError &e) {
-            std::cout.flush();
-            std::cerr << "quorvex: " << e.what() << "\n";
-            status = 1;
+    return report_each(options.files, [&](const std::string &path) {
+        IdaFile f = open_described(path, options.tables);
+        if (!region || !region->same_grid(f)) {
+            region.reset();
+            region = std::make_unique<Region>(f, box);
         }
-    }
-    return status;
+        Json r{{"file", path}};
+        add_pixel_report(f, region->histogram(f), r);
+        std::cout << (options.json ? json_line(r) : text_line(r)) << "\n";
+    });
 }
 
 } // namespace cli
