@@ -138,6 +138,8 @@ private:
 
 // Reads the next size pixel bytes, or InputError.
 void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size);
+// Reads size pixel bytes from the pixel at column, line on, or InputError.
+void read_at(IdaFile &file, int column, int line, unsigned char *bytes, std::size_t size);
 // Reads every pixel through the callback, a piece at a time.
 void read_pixels(IdaFile &file,
                  const std::function<void(const unsigned char *, std::size_t)> &take);

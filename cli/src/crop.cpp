@@ -96,11 +96,7 @@ int run_crop(Options &options)
         if (std::fwrite(header, 1, sizeof header, stream) != sizeof header)
             return std::strerror(errno);
         for (int y = w.line; y < w.line + w.height; ++y) {
-            const uint64_t at =
-                QUORVEX_HEADER_SIZE + uint64_t(y) * uint64_t(f.columns) + uint64_t(w.column);
-            if (fseeko(f.stream.get(), static_cast<off_t>(at), SEEK_SET) != 0)
-                throw InputError(f.path + ": read failed (" + std::strerror(errno) + ")");
-            read_exactly(f, line.data(), line.size());
+            read_at(f, w.column, y, line.data(), line.size());
             if (std::fwrite(line.data(), 1, line.size(), stream) != line.size())
                 return std::strerror(errno);
         }

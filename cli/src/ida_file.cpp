@@ -170,6 +170,15 @@ void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size)
                          ")");
 }
 
+void read_at(IdaFile &file, int column, int line, unsigned char *bytes, std::size_t size)
+{
+    const uint64_t at =
+        QUORVEX_HEADER_SIZE + uint64_t(line) * uint64_t(file.columns) + uint64_t(column);
+    if (fseeko(file.stream.get(), static_cast<off_t>(at), SEEK_SET) != 0)
+        throw InputError(file.path + ": read failed (" + system_reason() + ")");
+    read_exactly(file, bytes, size);
+}
+
 void read_pixels(IdaFile &file, const std::function<void(const unsigned char *, std::size_t)> &take)
 {
     std::vector<unsigned char> piece(piece_size);

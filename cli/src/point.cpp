@@ -101,13 +101,19 @@ Where pixel_at(const IdaFile &f, double column, double line)
     return w;
 }
 
-// The pixel under a longitude/latitude, through the image's projection.
-Where pixel_under(const IdaFile &f, double longitude, double latitude)
+// Prepares f's projection for pixel_under, or InputError without one.
+void prepare_projection(const IdaFile &f)
 {
     if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
         throw InputError(f.path + ": the image has no projection, so no pixel lies at a " +
                          "longitude/latitude");
     _InitProjection(&f.image, 0);
+}
+
+// The pixel under a longitude/latitude, through the projection of f
+// prepared by prepare_projection.
+Where pixel_under(const IdaFile &f, double longitude, double latitude)
+{
     double point[3] = {longitude, latitude, QUORVEX_NO_VALUE};
     _LonLatToImage(&f.image, point, 0, 0);
     // A point the projection cannot show comes back marked (-99999, off
@@ -121,14 +127,8 @@ Where pixel_under(const IdaFile &f, double longitude, double latitude)
 
 int byte_at(IdaFile &f, const Where &w)
 {
-    const uint64_t offset =
-        QUORVEX_HEADER_SIZE + uint64_t(w.line) * uint64_t(f.columns) + uint64_t(w.column);
-    std::FILE *stream = f.stream.get();
-    const int byte =
-        fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0 ? std::fgetc(stream) : EOF;
-    if (byte == EOF)
-        throw InputError(f.path + ": read failed (" +
-                         (std::ferror(stream) ? std::strerror(errno) : "file shortened") + ")");
+    unsigned char byte;
+    read_at(f, w.column, w.line, &byte, 1);
     return byte;
 }
 
@@ -204,6 +204,8 @@ int run_point(Options &options)
                   << "file\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\n";
     return report_each(options.files, [&](const std::string &path) {
         IdaFile f = open_described(path, options.tables);
+        if (at || listed)
+            prepare_projection(f);
         for (const Place &p : places) {
             const Json r = row(f, at || listed ? pixel_under(f, p.x, p.y) : pixel_at(f, p.x, p.y),
                                listed ? &p.name : nullptr);

@@ -7,8 +7,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 
 namespace cli {
@@ -62,11 +60,7 @@ public:
             const int first = ends[2 * y], last = ends[2 * y + 1];
             if (first < 0)
                 continue;
-            const uint64_t at =
-                QUORVEX_HEADER_SIZE + uint64_t(y) * uint64_t(columns_) + uint64_t(first);
-            if (fseeko(f.stream.get(), static_cast<off_t>(at), SEEK_SET) != 0)
-                throw InputError(f.path + ": read failed (" + std::strerror(errno) + ")");
-            read_exactly(f, line.data(), std::size_t(last - first + 1));
+            read_at(f, first, y, line.data(), std::size_t(last - first + 1));
             const unsigned char *const in = bits + std::size_t(y) * stride_;
             for (int x = first; x <= last; ++x)
                 if (in[x / 8] >> (x % 8) & 1)
