@@ -80,6 +80,12 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
 std::string refusal(const IdaFile &file);
 // The kind of each byte value under the file's description.
 std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
+// InputError unless f codes its pixels as first does (the law and the
+// kind of every byte), so that one result can code the pixels of both.
+void check_same_coding(const IdaFile &first, const IdaFile &f);
+// A stack of a few hundred files is open at once: allows as many as the
+// system lets this process open.
+void allow_open_files();
 // Into report, "pixels": the count of the bytes of histogram by kind
 // under f's description, and "statistics": the minimum, maximum and mean
 // physical value of the valid ones, null where none is.

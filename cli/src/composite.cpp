@@ -7,34 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sys/resource.h>
 
 namespace cli {
-
-namespace {
-
-// Every file must code its pixels as the first does, so that the result
-// can be coded so too.
-void check_same_coding(const IdaFile &first, const IdaFile &f)
-{
-    if (f.image.slope != first.image.slope || f.image.intercept != first.image.intercept ||
-        pixel_kinds(f.image) != pixel_kinds(first.image))
-        throw InputError(f.path + ": its pixels are coded with another law or other codes than " +
-                         first.path + "'s");
-}
-
-// A stack of a few hundred files is open at once; allow as many as the
-// system lets this process open.
-void allow_open_files()
-{
-    struct rlimit limit;
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-}
-
-} // namespace
 
 int run_composite(Options &options)
 {

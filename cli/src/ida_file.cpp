@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace cli {
@@ -160,6 +161,23 @@ std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image)
     mark(image.sp1, PixelKind::special);
     mark(image.sp2, PixelKind::special);
     return kinds;
+}
+
+void check_same_coding(const IdaFile &first, const IdaFile &f)
+{
+    if (f.image.slope != first.image.slope || f.image.intercept != first.image.intercept ||
+        pixel_kinds(f.image) != pixel_kinds(first.image))
+        throw InputError(f.path + ": its pixels are coded with another law or other codes than " +
+                         first.path + "'s");
+}
+
+void allow_open_files()
+{
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 void read_exactly(IdaFile &file, unsigned char *bytes, std::size_t size)

@@ -21,8 +21,8 @@ const char general_help[] =
     "  region FILE...      the pixels of each image in a box: counts, statistics\n"
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest or mean value at each place\n"
-    "  warp FILE --grid GRID -o OUT\n"
-    "                      the image put on the grid of another\n"
+    "  warp FILE... --grid GRID -o OUT\n"
+    "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
@@ -88,21 +88,23 @@ const char composite_help[] =
     "  -o, --output OUT.ida  the image to write (replaced whole)\n";
 
 const char warp_help[] =
-    "Usage: quorvex warp FILE --grid GRID.ida -o OUT.ida [--max | --min | --mean]\n"
+    "Usage: quorvex warp FILE... --grid GRID.ida -o OUT.ida [--max | --min | --mean]\n"
     "                    [--tables FILE]\n"
     "Writes the image of FILE on the grid of GRID.ida (its projection, size,\n"
     "centre and scale), both through the library's projection engine: each\n"
     "pixel takes the byte of FILE's pixel whose centre lies nearest to the\n"
     "place of its own centre, or FILE's missing code where FILE shows nothing.\n"
-    "The header is FILE's, with GRID.ida's projection, size, centre, scale\n"
-    "and parallels.\n"
+    "Of several FILEs coded alike (the scans of a day), each pixel takes the\n"
+    "first one's valid pixel there, else the first one's byte there.\n"
+    "The header is the first FILE's, with GRID.ida's projection, size,\n"
+    "centre, scale and parallels.\n"
     "\n"
     "  --grid GRID.ida       the image whose grid the result takes\n"
     "  -o, --output OUT.ida  the image to write (replaced whole)\n"
     "  --max, --min, --mean  onto a coarser grid: each pixel the largest,\n"
-    "                        smallest or mean value of FILE's valid pixels\n"
-    "                        whose centres' places fall in it, coded as FILE\n"
-    "                        codes it; where none does, the nearest pixel\n";
+    "                        smallest or mean value of the FILEs' valid pixels\n"
+    "                        whose centres' places fall in it, coded as they\n"
+    "                        code it; where none does, the nearest pixel\n";
 
 const char crop_help[] = "Usage: quorvex crop FILE (--pixels COLUMN,LINE,WIDTH,HEIGHT |\n"
                          "                          --box WEST,SOUTH,EAST,NORTH) -o OUT.ida\n"

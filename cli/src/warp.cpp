@@ -1,9 +1,10 @@
-// quorvex warp: an image put on the grid of another, through the library's
+// quorvex warp: images put on the grid of another, through the library's
 // projection engine.  Images of one region in different projections (a
 // scan in the satellite's view, a product in a continental grid) become
-// one stack that check agrees with and composite can combine; a fine
-// archive goes onto a coarse grid keeping the largest, smallest or mean
-// value of the pixels falling in each pixel.
+// one stack that check agrees with and composite can combine; the scans
+// of a day become one image of the grid; a fine archive goes onto a coarse
+// grid keeping the largest, smallest or mean value of the pixels falling
+// in each pixel.
 #include "cli.h"
 
 #include <algorithm>
@@ -25,38 +26,39 @@ constexpr uint32_t nowhere = UINT32_MAX;
 // The source lines whose grid pixels a statistic keeps at a time.
 constexpr int target_lines = 256;
 
+// What a grid pixel holds so far, in rising order of preference: no
+// source's byte, a byte that is not valid (a missing or cloud code, which
+// says why), a valid one.
+enum Held : unsigned char { held_nothing, held_code, held_valid };
+
 class Warp {
 public:
     Warp(const IdaFile &source, const IdaFile &grid, const std::vector<unsigned char> &pixels)
-        : source_(source), grid_(grid), pixels_(pixels)
+        : source_(source), grid_(grid), pixels_(pixels), kinds_(pixel_kinds(source.image))
     {
-        const std::array<PixelKind, 256> kinds = pixel_kinds(source.image);
-        for (int byte = 0; byte < 256 && fill_ < 0; ++byte)
-            if (kinds[byte] == PixelKind::missing)
-                fill_ = byte;
         _InitProjection(&source.image, source_block);
         _InitProjection(&grid.image, grid_block);
     }
 
     // One line of the grid: each pixel the source's pixel whose centre lies
-    // nearest to its own centre's place, or the source's missing code.
-    void line(int y, unsigned char *out)
+    // nearest to its own centre's place, where the pixel holds no byte yet
+    // or, holding one that is not valid, this one is valid.
+    void line(int y, unsigned char *out, unsigned char *held)
     {
-        const int columns = grid_.columns;
         places_.find(grid_, grid_block, y);
         to_image(source_.image, source_block, places_.places, given_);
-        std::fill_n(out, columns, static_cast<unsigned char>(fill_ < 0 ? 0 : fill_));
-        int placed = 0;
         for (std::size_t k = 0; k < places_.taken.size(); ++k) {
             const uint32_t at = pixel_at(source_, &places_.places[2 * k]);
-            if (at != nowhere) {
-                out[places_.taken[k]] = pixels_[at];
-                ++placed;
+            if (at == nowhere)
+                continue;
+            const unsigned char byte = pixels_[at];
+            const Held now = kinds_[byte] == PixelKind::valid ? held_valid : held_code;
+            const int x = places_.taken[k];
+            if (held[x] < now) {
+                out[x] = byte;
+                held[x] = now;
             }
         }
-        if (placed < columns && fill_ < 0)
-            throw InputError(source_.path + ": the image has no missing code for the places " +
-                             "of the grid it does not cover");
     }
 
     // One line of the source: for each pixel, the grid's pixel whose centre
@@ -86,7 +88,7 @@ private:
     const IdaFile &source_;
     const IdaFile &grid_;
     const std::vector<unsigned char> &pixels_;
-    int fill_ = -1;
+    const std::array<PixelKind, 256> kinds_;
     LinePlaces places_;
     std::vector<double> given_;
 };
@@ -103,38 +105,52 @@ IdaFile open_projected(const std::string &path, const QuorvexTables &tables, con
 
 int run_warp(Options &options)
 {
-    if (options.files.size() != 1 || options.output.empty() || options.grid.empty())
-        throw UsageError("warp takes one FILE, --grid GRID.ida and -o OUT.ida");
-    refuse_input_as_output(options.output, {options.files[0], options.grid});
+    if (options.output.empty() || options.grid.empty())
+        throw UsageError("warp takes FILE..., --grid GRID.ida and -o OUT.ida");
+    std::vector<std::string> inputs = options.files;
+    inputs.push_back(options.grid);
+    refuse_input_as_output(options.output, inputs);
 
-    IdaFile source = open_projected(options.files[0], options.tables, "has no place to take from");
+    allow_open_files();
+    std::vector<IdaFile> sources;
+    for (const std::string &path : options.files) {
+        sources.push_back(open_projected(path, options.tables, "has no place to take from"));
+        check_same_coding(sources.front(), sources.back());
+    }
     const IdaFile grid = open_projected(options.grid, options.tables, "gives no grid");
-    std::vector<unsigned char> pixels(source.pixel_count());
-    read_exactly(source, pixels.data(), pixels.size());
 
-    // The source's header, the image it holds and its coding, placed as
-    // the grid places its pixels.
+    // The first source's header, the image it holds and its coding, placed
+    // as the grid places its pixels.
     unsigned char header[QUORVEX_HEADER_SIZE];
-    std::memcpy(header, source.header, sizeof header);
+    std::memcpy(header, sources.front().header, sizeof header);
     for (const auto &bytes : placing_bytes)
         std::memcpy(header + bytes.first, grid.header + bytes.first, std::size_t(bytes.second));
 
-    Warp warp(source, grid, pixels);
-    const SharedBytes result(grid.pixel_count());
+    // Each source in turn fills the grid pixels that hold nothing yet or a
+    // code where it has a valid pixel; with a statistic, its valid pixels
+    // go to the grid pixels their places fall in, the source a band of
+    // lines at a time, so that the grid pixels the pixels go to take 4
+    // bytes a pixel of a band, not of a whole source.
+    const SharedBytes result(grid.pixel_count()), held(grid.pixel_count());
     unsigned char *const out = result.data();
     const std::size_t columns = std::size_t(grid.columns);
-    make_all(0, grid.rows, [&](int y) { warp.line(y, out + std::size_t(y) * columns); });
-    if (!options.statistic.empty()) {
-        // Each pixel of the source goes to the grid's pixel its place falls
-        // in; where valid ones fall the statistic of their values replaces
-        // the nearest pixel.  The source goes a band of lines at a time, so
-        // that the grid pixels the pixels go to take 4 bytes a pixel of a
-        // band, not of the whole source.
+    std::unique_ptr<Statistic> statistic;
+    if (!options.statistic.empty())
+        statistic =
+            std::make_unique<Statistic>(sources.front(), options.statistic, grid.pixel_count());
+    for (IdaFile &source : sources) {
+        std::vector<unsigned char> pixels(source.pixel_count());
+        read_exactly(source, pixels.data(), pixels.size());
+        Warp warp(source, grid, pixels);
+        make_all(0, grid.rows, [&](int y) {
+            warp.line(y, out + std::size_t(y) * columns, held.data() + std::size_t(y) * columns);
+        });
+        if (statistic == nullptr)
+            continue;
         const std::size_t source_columns = std::size_t(source.columns);
         const int band = std::min(source.rows, target_lines);
         const SharedBytes shared(std::size_t(band) * source_columns * sizeof(uint32_t));
         uint32_t *const targets = reinterpret_cast<uint32_t *>(shared.data());
-        Statistic statistic(source, options.statistic, grid.pixel_count());
         for (int first = 0; first < source.rows; first += band) {
             const int last = std::min(source.rows, first + band);
             make_all(first, last, [&](int y) {
@@ -143,10 +159,22 @@ int run_warp(Options &options)
             const unsigned char *const bytes = &pixels[std::size_t(first) * source_columns];
             for (std::size_t k = 0; k < std::size_t(last - first) * source_columns; ++k)
                 if (targets[k] != nowhere)
-                    statistic.add(targets[k], bytes[k]);
+                    statistic->add(targets[k], bytes[k]);
         }
-        statistic.finish(grid.pixel_count(), out);
     }
+    // The pixels no source shows take the missing code the sources share.
+    const std::array<PixelKind, 256> kinds = pixel_kinds(sources.front().image);
+    const auto missing = std::find(kinds.begin(), kinds.end(), PixelKind::missing);
+    for (std::size_t k = 0; k < grid.pixel_count(); ++k) {
+        if (held.data()[k] != held_nothing)
+            continue;
+        if (missing == kinds.end())
+            throw InputError(sources.front().path + ": the image has no missing code for the " +
+                             "places of the grid it does not cover");
+        out[k] = static_cast<unsigned char>(missing - kinds.begin());
+    }
+    if (statistic != nullptr)
+        statistic->finish(grid.pixel_count(), out);
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
         if (std::fwrite(header, 1, sizeof header, stream) != sizeof header ||
             std::fwrite(result.data(), 1, grid.pixel_count(), stream) != grid.pixel_count())
