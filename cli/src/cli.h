@@ -249,7 +249,7 @@ double r48(const unsigned char *header, int at);
 int int16_at(const unsigned char *header, int at);
 // Printable ASCII as it is; any other byte as "?".
 std::string printable(const char *text, std::size_t size);
-// count finite numbers separated by commas ("10.5,45" or "-3, 7") into
+// count finite numbers separated by commas ("10.5,45" or "-3 , 7") into
 // values; false for any other text.
 bool parse_numbers(const std::string &text, double *values, std::size_t count);
 // A number as the text reports show it: 15 significant digits.

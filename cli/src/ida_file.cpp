@@ -50,6 +50,9 @@ bool parse_numbers(const std::string &text, double *values, std::size_t count)
         const std::string part = text.substr(from, comma - from);
         char *end = nullptr;
         values[k] = std::strtod(part.c_str(), &end);
+        // strtod takes the blanks before a number; these are the ones after.
+        while (end != part.c_str() && (*end == ' ' || *end == '\t'))
+            ++end;
         if (end == part.c_str() || *end != '\0' || !std::isfinite(values[k]))
             return false;
         from = comma + 1;

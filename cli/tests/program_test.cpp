@@ -366,7 +366,7 @@ warp a.ida --grid b.ida -o b.ida | 2 | b.ida: names an input file (b.ida); name 
 warp --max a.ida --grid b.ida --min -o w.ida | 2 | warp takes one of --max, --min and --mean
 point a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
-point --at " 10, 45" a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
+point --at " 10 , 45 " a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
 point --at 10 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,nan a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,45x a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
