@@ -183,30 +183,67 @@ private:
     int places_of_line(const IdaFile &f, int16_t block, int y);
     std::vector<double> lonlat_, back_, given_;
 };
+// A box or an area: whether a place in degrees lies in it, and the
+// latitudes it spans, so that a line of pixels whose places lie beyond
+// them is not tested.
+struct Shape {
+    std::function<bool(double longitude, double latitude)> holds;
+    double south, north;
+};
 // A box of longitudes and latitudes in degrees; a west east of the east
 // crosses the 180th meridian.
 struct Box {
     double west, south, east, north;
     // Whether a place lies in the box, edges included.
     bool holds(double longitude, double latitude) const;
+    Shape shape() const;
 };
 // The box of a --box WEST,SOUTH,EAST,NORTH, or UsageError.
 Box parse_box(const std::string &text);
-// The pixels of an image whose centres' places lie in a box, a line at a
-// time, through the image's inverse in block 0.
-class BoxSearch {
+// The pixels of an image whose centres' places lie in each of some shapes,
+// a line at a time, through the image's inverse in block 0: the places of
+// a line are found once for all the shapes.
+class ShapeSearch {
 public:
-    // InputError for an image without projection.
-    BoxSearch(const IdaFile &f, const Box &box);
-    // The columns of line y in the box, from left to right.
-    const std::vector<int> &columns(int y);
+    // InputError for an image without projection, which has no pixel in
+    // what ("a box").
+    ShapeSearch(const IdaFile &f, std::vector<Shape> shapes, const std::string &what);
+    // For each shape, the columns of line y in it, from left to right.
+    const std::vector<std::vector<int>> &columns(int y);
 
 private:
     const IdaFile &f_;
-    const Box box_;
+    const std::vector<Shape> shapes_;
     LinePlaces line_;
-    std::vector<int> columns_;
+    std::vector<std::vector<int>> columns_;
 };
+
+// An area of longitudes and latitudes: rings of a polygon or of several,
+// a place being in it when a line from it crosses their edges an odd
+// number of times.
+class Area {
+public:
+    Area(std::string area_name, std::vector<std::vector<std::array<double, 2>>> rings);
+    bool holds(double longitude, double latitude) const;
+    // The area as a shape to search, as long as the area lives.
+    Shape shape() const;
+    const std::string name;
+
+private:
+    bool inside(double longitude, double latitude) const;
+    std::size_t band_of(double latitude) const;
+
+    struct Edge {
+        double x0, y0, x1, y1;
+    };
+    double west_ = 0, south_ = 0, east_ = -1, north_ = -1, band_height_ = 1;
+    // The edges by bands of latitude, each edge in every band it spans.
+    std::vector<std::vector<Edge>> bands_;
+};
+// The areas of a GeoJSON file (a FeatureCollection, a Feature, a Polygon
+// or a MultiPolygon), each named by its "name" property, else its id, else
+// its number from 1; InputError naming the file and why it is none.
+std::vector<Area> read_areas(const std::string &path);
 
 // Converts the longitude/latitude pairs of points (ended by the end marker)
 // into image coordinates of image through block, in place; a point the
@@ -264,6 +301,7 @@ struct Options {
     std::string at, pixel;   // point
     std::string places;      // point: a file of places
     std::string window, box; // crop; region: box
+    std::string areas;       // region: the GeoJSON file of areas
     std::string statistic;   // composite: "max", "min" or "mean"
     std::string grid;        // warp: the image whose grid the result takes
     bool json = false;

@@ -41,13 +41,13 @@ Window window_of_pixels(const IdaFile &f, const std::string &text)
 // box, through the image's inverse a line at a time.
 Window window_of_box(const IdaFile &f, const std::string &text)
 {
-    BoxSearch search(f, parse_box(text));
+    ShapeSearch search(f, {parse_box(text).shape()}, "a box");
     // Each line's leftmost and rightmost pixel in the box, or -1, the lines
     // shared out between processes.
     const SharedBytes shared(std::size_t(f.rows) * 2 * sizeof(int32_t));
     int32_t *const ends = reinterpret_cast<int32_t *>(shared.data());
     make_all(0, f.rows, [&](int y) {
-        const std::vector<int> &columns = search.columns(y);
+        const std::vector<int> &columns = search.columns(y).front();
         ends[2 * y] = columns.empty() ? -1 : columns.front();
         ends[2 * y + 1] = columns.empty() ? -1 : columns.back();
     });

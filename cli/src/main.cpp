@@ -18,7 +18,8 @@ const char general_help[] =
     "  check FILE...       whether the files can be combined with the first\n"
     "  render FILE -o OUT  the image as a PNG picture\n"
     "  point FILE...       the pixel at a place in each image, its byte and value\n"
-    "  region FILE...      the pixels of each image in a box: counts, statistics\n"
+    "  region FILE...      the pixels of each image in a box or areas: counts,\n"
+    "                      statistics\n"
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest or mean value at each place\n"
     "  warp FILE... --grid GRID -o OUT\n"
@@ -123,20 +124,25 @@ const char crop_help[] = "Usage: quorvex crop FILE (--pixels COLUMN,LINE,WIDTH,H
                          "  -o, --output OUT.ida  the image to write (replaced whole)\n";
 
 const char region_help[] =
-    "Usage: quorvex region --box WEST,SOUTH,EAST,NORTH [--json] [--tables FILE]\n"
-    "                      FILE...\n"
+    "Usage: quorvex region (--box WEST,SOUTH,EAST,NORTH | --areas AREAS.geojson)\n"
+    "                      [--json] [--tables FILE] FILE...\n"
     "For each IDA file, a line of tab-separated fields: the file, the count\n"
     "of the pixels whose centres lie in the box, of those the valid, missing\n"
     "and special ones, and the minimum, maximum and mean physical value of\n"
     "the valid ones (\"-\" where none is).  A first line names the fields.\n"
     "Given a stack of images of one grid, the lines are the series of one\n"
-    "region.\n"
+    "region.  With --areas, a line for each area of each file, led by the\n"
+    "area's name.\n"
     "\n"
     "  --box WEST,SOUTH,EAST,NORTH\n"
     "                      the box in degrees, edges included (a WEST east of\n"
     "                      EAST crosses the 180th meridian)\n"
-    "  --json              one JSON object per file, with info's pixels and\n"
-    "                      statistics\n";
+    "  --areas AREAS.geojson\n"
+    "                      the Polygon and MultiPolygon features of a GeoJSON\n"
+    "                      file in degrees (districts, basins), each named by\n"
+    "                      its \"name\" property, else its id, else its number\n"
+    "  --json              one JSON object per file (and area), with info's\n"
+    "                      pixels and statistics\n";
 
 struct Command {
     const char *name;
@@ -234,6 +240,8 @@ int run(int argc, char **argv)
         } else if (arg == "--box" &&
                    (command->run == cli::run_crop || command->run == cli::run_region)) {
             options.box = value_of(i, argc, argv);
+        } else if (arg == "--areas" && command->run == cli::run_region) {
+            options.areas = value_of(i, argc, argv);
         } else if (arg == "--grid" && command->run == cli::run_warp) {
             options.grid = value_of(i, argc, argv);
         } else if (arg == "--legend" && command->run == cli::run_render) {

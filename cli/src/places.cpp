@@ -31,6 +31,12 @@ bool Box::holds(double longitude, double latitude) const
     return latitude >= south && latitude <= north && offset <= width;
 }
 
+Shape Box::shape() const
+{
+    const Box box = *this;
+    return {[box](double lon, double lat) { return box.holds(lon, lat); }, south, north};
+}
+
 Box parse_box(const std::string &text)
 {
     double v[4];
@@ -39,22 +45,31 @@ Box parse_box(const std::string &text)
     return {v[0], v[1], v[2], v[3]};
 }
 
-BoxSearch::BoxSearch(const IdaFile &f, const Box &box) : f_(f), box_(box)
+ShapeSearch::ShapeSearch(const IdaFile &f, std::vector<Shape> shapes, const std::string &what)
+    : f_(f), shapes_(std::move(shapes)), columns_(shapes_.size())
 {
     if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
-        throw InputError(f.path + ": the image has no projection, so no pixel lies in a box of " +
-                         "longitudes and latitudes");
+        throw InputError(f.path + ": the image has no projection, so no pixel lies in " + what +
+                         " of longitudes and latitudes");
     _InitProjection(&f.image, 0);
 }
 
 // (The pixels LinePlaces finds come in the order of their columns.)
-const std::vector<int> &BoxSearch::columns(int y)
+const std::vector<std::vector<int>> &ShapeSearch::columns(int y)
 {
     line_.find(f_, 0, y);
-    columns_.clear();
+    double south = 90, north = -90;
     for (std::size_t k = 0; k < line_.taken.size(); ++k)
-        if (box_.holds(line_.places[2 * k], line_.places[2 * k + 1]))
-            columns_.push_back(line_.taken[k]);
+        south = std::min(south, line_.places[2 * k + 1]),
+        north = std::max(north, line_.places[2 * k + 1]);
+    for (std::size_t s = 0; s < shapes_.size(); ++s) {
+        columns_[s].clear();
+        if (shapes_[s].north < south || shapes_[s].south > north)
+            continue;
+        for (std::size_t k = 0; k < line_.taken.size(); ++k)
+            if (shapes_[s].holds(line_.places[2 * k], line_.places[2 * k + 1]))
+                columns_[s].push_back(line_.taken[k]);
+    }
     return columns_;
 }
 

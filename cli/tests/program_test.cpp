@@ -231,6 +231,24 @@ protected:
             {"noplace.csv", "# none yet\n\n"},
             {"header.csv", "10,45\nlon,lat,name\n"},
             {"tab.csv", "10,45,a\tb\n"},
+            // a's columns 0 and 1; all of it but (2, 1); its columns 3 (drawn
+            // 360 degrees east) and 0.
+            {"areas.geojson",
+             R"({"type": "FeatureCollection", "features": [
+               {"type": "Feature", "properties": {"name": "West"}, "geometry": {"type": "Polygon",
+                "coordinates": [[[9.75, 44.9], [9.95, 44.9], [9.95, 45.1], [9.75, 45.1]]]}},
+               {"type": "Feature", "id": "h", "properties": {"name": null}, "geometry": {
+                "type": "Polygon", "coordinates": [[[9.75, 44.9], [10.15, 44.9], [10.15, 45.1],
+                [9.75, 45.1], [9.75, 44.9]], [[9.97, 44.97], [10.03, 44.97], [10.03, 45.03],
+                [9.97, 45.03]]]}},
+               {"type": "Feature", "properties": {"name": 5}, "geometry": {"type": "MultiPolygon",
+                "coordinates": [[[[370.05, 44.9], [370.15, 44.9], [370.15, 45.1], [370.05, 45.1]]],
+                [[[9.75, 44.9], [9.85, 44.9], [9.85, 45.1], [9.75, 45.1]]]]}}]})"},
+            {"list.geojson", "[1]"},
+            {"none.geojson", R"({"type": "FeatureCollection", "features": []})"},
+            {"point.geojson", R"({"type": "Feature", "geometry": {"type": "Point"}})"},
+            {"ring.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [11]]]})"},
+            {"tab.geojson", R"({"type": "Feature", "id": "a\tb", "geometry": {}})"},
             {"bad.clr", "0 1 2 3 4\n\n5 6 300 0 0 x\n"},
             {"c.clr", "From To Red Green Blue Legend\r\n  0  4  255 0 0   low\r\n\r\n"
                       "  5  9  0 255 0   middle values\r\n  9\t20 0 0 255\r\n"}};
@@ -393,7 +411,17 @@ crop a.ida --pixels 0,0,4,3 -o full | 1 | full: cannot write (No space left on d
 region --box 9.85,44.97,10.12,45.1 a.ida shifted.ida plain.ida b.ida | 1 | plain.ida: the image has no projection, so no pixel lies in a box of longitudes and latitudes | file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\na.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\nshifted.ida\t4\t3\t1\t0\t-9\t-6.5\t-7.5\nb.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\n
 region --box 100,0,120,10 a.ida | 0 |  | \na.ida\t0\t0\t0\t0\t-\t-\t-\n
 region --box 9.95,44.9,10.05,44.96 a.ida | 0 |  | \na.ida\t1\t1\t0\t0\t-5\t-5\t-5\n
-region a.ida | 2 | region takes --box WEST,SOUTH,EAST,NORTH
+region a.ida | 2 | region takes one of --box WEST,SOUTH,EAST,NORTH and --areas FILE
+region --areas areas.geojson a.ida b.ida | 0 |  | area\tfile\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\nWest\ta.ida\t6\t6\t0\t0\t-10\t-5.5\t-7.75\nh\ta.ida\t11\t9\t2\t0\t-10\t-5\t-7.44444444444444\n5\ta.ida\t6\t4\t2\t0\t-10\t-6\t-7.625\nWest\tb.ida
+region --json --areas areas.geojson a.ida | 0 |  | {"area":"West","file":"a.ida","pixels":{"count":6,
+region --areas areas.geojson plain.ida | 1 | plain.ida: the image has no projection, so no pixel lies in an area of longitudes and latitudes
+region --areas bad.txt a.ida | 1 | bad.txt: not GeoJSON (parse error at line 1, column 1: syntax error while parsing value - invalid literal; last read: 'p')
+region --areas list.geojson a.ida | 1 | list.geojson: not a GeoJSON FeatureCollection, Feature, Polygon or MultiPolygon
+region --areas none.geojson a.ida | 1 | none.geojson: no areas (a Polygon or MultiPolygon feature for each)
+region --areas point.geojson a.ida | 1 | point.geojson feature 1: not a Polygon or MultiPolygon
+region --areas ring.geojson a.ida | 1 | ring.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
+region --areas tab.geojson a.ida | 1 | tab.geojson feature 1: an area's name cannot hold a tab or a line break
+region --areas no.geojson a.ida | 1 | no.geojson: cannot open (No such file or directory)
 region --box 0,50,20,40 a.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
 )";
     const std::regex form(R"((.*?) \| (\d) \| (.*?)(?: \| (.*))?)");
