@@ -21,8 +21,9 @@ packages_for() {
         test) echo g++ cmake make pkg-config libgtest-dev libproj-dev \
                    libcairo2-dev libpng-dev fonts-dejavu-core nlohmann-json3-dev \
                    gdal-bin libgdal-dev python3-gdal python3-rasterio ;;
-        # libFuzzer comes with clang's runtime libraries.
-        fuzz) echo clang libclang-rt-dev cmake make ;;
+        # libFuzzer comes with clang's runtime libraries; the area reader
+        # parses with nlohmann-json.
+        fuzz) echo clang libclang-rt-dev cmake make nlohmann-json3-dev ;;
         # Cross compilers, Wine to run the 64-bit tests, GoogleTest's
         # sources to build it for Windows, and the 32-bit x86 Linux build
         # with QEMU's user-mode emulation to run it.

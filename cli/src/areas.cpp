@@ -23,17 +23,21 @@ using Ring = std::vector<std::array<double, 2>>;
 // thousands of vertices cost a few edges a pixel.
 constexpr std::size_t most_bands = 4096;
 
+// The "type" of a GeoJSON object, or "" for anything else.
+std::string type_of(const Json &object)
+{
+    const auto type = object.is_object() ? object.find("type") : object.end();
+    return type != object.end() && type->is_string() ? type->get<std::string>() : "";
+}
+
 // What a GeoJSON file holds and how it is read; InputError with the file's
 // name and the feature at fault.
 class AreaReader {
 public:
     explicit AreaReader(const std::string &path) : path_(path) {}
 
-    std::vector<Area> read()
+    std::vector<Area> read(std::istream &in)
     {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in)
-            throw InputError(path_ + ": cannot open (" + std::strerror(errno) + ")");
         Json doc;
         try {
             doc = Json::parse(in);
@@ -42,7 +46,7 @@ public:
             const std::string why = e.what();
             throw InputError(path_ + ": not GeoJSON (" + why.substr(why.find("] ") + 2) + ")");
         }
-        const std::string type = doc.is_object() ? doc.value("type", "") : "";
+        const std::string type = type_of(doc);
         if (type == "FeatureCollection" && doc.contains("features") && doc["features"].is_array())
             for (const Json &feature : doc["features"])
                 add_feature(feature);
@@ -89,7 +93,7 @@ private:
         // A tab or line break would split the report's line.
         if (name.find_first_of("\t\r\n") != std::string::npos)
             refuse("an area's name cannot hold a tab or a line break");
-        const std::string type = geometry.is_object() ? geometry.value("type", "") : "";
+        const std::string type = type_of(geometry);
         if (type != "Polygon" && type != "MultiPolygon")
             refuse("not a Polygon or MultiPolygon");
         static const Json none;
@@ -143,10 +147,19 @@ Area::Area(std::string area_name, std::vector<std::vector<std::array<double, 2>>
             west_ = std::min(west_, a[0]), east_ = std::max(east_, a[0]);
             south_ = std::min(south_, a[1]), north_ = std::max(north_, a[1]);
         }
-    const std::size_t count = std::clamp<std::size_t>(edges.size(), 1, most_bands);
-    if (north_ > south_)
-        band_height_ = (north_ - south_) / static_cast<double>(count);
-    bands_.resize(north_ > south_ ? count : 1);
+    // As many bands as edges, at most most_bands; halved while the edges
+    // would be kept more than a few times over (an area of long spikes
+    // would put each edge into most of the bands).
+    bands_.resize(north_ > south_ ? std::clamp<std::size_t>(edges.size(), 1, most_bands) : 1);
+    for (;;) {
+        band_height_ = north_ > south_ ? (north_ - south_) / static_cast<double>(bands_.size()) : 1;
+        std::size_t kept = 0;
+        for (const Edge &e : edges)
+            kept += band_of(std::max(e.y0, e.y1)) - band_of(std::min(e.y0, e.y1)) + 1;
+        if (bands_.size() == 1 || kept <= 8 * edges.size() + most_bands)
+            break;
+        bands_.resize(bands_.size() / 2);
+    }
     for (const Edge &e : edges)
         for (std::size_t b = band_of(std::min(e.y0, e.y1)); b <= band_of(std::max(e.y0, e.y1)); ++b)
             bands_[b].push_back(e);
@@ -185,9 +198,17 @@ bool Area::inside(double longitude, double latitude) const
     return odd;
 }
 
+std::vector<Area> read_areas(std::istream &in, const std::string &path)
+{
+    return AreaReader(path).read(in);
+}
+
 std::vector<Area> read_areas(const std::string &path)
 {
-    return AreaReader(path).read();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw InputError(path + ": cannot open (" + std::strerror(errno) + ")");
+    return read_areas(in, path);
 }
 
 } // namespace cli

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -244,6 +245,8 @@ private:
 // or a MultiPolygon), each named by its "name" property, else its id, else
 // its number from 1; InputError naming the file and why it is none.
 std::vector<Area> read_areas(const std::string &path);
+// The same of a stream, the file's name for the messages.
+std::vector<Area> read_areas(std::istream &in, const std::string &path);
 
 // Converts the longitude/latitude pairs of points (ended by the end marker)
 // into image coordinates of image through block, in place; a point the
