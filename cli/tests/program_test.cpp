@@ -489,12 +489,14 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
             << args;
     }
     // A stack larger than the number of files the program may open when it
-    // starts.
-    std::string many = "cd '" + dir.string() +
-                       "' && ulimit -Sn 12 && '" QUORVEX_PROGRAM "' composite --max -o c.ida";
-    for (int k = 0; k < 16; ++k)
-        many += " a.ida";
-    EXPECT_EQ(std::system(many.c_str()), 0);
+    // starts, for composite and for warp.
+    for (const char *command : {"composite --max -o c.ida", "warp --grid a.ida -o w.ida"}) {
+        std::string many =
+            "cd '" + dir.string() + "' && ulimit -Sn 12 && '" QUORVEX_PROGRAM "' " + command;
+        for (int k = 0; k < 16; ++k)
+            many += " a.ida";
+        EXPECT_EQ(std::system(many.c_str()), 0) << command;
+    }
 }
 
 TEST_F(Program, WarpPutsTheImageOnTheGrid)
