@@ -23,6 +23,8 @@ using Ring = std::vector<std::array<double, 2>>;
 // thousands of vertices cost a few edges a pixel.
 constexpr std::size_t most_bands = 4096;
 
+const char not_rings[] = "coordinates are not rings of [longitude, latitude] in degrees";
+
 // The "type" of a GeoJSON object, or "" for anything else.
 std::string type_of(const Json &object)
 {
@@ -70,22 +72,19 @@ private:
 
     void add_feature(const Json &feature)
     {
-        const std::string number = std::to_string(areas_.size() + 1);
         if (!feature.is_object() || !feature.contains("geometry"))
             refuse("not a Feature with a geometry");
-        // The name a GIS program gives, else the feature's id.
-        const auto properties = feature.find("properties");
-        for (const Json *name :
-             {properties != feature.end() && properties->is_object() && properties->contains("name")
-                  ? &(*properties)["name"]
-                  : nullptr,
-              feature.contains("id") ? &feature["id"] : nullptr}) {
-            if (name != nullptr && name->is_string())
-                return add(feature["geometry"], name->get<std::string>());
-            if (name != nullptr && name->is_number())
-                return add(feature["geometry"], name->dump());
-        }
-        add(feature["geometry"], number);
+        // The name a GIS program gives, else the feature's id, else its number.
+        const Json properties = feature.value("properties", Json());
+        std::string name = std::to_string(areas_.size() + 1);
+        for (const Json &given :
+             {feature.value("id", Json()),
+              properties.is_object() ? properties.value("name", Json()) : Json()})
+            if (given.is_string())
+                name = given.get<std::string>();
+            else if (given.is_number())
+                name = given.dump();
+        add(feature["geometry"], name);
     }
 
     void add(const Json &geometry, const std::string &name)
@@ -106,7 +105,7 @@ private:
             for (const Json &polygon : coordinates)
                 add_rings(polygon, rings);
         else
-            refuse("coordinates are not rings of [longitude, latitude] in degrees");
+            refuse(not_rings);
         areas_.emplace_back(name, std::move(rings));
     }
 
@@ -116,10 +115,10 @@ private:
             return p.is_array() && p.size() >= 2 && p[0].is_number() && p[1].is_number();
         };
         if (!polygon.is_array())
-            refuse("coordinates are not rings of [longitude, latitude] in degrees");
+            refuse(not_rings);
         for (const Json &ring : polygon) {
             if (!ring.is_array() || !std::all_of(ring.begin(), ring.end(), is_position))
-                refuse("coordinates are not rings of [longitude, latitude] in degrees");
+                refuse(not_rings);
             Ring r;
             for (const Json &p : ring)
                 r.push_back({p[0].get<double>(), p[1].get<double>()});
