@@ -141,8 +141,6 @@ Area::Area(std::string area_name, std::vector<std::vector<std::array<double, 2>>
             // The last vertex joins the first, whether the ring repeats it or not.
             const auto &a = ring[k], &b = ring[(k + 1) % ring.size()];
             edges.push_back({a[0], a[1], b[0], b[1]});
-            if (edges.size() == 1)
-                west_ = east_ = a[0], south_ = north_ = a[1];
             west_ = std::min(west_, a[0]), east_ = std::max(east_, a[0]);
             south_ = std::min(south_, a[1]), north_ = std::max(north_, a[1]);
         }

@@ -8,6 +8,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -237,7 +238,9 @@ private:
     struct Edge {
         double x0, y0, x1, y1;
     };
-    double west_ = 0, south_ = 0, east_ = -1, north_ = -1, band_height_ = 1;
+    // Its bounds: none (west of east, south of north) until it has a vertex.
+    double west_ = HUGE_VAL, south_ = HUGE_VAL, east_ = -HUGE_VAL, north_ = -HUGE_VAL;
+    double band_height_ = 1;
     // The edges by bands of latitude, each edge in every band it spans.
     std::vector<std::vector<Edge>> bands_;
 };

@@ -236,7 +236,7 @@ protected:
             {"areas.geojson",
              R"({"type": "FeatureCollection", "features": [
                {"type": "Feature", "properties": {"name": "West"}, "geometry": {"type": "Polygon",
-                "coordinates": [[[9.75, 44.9], [9.95, 44.9], [9.95, 45.1], [9.75, 45.1]]]}},
+                "coordinates": [[[9.95, 44.9], [9.95, 45.1], [9.75, 45.1], [9.75, 44.9]]]}},
                {"type": "Feature", "id": 7, "properties": {"name": null}, "geometry": {
                 "type": "Polygon", "coordinates": [[[9.75, 44.9], [10.15, 44.9], [10.15, 45.1],
                 [9.75, 45.1], [9.75, 44.9]], [[9.97, 44.97], [10.03, 44.97], [10.03, 45.03],
