@@ -231,16 +231,16 @@ protected:
             {"noplace.csv", "# none yet\n\n"},
             {"header.csv", "10,45\nlon,lat,name\n"},
             {"tab.csv", "10,45,a\tb\n"},
-            // a's columns 0 and 1; all of it but (2, 1); its columns 3 (drawn
-            // 360 degrees east) and 0.
+            // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
+            // columns 3 (drawn 360 degrees east) and 0.
             {"areas.geojson",
              R"({"type": "FeatureCollection", "features": [
-               {"type": "Feature", "properties": {"name": "West"}, "geometry": {"type": "Polygon",
-                "coordinates": [[[9.95, 44.9], [9.95, 45.1], [9.75, 45.1], [9.75, 44.9]]]}},
                {"type": "Feature", "id": 7, "properties": {"name": null}, "geometry": {
                 "type": "Polygon", "coordinates": [[[9.75, 44.9], [10.15, 44.9], [10.15, 45.1],
                 [9.75, 45.1], [9.75, 44.9]], [[9.97, 44.97], [10.03, 44.97], [10.03, 45.03],
                 [9.97, 45.03]]]}},
+               {"type": "Feature", "properties": {"name": "West"}, "geometry": {"type": "Polygon",
+                "coordinates": [[[9.95, 44.9], [9.95, 45.025], [9.75, 45.025], [9.75, 44.9]]]}},
                {"type": "Feature", "properties": {}, "geometry": {"type": "MultiPolygon",
                 "coordinates": [[[[370.05, 44.9], [370.15, 44.9], [370.15, 45.1], [370.05, 45.1]]],
                 [[[9.75, 44.9], [9.85, 44.9], [9.85, 45.1], [9.75, 45.1]]]]}}]})"},
@@ -412,8 +412,8 @@ region --box 9.85,44.97,10.12,45.1 a.ida shifted.ida plain.ida b.ida | 1 | plain
 region --box 100,0,120,10 a.ida | 0 |  | \na.ida\t0\t0\t0\t0\t-\t-\t-\n
 region --box 9.95,44.9,10.05,44.96 a.ida | 0 |  | \na.ida\t1\t1\t0\t0\t-5\t-5\t-5\n
 region a.ida | 2 | region takes one of --box WEST,SOUTH,EAST,NORTH and --areas FILE
-region --areas areas.geojson a.ida b.ida | 0 |  | area\tfile\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\nWest\ta.ida\t6\t6\t0\t0\t-10\t-5.5\t-7.75\n7\ta.ida\t11\t9\t2\t0\t-10\t-5\t-7.44444444444444\n3\ta.ida\t6\t4\t2\t0\t-10\t-6\t-7.625\nWest\tb.ida
-region --json --areas areas.geojson a.ida | 0 |  | {"area":"West","file":"a.ida","pixels":{"count":6,
+region --areas areas.geojson a.ida b.ida | 0 |  | area\tfile\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\n7\ta.ida\t11\t9\t2\t0\t-10\t-5\t-7.44444444444444\nWest\ta.ida\t4\t4\t0\t0\t-8\t-5.5\t-6.75\n3\ta.ida\t6\t4\t2\t0\t-10\t-6\t-7.625\n7\tb.ida
+region --json --areas areas.geojson a.ida | 0 |  | {"area":"7","file":"a.ida","pixels":{"count":11,
 region --areas areas.geojson plain.ida | 1 | plain.ida: the image has no projection, so no pixel lies in an area of longitudes and latitudes
 region --areas bad.txt a.ida | 1 | bad.txt: not GeoJSON (parse error at line 1, column 1: syntax error while parsing value - invalid literal; last read: 'p')
 region --areas list.geojson a.ida | 1 | list.geojson: not a GeoJSON FeatureCollection, Feature, Polygon or MultiPolygon
