@@ -36,7 +36,8 @@ class Region {
 public:
     Region(const IdaFile &f, const std::vector<Shape> &shapes, const std::string &what)
         : placing_(placing_of(f)), rows_(std::size_t(f.rows)), columns_(f.columns),
-          ends_(shapes.size() * rows_ * 2 * sizeof(int32_t)), windows_(shapes.size())
+          ends_(shapes.size() * rows_ * 2 * sizeof(int32_t)), line_ends_(2 * rows_, -1),
+          windows_(shapes.size())
     {
         ShapeSearch search(f, shapes, what);
         make_all(0, f.rows, [&](int y) {
@@ -54,6 +55,9 @@ public:
                 const int32_t *const e = ends() + 2 * (s * rows_ + y);
                 if (e[0] < 0)
                     continue;
+                int32_t *const line = &line_ends_[2 * y];
+                line[0] = line[0] < 0 ? e[0] : std::min(line[0], e[0]);
+                line[1] = std::max(line[1], e[1]);
                 w.top = std::min(w.top, y), w.bottom = y;
                 w.left = std::min(w.left, e[0]), w.right = std::max(w.right, e[1]);
             }
@@ -76,20 +80,23 @@ public:
     // Whether f's pixels lie where this region's grid has them.
     bool same_grid(const IdaFile &f) const { return placing_of(f) == placing_; }
 
-    // The bytes of f's pixels in shape s, counted by value.
-    std::array<uint64_t, 256> histogram(IdaFile &f, std::size_t s) const
+    // The bytes of f's pixels in each shape, counted by value.  Each line
+    // is read once, from the first to the last column of any shape on it.
+    std::vector<std::array<uint64_t, 256>> histograms(IdaFile &f) const
     {
-        std::array<uint64_t, 256> counts{};
+        std::vector<std::array<uint64_t, 256>> counts(windows_.size());
         std::vector<unsigned char> bytes(static_cast<std::size_t>(columns_));
-        const Window &w = windows_[s];
-        for (std::size_t y = w.top; !w.empty() && y <= w.bottom; ++y) {
-            const int32_t *const e = ends() + 2 * (s * rows_ + y);
-            if (e[0] < 0)
+        for (std::size_t y = 0; y < rows_; ++y) {
+            const int first = line_ends_[2 * y], last = line_ends_[2 * y + 1];
+            if (first < 0)
                 continue;
-            read_at(f, e[0], int(y), bytes.data(), std::size_t(e[1] - e[0] + 1));
-            for (int x = e[0]; x <= e[1]; ++x)
-                if (bits_->data()[bit_byte(s, y, x)] >> ((x - w.left) % 8) & 1)
-                    ++counts[bytes[std::size_t(x - e[0])]];
+            read_at(f, first, int(y), bytes.data(), std::size_t(last - first + 1));
+            for (std::size_t s = 0; s < windows_.size(); ++s) {
+                const int32_t *const e = ends() + 2 * (s * rows_ + y);
+                for (int x = e[0]; e[0] >= 0 && x <= e[1]; ++x)
+                    if (bits_->data()[bit_byte(s, y, x)] >> ((x - windows_[s].left) % 8) & 1)
+                        ++counts[s][bytes[std::size_t(x - first)]];
+            }
         }
         return counts;
     }
@@ -116,6 +123,8 @@ private:
     const std::size_t rows_;
     const int columns_;
     SharedBytes ends_;
+    // Each line's first and last column in any shape, or -1.
+    std::vector<int32_t> line_ends_;
     std::vector<Window> windows_;
     std::unique_ptr<SharedBytes> bits_;
 };
@@ -163,10 +172,11 @@ int run_region(Options &options)
             region.reset();
             region = std::make_unique<Region>(f, shapes, names.empty() ? "a box" : "an area");
         }
+        const std::vector<std::array<uint64_t, 256>> histograms = region->histograms(f);
         for (std::size_t s = 0; s < shapes.size(); ++s) {
             Json r =
                 names.empty() ? Json{{"file", path}} : Json{{"area", names[s]}, {"file", path}};
-            add_pixel_report(f, region->histogram(f, s), r);
+            add_pixel_report(f, histograms[s], r);
             std::cout << (options.json ? json_line(r) : text_line(r)) << "\n";
         }
     });
