@@ -61,6 +61,28 @@ public:
         }
     }
 
+    // Each pixel of the source to the grid's pixel whose centre lies nearest
+    // to its own centre's place, added to statistic there: a band of lines
+    // at a time, so that the grid pixels the pixels go to take 4 bytes a
+    // pixel of a band, not of the whole source.
+    void add_to(Statistic &statistic)
+    {
+        const std::size_t columns = std::size_t(source_.columns);
+        const int band = std::min(source_.rows, target_lines);
+        const SharedBytes shared(std::size_t(band) * columns * sizeof(uint32_t));
+        uint32_t *const to = reinterpret_cast<uint32_t *>(shared.data());
+        for (int first = 0; first < source_.rows; first += band) {
+            const int last = std::min(source_.rows, first + band);
+            make_all(first, last,
+                     [&](int y) { targets(y, to + std::size_t(y - first) * columns); });
+            const unsigned char *const bytes = &pixels_[std::size_t(first) * columns];
+            for (std::size_t k = 0; k < std::size_t(last - first) * columns; ++k)
+                if (to[k] != nowhere)
+                    statistic.add(to[k], bytes[k]);
+        }
+    }
+
+private:
     // One line of the source: for each pixel, the grid's pixel whose centre
     // lies nearest to its own centre's place, as an index from the grid's
     // first pixel, or nowhere.
@@ -73,7 +95,6 @@ public:
             out[places_.taken[k]] = pixel_at(grid_, &places_.places[2 * k]);
     }
 
-private:
     // The index of the pixel of f whose centre lies nearest to image
     // coordinates xy, or nowhere outside f.
     static uint32_t pixel_at(const IdaFile &f, const double *xy)
@@ -128,9 +149,7 @@ int run_warp(Options &options)
 
     // Each source in turn fills the grid pixels that hold nothing yet or a
     // code where it has a valid pixel; with a statistic, its valid pixels
-    // go to the grid pixels their places fall in, the source a band of
-    // lines at a time, so that the grid pixels the pixels go to take 4
-    // bytes a pixel of a band, not of a whole source.
+    // go to the grid pixels their places fall in.
     const SharedBytes result(grid.pixel_count()), held(grid.pixel_count());
     unsigned char *const out = result.data();
     const std::size_t columns = std::size_t(grid.columns);
@@ -145,22 +164,8 @@ int run_warp(Options &options)
         make_all(0, grid.rows, [&](int y) {
             warp.line(y, out + std::size_t(y) * columns, held.data() + std::size_t(y) * columns);
         });
-        if (statistic == nullptr)
-            continue;
-        const std::size_t source_columns = std::size_t(source.columns);
-        const int band = std::min(source.rows, target_lines);
-        const SharedBytes shared(std::size_t(band) * source_columns * sizeof(uint32_t));
-        uint32_t *const targets = reinterpret_cast<uint32_t *>(shared.data());
-        for (int first = 0; first < source.rows; first += band) {
-            const int last = std::min(source.rows, first + band);
-            make_all(first, last, [&](int y) {
-                warp.targets(y, targets + std::size_t(y - first) * source_columns);
-            });
-            const unsigned char *const bytes = &pixels[std::size_t(first) * source_columns];
-            for (std::size_t k = 0; k < std::size_t(last - first) * source_columns; ++k)
-                if (targets[k] != nowhere)
-                    statistic->add(targets[k], bytes[k]);
-        }
+        if (statistic != nullptr)
+            warp.add_to(*statistic);
     }
     // The pixels no source shows take the missing code the sources share.
     const std::array<PixelKind, 256> kinds = pixel_kinds(sources.front().image);
