@@ -9,7 +9,13 @@
 # differs.  Each round also puts the image on a grid of an eighth as many
 # pixels a side with quorvex warp --mean and gdalwarp -r average (which
 # weighs each source pixel by the part of it inside the pixel, so the two
-# differ a little by design: the first round reports by how much).
+# differ a little by design: the first round reports by how much), and puts
+# three overlapping scans of the image (strips of half its width, each
+# coded with its own bytes) on the grid as one image with quorvex warp and
+# with gdalwarp -et 0 given them in the reverse order (gdalwarp lets a later
+# source's valid pixel replace an earlier one's, quorvex warp keeps the
+# first valid one), checked byte for byte in the first round, and with
+# gdalwarp by default.
 # Reports every round and the medians.
 # Usage: sh bench/warp_vs_gdal.sh [BUILD]
 #   BUILD holds cli/quorvex, brennix/brennix_make_ida and gdal/gdalplugins
@@ -50,14 +56,26 @@ coarse, coarse_size = f"{work}/coarse.ida", size // 8
 write_ida(coarse, laea, (-3e6, 6e6 / coarse_size, 0, 3e6, 0, -6e6 / coarse_size),
           np.zeros((coarse_size, coarse_size), np.uint8))
 
-def gdalwarp_command(out, *options, resampling="near", side=size):
+# Three scans: columns 0, a quarter and a half of the way across, half as
+# wide, each with its valid bytes turned by its number.
+scans = []
+for k, start in enumerate((0, size // 4, size // 2)):
+    strip = generated.reshape(size, size)[:, start:start + size // 2]
+    strip = np.where(strip < 250, (strip.astype(int) + 37 * k) % 250, strip).astype(np.uint8)
+    scans.append(f"{work}/scan{k}.ida")
+    write_ida(scans[-1], "+proj=longlat +datum=WGS84",
+              (-22 + start * 64 / size, 64 / size, 0, 77, 0, -64 / size), strip)
+
+def gdalwarp_command(out, *options, resampling="near", side=size, sources=(source,)):
     return [gdalwarp, "-q", "-overwrite", "-r", resampling, *options, "-t_srs", laea,
             "-te", "-3e6", "-3e6", "3e6", "3e6", "-ts", str(side), str(side),
-            "-srcnodata", "255", "-dstnodata", "255", source, out]
+            "-srcnodata", "255", "-dstnodata", "255", *sources, out]
 
 outputs = {"quorvex warp": f"{work}/warped.ida", "gdalwarp": f"{work}/default.tif",
            "gdalwarp -et 0": f"{work}/exact.tif", "quorvex warp --mean": f"{work}/mean.ida",
-           "gdalwarp -r average": f"{work}/average.tif"}
+           "gdalwarp -r average": f"{work}/average.tif", "quorvex warp 3 scans": f"{work}/scans.ida",
+           "gdalwarp 3 scans": f"{work}/scans_default.tif",
+           "gdalwarp -et 0 3 scans": f"{work}/scans.tif"}
 commands = {
     "quorvex warp": [quorvex, "warp", source, "--grid", grid, "-o", outputs["quorvex warp"]],
     "gdalwarp": gdalwarp_command(outputs["gdalwarp"]),
@@ -66,6 +84,11 @@ commands = {
                             "-o", outputs["quorvex warp --mean"]],
     "gdalwarp -r average": gdalwarp_command(outputs["gdalwarp -r average"],
                                             resampling="average", side=coarse_size),
+    "quorvex warp 3 scans": [quorvex, "warp", *scans, "--grid", grid,
+                             "-o", outputs["quorvex warp 3 scans"]],
+    "gdalwarp 3 scans": gdalwarp_command(outputs["gdalwarp 3 scans"], sources=scans[::-1]),
+    "gdalwarp -et 0 3 scans": gdalwarp_command(outputs["gdalwarp -et 0 3 scans"], "-et", "0",
+                                               sources=scans[::-1]),
 }
 times = {}
 for r in range(1, rounds + 1):
@@ -86,6 +109,14 @@ for r in range(1, rounds + 1):
             sys.exit(f"quorvex warp differs from gdalwarp -et 0 at {(ours != exact).sum()} pixels")
         print(f"quorvex warp = gdalwarp -et 0 byte for byte; gdalwarp's default differs at "
               f"{(default != exact).sum()} of {exact.size} pixels")
+        ours = np.frombuffer(open(outputs["quorvex warp 3 scans"], "rb").read()[512:], np.uint8)
+        exact = gdal.Open(outputs["gdalwarp -et 0 3 scans"]).ReadAsArray().ravel()
+        if (ours != exact).any():
+            sys.exit(f"quorvex warp of the scans differs from gdalwarp -et 0 at "
+                     f"{(ours != exact).sum()} pixels")
+        default = gdal.Open(outputs["gdalwarp 3 scans"]).ReadAsArray().ravel()
+        print(f"quorvex warp of 3 scans = gdalwarp -et 0 of them byte for byte; gdalwarp's "
+              f"default differs at {(default != exact).sum()} pixels")
         mean = np.frombuffer(open(outputs["quorvex warp --mean"], "rb").read()[512:], np.uint8)
         average = gdal.Open(outputs["gdalwarp -r average"]).ReadAsArray().ravel()
         both = (mean != 255) & (average != 255)
@@ -95,7 +126,7 @@ for r in range(1, rounds + 1):
               f"valid in one only: {((mean != 255) != (average != 255)).sum()}")
 print(f"{size} x {size} pixels each; {os.cpu_count()} processors; "
       f"load average {os.getloadavg()[0]:.2f}")
-print(f"{'program':20} {'median s':>9}")
+print(f"{'program':24} {'median s':>9}")
 for name, values in times.items():
-    print(f"{name:20} {statistics.median(values):9.3f}")
+    print(f"{name:24} {statistics.median(values):9.3f}")
 PY
