@@ -244,7 +244,7 @@ protected:
                {"type": "Feature", "properties": {}, "geometry": {"type": "MultiPolygon",
                 "coordinates": [[[[370.05, 44.9], [370.15, 44.9], [370.15, 45.1], [370.05, 45.1]]],
                 [[[9.75, 44.9], [9.85, 44.9], [9.85, 45.1], [9.75, 45.1]]]]}}]})"},
-            {"list.geojson", "[1]"},
+            {"type5.geojson", R"({"type": 5})"},
             {"none.geojson", R"({"type": "FeatureCollection", "features": []})"},
             {"point.geojson", R"({"type": "Feature", "geometry": {"type": "Point"}})"},
             {"ring.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [11]]]})"},
@@ -416,7 +416,7 @@ region --areas areas.geojson a.ida b.ida | 0 |  | area\tfile\tpixels\tvalid\tmis
 region --json --areas areas.geojson a.ida | 0 |  | {"area":"7","file":"a.ida","pixels":{"count":11,
 region --areas areas.geojson plain.ida | 1 | plain.ida: the image has no projection, so no pixel lies in an area of longitudes and latitudes
 region --areas bad.txt a.ida | 1 | bad.txt: not GeoJSON (parse error at line 1, column 1: syntax error while parsing value - invalid literal; last read: 'p')
-region --areas list.geojson a.ida | 1 | list.geojson: not a GeoJSON FeatureCollection, Feature, Polygon or MultiPolygon
+region --areas type5.geojson a.ida | 1 | type5.geojson: not a GeoJSON FeatureCollection, Feature, Polygon or MultiPolygon
 region --areas none.geojson a.ida | 1 | none.geojson: no areas (a Polygon or MultiPolygon feature for each)
 region --areas point.geojson a.ida | 1 | point.geojson feature 1: not a Polygon or MultiPolygon
 region --areas ring.geojson a.ida | 1 | ring.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
