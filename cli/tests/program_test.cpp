@@ -232,7 +232,7 @@ protected:
             {"header.csv", "10,45\nlon,lat,name\n"},
             {"tab.csv", "10,45,a\tb\n"},
             // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
-            // columns 3 (drawn 360 degrees east) and 0.
+            // columns 3 and 0, drawn 360 degrees east and west.
             {"areas.geojson",
              R"({"type": "FeatureCollection", "features": [
                {"type": "Feature", "id": 7, "properties": {"name": null}, "geometry": {
@@ -243,7 +243,7 @@ protected:
                 "coordinates": [[[9.95, 44.9], [9.95, 45.025], [9.75, 45.025], [9.75, 44.9]]]}},
                {"type": "Feature", "properties": {}, "geometry": {"type": "MultiPolygon",
                 "coordinates": [[[[370.05, 44.9], [370.15, 44.9], [370.15, 45.1], [370.05, 45.1]]],
-                [[[9.75, 44.9], [9.85, 44.9], [9.85, 45.1], [9.75, 45.1]]]]}}]})"},
+                [[[-350.25, 44.9], [-350.15, 44.9], [-350.15, 45.1], [-350.25, 45.1]]]]}}]})"},
             {"type5.geojson", R"({"type": 5})"},
             {"none.geojson", R"({"type": "FeatureCollection", "features": []})"},
             {"point.geojson", R"({"type": "Feature", "geometry": {"type": "Point"}})"},
