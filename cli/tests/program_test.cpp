@@ -246,7 +246,10 @@ protected:
                 [[[-350.25, 44.9], [-350.15, 44.9], [-350.15, 45.1], [-350.25, 45.1]]]]}}]})"},
             {"type5.geojson", R"({"type": 5})"},
             {"none.geojson", R"({"type": "FeatureCollection", "features": []})"},
-            {"point.geojson", R"({"type": "Feature", "geometry": {"type": "Point"}})"},
+            {"point.geojson", R"({"type": "FeatureCollection", "features": [{"type": "Feature",
+              "geometry": {"type": "Polygon", "coordinates": []}}, {"type": "Feature",
+              "geometry": {"type": "Point"}}]})"},
+            {"bare.geojson", R"({"type": "Feature"})"},
             {"ring.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [11]]]})"},
             {"tab.geojson", R"({"type": "Feature", "id": "a\tb", "geometry": {}})"},
             {"bad.clr", "0 1 2 3 4\n\n5 6 300 0 0 x\n"},
@@ -418,7 +421,8 @@ region --areas areas.geojson plain.ida | 1 | plain.ida: the image has no project
 region --areas bad.txt a.ida | 1 | bad.txt: not GeoJSON (parse error at line 1, column 1: syntax error while parsing value - invalid literal; last read: 'p')
 region --areas type5.geojson a.ida | 1 | type5.geojson: not a GeoJSON FeatureCollection, Feature, Polygon or MultiPolygon
 region --areas none.geojson a.ida | 1 | none.geojson: no areas (a Polygon or MultiPolygon feature for each)
-region --areas point.geojson a.ida | 1 | point.geojson feature 1: not a Polygon or MultiPolygon
+region --areas point.geojson a.ida | 1 | point.geojson feature 2: not a Polygon or MultiPolygon
+region --areas bare.geojson a.ida | 1 | bare.geojson feature 1: not a Feature with a geometry
 region --areas ring.geojson a.ida | 1 | ring.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
 region --areas tab.geojson a.ida | 1 | tab.geojson feature 1: an area's name cannot hold a tab or a line break
 region --areas no.geojson a.ida | 1 | no.geojson: cannot open (No such file or directory)
