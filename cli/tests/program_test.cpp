@@ -633,6 +633,22 @@ TEST_F(Program, RegionTakesThePixelsInTheBox)
     EXPECT_TRUE(
         holds(r["statistics"], {{"minimum", lowest}, {"maximum", highest}, {"mean", sum / 88}}))
         << r;
+    // On the azimuthal grid, whose lines run across latitudes (its first
+    // lines' first pixels lie south of the area), the pixels whose places,
+    // as point finds them, lie in an area.
+    std::ofstream(dir / "band.geojson") << R"({"type": "Polygon", "coordinates":
+        [[[-170, 20], [-10, 20], [-10, 70], [-170, 70]]]})";
+    int inside = 0;
+    for (int k = 0; k < 45; ++k) {
+        double lon, lat;
+        const std::string at =
+            place_of("glaea.ida", std::to_string(k % 9) + "," + std::to_string(k / 9));
+        inside += std::sscanf(at.c_str(), "%lf,%lf", &lon, &lat) == 2 && lon > -170 && lon < -10 &&
+                  lat > 20 && lat < 70;
+    }
+    const Json g = Json::parse(run("region --json --areas band.geojson glaea.ida").out);
+    EXPECT_EQ(g["pixels"]["count"], inside);
+    EXPECT_EQ(inside, 8);
 }
 
 TEST_F(Program, CropKeepsEveryPixelWhereItWas)
