@@ -615,23 +615,28 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     }
 }
 
-TEST_F(Program, RegionTakesThePixelsInTheBox)
+TEST_F(Program, RegionTakesThePixelsInAnArea)
 {
-    // big's columns 10 to 17 (10.8 to 11.5 E, across a byte of the search's
-    // bits) of lines 11 to 21 (44.5 to 44 N), all valid, their values
-    // 0.5 * byte - 10.
+    // big's columns 10 to 27 (10.8 to 12.5 E, across bytes of the area's
+    // bits) of lines 11 to 21 (44.5 to 44 N) but a hole of columns 15 to 20
+    // of lines 15 to 17; all valid, their values 0.5 * byte - 10.
+    std::ofstream(dir / "holed.geojson") << R"({"type": "Polygon", "coordinates": [
+        [[10.75, 43.975], [12.55, 43.975], [12.55, 44.525], [10.75, 44.525]],
+        [[11.25, 44.175], [11.85, 44.175], [11.85, 44.325], [11.25, 44.325]]]})";
     const std::string big = read(dir / "big.ida");
     double sum = 0, lowest = 1e9, highest = -1e9;
     for (int y = 11; y <= 21; ++y)
-        for (int x = 10; x <= 17; ++x) {
+        for (int x = 10; x <= 27; ++x) {
+            if (y >= 15 && y <= 17 && x >= 15 && x <= 20)
+                continue;
             const double value =
                 0.5 * uint8_t(big[QUORVEX_HEADER_SIZE + std::size_t(y * 300 + x)]) - 10;
             sum += value, lowest = std::min(lowest, value), highest = std::max(highest, value);
         }
-    const Json r = Json::parse(run("region --json --box 10.75,44,11.55,44.5 big.ida").out);
-    EXPECT_EQ(r["pixels"], (Json{{"count", 88}, {"valid", 88}, {"missing", 0}, {"special", 0}}));
+    const Json r = Json::parse(run("region --json --areas holed.geojson big.ida").out);
+    EXPECT_EQ(r["pixels"], (Json{{"count", 180}, {"valid", 180}, {"missing", 0}, {"special", 0}}));
     EXPECT_TRUE(
-        holds(r["statistics"], {{"minimum", lowest}, {"maximum", highest}, {"mean", sum / 88}}))
+        holds(r["statistics"], {{"minimum", lowest}, {"maximum", highest}, {"mean", sum / 180}}))
         << r;
     // On the azimuthal grid, whose lines run across latitudes (its first
     // lines' first pixels lie south of the area), the pixels whose places,
