@@ -31,51 +31,65 @@ constexpr int target_lines = 256;
 // says why), a valid one.
 enum Held : unsigned char { held_nothing, held_code, held_valid };
 
+// A source image and its pixels, read whole.
+struct Source {
+    const IdaFile *file;
+    std::vector<unsigned char> pixels;
+};
+
 class Warp {
 public:
-    Warp(const IdaFile &source, const IdaFile &grid, const std::vector<unsigned char> &pixels)
-        : source_(source), grid_(grid), pixels_(pixels), kinds_(pixel_kinds(source.image))
+    // The sources code their pixels alike.
+    Warp(const std::vector<Source> &sources, const IdaFile &grid)
+        : sources_(sources), grid_(grid), kinds_(pixel_kinds(sources.front().file->image))
     {
-        _InitProjection(&source.image, source_block);
         _InitProjection(&grid.image, grid_block);
     }
 
-    // One line of the grid: each pixel the source's pixel whose centre lies
-    // nearest to its own centre's place, where the pixel holds no byte yet
-    // or, holding one that is not valid, this one is valid.
+    // One line of the grid, its places found once for all the sources: each
+    // pixel the byte of the pixel whose centre lies nearest to its own
+    // centre's place, of the first source with a valid one there, else of
+    // the first source with one there.
     void line(int y, unsigned char *out, unsigned char *held)
     {
         places_.find(grid_, grid_block, y);
-        to_image(source_.image, source_block, places_.places, given_);
-        for (std::size_t k = 0; k < places_.taken.size(); ++k) {
-            const uint32_t at = pixel_at(source_, &places_.places[2 * k]);
-            if (at == nowhere)
-                continue;
-            const unsigned char byte = pixels_[at];
-            const Held now = kinds_[byte] == PixelKind::valid ? held_valid : held_code;
-            const int x = places_.taken[k];
-            if (held[x] < now) {
-                out[x] = byte;
-                held[x] = now;
+        for (const Source &source : sources_) {
+            const IdaFile &f = *source.file;
+            _InitProjection(&f.image, source_block);
+            points_ = places_.places;
+            to_image(f.image, source_block, points_, given_);
+            for (std::size_t k = 0; k < places_.taken.size(); ++k) {
+                const uint32_t at = pixel_at(f, &points_[2 * k]);
+                if (at == nowhere)
+                    continue;
+                const unsigned char byte = source.pixels[at];
+                const Held now = kinds_[byte] == PixelKind::valid ? held_valid : held_code;
+                const int x = places_.taken[k];
+                if (held[x] < now) {
+                    out[x] = byte;
+                    held[x] = now;
+                }
             }
         }
     }
 
-    // Each pixel of the source to the grid's pixel whose centre lies nearest
-    // to its own centre's place, added to statistic there: a band of lines
-    // at a time, so that the grid pixels the pixels go to take 4 bytes a
-    // pixel of a band, not of the whole source.
-    void add_to(Statistic &statistic)
+    // Each pixel of source to the grid's pixel whose centre lies nearest to
+    // its own centre's place, added to statistic there: a band of lines at
+    // a time, so that the grid pixels the pixels go to take 4 bytes a pixel
+    // of a band, not of the whole source.
+    void add_to(const Source &source, Statistic &statistic)
     {
-        const std::size_t columns = std::size_t(source_.columns);
-        const int band = std::min(source_.rows, target_lines);
+        const IdaFile &f = *source.file;
+        _InitProjection(&f.image, source_block);
+        const std::size_t columns = std::size_t(f.columns);
+        const int band = std::min(f.rows, target_lines);
         const SharedBytes shared(std::size_t(band) * columns * sizeof(uint32_t));
         uint32_t *const to = reinterpret_cast<uint32_t *>(shared.data());
-        for (int first = 0; first < source_.rows; first += band) {
-            const int last = std::min(source_.rows, first + band);
+        for (int first = 0; first < f.rows; first += band) {
+            const int last = std::min(f.rows, first + band);
             make_all(first, last,
-                     [&](int y) { targets(y, to + std::size_t(y - first) * columns); });
-            const unsigned char *const bytes = &pixels_[std::size_t(first) * columns];
+                     [&](int y) { targets(f, y, to + std::size_t(y - first) * columns); });
+            const unsigned char *const bytes = &source.pixels[std::size_t(first) * columns];
             for (std::size_t k = 0; k < std::size_t(last - first) * columns; ++k)
                 if (to[k] != nowhere)
                     statistic.add(to[k], bytes[k]);
@@ -83,14 +97,14 @@ public:
     }
 
 private:
-    // One line of the source: for each pixel, the grid's pixel whose centre
+    // One line of source f: for each pixel, the grid's pixel whose centre
     // lies nearest to its own centre's place, as an index from the grid's
     // first pixel, or nowhere.
-    void targets(int y, uint32_t *out)
+    void targets(const IdaFile &f, int y, uint32_t *out)
     {
-        places_.find(source_, source_block, y);
+        places_.find(f, source_block, y);
         to_image(grid_.image, grid_block, places_.places, given_);
-        std::fill_n(out, source_.columns, nowhere);
+        std::fill_n(out, f.columns, nowhere);
         for (std::size_t k = 0; k < places_.taken.size(); ++k)
             out[places_.taken[k]] = pixel_at(grid_, &places_.places[2 * k]);
     }
@@ -106,12 +120,11 @@ private:
         return nowhere;
     }
 
-    const IdaFile &source_;
+    const std::vector<Source> &sources_;
     const IdaFile &grid_;
-    const std::vector<unsigned char> &pixels_;
     const std::array<PixelKind, 256> kinds_;
     LinePlaces places_;
-    std::vector<double> given_;
+    std::vector<double> points_, given_;
 };
 
 IdaFile open_projected(const std::string &path, const QuorvexTables &tables, const char *role)
@@ -147,25 +160,30 @@ int run_warp(Options &options)
     for (const auto &bytes : placing_bytes)
         std::memcpy(header + bytes.first, grid.header + bytes.first, std::size_t(bytes.second));
 
+    // The sources' pixels, held together so that each line's places are
+    // found once for all of them.
+    std::vector<Source> scans;
+    for (IdaFile &f : sources) {
+        scans.push_back({&f, std::vector<unsigned char>(f.pixel_count())});
+        read_exactly(f, scans.back().pixels.data(), scans.back().pixels.size());
+    }
+
     // Each source in turn fills the grid pixels that hold nothing yet or a
     // code where it has a valid pixel; with a statistic, its valid pixels
     // go to the grid pixels their places fall in.
     const SharedBytes result(grid.pixel_count()), held(grid.pixel_count());
     unsigned char *const out = result.data();
     const std::size_t columns = std::size_t(grid.columns);
+    Warp warp(scans, grid);
+    make_all(0, grid.rows, [&](int y) {
+        warp.line(y, out + std::size_t(y) * columns, held.data() + std::size_t(y) * columns);
+    });
     std::unique_ptr<Statistic> statistic;
-    if (!options.statistic.empty())
+    if (!options.statistic.empty()) {
         statistic =
             std::make_unique<Statistic>(sources.front(), options.statistic, grid.pixel_count());
-    for (IdaFile &source : sources) {
-        std::vector<unsigned char> pixels(source.pixel_count());
-        read_exactly(source, pixels.data(), pixels.size());
-        Warp warp(source, grid, pixels);
-        make_all(0, grid.rows, [&](int y) {
-            warp.line(y, out + std::size_t(y) * columns, held.data() + std::size_t(y) * columns);
-        });
-        if (statistic != nullptr)
-            warp.add_to(*statistic);
+        for (const Source &source : scans)
+            warp.add_to(source, *statistic);
     }
     // The pixels no source shows take the missing code the sources share.
     const std::array<PixelKind, 256> kinds = pixel_kinds(sources.front().image);
