@@ -581,25 +581,31 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     // (as point finds it), else the nearest pixel: from the azimuthal image
     // (lines starting beyond its circle), and from the plate carree of 720
     // degrees (two pixels at each place; line 3 meets the antipode of
-    // glaea's centre twice) onto the azimuthal and the Hammer-Aitoff grids.
+    // glaea's centre twice) onto the azimuthal and the Hammer-Aitoff grids;
+    // and from both, each in its own projection, as one.
     const struct {
-        const char *source, *grid;
-    } statistic_cases[] = {
-        {"glaea.ida", "world.ida"}, {"coarse.ida", "glaea.ida"}, {"coarse.ida", "hammer.ida"}};
-    for (const auto &[source, grid] : statistic_cases) {
+        const char *sources, *grid;
+    } statistic_cases[] = {{"glaea.ida", "world.ida"},
+                           {"coarse.ida", "glaea.ida"},
+                           {"coarse.ida", "hammer.ida"},
+                           {"glaea.ida coarse.ida", "world.ida"}};
+    for (const auto &[sources, grid] : statistic_cases) {
         std::map<std::size_t, std::vector<int>> falling; // grid pixel: source bytes
-        const std::string bytes = read(dir / source).substr(QUORVEX_HEADER_SIZE);
-        for (std::size_t k = 0; k < bytes.size(); ++k) {
-            const std::string at = place_of(source, pixel_of(source, k));
-            if (at.empty() || uint8_t(bytes[k]) == 255)
-                continue;
-            const Json there = Json::parse(run("point --json --at " + at + " " + grid).out);
-            if (!there["column"].is_null())
-                falling[there["line"].get<std::size_t>() * columns_of(grid) +
-                        there["column"].get<std::size_t>()]
-                    .push_back(uint8_t(bytes[k]));
+        std::istringstream names(sources);
+        for (std::string source; names >> source;) {
+            const std::string bytes = read(dir / source).substr(QUORVEX_HEADER_SIZE);
+            for (std::size_t k = 0; k < bytes.size(); ++k) {
+                const std::string at = place_of(source, pixel_of(source, k));
+                if (at.empty() || uint8_t(bytes[k]) == 255)
+                    continue;
+                const Json there = Json::parse(run("point --json --at " + at + " " + grid).out);
+                if (!there["column"].is_null())
+                    falling[there["line"].get<std::size_t>() * columns_of(grid) +
+                            there["column"].get<std::size_t>()]
+                        .push_back(uint8_t(bytes[k]));
+            }
         }
-        const std::string nearest = warp(source, grid);
+        const std::string nearest = warp(sources, grid);
         std::string largest = nearest, mean = nearest, smallest = nearest;
         for (const auto &[k, fallen] : falling) {
             largest[k] = char(*std::max_element(fallen.begin(), fallen.end()));
@@ -608,9 +614,9 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
                 std::accumulate(fallen.begin(), fallen.end(), 0.0) / double(fallen.size());
             mean[k] = char(uint8_t(std::ceil(m - 0.5)));
         }
-        EXPECT_EQ(warp(source, grid, "--max "), largest) << grid;
-        EXPECT_EQ(warp(source, grid, "--mean "), mean) << grid;
-        EXPECT_EQ(warp(source, grid, "--min "), smallest) << grid;
+        EXPECT_EQ(warp(sources, grid, "--max "), largest) << grid;
+        EXPECT_EQ(warp(sources, grid, "--mean "), mean) << grid;
+        EXPECT_EQ(warp(sources, grid, "--min "), smallest) << grid;
         EXPECT_GT(falling.size(), 25u) << grid;
     }
 }
