@@ -582,13 +582,14 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     // (lines starting beyond its circle), and from the plate carree of 720
     // degrees (two pixels at each place; line 3 meets the antipode of
     // glaea's centre twice) onto the azimuthal and the Hammer-Aitoff grids;
-    // and from both, each in its own projection, as one.
+    // and from both and a second azimuthal image (another centre), each in
+    // its own projection, as one.
     const struct {
         const char *sources, *grid;
     } statistic_cases[] = {{"glaea.ida", "world.ida"},
                            {"coarse.ida", "glaea.ida"},
                            {"coarse.ida", "hammer.ida"},
-                           {"glaea.ida coarse.ida", "world.ida"}};
+                           {"glaea.ida laea.ida coarse.ida", "world.ida"}};
     for (const auto &[sources, grid] : statistic_cases) {
         std::map<std::size_t, std::vector<int>> falling; // grid pixel: source bytes
         std::istringstream names(sources);
