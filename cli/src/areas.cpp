@@ -138,9 +138,13 @@ Area::Area(std::string area_name, std::vector<std::vector<std::array<double, 2>>
     std::vector<Edge> edges;
     for (const Ring &ring : rings)
         for (std::size_t k = 0; k < ring.size(); ++k) {
-            // The last vertex joins the first, whether the ring repeats it or not.
+            // The last vertex joins the first, whether the ring repeats it or
+            // not.  An edge runs south to north whichever way its ring does,
+            // so that two areas sharing it compute the very same crossing
+            // and a place on it falls in one of them, never both or neither.
             const auto &a = ring[k], &b = ring[(k + 1) % ring.size()];
-            edges.push_back({a[0], a[1], b[0], b[1]});
+            edges.push_back(a[1] <= b[1] ? Edge{a[0], a[1], b[0], b[1]}
+                                         : Edge{b[0], b[1], a[0], a[1]});
             west_ = std::min(west_, a[0]), east_ = std::max(east_, a[0]);
             south_ = std::min(south_, a[1]), north_ = std::max(north_, a[1]);
         }
