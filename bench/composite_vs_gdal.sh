@@ -1,10 +1,11 @@
 #!/bin/sh
 # quorvex composite against gdal_calc.py on a stack of images, in one run:
-# each round makes the maximum and the mean of every image with both.
+# each round makes the maximum, the mean and the median of every image with
+# both.
 # gdal_calc.py (numpy over the stack, -A with every file) takes the plain
 # bytes, missing code included, so it does less than composite; the first
-# round also checks composite's maximum and mean against numpy with the
-# missing code left out.  Reports every round and the medians.
+# round also checks composite's results against numpy with the missing code
+# left out.  Reports every round and the medians.
 # Usage: sh bench/composite_vs_gdal.sh [BUILD]
 #   BUILD holds cli/quorvex, brennix/brennix_make_ida and gdal/gdalplugins
 #   (default build).  Environment: ROUNDS (default 5), IMAGES (default 36),
@@ -32,7 +33,7 @@ def check(statistic, out):
     # Places with no valid pixel (the image's gap) give NaN, and a warning.
     with np.errstate(all="ignore"), warnings.catch_warnings():
         warnings.simplefilter("ignore", RuntimeWarning)
-        v = np.nanmax(values, 0) if statistic == "max" else np.nanmean(values, 0)
+        v = {"max": np.nanmax, "mean": np.nanmean, "median": np.nanmedian}[statistic](values, 0)
     t = (v - b) / m
     lower = np.floor(t)
     # Nearest valid byte by value, of two as near the lower value (m > 0).
@@ -45,7 +46,8 @@ def check(statistic, out):
 times = {}
 for r in range(1, rounds + 1):
     line = []
-    for statistic, numpy_call in (("max", "numpy.max"), ("mean", "numpy.mean")):
+    for statistic, numpy_call in (("max", "numpy.max"), ("mean", "numpy.mean"),
+                                  ("median", "numpy.median")):
         out = os.path.join(work, f"{statistic}.ida")
         for name, command in (
                 (f"quorvex composite --{statistic}",

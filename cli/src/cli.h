@@ -103,20 +103,27 @@ int report_each(const std::vector<std::string> &files,
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
-// The largest, smallest or mean physical value ("max", "min" or "mean") of
-// the valid bytes added at each of a number of places, coded back as the
-// image codes its pixels: the best byte, or for the mean the valid byte of
-// the nearest value, of two as near the lower.
+// The largest, smallest, mean or median physical value ("max", "min",
+// "mean" or "median") of the valid bytes added at each of a number of
+// places, coded back as the image codes its pixels: the best byte; for the
+// mean, and the median of an even count (the mean of the middle two), the
+// valid byte of the nearest value, of two as near the lower.
 class Statistic {
 public:
-    // No byte added at any of the places yet.
-    Statistic(const IdaFile &coding, const std::string &name, std::size_t places);
+    // No byte added at any of the places yet.  The median keeps the bytes
+    // themselves: at most layers of them a place.
+    Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
+              std::size_t layers = 1);
     // The first size places back to no byte added.
     void clear(std::size_t size);
     void add(std::size_t at, unsigned char byte)
     {
         if (!valid_[byte])
             return;
+        if (median_) {
+            kept_[at * layers_ + count_[at]++] = rank_[byte];
+            return;
+        }
         sum_[at] += value_[byte];
         if (count_[at]++ == 0 || sign_ * value_[byte] > sign_ * value_[best_[at]])
             best_[at] = byte;
@@ -129,19 +136,25 @@ public:
     }
     // The byte of each of the first size places that a valid byte was added
     // at into result; the others keep theirs.
-    void finish(std::size_t size, unsigned char *result) const;
+    void finish(std::size_t size, unsigned char *result);
 
 private:
     unsigned char nearest(double value) const;
+    unsigned char median(std::size_t at);
 
-    const bool mean_;
+    const bool mean_, median_;
     const double sign_;
+    const std::size_t layers_;
     std::array<double, 256> value_{};
     std::array<bool, 256> valid_{};
+    // The valid bytes in rising order of value, and each one's place there.
     std::vector<unsigned char> by_value_;
+    std::array<unsigned char, 256> rank_{};
     std::vector<double> sum_;
     std::vector<uint32_t> count_;
     std::vector<unsigned char> best_;
+    // The median's: the ranks of the bytes added at each place, layers_ a place.
+    std::vector<unsigned char> kept_;
 };
 
 // Reads the next size pixel bytes, or InputError.
@@ -308,7 +321,7 @@ struct Options {
     std::string places;      // point: a file of places
     std::string window, box; // crop; region: box
     std::string areas;       // region: the GeoJSON file of areas
-    std::string statistic;   // composite: "max", "min" or "mean"
+    std::string statistic;   // composite: "max", "min", "mean" or "median"; warp: the first three
     std::string grid;        // warp: the image whose grid the result takes
     bool json = false;
     bool legend = false;

@@ -21,7 +21,8 @@ const char general_help[] =
     "  region FILE...      the pixels of each image in a box or areas: counts,\n"
     "                      statistics\n"
     "  composite FILE... -o OUT\n"
-    "                      the largest, smallest or mean value at each place\n"
+    "                      the largest, smallest, mean or median value at each\n"
+    "                      place\n"
     "  warp FILE... --grid GRID -o OUT\n"
     "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
@@ -77,16 +78,17 @@ const char point_help[] =
     "  --json              one JSON object per file and line\n";
 
 const char composite_help[] =
-    "Usage: quorvex composite (--max | --min | --mean) -o OUT.ida [--tables FILE]\n"
-    "                         FILE...\n"
+    "Usage: quorvex composite (--max | --min | --mean | --median) -o OUT.ida\n"
+    "                         [--tables FILE] FILE...\n"
     "Writes one IDA image from images of one grid and one coding: at each\n"
-    "place the largest, smallest or mean physical value of the valid pixels,\n"
-    "coded as the images code it (the mean as the valid byte of the nearest\n"
-    "value, of two as near the lower).  Where no image has a valid pixel,\n"
-    "the first image's byte stays.  The header is the first image's.\n"
+    "place the largest, smallest, mean or median physical value of the valid\n"
+    "pixels, coded as the images code it (the mean, and the median of an even\n"
+    "count, which is the mean of the middle two, as the valid byte of the\n"
+    "nearest value, of two as near the lower).  Where no image has a valid\n"
+    "pixel, the first image's byte stays.  The header is the first image's.\n"
     "\n"
-    "  --max, --min, --mean  the value taken\n"
-    "  -o, --output OUT.ida  the image to write (replaced whole)\n";
+    "  --max, --min, --mean, --median  the value taken\n"
+    "  -o, --output OUT.ida            the image to write (replaced whole)\n";
 
 const char warp_help[] =
     "Usage: quorvex warp FILE... --grid GRID.ida -o OUT.ida [--max | --min | --mean]\n"
@@ -223,11 +225,14 @@ int run(int argc, char **argv)
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
-        } else if ((arg == "--max" || arg == "--min" || arg == "--mean") &&
-                   (command->run == cli::run_composite || command->run == cli::run_warp)) {
+        } else if (((arg == "--max" || arg == "--min" || arg == "--mean") &&
+                    (command->run == cli::run_composite || command->run == cli::run_warp)) ||
+                   (arg == "--median" && command->run == cli::run_composite)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))
-                throw cli::UsageError(std::string(command->name) +
-                                      " takes one of --max, --min and --mean");
+                throw cli::UsageError(
+                    command->run == cli::run_warp
+                        ? "warp takes one of --max, --min and --mean"
+                        : "composite takes one of --max, --min, --mean and --median");
             options.statistic = arg.substr(2);
         } else if (arg == "--at" && command->run == cli::run_point) {
             options.at = value_of(i, argc, argv);

@@ -1,14 +1,16 @@
-// The statistic of composite and of warp onto a coarser grid: the best
-// valid value at each place, coded back as the image codes its pixels.
+// The statistic of composite and of warp onto a coarser grid: the best,
+// mean or median valid value at each place, coded back as the image codes its pixels.
 #include "cli.h"
 
 #include <algorithm>
 
 namespace cli {
 
-Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places)
-    : mean_(name == "mean"), sign_(name == "min" ? -1.0 : 1.0), sum_(places), count_(places),
-      best_(places)
+Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
+                     std::size_t layers)
+    : mean_(name == "mean"), median_(name == "median"), sign_(name == "min" ? -1.0 : 1.0),
+      layers_(layers), sum_(places), count_(places), best_(places),
+      kept_(median_ ? places * layers : 0)
 {
     const std::array<PixelKind, 256> kinds = pixel_kinds(coding.image);
     for (int byte = 0; byte < 256; ++byte) {
@@ -19,6 +21,8 @@ Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t
     }
     std::stable_sort(by_value_.begin(), by_value_.end(),
                      [this](unsigned char a, unsigned char b) { return value_[a] < value_[b]; });
+    for (std::size_t rank = 0; rank < by_value_.size(); ++rank)
+        rank_[by_value_[rank]] = static_cast<unsigned char>(rank);
 }
 
 void Statistic::clear(std::size_t size)
@@ -27,11 +31,23 @@ void Statistic::clear(std::size_t size)
     std::fill_n(count_.begin(), size, 0u);
 }
 
-void Statistic::finish(std::size_t size, unsigned char *result) const
+void Statistic::finish(std::size_t size, unsigned char *result)
 {
     for (std::size_t at = 0; at < size; ++at)
         if (count_[at] > 0)
-            result[at] = mean_ ? nearest(sum_[at] / count_[at]) : best_[at];
+            result[at] = median_ ? median(at) : mean_ ? nearest(sum_[at] / count_[at]) : best_[at];
+}
+
+unsigned char Statistic::median(std::size_t at)
+{
+    unsigned char *const kept = &kept_[at * layers_];
+    unsigned char *const middle = kept + count_[at] / 2;
+    std::nth_element(kept, middle, kept + count_[at]);
+    const unsigned char upper = by_value_[*middle];
+    if (count_[at] % 2 == 1)
+        return upper;
+    const unsigned char lower = by_value_[*std::max_element(kept, middle)];
+    return nearest((value_[lower] + value_[upper]) / 2);
 }
 
 // The valid byte whose value lies nearest; of two as near, the lower value.

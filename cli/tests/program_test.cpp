@@ -367,8 +367,8 @@ composite --max -o c.ida a.ida icpt.ida | 1 | icpt.ida: its pixels are coded wit
 composite --max -o c.ida a.ida small.ida | 1 | small.ida: its pixels are coded with another law or other codes than a.ida's
 composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in the tables
 composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
-composite -o c.ida a.ida | 2 | composite takes one of --max, --min and --mean
-composite --max --min -o c.ida a.ida | 2 | composite takes one of --max, --min and --mean
+composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and --median
+composite --max --median -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and --median
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 warp a.ida --grid shifted.ida -o w.ida | 0 |  | 
@@ -385,6 +385,7 @@ warp a.ida --grid b.ida | 2 | warp takes FILE..., --grid GRID.ida and -o OUT.ida
 warp a.ida slope.ida --grid a.ida -o w.ida | 1 | slope.ida: its pixels are coded with another law or other codes than a.ida's
 warp a.ida --grid b.ida -o b.ida | 2 | b.ida: names an input file (b.ida); name another output
 warp --max a.ida --grid b.ida --min -o w.ida | 2 | warp takes one of --max, --min and --mean
+warp --median a.ida --grid b.ida -o w.ida | 2 | unknown option '--median' for warp (see quorvex warp --help)
 point a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 point --at " 10 , 45 " a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
@@ -478,6 +479,10 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
         {"--mean", "a.ida", "c2.ida", {2, 0, 2, 3, 4, 7, 6, 3, 8, 9, 10, '\xff'}},
         {"--max", "n1.ida", "n2.ida", {0, 0, 2, 3, 4, 5, 6, 0, 8, 9, 10, '\xff'}},
         {"--mean", "n1.ida", "n2.ida", {3, 1, 2, 3, 4, 7, 6, 4, 8, 9, 11, '\xff'}},
+        // The median of two is their mean; of three, the middle one.
+        {"--median", "n1.ida", "n2.ida", {3, 1, 2, 3, 4, 7, 6, 4, 8, 9, 11, '\xff'}},
+        {"--median", "c2.ida", "a.ida a.ida", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, '\xff'}},
+        {"--median", "big.ida", "zero.ida big.ida", big_pixels()},
         {"--max", "c2.ida", "", second_pixels},
         // Missing code 0: byte 255 is valid.
         {"--max", "small.ida", "small2.ida", {3, 5, '\xff', 9, 3, 17}},
