@@ -92,13 +92,22 @@ private:
         // A tab or line break would split the report's line.
         if (name.find_first_of("\t\r\n") != std::string::npos)
             refuse("an area's name cannot hold a tab or a line break");
+        // An unlocated feature (a null geometry) is an area without pixels:
+        // its district still has its lines, with nothing counted.
+        std::vector<Ring> rings;
+        if (!geometry.is_null())
+            add_geometry(geometry, rings);
+        areas_.emplace_back(name, std::move(rings));
+    }
+
+    void add_geometry(const Json &geometry, std::vector<Ring> &rings) const
+    {
         const std::string type = type_of(geometry);
         if (type != "Polygon" && type != "MultiPolygon")
             refuse("not a Polygon or MultiPolygon");
         static const Json none;
         const auto found = geometry.find("coordinates");
         const Json &coordinates = found != geometry.end() ? *found : none;
-        std::vector<Ring> rings;
         if (type == "Polygon")
             add_rings(coordinates, rings);
         else if (coordinates.is_array())
@@ -106,7 +115,6 @@ private:
                 add_rings(polygon, rings);
         else
             refuse(not_rings);
-        areas_.emplace_back(name, std::move(rings));
     }
 
     void add_rings(const Json &polygon, std::vector<Ring> &rings) const

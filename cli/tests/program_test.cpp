@@ -246,9 +246,9 @@ protected:
                 [[[-350.25, 44.9], [-350.15, 44.9], [-350.15, 45.1], [-350.25, 45.1]]]]}}]})"},
             {"type5.geojson", R"({"type": 5})"},
             {"none.geojson", R"({"type": "FeatureCollection", "features": []})"},
+            // An unlocated feature is an area; a point is not.
             {"point.geojson", R"({"type": "FeatureCollection", "features": [{"type": "Feature",
-              "geometry": {"type": "Polygon", "coordinates": []}}, {"type": "Feature",
-              "geometry": {"type": "Point"}}]})"},
+              "geometry": null}, {"type": "Feature", "geometry": {"type": "Point"}}]})"},
             {"bare.geojson", R"({"type": "Feature"})"},
             {"ring.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [11]]]})"},
             {"tab.geojson", R"({"type": "Feature", "id": "a\tb", "geometry": {}})"},
