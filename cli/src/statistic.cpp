@@ -1,5 +1,6 @@
 // The statistic of composite and of warp onto a coarser grid: the best,
-// mean or median valid value at each place, coded back as the image codes its pixels.
+// mean or median valid value at each place, coded back as the image codes
+// its pixels.
 #include "cli.h"
 
 #include <algorithm>
