@@ -71,8 +71,9 @@ const char point_help[] =
     "  --at LON,LAT        the pixel under a longitude/latitude in degrees\n"
     "  --pixel COLUMN,LINE the pixel at a column and line\n"
     "  --places FILE       the pixel under each place of a file of lines\n"
-    "                      LON,LAT or LON,LAT,NAME (blank lines and lines\n"
-    "                      starting with # skipped): for each IDA file a line\n"
+    "                      LON,LAT or LON,LAT,NAME (blank lines, lines starting\n"
+    "                      with # and a first line of column names such as\n"
+    "                      lon,lat,name skipped): for each IDA file a line\n"
     "                      per place, in the file's order, led by a field\n"
     "                      \"place\", the name or else LON,LAT as written\n"
     "  --json              one JSON object per file and line\n";

@@ -39,15 +39,32 @@ std::string without_blanks(const std::string &text)
 // long line rather than read whole into memory.
 constexpr std::size_t longest_place = 1000;
 
+// Whether line names a table's columns ("lon,lat,name", as spreadsheets
+// and GIS programs export a table): neither of its first two fields is a
+// number, so that a place with one mistyped number is still refused.
+bool names_columns(const std::string &line)
+{
+    const auto is_number = [](const std::string &field) {
+        double value;
+        return parse_numbers(field, &value, 1);
+    };
+    const std::size_t comma = line.find(',');
+    if (is_number(line.substr(0, comma)))
+        return false;
+    return comma == std::string::npos ||
+           !is_number(line.substr(comma + 1, line.find(',', comma + 1) - comma - 1));
+}
+
 // The places of a file of lines LON,LAT or LON,LAT,NAME; a place without a
-// name is named by its two numbers as written.  Blank lines and lines
-// starting with # are skipped.
+// name is named by its two numbers as written.  Blank lines, lines
+// starting with # and a first line naming the columns are skipped.
 std::vector<Place> read_places(const std::string &path)
 {
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         throw InputError(path + ": cannot open (" + std::strerror(errno) + ")");
     std::vector<Place> places;
+    bool read_any = false; // a line other than a blank one or a comment
     char text[longest_place + 2];
     for (int number = 1; std::fgets(text, sizeof text, file.get()) != nullptr; ++number) {
         const std::string at = path + " line " + std::to_string(number) + ": ";
@@ -61,6 +78,10 @@ std::vector<Place> read_places(const std::string &path)
             --size;
         const std::string line = without_blanks(std::string(text, size));
         if (line.empty() || line[0] == '#')
+            continue;
+        const bool first = !read_any;
+        read_any = true;
+        if (first && names_columns(line))
             continue;
         const std::size_t comma = line.find(',', line.find(',') + 1);
         const std::string numbers = line.substr(0, comma);

@@ -224,12 +224,15 @@ protected:
                       "intercept=1\nidatype code=13 label=Thirteen slope=1 intercept=0\n"
                       "projection code=5 name=Geo\nprojection code=3 name=Plate\n"},
             {"bad.txt", "projection code=300\n"},
-            {"places.csv", "# stations\n10,45,Centre\n\r\n 10.04, 44.97 \r\n10.3,45, far  east "},
+            {"places.csv",
+             "# stations\nlon, lat ,name\n10,45,Centre\n\r\n 10.04, 44.97 \r\n10.3,45, far  east "},
             // Lines of 1000 and 1001 characters.
             {"long.csv",
              "10,45," + std::string(994, 'n') + "\n10,45," + std::string(995, 'n') + "\n"},
             {"noplace.csv", "# none yet\n\n"},
             {"header.csv", "10,45\nlon,lat,name\n"},
+            {"typo.csv", "10,4S\n"},
+            {"typo2.csv", "Rome,45\n"},
             {"tab.csv", "10,45,a\tb\n"},
             // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
             // columns 3 and 0, drawn 360 degrees east and west.
@@ -356,6 +359,8 @@ point --places places.csv a.ida b.ida | 0 |  | place\tfile\tcolumn\tline\tlongit
 point --json --places places.csv a.ida | 0 |  | {"place":"Centre","file":"a.ida","column":2,"line":1,
 point --places places.csv plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \nCentre\ta.ida\t2\t1
 point --places header.csv a.ida | 1 | header.csv line 2: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
+point --places typo.csv a.ida | 1 | typo.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
+point --places typo2.csv a.ida | 1 | typo2.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
 point --places tab.csv a.ida | 1 | tab.csv line 1: a place's name cannot hold a tab
 point --places long.csv a.ida | 1 | long.csv line 2: longer than 1000 characters, not a place
 point --places noplace.csv a.ida | 1 | noplace.csv: no places (a line LON,LAT or LON,LAT,NAME for each)
