@@ -232,7 +232,7 @@ protected:
             {"noplace.csv", "# none yet\n\n"},
             {"header.csv", "10,45\nlon,lat,name\n"},
             {"typo.csv", "10,4S\n"},
-            {"typo2.csv", "Rome,45\n"},
+            {"typo2.csv", "Rome,45,Centre\n"},
             {"tab.csv", "10,45,a\tb\n"},
             // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
             // columns 3 and 0, drawn 360 degrees east and west.
