@@ -254,6 +254,9 @@ protected:
               "geometry": null}, {"type": "Feature", "geometry": {"type": "Point"}}]})"},
             {"bare.geojson", R"({"type": "Feature"})"},
             {"ring.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [11]]]})"},
+            // Metres of a projected coordinate system, not degrees.
+            {"north.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [9, 4.5e6]]]})"},
+            {"east.geojson", R"({"type": "Polygon", "coordinates": [[[540, 45], [5e5, 45]]]})"},
             {"tab.geojson", R"({"type": "Feature", "id": "a\tb", "geometry": {}})"},
             {"bad.clr", "0 1 2 3 4\n\n5 6 300 0 0 x\n"},
             {"c.clr", "From To Red Green Blue Legend\r\n  0  4  255 0 0   low\r\n\r\n"
@@ -430,6 +433,8 @@ region --areas none.geojson a.ida | 1 | none.geojson: no areas (a Polygon or Mul
 region --areas point.geojson a.ida | 1 | point.geojson feature 2: not a Polygon or MultiPolygon
 region --areas bare.geojson a.ida | 1 | bare.geojson feature 1: not a Feature with a geometry
 region --areas ring.geojson a.ida | 1 | ring.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
+region --areas north.geojson a.ida | 1 | north.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
+region --areas east.geojson a.ida | 1 | east.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
 region --areas tab.geojson a.ida | 1 | tab.geojson feature 1: an area's name cannot hold a tab or a line break
 region --areas no.geojson a.ida | 1 | no.geojson: cannot open (No such file or directory)
 region --box 0,50,20,40 a.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
@@ -659,14 +664,14 @@ TEST_F(Program, RegionTakesThePixelsInAnArea)
     // lines' first pixels lie south of the area), the pixels whose places,
     // as point finds them, lie in an area.
     std::ofstream(dir / "band.geojson") << R"({"type": "Polygon", "coordinates":
-        [[[-170, 20], [-10, 20], [-10, 70], [-170, 70]]]})";
+        [[[-170, 20], [-10, 20], [-10, 90], [-170, 90]]]})";
     int inside = 0;
     for (int k = 0; k < 45; ++k) {
         double lon, lat;
         const std::string at =
             place_of("glaea.ida", std::to_string(k % 9) + "," + std::to_string(k / 9));
         inside += std::sscanf(at.c_str(), "%lf,%lf", &lon, &lat) == 2 && lon > -170 && lon < -10 &&
-                  lat > 20 && lat < 70;
+                  lat > 20;
     }
     const Json g = Json::parse(run("region --json --areas band.geojson glaea.ida").out);
     EXPECT_EQ(g["pixels"]["count"], inside);
