@@ -119,14 +119,12 @@ private:
 
     void add_rings(const Json &polygon, std::vector<Ring> &rings) const
     {
-        // Degrees as an area may be drawn: a longitude up to 360 degrees
-        // beyond the map (as holds() looks for places), a latitude on the
-        // globe.  Metres of a projected file (an export left in its
-        // layer's coordinate system) are far outside and refused, not
-        // taken for an area that holds no pixel.
+        // Metres of a projected file (an export left in its layer's
+        // coordinate system) are refused, not taken for an area that holds
+        // no pixel.
         const auto is_position = [](const Json &p) {
             return p.is_array() && p.size() >= 2 && p[0].is_number() && p[1].is_number() &&
-                   std::fabs(p[0].get<double>()) <= 540 && std::fabs(p[1].get<double>()) <= 90;
+                   in_degrees(p[0].get<double>(), p[1].get<double>());
         };
         if (!polygon.is_array())
             refuse(not_rings);

@@ -215,6 +215,14 @@ struct Box {
 };
 // The box of a --box WEST,SOUTH,EAST,NORTH, or UsageError.
 Box parse_box(const std::string &text);
+// Whether longitude and latitude can be degrees as the program takes a
+// place: a latitude on the globe, a longitude up to 360 degrees beyond the
+// map on either side (the same place, looked for there too).  Metres of a
+// projected coordinate system are not.
+inline bool in_degrees(double longitude, double latitude)
+{
+    return std::fabs(longitude) <= 540 && std::fabs(latitude) <= 90;
+}
 // The pixels of an image whose centres' places lie in each of some shapes,
 // a line at a time, through the image's inverse in block 0: the places of
 // a line are found once for all the shapes.
@@ -270,6 +278,13 @@ std::vector<Area> read_areas(std::istream &in, const std::string &path);
 // the points after it are converted without it.  given is scratch space.
 void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points,
               std::vector<double> &given);
+
+// Whether image, prepared in block, shows a place and the place 360
+// degrees east at different pixels: a map of longitudes and latitudes
+// shows a place only as its own longitudes run (from 0 to 360, or beyond
+// 180 east of a centre in the Pacific), so a place is looked for there 360
+// degrees either side too.
+bool runs_its_own_longitudes(const IMAGETYPE &image, int16_t block);
 
 // Memory shared with the processes forked after it is made.
 class SharedBytes {

@@ -40,7 +40,8 @@ Shape Box::shape() const
 Box parse_box(const std::string &text)
 {
     double v[4];
-    if (!parse_numbers(text, v, 4) || v[1] > v[3])
+    if (!parse_numbers(text, v, 4) || v[1] > v[3] || !in_degrees(v[0], v[1]) ||
+        !in_degrees(v[2], v[3]))
         throw UsageError("--box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60");
     return {v[0], v[1], v[2], v[3]};
 }
@@ -96,6 +97,15 @@ void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points
         _LonLatToImage(&image, points.data() + 2 * from, 0, block);
         from = stop + 1;
     }
+}
+
+bool runs_its_own_longitudes(const IMAGETYPE &image, int16_t block)
+{
+    const double lon = image.header.lon_center, lat = image.header.lat_center;
+    std::vector<double> points = {lon, lat, lon + 360.0, lat, QUORVEX_NO_VALUE}, given;
+    to_image(image, block, points, given);
+    return std::fabs(points[0] - points[2]) > round_trip_pixels ||
+           std::fabs(points[1] - points[3]) > round_trip_pixels;
 }
 
 // Each pixel with a place within 180 degrees of the map's centre is taken;

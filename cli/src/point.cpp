@@ -86,7 +86,7 @@ std::vector<Place> read_places(const std::string &path)
         const std::size_t comma = line.find(',', line.find(',') + 1);
         const std::string numbers = line.substr(0, comma);
         double xy[2];
-        if (!parse_numbers(numbers, xy, 2))
+        if (!parse_numbers(numbers, xy, 2) || !in_degrees(xy[0], xy[1]))
             throw InputError(at + "a place needs LON,LAT or LON,LAT,NAME in degrees, such as " +
                              "10.5,45,Rome");
         const std::string name =
@@ -132,18 +132,25 @@ void prepare_projection(const IdaFile &f)
 }
 
 // The pixel under a longitude/latitude, through the projection of f
-// prepared by prepare_projection.
+// prepared by prepare_projection.  A longitude 360 degrees off is the same
+// place (350 is -10), which an image of longitudes and latitudes shows only
+// as its own longitudes run.
 Where pixel_under(const IdaFile &f, double longitude, double latitude)
 {
-    double point[3] = {longitude, latitude, QUORVEX_NO_VALUE};
-    _LonLatToImage(&f.image, point, 0, 0);
-    // A point the projection cannot show comes back marked (-99999, off
-    // every image) or not a number, both outside below; where the engine
-    // stops at it (the antipode of an azimuthal centre, say) it comes back
-    // as it was given.
-    if (point[0] == longitude && point[1] == latitude)
-        return Where();
-    return pixel_at(f, point[0], point[1]);
+    for (const double lon : {longitude, longitude - 360.0, longitude + 360.0}) {
+        double point[3] = {lon, latitude, QUORVEX_NO_VALUE};
+        _LonLatToImage(&f.image, point, 0, 0);
+        // A point the projection cannot show comes back marked (-99999,
+        // off every image) or not a number, both outside below; where the
+        // engine stops at it (the antipode of an azimuthal centre, say) it
+        // comes back as it was given.
+        if (point[0] == lon && point[1] == latitude)
+            continue;
+        const Where w = pixel_at(f, point[0], point[1]);
+        if (w.inside)
+            return w;
+    }
+    return Where();
 }
 
 int byte_at(IdaFile &f, const Where &w)
@@ -213,7 +220,8 @@ int run_point(Options &options)
         places = read_places(options.places);
     } else {
         double xy[2];
-        if (!parse_numbers(at ? options.at : options.pixel, xy, 2))
+        if (!parse_numbers(at ? options.at : options.pixel, xy, 2) ||
+            (at && !in_degrees(xy[0], xy[1])))
             throw UsageError(at ? "--at needs LON,LAT in degrees, such as 10.5,45"
                                 : "--pixel needs COLUMN,LINE in pixels, such as 12,30");
         if (!at && (xy[0] != std::floor(xy[0]) || xy[1] != std::floor(xy[1])))

@@ -43,7 +43,12 @@ public:
     Warp(const std::vector<Source> &sources, const IdaFile &grid)
         : sources_(sources), grid_(grid), kinds_(pixel_kinds(sources.front().file->image))
     {
+        for (const Source &source : sources) {
+            _InitProjection(&source.file->image, source_block);
+            turns_.push_back(runs_its_own_longitudes(source.file->image, source_block));
+        }
         _InitProjection(&grid.image, grid_block);
+        grid_turns_ = runs_its_own_longitudes(grid.image, grid_block);
     }
 
     // One line of the grid, its places found once for all the sources: each
@@ -53,16 +58,15 @@ public:
     void line(int y, unsigned char *out, unsigned char *held)
     {
         places_.find(grid_, grid_block, y);
-        for (const Source &source : sources_) {
+        for (std::size_t s = 0; s < sources_.size(); ++s) {
+            const Source &source = sources_[s];
             const IdaFile &f = *source.file;
             _InitProjection(&f.image, source_block);
-            points_ = places_.places;
-            to_image(f.image, source_block, points_, given_);
+            pixels_under(f, source_block, turns_[s], places_.places);
             for (std::size_t k = 0; k < places_.taken.size(); ++k) {
-                const uint32_t at = pixel_at(f, &points_[2 * k]);
-                if (at == nowhere)
+                if (under_[k] == nowhere)
                     continue;
-                const unsigned char byte = source.pixels[at];
+                const unsigned char byte = source.pixels[under_[k]];
                 const Held now = kinds_[byte] == PixelKind::valid ? held_valid : held_code;
                 const int x = places_.taken[k];
                 if (held[x] < now) {
@@ -103,10 +107,40 @@ private:
     void targets(const IdaFile &f, int y, uint32_t *out)
     {
         places_.find(f, source_block, y);
-        to_image(grid_.image, grid_block, places_.places, given_);
+        pixels_under(grid_, grid_block, grid_turns_, places_.places);
         std::fill_n(out, f.columns, nowhere);
         for (std::size_t k = 0; k < places_.taken.size(); ++k)
-            out[places_.taken[k]] = pixel_at(grid_, &places_.places[2 * k]);
+            out[places_.taken[k]] = under_[k];
+    }
+
+    // Into under_, for each place of places (ended by the end marker), the
+    // index of the pixel of f (prepared in block) whose centre lies nearest
+    // to it, or nowhere; where turns, a place f does not show is looked for
+    // 360 degrees west, then east.
+    void pixels_under(const IdaFile &f, int16_t block, bool turns,
+                      const std::vector<double> &places)
+    {
+        points_ = places;
+        to_image(f.image, block, points_, given_);
+        under_.resize(places.size() / 2);
+        for (std::size_t k = 0; k < under_.size(); ++k)
+            under_[k] = pixel_at(f, &points_[2 * k]);
+        for (const double turn : {-360.0, 360.0}) {
+            if (!turns)
+                return;
+            points_.clear();
+            missed_.clear();
+            for (std::size_t k = 0; k < under_.size(); ++k)
+                if (under_[k] == nowhere) {
+                    missed_.push_back(k);
+                    points_.push_back(places[2 * k] + turn);
+                    points_.push_back(places[2 * k + 1]);
+                }
+            points_.push_back(QUORVEX_NO_VALUE);
+            to_image(f.image, block, points_, given_);
+            for (std::size_t j = 0; j < missed_.size(); ++j)
+                under_[missed_[j]] = pixel_at(f, &points_[2 * j]);
+        }
     }
 
     // The index of the pixel of f whose centre lies nearest to image
@@ -123,8 +157,13 @@ private:
     const std::vector<Source> &sources_;
     const IdaFile &grid_;
     const std::array<PixelKind, 256> kinds_;
+    // Whether each source, and the grid, runs its own longitudes.
+    std::vector<bool> turns_;
+    bool grid_turns_ = false;
     LinePlaces places_;
     std::vector<double> points_, given_;
+    std::vector<uint32_t> under_;
+    std::vector<std::size_t> missed_;
 };
 
 IdaFile open_projected(const std::string &path, const QuorvexTables &tables, const char *role)

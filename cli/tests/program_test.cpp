@@ -233,6 +233,7 @@ protected:
             {"header.csv", "10,45\nlon,lat,name\n"},
             {"typo.csv", "10,4S\n"},
             {"typo2.csv", "Rome,45,Centre\n"},
+            {"pole.csv", "10,90.5\n"},
             {"tab.csv", "10,45,a\tb\n"},
             // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
             // columns 3 and 0, drawn 360 degrees east and west.
@@ -350,6 +351,8 @@ point --at 10.04,44.97 a.ida | 0 |  | \na.ida\t2\t2\t10\t44.95\t10\t-5\n
 point --pixel 4,0 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
 point --pixel 0,3 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
 point --at 10.3,45 a.ida | 0 |  | \na.ida\t-\t-\t-\t-\t-\toutside\n
+point --at 370,45 a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
+point --at -349.9,45.05 a.ida | 0 |  | \na.ida\t3\t0\t10.1\t45.05\t255\tmissing\n
 --tables t.txt point --at 0,0 g.ida | 0 |  | \ng.ida\t20\t20\t0\t0\t3\t7\n
 --tables t.txt point --pixel 1,0 g.ida | 0 |  | \ng.ida\t1\t0\t-\t-\t1\tspecial\n
 --tables t.txt point --at 100,0 g.ida | 0 |  | \ng.ida\t-\t-\t-\t-\t-\toutside\n
@@ -398,6 +401,9 @@ point a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --pla
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 point --at " 10 , 45 " a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
 point --at 10 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
+point --at 10,90.5 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
+point --places pole.csv a.ida | 1 | pole.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
+region --box 0,35,20,90.5 a.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
 point --at 10,nan a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,45x a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at ,45 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
