@@ -125,9 +125,9 @@ private:
         under_.resize(places.size() / 2);
         for (std::size_t k = 0; k < under_.size(); ++k)
             under_[k] = pixel_at(f, &points_[2 * k]);
+        if (!turns)
+            return;
         for (const double turn : {-360.0, 360.0}) {
-            if (!turns)
-                return;
             points_.clear();
             missed_.clear();
             for (std::size_t k = 0; k < under_.size(); ++k)
