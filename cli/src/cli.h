@@ -279,12 +279,35 @@ std::vector<Area> read_areas(std::istream &in, const std::string &path);
 void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points,
               std::vector<double> &given);
 
-// Whether image, prepared in block, shows a place and the place 360
-// degrees east at different pixels: a map of longitudes and latitudes
-// shows a place only as its own longitudes run (from 0 to 360, or beyond
-// 180 east of a centre in the Pacific), so a place is looked for there 360
-// degrees either side too.
-bool runs_its_own_longitudes(const IMAGETYPE &image, int16_t block);
+// A pixel that no place, or no pixel of another image, falls on.
+constexpr uint32_t nowhere = UINT32_MAX;
+// The index from f's first pixel of the pixel whose centre lies nearest to
+// image coordinates column, line (a half going to the upper left), or
+// nowhere beyond f, infinite or not a number.
+uint32_t pixel_index(const IdaFile &f, double column, double line);
+
+// The pixels of an image under places, through its forward.  A longitude
+// 360 degrees off is the same place: an image that shows a place and the
+// place 360 degrees east at different pixels (a map of longitudes and
+// latitudes, whose own longitudes may run from 0 to 360, or beyond 180 east
+// of a centre in the Pacific) is looked at 360 degrees west, then east, for
+// a place it does not show.
+class PixelsUnder {
+public:
+    // Prepares f's projection in block, as it must be again at each find.
+    PixelsUnder(const IdaFile &f, int16_t block);
+    // For each longitude/latitude of places (ended by the end marker), its
+    // pixel of f, or nowhere.
+    const std::vector<uint32_t> &find(const std::vector<double> &places);
+
+private:
+    const IdaFile *f_;
+    int16_t block_;
+    bool turns_;
+    std::vector<double> points_, given_;
+    std::vector<uint32_t> under_;
+    std::vector<std::size_t> missed_;
+};
 
 // Memory shared with the processes forked after it is made.
 class SharedBytes {

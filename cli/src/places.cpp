@@ -99,13 +99,48 @@ void to_image(const IMAGETYPE &image, int16_t block, std::vector<double> &points
     }
 }
 
-bool runs_its_own_longitudes(const IMAGETYPE &image, int16_t block)
+uint32_t pixel_index(const IdaFile &f, double column, double line)
 {
-    const double lon = image.header.lon_center, lat = image.header.lat_center;
-    std::vector<double> points = {lon, lat, lon + 360.0, lat, QUORVEX_NO_VALUE}, given;
-    to_image(image, block, points, given);
-    return std::fabs(points[0] - points[2]) > round_trip_pixels ||
-           std::fabs(points[1] - points[3]) > round_trip_pixels;
+    const double c = std::ceil(column - 0.5), l = std::ceil(line - 0.5);
+    if (c >= 0 && c < f.columns && l >= 0 && l < f.rows)
+        return uint32_t(l) * uint32_t(f.columns) + uint32_t(c);
+    return nowhere;
+}
+
+PixelsUnder::PixelsUnder(const IdaFile &f, int16_t block) : f_(&f), block_(block)
+{
+    _InitProjection(&f.image, block);
+    const double lon = f.image.header.lon_center, lat = f.image.header.lat_center;
+    points_ = {lon, lat, lon + 360.0, lat, QUORVEX_NO_VALUE};
+    to_image(f.image, block, points_, given_);
+    turns_ = std::fabs(points_[0] - points_[2]) > round_trip_pixels ||
+             std::fabs(points_[1] - points_[3]) > round_trip_pixels;
+}
+
+const std::vector<uint32_t> &PixelsUnder::find(const std::vector<double> &places)
+{
+    points_ = places;
+    to_image(f_->image, block_, points_, given_);
+    under_.resize(places.size() / 2);
+    for (std::size_t k = 0; k < under_.size(); ++k)
+        under_[k] = pixel_index(*f_, points_[2 * k], points_[2 * k + 1]);
+    if (!turns_)
+        return under_;
+    for (const double turn : {-360.0, 360.0}) {
+        points_.clear();
+        missed_.clear();
+        for (std::size_t k = 0; k < under_.size(); ++k)
+            if (under_[k] == nowhere) {
+                missed_.push_back(k);
+                points_.push_back(places[2 * k] + turn);
+                points_.push_back(places[2 * k + 1]);
+            }
+        points_.push_back(QUORVEX_NO_VALUE);
+        to_image(f_->image, block_, points_, given_);
+        for (std::size_t j = 0; j < missed_.size(); ++j)
+            under_[missed_[j]] = pixel_index(*f_, points_[2 * j], points_[2 * j + 1]);
+    }
+    return under_;
 }
 
 // Each pixel with a place within 180 degrees of the map's centre is taken;

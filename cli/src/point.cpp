@@ -103,64 +103,16 @@ std::vector<Place> read_places(const std::string &path)
     return places;
 }
 
-struct Where {
-    bool inside = false;
-    int column = 0, line = 0;
-};
-
-Where pixel_at(const IdaFile &f, double column, double line)
-{
-    // The nearest pixel centre, a half going to the upper left; anything
-    // beyond the image, infinite or not a number is outside.
-    const double c = std::ceil(column - 0.5), l = std::ceil(line - 0.5);
-    Where w;
-    w.inside = c >= 0 && c < f.columns && l >= 0 && l < f.rows;
-    if (w.inside) {
-        w.column = static_cast<int>(c);
-        w.line = static_cast<int>(l);
-    }
-    return w;
-}
-
-// Prepares f's projection for pixel_under, or InputError without one.
-void prepare_projection(const IdaFile &f)
+// InputError unless f has a projection to find places in.
+void refuse_unprojected(const IdaFile &f)
 {
     if (f.image.header.projection == QUORVEX_PROJECTION_NONE)
         throw InputError(f.path + ": the image has no projection, so no pixel lies at a " +
                          "longitude/latitude");
-    _InitProjection(&f.image, 0);
 }
 
-// The pixel under a longitude/latitude, through the projection of f
-// prepared by prepare_projection.  A longitude 360 degrees off is the same
-// place (350 is -10), which an image of longitudes and latitudes shows only
-// as its own longitudes run.
-Where pixel_under(const IdaFile &f, double longitude, double latitude)
-{
-    for (const double lon : {longitude, longitude - 360.0, longitude + 360.0}) {
-        double point[3] = {lon, latitude, QUORVEX_NO_VALUE};
-        _LonLatToImage(&f.image, point, 0, 0);
-        // A point the projection cannot show comes back marked (-99999,
-        // off every image) or not a number, both outside below; where the
-        // engine stops at it (the antipode of an azimuthal centre, say) it
-        // comes back as it was given.
-        if (point[0] == lon && point[1] == latitude)
-            continue;
-        const Where w = pixel_at(f, point[0], point[1]);
-        if (w.inside)
-            return w;
-    }
-    return Where();
-}
-
-int byte_at(IdaFile &f, const Where &w)
-{
-    unsigned char byte;
-    read_at(f, w.column, w.line, &byte, 1);
-    return byte;
-}
-
-Json row(IdaFile &f, const Where &w, const std::string *place)
+// The report of f's pixel at (an index from its first pixel, or nowhere).
+Json row(IdaFile &f, uint32_t at, const std::string *place)
 {
     Json r{{"file", f.path},      {"column", nullptr}, {"line", nullptr},   {"longitude", nullptr},
            {"latitude", nullptr}, {"byte", nullptr},   {"kind", "outside"}, {"value", nullptr}};
@@ -169,17 +121,19 @@ Json row(IdaFile &f, const Where &w, const std::string *place)
         named.update(r);
         r = std::move(named);
     }
-    if (!w.inside)
+    if (at == nowhere)
         return r;
-    r["column"] = w.column;
-    r["line"] = w.line;
+    const int column = int(at % uint32_t(f.columns)), line = int(at / uint32_t(f.columns));
+    r["column"] = column;
+    r["line"] = line;
     double longitude, latitude;
     if (f.image.header.projection != QUORVEX_PROJECTION_NONE &&
-        pixel_position(f.image, w.column, w.line, &longitude, &latitude)) {
+        pixel_position(f.image, column, line, &longitude, &latitude)) {
         r["longitude"] = longitude;
         r["latitude"] = latitude;
     }
-    const int byte = byte_at(f, w);
+    unsigned char byte;
+    read_at(f, column, line, &byte, 1);
     r["byte"] = byte;
     static const char *const kind_names[] = {"valid", "missing", "special"};
     const PixelKind kind = pixel_kinds(f.image)[static_cast<std::size_t>(byte)];
@@ -231,13 +185,22 @@ int run_point(Options &options)
     if (!options.json)
         std::cout << (listed ? "place\t" : "")
                   << "file\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\n";
+    std::vector<double> lonlat;
+    for (const Place &p : places)
+        lonlat.insert(lonlat.end(), {p.x, p.y});
+    lonlat.push_back(QUORVEX_NO_VALUE);
     return report_each(options.files, [&](const std::string &path) {
         IdaFile f = open_described(path, options.tables);
-        if (at || listed)
-            prepare_projection(f);
-        for (const Place &p : places) {
-            const Json r = row(f, at || listed ? pixel_under(f, p.x, p.y) : pixel_at(f, p.x, p.y),
-                               listed ? &p.name : nullptr);
+        std::vector<uint32_t> pixels;
+        if (at || listed) {
+            refuse_unprojected(f);
+            pixels = PixelsUnder(f, 0).find(lonlat);
+        } else {
+            for (const Place &p : places)
+                pixels.push_back(pixel_index(f, p.x, p.y));
+        }
+        for (std::size_t k = 0; k < places.size(); ++k) {
+            const Json r = row(f, pixels[k], listed ? &places[k].name : nullptr);
             std::cout << (options.json ? json_line(r) : text_line(r)) << "\n";
         }
     });

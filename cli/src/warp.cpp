@@ -20,9 +20,6 @@ namespace {
 constexpr int16_t source_block = QUORVEX_INPUT_BLOCK;
 constexpr int16_t grid_block = QUORVEX_OUTPUT_BLOCK;
 
-// A pixel of the grid or the source that no pixel of the other takes.
-constexpr uint32_t nowhere = UINT32_MAX;
-
 // The source lines whose grid pixels a statistic keeps at a time.
 constexpr int target_lines = 256;
 
@@ -41,14 +38,11 @@ class Warp {
 public:
     // The sources code their pixels alike.
     Warp(const std::vector<Source> &sources, const IdaFile &grid)
-        : sources_(sources), grid_(grid), kinds_(pixel_kinds(sources.front().file->image))
+        : sources_(sources), grid_(grid), kinds_(pixel_kinds(sources.front().file->image)),
+          in_grid_(grid, grid_block)
     {
-        for (const Source &source : sources) {
-            _InitProjection(&source.file->image, source_block);
-            turns_.push_back(runs_its_own_longitudes(source.file->image, source_block));
-        }
-        _InitProjection(&grid.image, grid_block);
-        grid_turns_ = runs_its_own_longitudes(grid.image, grid_block);
+        for (const Source &source : sources)
+            in_sources_.emplace_back(*source.file, source_block);
     }
 
     // One line of the grid, its places found once for all the sources: each
@@ -62,11 +56,11 @@ public:
             const Source &source = sources_[s];
             const IdaFile &f = *source.file;
             _InitProjection(&f.image, source_block);
-            pixels_under(f, source_block, turns_[s], places_.places);
+            const std::vector<uint32_t> &under = in_sources_[s].find(places_.places);
             for (std::size_t k = 0; k < places_.taken.size(); ++k) {
-                if (under_[k] == nowhere)
+                if (under[k] == nowhere)
                     continue;
-                const unsigned char byte = source.pixels[under_[k]];
+                const unsigned char byte = source.pixels[under[k]];
                 const Held now = kinds_[byte] == PixelKind::valid ? held_valid : held_code;
                 const int x = places_.taken[k];
                 if (held[x] < now) {
@@ -107,63 +101,19 @@ private:
     void targets(const IdaFile &f, int y, uint32_t *out)
     {
         places_.find(f, source_block, y);
-        pixels_under(grid_, grid_block, grid_turns_, places_.places);
+        const std::vector<uint32_t> &under = in_grid_.find(places_.places);
         std::fill_n(out, f.columns, nowhere);
         for (std::size_t k = 0; k < places_.taken.size(); ++k)
-            out[places_.taken[k]] = under_[k];
-    }
-
-    // Into under_, for each place of places (ended by the end marker), the
-    // index of the pixel of f (prepared in block) whose centre lies nearest
-    // to it, or nowhere; where turns, a place f does not show is looked for
-    // 360 degrees west, then east.
-    void pixels_under(const IdaFile &f, int16_t block, bool turns,
-                      const std::vector<double> &places)
-    {
-        points_ = places;
-        to_image(f.image, block, points_, given_);
-        under_.resize(places.size() / 2);
-        for (std::size_t k = 0; k < under_.size(); ++k)
-            under_[k] = pixel_at(f, &points_[2 * k]);
-        if (!turns)
-            return;
-        for (const double turn : {-360.0, 360.0}) {
-            points_.clear();
-            missed_.clear();
-            for (std::size_t k = 0; k < under_.size(); ++k)
-                if (under_[k] == nowhere) {
-                    missed_.push_back(k);
-                    points_.push_back(places[2 * k] + turn);
-                    points_.push_back(places[2 * k + 1]);
-                }
-            points_.push_back(QUORVEX_NO_VALUE);
-            to_image(f.image, block, points_, given_);
-            for (std::size_t j = 0; j < missed_.size(); ++j)
-                under_[missed_[j]] = pixel_at(f, &points_[2 * j]);
-        }
-    }
-
-    // The index of the pixel of f whose centre lies nearest to image
-    // coordinates xy, or nowhere outside f.
-    static uint32_t pixel_at(const IdaFile &f, const double *xy)
-    {
-        const double c = std::ceil(xy[0] - 0.5);
-        const double l = std::ceil(xy[1] - 0.5);
-        if (c >= 0 && c < f.columns && l >= 0 && l < f.rows)
-            return uint32_t(l) * uint32_t(f.columns) + uint32_t(c);
-        return nowhere;
+            out[places_.taken[k]] = under[k];
     }
 
     const std::vector<Source> &sources_;
     const IdaFile &grid_;
     const std::array<PixelKind, 256> kinds_;
-    // Whether each source, and the grid, runs its own longitudes.
-    std::vector<bool> turns_;
-    bool grid_turns_ = false;
+    // The pixels of each source, and of the grid, under places.
+    PixelsUnder in_grid_;
+    std::vector<PixelsUnder> in_sources_;
     LinePlaces places_;
-    std::vector<double> points_, given_;
-    std::vector<uint32_t> under_;
-    std::vector<std::size_t> missed_;
 };
 
 IdaFile open_projected(const std::string &path, const QuorvexTables &tables, const char *role)
