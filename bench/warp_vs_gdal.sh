@@ -9,8 +9,9 @@
 # differs.  Each round also puts the image on a grid of an eighth as many
 # pixels a side with quorvex warp --mean and gdalwarp -r average (which
 # weighs each source pixel by the part of it inside the pixel, so the two
-# differ a little by design: the first round reports by how much), and puts
-# three overlapping scans of the image (strips of half its width, each
+# differ a little by design: the first round reports by how much), the same
+# with quorvex warp --median and gdalwarp -r med, and puts three
+# overlapping scans of the image (strips of half its width, each
 # coded with its own bytes) on the grid as one image with quorvex warp and
 # with gdalwarp -et 0 given them in the reverse order (gdalwarp lets a later
 # source's valid pixel replace an earlier one's, quorvex warp keeps the
@@ -73,7 +74,9 @@ def gdalwarp_command(out, *options, resampling="near", side=size, sources=(sourc
 
 outputs = {"quorvex warp": f"{work}/warped.ida", "gdalwarp": f"{work}/default.tif",
            "gdalwarp -et 0": f"{work}/exact.tif", "quorvex warp --mean": f"{work}/mean.ida",
-           "gdalwarp -r average": f"{work}/average.tif", "quorvex warp 3 scans": f"{work}/scans.ida",
+           "gdalwarp -r average": f"{work}/average.tif",
+           "quorvex warp --median": f"{work}/median.ida", "gdalwarp -r med": f"{work}/med.tif",
+           "quorvex warp 3 scans": f"{work}/scans.ida",
            "gdalwarp 3 scans": f"{work}/scans_default.tif",
            "gdalwarp -et 0 3 scans": f"{work}/scans.tif"}
 commands = {
@@ -84,6 +87,10 @@ commands = {
                             "-o", outputs["quorvex warp --mean"]],
     "gdalwarp -r average": gdalwarp_command(outputs["gdalwarp -r average"],
                                             resampling="average", side=coarse_size),
+    "quorvex warp --median": [quorvex, "warp", "--median", source, "--grid", coarse,
+                              "-o", outputs["quorvex warp --median"]],
+    "gdalwarp -r med": gdalwarp_command(outputs["gdalwarp -r med"], resampling="med",
+                                        side=coarse_size),
     "quorvex warp 3 scans": [quorvex, "warp", *scans, "--grid", grid,
                              "-o", outputs["quorvex warp 3 scans"]],
     "gdalwarp 3 scans": gdalwarp_command(outputs["gdalwarp 3 scans"], sources=scans[::-1]),
@@ -117,13 +124,15 @@ for r in range(1, rounds + 1):
         default = gdal.Open(outputs["gdalwarp 3 scans"]).ReadAsArray().ravel()
         print(f"quorvex warp of 3 scans = gdalwarp -et 0 of them byte for byte; gdalwarp's "
               f"default differs at {(default != exact).sum()} pixels")
-        mean = np.frombuffer(open(outputs["quorvex warp --mean"], "rb").read()[512:], np.uint8)
-        average = gdal.Open(outputs["gdalwarp -r average"]).ReadAsArray().ravel()
-        both = (mean != 255) & (average != 255)
-        apart = np.abs(mean[both].astype(int) - average[both])
-        print(f"quorvex warp --mean and gdalwarp -r average: {both.sum()} pixels valid in both, "
-              f"{(apart > 1).sum()} more than one byte apart, mean difference {apart.mean():.3f}; "
-              f"valid in one only: {((mean != 255) != (average != 255)).sum()}")
+        for ours_name, theirs_name in (("quorvex warp --mean", "gdalwarp -r average"),
+                                       ("quorvex warp --median", "gdalwarp -r med")):
+            ours = np.frombuffer(open(outputs[ours_name], "rb").read()[512:], np.uint8)
+            theirs = gdal.Open(outputs[theirs_name]).ReadAsArray().ravel()
+            both = (ours != 255) & (theirs != 255)
+            apart = np.abs(ours[both].astype(int) - theirs[both])
+            print(f"{ours_name} and {theirs_name}: {both.sum()} pixels valid in both, "
+                  f"{(apart > 1).sum()} more than one byte apart, mean difference "
+                  f"{apart.mean():.3f}; valid in one only: {((ours != 255) != (theirs != 255)).sum()}")
 print(f"{size} x {size} pixels each; {os.cpu_count()} processors; "
       f"load average {os.getloadavg()[0]:.2f}")
 print(f"{'program':24} {'median s':>9}")

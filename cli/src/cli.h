@@ -111,17 +111,23 @@ constexpr std::size_t piece_size = 1 << 16;
 class Statistic {
 public:
     // No byte added at any of the places yet.  The median keeps the bytes
-    // themselves: at most layers of them a place.
+    // themselves: at most layers of them a place, or without layers as
+    // many as make_room left room for.
     Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
-              std::size_t layers = 1);
+              std::size_t layers = 0);
     // The first size places back to no byte added.
     void clear(std::size_t size);
+    // A median whose places keep any number of bytes (a grid pixel of warp
+    // takes every source pixel falling in it): each byte is counted at its
+    // place first, then room made for those counted, then each added.
+    void count(std::size_t at, unsigned char byte) { count_[at] += valid_[byte]; }
+    void make_room();
     void add(std::size_t at, unsigned char byte)
     {
         if (!valid_[byte])
             return;
         if (median_) {
-            kept_[at * layers_ + count_[at]++] = rank_[byte];
+            kept_[first_kept(at) + count_[at]++] = rank_[byte];
             return;
         }
         sum_[at] += value_[byte];
@@ -141,6 +147,10 @@ public:
 private:
     unsigned char nearest(double value) const;
     unsigned char median(std::size_t at);
+    std::size_t first_kept(std::size_t at) const
+    {
+        return first_.empty() ? at * layers_ : first_[at];
+    }
 
     const bool mean_, median_;
     const double sign_;
@@ -153,8 +163,10 @@ private:
     std::vector<double> sum_;
     std::vector<uint32_t> count_;
     std::vector<unsigned char> best_;
-    // The median's: the ranks of the bytes added at each place, layers_ a place.
+    // The median's: the ranks of the bytes added at each place, layers_ a
+    // place or from first_[at] on.
     std::vector<unsigned char> kept_;
+    std::vector<std::size_t> first_;
 };
 
 // Reads the next size pixel bytes, or InputError.

@@ -92,8 +92,8 @@ const char composite_help[] =
     "  -o, --output OUT.ida            the image to write (replaced whole)\n";
 
 const char warp_help[] =
-    "Usage: quorvex warp FILE... --grid GRID.ida -o OUT.ida [--max | --min | --mean]\n"
-    "                    [--tables FILE]\n"
+    "Usage: quorvex warp FILE... --grid GRID.ida -o OUT.ida\n"
+    "                    [--max | --min | --mean | --median] [--tables FILE]\n"
     "Writes the image of FILE on the grid of GRID.ida (its projection, size,\n"
     "centre and scale), both through the library's projection engine: each\n"
     "pixel takes the byte of FILE's pixel whose centre lies nearest to the\n"
@@ -105,10 +105,12 @@ const char warp_help[] =
     "\n"
     "  --grid GRID.ida       the image whose grid the result takes\n"
     "  -o, --output OUT.ida  the image to write (replaced whole)\n"
-    "  --max, --min, --mean  onto a coarser grid: each pixel the largest,\n"
-    "                        smallest or mean value of the FILEs' valid pixels\n"
-    "                        whose centres' places fall in it, coded as they\n"
-    "                        code it; where none does, the nearest pixel\n";
+    "  --max, --min, --mean, --median\n"
+    "                        onto a coarser grid: each pixel the largest,\n"
+    "                        smallest, mean or median value of the FILEs'\n"
+    "                        valid pixels whose centres' places fall in it,\n"
+    "                        coded as composite codes it; where none does, the\n"
+    "                        nearest pixel\n";
 
 const char crop_help[] = "Usage: quorvex crop FILE (--pixels COLUMN,LINE,WIDTH,HEIGHT |\n"
                          "                          --box WEST,SOUTH,EAST,NORTH) -o OUT.ida\n"
@@ -226,14 +228,11 @@ int run(int argc, char **argv)
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
-        } else if (((arg == "--max" || arg == "--min" || arg == "--mean") &&
-                    (command->run == cli::run_composite || command->run == cli::run_warp)) ||
-                   (arg == "--median" && command->run == cli::run_composite)) {
+        } else if ((arg == "--max" || arg == "--min" || arg == "--mean" || arg == "--median") &&
+                   (command->run == cli::run_composite || command->run == cli::run_warp)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))
-                throw cli::UsageError(
-                    command->run == cli::run_warp
-                        ? "warp takes one of --max, --min and --mean"
-                        : "composite takes one of --max, --min, --mean and --median");
+                throw cli::UsageError(std::string(command->name) +
+                                      " takes one of --max, --min, --mean and --median");
             options.statistic = arg.substr(2);
         } else if (arg == "--at" && command->run == cli::run_point) {
             options.at = value_of(i, argc, argv);

@@ -4,6 +4,7 @@
 #include "cli.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace cli {
 
@@ -32,6 +33,17 @@ void Statistic::clear(std::size_t size)
     std::fill_n(count_.begin(), size, 0u);
 }
 
+void Statistic::make_room()
+{
+    first_.resize(count_.size());
+    std::size_t room = 0;
+    for (std::size_t at = 0; at < count_.size(); ++at) {
+        first_[at] = room;
+        room += std::exchange(count_[at], 0u);
+    }
+    kept_.assign(room, 0);
+}
+
 void Statistic::finish(std::size_t size, unsigned char *result)
 {
     for (std::size_t at = 0; at < size; ++at)
@@ -41,7 +53,7 @@ void Statistic::finish(std::size_t size, unsigned char *result)
 
 unsigned char Statistic::median(std::size_t at)
 {
-    unsigned char *const kept = &kept_[at * layers_];
+    unsigned char *const kept = &kept_[first_kept(at)];
     unsigned char *const middle = kept + count_[at] / 2;
     std::nth_element(kept, middle, kept + count_[at]);
     const unsigned char upper = by_value_[*middle];

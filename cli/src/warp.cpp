@@ -3,13 +3,14 @@
 // scan in the satellite's view, a product in a continental grid) become
 // one stack that check agrees with and composite can combine; the scans
 // of a day become one image of the grid; a fine archive goes onto a coarse
-// grid keeping the largest, smallest or mean value of the pixels falling
-// in each pixel.
+// grid keeping the largest, smallest, mean or median value of the pixels
+// falling in each pixel.
 #include "cli.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 
 namespace cli {
 
@@ -77,16 +78,13 @@ public:
     // of a band, not of the whole source.
     void add_to(const Source &source, Statistic &statistic)
     {
-        const IdaFile &f = *source.file;
-        _InitProjection(&f.image, source_block);
-        const std::size_t columns = std::size_t(f.columns);
-        const int band = std::min(f.rows, target_lines);
+        const std::size_t columns = std::size_t(source.file->columns);
+        const int rows = source.file->rows, band = std::min(rows, target_lines);
         const SharedBytes shared(std::size_t(band) * columns * sizeof(uint32_t));
         uint32_t *const to = reinterpret_cast<uint32_t *>(shared.data());
-        for (int first = 0; first < f.rows; first += band) {
-            const int last = std::min(f.rows, first + band);
-            make_all(first, last,
-                     [&](int y) { targets(f, y, to + std::size_t(y - first) * columns); });
+        for (int first = 0; first < rows; first += band) {
+            const int last = std::min(rows, first + band);
+            targets(source, first, last, to);
             const unsigned char *const bytes = &source.pixels[std::size_t(first) * columns];
             for (std::size_t k = 0; k < std::size_t(last - first) * columns; ++k)
                 if (to[k] != nowhere)
@@ -94,17 +92,46 @@ public:
         }
     }
 
-private:
-    // One line of source f: for each pixel, the grid's pixel whose centre
-    // lies nearest to its own centre's place, as an index from the grid's
-    // first pixel, or nowhere.
-    void targets(const IdaFile &f, int y, uint32_t *out)
+    // The median of every source's pixels falling in each grid pixel: the
+    // median keeps them all, so each source's grid pixels are found whole,
+    // to count the pixels of each grid pixel before adding them.
+    void add_median(Statistic &statistic)
     {
-        places_.find(f, source_block, y);
-        const std::vector<uint32_t> &under = in_grid_.find(places_.places);
-        std::fill_n(out, f.columns, nowhere);
-        for (std::size_t k = 0; k < places_.taken.size(); ++k)
-            out[places_.taken[k]] = under[k];
+        std::deque<SharedBytes> all;
+        for (const Source &source : sources_) {
+            uint32_t *const to = reinterpret_cast<uint32_t *>(
+                all.emplace_back(source.pixels.size() * sizeof(uint32_t)).data());
+            targets(source, 0, source.file->rows, to);
+            for (std::size_t k = 0; k < source.pixels.size(); ++k)
+                if (to[k] != nowhere)
+                    statistic.count(to[k], source.pixels[k]);
+        }
+        statistic.make_room();
+        for (std::size_t s = 0; s < sources_.size(); ++s) {
+            const uint32_t *const to = reinterpret_cast<const uint32_t *>(all[s].data());
+            for (std::size_t k = 0; k < sources_[s].pixels.size(); ++k)
+                if (to[k] != nowhere)
+                    statistic.add(to[k], sources_[s].pixels[k]);
+        }
+    }
+
+private:
+    // For each pixel of source's lines first to last - 1, into to from the
+    // first line's first pixel: the grid's pixel whose centre lies nearest
+    // to its own centre's place, as an index from the grid's first pixel,
+    // or nowhere.
+    void targets(const Source &source, int first, int last, uint32_t *to)
+    {
+        const IdaFile &f = *source.file;
+        _InitProjection(&f.image, source_block);
+        make_all(first, last, [&](int y) {
+            uint32_t *const out = to + std::size_t(y - first) * std::size_t(f.columns);
+            places_.find(f, source_block, y);
+            const std::vector<uint32_t> &under = in_grid_.find(places_.places);
+            std::fill_n(out, f.columns, nowhere);
+            for (std::size_t k = 0; k < places_.taken.size(); ++k)
+                out[places_.taken[k]] = under[k];
+        });
     }
 
     const std::vector<Source> &sources_;
@@ -171,8 +198,11 @@ int run_warp(Options &options)
     if (!options.statistic.empty()) {
         statistic =
             std::make_unique<Statistic>(sources.front(), options.statistic, grid.pixel_count());
-        for (const Source &source : scans)
-            warp.add_to(source, *statistic);
+        if (options.statistic == "median")
+            warp.add_median(*statistic);
+        else
+            for (const Source &source : scans)
+                warp.add_to(source, *statistic);
     }
     // The pixels no source shows take the missing code the sources share.
     const std::array<PixelKind, 256> kinds = pixel_kinds(sources.front().image);

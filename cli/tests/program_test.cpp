@@ -395,8 +395,7 @@ warp a.ida -o w.ida | 2 | warp takes FILE..., --grid GRID.ida and -o OUT.ida
 warp a.ida --grid b.ida | 2 | warp takes FILE..., --grid GRID.ida and -o OUT.ida
 warp a.ida slope.ida --grid a.ida -o w.ida | 1 | slope.ida: its pixels are coded with another law or other codes than a.ida's
 warp a.ida --grid b.ida -o b.ida | 2 | b.ida: names an input file (b.ida); name another output
-warp --max a.ida --grid b.ida --min -o w.ida | 2 | warp takes one of --max, --min and --mean
-warp --median a.ida --grid b.ida -o w.ida | 2 | unknown option '--median' for warp (see quorvex warp --help)
+warp --max a.ida --grid b.ida --median -o w.ida | 2 | warp takes one of --max, --min, --mean and --median
 point a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 point --at 1,2 --pixel 1,2 a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
 point --at " 10 , 45 " a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
@@ -547,8 +546,10 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
               std::string("\xff\0\1\2\xff\4\5\6\xff\x08\x09\x0a", 12));
     // Onto a coarser grid, the statistic of the valid pixels falling in each
     // pixel (a's 3 is missing), the mean of 0, 1, 4 and 5 between bytes 2
-    // and 3 taking the lower; the third column has none.
+    // and 3 taking the lower, as their median does; the median of 2, 6 and
+    // 7 is 6; the third column has none.
     EXPECT_EQ(warp("a.ida", "half.ida", "--mean "), "\2\5\xff\x08\x0a\xff");
+    EXPECT_EQ(warp("a.ida", "half.ida", "--median "), "\2\6\xff\x08\x0a\xff");
     EXPECT_EQ(warp("a.ida", "half.ida", "--max "), "\5\7\xff\x09\x0a\xff");
     EXPECT_EQ(warp("a.ida", "half.ida", "--min "), std::string("\0\2\xff\x08\x0a\xff", 6));
     // Of several images, the first valid pixel at each place, else the
@@ -557,13 +558,15 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     EXPECT_EQ(warp("shifted.ida a.ida", "a.ida"), "\1\2\2\xff\5\6\7\7\x09\x0a\x0a\xff");
     EXPECT_EQ(warp("a.ida shifted.ida", "half.ida", "--max "), "\6\7\xff\x0a\x0a\xff");
     EXPECT_EQ(warp("a.ida shifted.ida", "half.ida", "--mean "), "\3\5\xff\x09\x0a\xff");
-    // 300 lines, in two bands shared out between processes: a's grid takes
-    // big's corner, low's from the second band.
+    // 300 lines, in two bands shared out between processes (the median's
+    // whole): a's grid takes big's corner, low's from the second band.
     const std::string big = big_pixels();
-    EXPECT_EQ(warp("big.ida", "a.ida", "--max "),
-              big.substr(0, 4) + big.substr(300, 4) + big.substr(600, 4));
-    EXPECT_EQ(warp("big.ida", "low.ida", "--max "),
-              big.substr(89100, 4) + big.substr(89400, 4) + big.substr(89700, 4));
+    for (const char *statistic : {"--max ", "--median "}) {
+        EXPECT_EQ(warp("big.ida", "a.ida", statistic),
+                  big.substr(0, 4) + big.substr(300, 4) + big.substr(600, 4));
+        EXPECT_EQ(warp("big.ida", "low.ida", statistic),
+                  big.substr(89100, 4) + big.substr(89400, 4) + big.substr(89700, 4));
+    }
     // A file's columns, and its pixel k as point --pixel takes it.
     const auto columns_of = [&](const std::string &file) {
         const std::string h = read(dir / file);
@@ -597,7 +600,7 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
         }
         EXPECT_GT(taken, int(pixels.size()) / 2) << grid;
     }
-    // With a statistic, each pixel the largest, mean or smallest valid byte
+    // With a statistic, each pixel the largest, mean, smallest or median valid byte
     // of the source's pixels whose places (as point finds them) fall in it
     // (as point finds it), else the nearest pixel: from the azimuthal image
     // (lines starting beyond its circle), and from the plate carree of 720
@@ -628,17 +631,21 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
             }
         }
         const std::string nearest = warp(sources, grid);
-        std::string largest = nearest, mean = nearest, smallest = nearest;
-        for (const auto &[k, fallen] : falling) {
-            largest[k] = char(*std::max_element(fallen.begin(), fallen.end()));
-            smallest[k] = char(*std::min_element(fallen.begin(), fallen.end()));
-            const double m =
-                std::accumulate(fallen.begin(), fallen.end(), 0.0) / double(fallen.size());
-            mean[k] = char(uint8_t(std::ceil(m - 0.5)));
+        std::string largest = nearest, mean = nearest, smallest = nearest, median = nearest;
+        const auto nearest_byte = [](double m) { return char(uint8_t(std::ceil(m - 0.5))); };
+        for (auto &[k, fallen] : falling) {
+            std::sort(fallen.begin(), fallen.end());
+            largest[k] = char(fallen.back());
+            smallest[k] = char(fallen.front());
+            mean[k] = nearest_byte(std::accumulate(fallen.begin(), fallen.end(), 0.0) /
+                                   double(fallen.size()));
+            const std::size_t half = fallen.size() / 2;
+            median[k] = nearest_byte((fallen[(fallen.size() - 1) / 2] + fallen[half]) / 2.0);
         }
         EXPECT_EQ(warp(sources, grid, "--max "), largest) << grid;
         EXPECT_EQ(warp(sources, grid, "--mean "), mean) << grid;
         EXPECT_EQ(warp(sources, grid, "--min "), smallest) << grid;
+        EXPECT_EQ(warp(sources, grid, "--median "), median) << grid;
         EXPECT_GT(falling.size(), 25u) << grid;
     }
 }
