@@ -23,8 +23,6 @@ using Ring = std::vector<std::array<double, 2>>;
 // thousands of vertices cost a few edges a pixel.
 constexpr std::size_t most_bands = 4096;
 
-const char not_rings[] = "coordinates are not rings of [longitude, latitude] in degrees";
-
 // The "type" of a GeoJSON object, or "" for anything else.
 std::string type_of(const Json &object)
 {
@@ -48,6 +46,14 @@ public:
             const std::string why = e.what();
             throw InputError(path_ + ": not GeoJSON (" + why.substr(why.find("] ") + 2) + ")");
         }
+        // A file exported in a projected coordinate system names it (GDAL
+        // and QGIS still write the old "crs" member): a refusal of its
+        // coordinates says which it is.
+        const Json crs = doc.is_object() ? doc.value("crs", Json()) : Json();
+        const Json properties = crs.is_object() ? crs.value("properties", Json()) : Json();
+        const Json name = properties.is_object() ? properties.value("name", Json()) : Json();
+        if (name.is_string())
+            not_degrees_ += " (the file's \"crs\" is " + name.get<std::string>() + ")";
         const std::string type = type_of(doc);
         if (type == "FeatureCollection" && doc.contains("features") && doc["features"].is_array())
             for (const Json &feature : doc["features"])
@@ -114,7 +120,7 @@ private:
             for (const Json &polygon : coordinates)
                 add_rings(polygon, rings);
         else
-            refuse(not_rings);
+            refuse(not_degrees_);
     }
 
     void add_rings(const Json &polygon, std::vector<Ring> &rings) const
@@ -127,10 +133,10 @@ private:
                    in_degrees(p[0].get<double>(), p[1].get<double>());
         };
         if (!polygon.is_array())
-            refuse(not_rings);
+            refuse(not_degrees_);
         for (const Json &ring : polygon) {
             if (!ring.is_array() || !std::all_of(ring.begin(), ring.end(), is_position))
-                refuse(not_rings);
+                refuse(not_degrees_);
             Ring r;
             for (const Json &p : ring)
                 r.push_back({p[0].get<double>(), p[1].get<double>()});
@@ -139,6 +145,7 @@ private:
     }
 
     const std::string path_;
+    std::string not_degrees_ = "coordinates are not rings of [longitude, latitude] in degrees";
     std::vector<Area> areas_;
 };
 

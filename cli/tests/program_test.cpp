@@ -257,7 +257,8 @@ protected:
             {"ring.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [11]]]})"},
             // Metres of a projected coordinate system, not degrees.
             {"north.geojson", R"({"type": "Polygon", "coordinates": [[[10, 45], [9, 4.5e6]]]})"},
-            {"east.geojson", R"({"type": "Polygon", "coordinates": [[[540, 45], [5e5, 45]]]})"},
+            {"east.geojson", R"({"type": "Polygon", "coordinates": [[[540, 45], [5e5, 45]]],
+                "crs": {"type": "name", "properties": {"name": "EPSG:32632"}}})"},
             {"tab.geojson", R"({"type": "Feature", "id": "a\tb", "geometry": {}})"},
             {"bad.clr", "0 1 2 3 4\n\n5 6 300 0 0 x\n"},
             {"c.clr", "From To Red Green Blue Legend\r\n  0  4  255 0 0   low\r\n\r\n"
@@ -439,7 +440,7 @@ region --areas point.geojson a.ida | 1 | point.geojson feature 2: not a Polygon 
 region --areas bare.geojson a.ida | 1 | bare.geojson feature 1: not a Feature with a geometry
 region --areas ring.geojson a.ida | 1 | ring.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
 region --areas north.geojson a.ida | 1 | north.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
-region --areas east.geojson a.ida | 1 | east.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees
+region --areas east.geojson a.ida | 1 | east.geojson feature 1: coordinates are not rings of [longitude, latitude] in degrees (the file's "crs" is EPSG:32632)
 region --areas tab.geojson a.ida | 1 | tab.geojson feature 1: an area's name cannot hold a tab or a line break
 region --areas no.geojson a.ida | 1 | no.geojson: cannot open (No such file or directory)
 region --box 0,50,20,40 a.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
