@@ -161,7 +161,7 @@ private:
     std::vector<unsigned char> by_value_;
     std::array<unsigned char, 256> rank_{};
     std::vector<double> sum_;
-    std::vector<uint32_t> count_;
+    std::vector<std::size_t> count_;
     std::vector<unsigned char> best_;
     // The median's: the ranks of the bytes added at each place, layers_ a
     // place or from first_[at] on.

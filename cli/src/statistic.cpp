@@ -30,7 +30,7 @@ Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t
 void Statistic::clear(std::size_t size)
 {
     std::fill_n(sum_.begin(), size, 0.0);
-    std::fill_n(count_.begin(), size, 0u);
+    std::fill_n(count_.begin(), size, std::size_t{0});
 }
 
 void Statistic::make_room()
@@ -39,7 +39,7 @@ void Statistic::make_room()
     std::size_t room = 0;
     for (std::size_t at = 0; at < count_.size(); ++at) {
         first_[at] = room;
-        room += std::exchange(count_[at], 0u);
+        room += std::exchange(count_[at], std::size_t{0});
     }
     kept_.assign(room, 0);
 }
@@ -48,7 +48,9 @@ void Statistic::finish(std::size_t size, unsigned char *result)
 {
     for (std::size_t at = 0; at < size; ++at)
         if (count_[at] > 0)
-            result[at] = median_ ? median(at) : mean_ ? nearest(sum_[at] / count_[at]) : best_[at];
+            result[at] = median_ ? median(at)
+                         : mean_ ? nearest(sum_[at] / static_cast<double>(count_[at]))
+                                 : best_[at];
 }
 
 unsigned char Statistic::median(std::size_t at)
