@@ -313,10 +313,14 @@ public:
     const std::vector<uint32_t> &find(const std::vector<double> &places);
 
 private:
+    // Whether place k of the last find, turn degrees east, may fall on a
+    // pixel, as the image coordinates seen_ of the place itself tell.
+    bool may_show(std::size_t k, double turn) const;
+
     const IdaFile *f_;
     int16_t block_;
     bool turns_;
-    std::vector<double> points_, given_;
+    std::vector<double> points_, given_, seen_;
     std::vector<uint32_t> under_;
     std::vector<std::size_t> missed_;
 };

@@ -117,6 +117,19 @@ PixelsUnder::PixelsUnder(const IdaFile &f, int16_t block) : f_(&f), block_(block
              std::fabs(points_[1] - points_[3]) > round_trip_pixels;
 }
 
+// A plate carree's lines do not depend on longitude and its columns run dx
+// a degree: a place whose line misses the image, or whose column turned
+// lies a pixel beyond it (a margin far beyond the rounding of the turned
+// column), is not looked for there.  Any other image is looked at.
+bool PixelsUnder::may_show(std::size_t k, double turn) const
+{
+    if (f_->image.header.projection != QUORVEX_PROJECTION_PLATE_CARREE)
+        return true;
+    const double column = seen_[2 * k] + turn * f_->image.dx;
+    const double line = std::ceil(seen_[2 * k + 1] - 0.5);
+    return line >= 0 && line < f_->rows && column > -1.5 && column < f_->columns + 0.5;
+}
+
 const std::vector<uint32_t> &PixelsUnder::find(const std::vector<double> &places)
 {
     points_ = places;
@@ -126,18 +139,23 @@ const std::vector<uint32_t> &PixelsUnder::find(const std::vector<double> &places
         under_[k] = pixel_index(*f_, points_[2 * k], points_[2 * k + 1]);
     if (!turns_)
         return under_;
+    seen_.swap(points_);
     for (const double turn : {-360.0, 360.0}) {
-        points_.clear();
-        missed_.clear();
+        // Written in place, not pushed: half a grid's places may miss.
+        missed_.resize(under_.size());
+        points_.resize(places.size());
+        std::size_t count = 0;
         for (std::size_t k = 0; k < under_.size(); ++k)
-            if (under_[k] == nowhere) {
-                missed_.push_back(k);
-                points_.push_back(places[2 * k] + turn);
-                points_.push_back(places[2 * k + 1]);
+            if (under_[k] == nowhere && may_show(k, turn)) {
+                missed_[count] = k;
+                points_[2 * count] = places[2 * k] + turn;
+                points_[2 * count + 1] = places[2 * k + 1];
+                ++count;
             }
+        points_.resize(2 * count);
         points_.push_back(QUORVEX_NO_VALUE);
         to_image(f_->image, block_, points_, given_);
-        for (std::size_t j = 0; j < missed_.size(); ++j)
+        for (std::size_t j = 0; j < count; ++j)
             under_[missed_[j]] = pixel_index(*f_, points_[2 * j], points_[2 * j + 1]);
     }
     return under_;
