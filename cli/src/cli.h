@@ -313,6 +313,9 @@ public:
     const std::vector<uint32_t> &find(const std::vector<double> &places);
 
 private:
+    // The pixel of a place at longitude whose image coordinates are at,
+    // or nowhere.
+    uint32_t pixel_of(double longitude, const double *at) const;
     // Whether place k of the last find, turn degrees east, may fall on a
     // pixel, as the image coordinates seen_ of the place itself tell.
     bool may_show(std::size_t k, double turn) const;

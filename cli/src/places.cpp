@@ -130,13 +130,21 @@ bool PixelsUnder::may_show(std::size_t k, double turn) const
     return line >= 0 && line < f_->rows && column > -1.5 && column < f_->columns + 0.5;
 }
 
+// A Hammer-Aitoff's forward takes a place more than 180 degrees from its
+// centre beyond its ellipse, where a corner pixel may lie that shows no
+// place: the place is shown 360 degrees off, inside the ellipse.
+uint32_t PixelsUnder::pixel_of(double longitude, const double *at) const
+{
+    return beyond_the_map(f_->image, longitude) ? nowhere : pixel_index(*f_, at[0], at[1]);
+}
+
 const std::vector<uint32_t> &PixelsUnder::find(const std::vector<double> &places)
 {
     points_ = places;
     to_image(f_->image, block_, points_, given_);
     under_.resize(places.size() / 2);
     for (std::size_t k = 0; k < under_.size(); ++k)
-        under_[k] = pixel_index(*f_, points_[2 * k], points_[2 * k + 1]);
+        under_[k] = pixel_of(places[2 * k], &points_[2 * k]);
     if (!turns_)
         return under_;
     seen_.swap(points_);
@@ -156,7 +164,7 @@ const std::vector<uint32_t> &PixelsUnder::find(const std::vector<double> &places
         points_.push_back(QUORVEX_NO_VALUE);
         to_image(f_->image, block_, points_, given_);
         for (std::size_t j = 0; j < count; ++j)
-            under_[missed_[j]] = pixel_index(*f_, points_[2 * j], points_[2 * j + 1]);
+            under_[missed_[j]] = pixel_of(places[2 * missed_[j]] + turn, &points_[2 * j]);
     }
     return under_;
 }

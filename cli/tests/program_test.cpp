@@ -358,6 +358,7 @@ point --at -349.9,45.05 a.ida | 0 |  | \na.ida\t3\t0\t10.1\t45.05\t255\tmissing\
 --tables t.txt point --pixel 1,0 g.ida | 0 |  | \ng.ida\t1\t0\t-\t-\t1\tspecial\n
 --tables t.txt point --at 100,0 g.ida | 0 |  | \ng.ida\t-\t-\t-\t-\t-\toutside\n
 point --pixel 0,0 hammer.ida | 0 |  | \nhammer.ida\t0\t0\t-\t-\t0\t-10\n
+point --at 300,30 hammer.ida | 0 |  | \nhammer.ida\t1\t1\t-64.1580672372153\t33.0152588412021\t0\t-10\n
 point --at 2,0 laea.ida | 0 |  | \nlaea.ida\t-\t-\t-\t-\t-\toutside\n
 point --pixel 1,0 plain.ida | 0 |  | \nplain.ida\t1\t0\t-\t-\t1\t-9.5\n
 point --at 10,45 plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \na.ida\t2\t1
