@@ -234,6 +234,8 @@ protected:
             {"typo.csv", "10,4S\n"},
             {"typo2.csv", "Rome,45,Centre\n"},
             {"pole.csv", "10,90.5\n"},
+            // North of a's lines, then on its last line 360 degrees west.
+            {"turned.csv", "10,50\n-349.96,44.97\n"},
             {"tab.csv", "10,45,a\tb\n"},
             // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
             // columns 3 and 0, drawn 360 degrees east and west.
@@ -365,6 +367,7 @@ point --at 10,45 plain.ida a.ida | 1 | plain.ida: the image has no projection, s
 point --at 10,45 p10.ida | 1 | p10.ida: projection code 10 is not accepted by the library
 point --places places.csv a.ida b.ida | 0 |  | place\tfile\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\nCentre\ta.ida\t2\t1\t10\t45\t6\t-7\n10.04, 44.97\ta.ida\t2\t2\t10\t44.95\t10\t-5\nfar  east\ta.ida\t-\t-\t-\t-\t-\toutside\nCentre\tb.ida\t2\t1\t10\t45\t6\t-7\n10.04
 point --json --places places.csv a.ida | 0 |  | {"place":"Centre","file":"a.ida","column":2,"line":1,
+point --places turned.csv a.ida | 0 |  | \n10,50\ta.ida\t-\t-\t-\t-\t-\toutside\n-349.96,44.97\ta.ida\t2\t2\t10\t44.95\t10\t-5\n
 point --places places.csv plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \nCentre\ta.ida\t2\t1
 point --places header.csv a.ida | 1 | header.csv line 2: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
 point --places typo.csv a.ida | 1 | typo.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
