@@ -72,11 +72,37 @@ public:
         }
     }
 
-    // Each pixel of source to the grid's pixel whose centre lies nearest to
-    // its own centre's place, added to statistic there: a band of lines at
-    // a time, so that the grid pixels the pixels go to take 4 bytes a pixel
-    // of a band, not of the whole source.
-    void add_to(const Source &source, Statistic &statistic)
+    // Each pixel of the sources to the grid's pixel whose centre lies
+    // nearest to its own centre's place, added to statistic there.  The
+    // median keeps every pixel, so each source's grid pixels are found
+    // whole, to count the pixels of each grid pixel before adding them;
+    // the other statistics take a band of lines at a time, so that the grid
+    // pixels the pixels go to take 4 bytes a pixel of a band, not of the
+    // whole source.
+    void add_to(Statistic &statistic, bool median)
+    {
+        if (!median) {
+            for (const Source &source : sources_)
+                add_in_bands(source, statistic);
+            return;
+        }
+        std::deque<SharedBytes> all;
+        for (const Source &source : sources_) {
+            uint32_t *const to = reinterpret_cast<uint32_t *>(
+                all.emplace_back(source.pixels.size() * sizeof(uint32_t)).data());
+            targets(source, 0, source.file->rows, to);
+            gather(to, source.pixels.data(), source.pixels.size(),
+                   [&](uint32_t at, unsigned char byte) { statistic.count(at, byte); });
+        }
+        statistic.make_room();
+        for (std::size_t s = 0; s < sources_.size(); ++s)
+            gather(reinterpret_cast<const uint32_t *>(all[s].data()), sources_[s].pixels.data(),
+                   sources_[s].pixels.size(),
+                   [&](uint32_t at, unsigned char byte) { statistic.add(at, byte); });
+    }
+
+private:
+    void add_in_bands(const Source &source, Statistic &statistic)
     {
         const std::size_t columns = std::size_t(source.file->columns);
         const int rows = source.file->rows, band = std::min(rows, target_lines);
@@ -85,37 +111,22 @@ public:
         for (int first = 0; first < rows; first += band) {
             const int last = std::min(rows, first + band);
             targets(source, first, last, to);
-            const unsigned char *const bytes = &source.pixels[std::size_t(first) * columns];
-            for (std::size_t k = 0; k < std::size_t(last - first) * columns; ++k)
-                if (to[k] != nowhere)
-                    statistic.add(to[k], bytes[k]);
+            gather(to, &source.pixels[std::size_t(first) * columns],
+                   std::size_t(last - first) * columns,
+                   [&](uint32_t at, unsigned char byte) { statistic.add(at, byte); });
         }
     }
 
-    // The median of every source's pixels falling in each grid pixel: the
-    // median keeps them all, so each source's grid pixels are found whole,
-    // to count the pixels of each grid pixel before adding them.
-    void add_median(Statistic &statistic)
+    // take(grid pixel, byte) for each of size bytes whose grid pixel in to
+    // is one.
+    template <typename Take>
+    static void gather(const uint32_t *to, const unsigned char *bytes, std::size_t size, Take take)
     {
-        std::deque<SharedBytes> all;
-        for (const Source &source : sources_) {
-            uint32_t *const to = reinterpret_cast<uint32_t *>(
-                all.emplace_back(source.pixels.size() * sizeof(uint32_t)).data());
-            targets(source, 0, source.file->rows, to);
-            for (std::size_t k = 0; k < source.pixels.size(); ++k)
-                if (to[k] != nowhere)
-                    statistic.count(to[k], source.pixels[k]);
-        }
-        statistic.make_room();
-        for (std::size_t s = 0; s < sources_.size(); ++s) {
-            const uint32_t *const to = reinterpret_cast<const uint32_t *>(all[s].data());
-            for (std::size_t k = 0; k < sources_[s].pixels.size(); ++k)
-                if (to[k] != nowhere)
-                    statistic.add(to[k], sources_[s].pixels[k]);
-        }
+        for (std::size_t k = 0; k < size; ++k)
+            if (to[k] != nowhere)
+                take(to[k], bytes[k]);
     }
 
-private:
     // For each pixel of source's lines first to last - 1, into to from the
     // first line's first pixel: the grid's pixel whose centre lies nearest
     // to its own centre's place, as an index from the grid's first pixel,
@@ -198,11 +209,7 @@ int run_warp(Options &options)
     if (!options.statistic.empty()) {
         statistic =
             std::make_unique<Statistic>(sources.front(), options.statistic, grid.pixel_count());
-        if (options.statistic == "median")
-            warp.add_median(*statistic);
-        else
-            for (const Source &source : scans)
-                warp.add_to(source, *statistic);
+        warp.add_to(*statistic, options.statistic == "median");
     }
     // The pixels no source shows take the missing code the sources share.
     const std::array<PixelKind, 256> kinds = pixel_kinds(sources.front().image);
