@@ -333,6 +333,12 @@ bool storable(double v)
     return std::isfinite(v) && (v == 0.0 || (std::fabs(v) >= 1e-10 && std::fabs(v) <= 1.7e38));
 }
 
+// Whether v is a byte, as a missing code must be.
+bool byte_code(double v)
+{
+    return v >= 0 && v <= 255 && v == std::floor(v);
+}
+
 // A byte value from an option or a metadata item, or fallback.
 int byte_value(const char *text, int fallback)
 {
@@ -341,6 +347,38 @@ int byte_value(const char *text, int fallback)
     char *end = nullptr;
     const long v = std::strtol(text, &end, 10);
     return (*text && *end == '\0' && v >= 0 && v <= 255) ? int(v) : fallback;
+}
+
+// The projection, centre, parallels and grid of *image (whose columns and
+// rows are set) for a coordinate system and geotransform, or false with the
+// reason named in a GDAL error.
+bool describe_place(const char *filename, const OGRSpatialReference &srs, const double gt[6],
+                    IMAGETYPE *image)
+{
+    ida::CrsFacts facts;
+    facts.geographic = srs.IsGeographic();
+    // The PROJ form drops reversed axes; IDA planes run east and north.
+    // (Polar systems name their axes by meridians, so the names tell.)
+    for (int axis = 0; axis < 2; ++axis) {
+        const char *name = srs.GetAxis(facts.geographic ? "GEOGCS" : "PROJCS", axis, nullptr);
+        if (name && (STARTS_WITH_CI(name, "West") || STARTS_WITH_CI(name, "South")))
+            return fail(filename, CPLSPrintf("the axis %s (west or south) cannot be stored", name));
+    }
+    OGRErr err = OGRERR_NONE;
+    facts.semi_major = srs.GetSemiMajor(&err);
+    facts.semi_minor = srs.GetSemiMinor(&err);
+    facts.unit = facts.geographic ? srs.GetAngularUnits() : srs.GetLinearUnits();
+    char *proj = nullptr;
+    if (srs.IsCompound() || srs.exportToProj4(&proj) != OGRERR_NONE) {
+        CPLFree(proj);
+        return fail(filename, "the coordinate system has no PROJ form an IDA header could hold");
+    }
+    facts.proj = proj;
+    CPLFree(proj);
+    std::string why;
+    if (!ida::place_in_image(facts, gt, tables(), image, &why))
+        return fail(filename, why);
+    return true;
 }
 
 // The description of the image CreateCopy writes, or false with the reason
@@ -362,7 +400,7 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
                                          columns, rows));
     int has_nodata = FALSE;
     const double nodata = band->GetNoDataValue(&has_nodata);
-    if (has_nodata && !(nodata >= 0 && nodata <= 255 && nodata == std::floor(nodata)))
+    if (has_nodata && !byte_code(nodata))
         return fail(filename, CPLSPrintf("nodata %.17g is not a byte value", nodata));
     const double slope = band->GetScale(), intercept = band->GetOffset();
     if (!storable(slope) || !storable(intercept))
@@ -419,30 +457,7 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
     }
     if (!has_grid)
         return fail(filename, "a coordinate system without a geotransform cannot be stored");
-    ida::CrsFacts facts;
-    facts.geographic = srs->IsGeographic();
-    // The PROJ form drops reversed axes; IDA planes run east and north.
-    // (Polar systems name their axes by meridians, so the names tell.)
-    for (int axis = 0; axis < 2; ++axis) {
-        const char *name = srs->GetAxis(facts.geographic ? "GEOGCS" : "PROJCS", axis, nullptr);
-        if (name && (STARTS_WITH_CI(name, "West") || STARTS_WITH_CI(name, "South")))
-            return fail(filename, CPLSPrintf("the axis %s (west or south) cannot be stored", name));
-    }
-    OGRErr err = OGRERR_NONE;
-    facts.semi_major = srs->GetSemiMajor(&err);
-    facts.semi_minor = srs->GetSemiMinor(&err);
-    facts.unit = facts.geographic ? srs->GetAngularUnits() : srs->GetLinearUnits();
-    char *proj = nullptr;
-    if (srs->IsCompound() || srs->exportToProj4(&proj) != OGRERR_NONE) {
-        CPLFree(proj);
-        return fail(filename, "the coordinate system has no PROJ form an IDA header could hold");
-    }
-    facts.proj = proj;
-    CPLFree(proj);
-    std::string why;
-    if (!ida::place_in_image(facts, gt, tables(), image, &why))
-        return fail(filename, why);
-    return true;
+    return describe_place(filename, *srs, gt, image);
 }
 
 // Title and decimals: the creation options, else the source's metadata.
@@ -697,7 +712,7 @@ public:
     {
         std::memcpy(geotransform_, gt, sizeof geotransform_);
         has_geotransform_ = true;
-        return CE_None;
+        return placeable();
     }
     const OGRSpatialReference *GetSpatialRef() const override
     {
@@ -710,13 +725,29 @@ public:
         else
             crs_.Clear();
         crs_.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        return CE_None;
+        return placeable();
     }
 
     std::vector<unsigned char> pixels;
 
 private:
     friend class IDADataset; // gives it its band
+
+    // A coordinate system and grid that no header holds are refused as soon
+    // as both are set, not only at close, after every pixel has been made
+    // (and where the Python bindings cannot raise).  They are kept all the
+    // same, so that the close refuses the image rather than write it
+    // without its georeference.
+    CPLErr placeable() const
+    {
+        if (!has_geotransform_ || crs_.IsEmpty())
+            return CE_None;
+        IMAGETYPE image{};
+        image.columns = nRasterXSize;
+        image.rows = nRasterYSize;
+        return describe_place(filename_.c_str(), crs_, geotransform_, &image) ? CE_None
+                                                                              : CE_Failure;
+    }
 
     std::string filename_;
     CPLStringList options_;
@@ -757,12 +788,15 @@ public:
             *success = has_nodata_;
         return nodata_;
     }
-    CPLErr SetScale(double v) override { return keep(&scale_, v); }
-    CPLErr SetOffset(double v) override { return keep(&offset_, v); }
+    // Values the header cannot hold are refused now, and kept, as the
+    // dataset's georeference is.
+    CPLErr SetScale(double v) override { return keep_real(&scale_, v, "scale"); }
+    CPLErr SetOffset(double v) override { return keep_real(&offset_, v, "offset"); }
     CPLErr SetNoDataValue(double v) override
     {
         has_nodata_ = true;
-        return keep(&nodata_, v);
+        nodata_ = v;
+        return byte_code(v) ? CE_None : refuse(CPLSPrintf("nodata %.17g is not a byte value", v));
     }
     CPLErr DeleteNoDataValue() override
     {
@@ -805,10 +839,17 @@ private:
             *success = TRUE;
         return v;
     }
-    static CPLErr keep(double *field, double v)
+    CPLErr keep_real(double *field, double v, const char *name)
     {
         *field = v;
-        return CE_None;
+        return storable(v)
+                   ? CE_None
+                   : refuse(CPLSPrintf("%s %.15g does not fit the header's 6-byte reals", name, v));
+    }
+    CPLErr refuse(const char *reason)
+    {
+        fail(poDS->GetDescription(), reason);
+        return CE_Failure;
     }
 
     std::vector<unsigned char> &pixels_;

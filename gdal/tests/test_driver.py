@@ -382,8 +382,9 @@ class Writing(Scratch):
         self.assertEqual(Path(self.path("new.ida")).read_bytes(), Path(self.path("copy.ida")).read_bytes())
         self.assertFalse(os.path.exists(self.path("new.CLR")))
 
-    # Refused when made, or when closed for what the header cannot hold,
-    # and then no file is left.
+    # Refused when made; what the header cannot hold is refused when it is
+    # set (rasterio's writer and the bindings raise there) and again at
+    # close, and then no file is left.
     def test_create_refuses_what_cannot_be_stored(self):
         driver = gdal.GetDriverByName("IDA")
         for name, size, words in [("no.ida", (4, 3, 2), "one band; 2 were asked for"),
@@ -394,19 +395,34 @@ class Writing(Scratch):
             with self.subTest(words):
                 with self.assertRaisesRegex(RuntimeError, words):
                     driver.Create(name if name.startswith("/") else self.path(name), *size)
-        ds, utm = driver.Create(self.path("no.ida"), 4, 3), osr.SpatialReference()
+        utm, wgs84 = osr.SpatialReference(), osr.SpatialReference()
         utm.ImportFromEPSG(32632)
-        ds.SetSpatialRef(utm)
-        ds.SetGeoTransform((5e5, 10, 0, 5e6, 0, -10))
-        ds.GetRasterBand(1).SetNoDataValue(0)
-        errors = []
-        gdal.PushErrorHandler(lambda _, __, text: errors.append(text))
-        del ds
-        gdal.PopErrorHandler()
-        self.assertEqual(errors, [self.path("no.ida") + ": the projection +proj=utm has no IDA projection "
-                                  "code (IDA files hold longitude/latitude, hammer, lcc, geos, laea, "
-                                  "polar stere, aea and igh)"])
-        self.assertEqual(os.listdir(self.dir.name), [])
+        wgs84.ImportFromEPSG(4326)
+        for calls, words in [
+                ([lambda ds: ds.SetSpatialRef(utm), lambda ds: ds.SetGeoTransform((5e5, 10, 0, 5e6, 0, -10))],
+                 "the projection +proj=utm has no IDA projection code (IDA files hold longitude/latitude, "
+                 "hammer, lcc, geos, laea, polar stere, aea and igh)"),
+                ([lambda ds: ds.SetGeoTransform((0, 1, .5, 0, 0, -1)), lambda ds: ds.SetSpatialRef(wgs84)],
+                 "a rotated or sheared grid cannot be stored"),
+                ([lambda ds: ds.GetRasterBand(1).SetScale(1e-12)], "scale 1e-12 does not fit the header's 6-byte reals"),
+                ([lambda ds: ds.GetRasterBand(1).SetOffset(1e39)], "offset 1e+39 does not fit the header's 6-byte reals"),
+                ([lambda ds: ds.GetRasterBand(1).SetNoDataValue(2.5)], "nodata 2.5 is not a byte value")]:
+            with self.subTest(words):
+                ds = driver.Create(self.path("no.ida"), 4, 3)
+                ds.GetRasterBand(1).SetNoDataValue(0)
+                *before, last = calls
+                for call in before:   # refused only once the other is set
+                    call(ds)
+                with self.assertRaises(RuntimeError) as refused:
+                    last(ds)
+                self.assertEqual(str(refused.exception), self.path("no.ida") + ": " + words)
+                errors = []
+                gdal.PushErrorHandler(lambda _, __, text: errors.append(text))
+                del ds
+                gdal.PopErrorHandler()
+                self.assertEqual(len(errors), 1)
+                self.assertIn(words.split(" does not fit")[0], errors[0])
+                self.assertEqual(os.listdir(self.dir.name), [])
 
 
 class BrennixOutput(Scratch):
