@@ -460,6 +460,15 @@ bool describe_copy(const char *filename, GDALDataset *source, IMAGETYPE *image)
     return describe_place(filename, *srs, gt, image);
 }
 
+// Whether the DECIMALS creation option, if given, is a byte: the header
+// has a byte for it, and another value is not silently made 0.
+bool decimals_option(const char *filename, char **options)
+{
+    const char *decimals = CSLFetchNameValue(options, "DECIMALS");
+    return decimals == nullptr || byte_value(decimals, -1) >= 0 ||
+           fail(filename, CPLSPrintf("DECIMALS=%s is not a whole number from 0 to 255", decimals));
+}
+
 // Title and decimals: the creation options, else the source's metadata.
 void write_free_fields(GDALDataset *source, char **options, unsigned char *header)
 {
@@ -680,7 +689,8 @@ CPLErr IDADataset::Delete(const char *filename)
 GDALDataset *IDADataset::CreateCopy(const char *filename, GDALDataset *source, int /*strict*/,
                                     char **options, GDALProgressFunc progress, void *progress_data)
 {
-    if (!write_file(filename, source, options, progress, progress_data))
+    if (!decimals_option(filename, options) ||
+        !write_file(filename, source, options, progress, progress_data))
         return nullptr;
     GDALOpenInfo info(filename, GA_ReadOnly);
     return Open(&info);
@@ -891,7 +901,7 @@ GDALDataset *IDADataset::Create(const char *filename, int columns, int rows, int
                                   columns, rows));
         return nullptr;
     }
-    if (!writable_name(filename))
+    if (!writable_name(filename) || !decimals_option(filename, options))
         return nullptr;
     // A folder that is missing or shut to writing is reported now, not
     // when the image has been made.

@@ -303,6 +303,7 @@ class Writing(Scratch):
                 (dict(bandList=[1, 1]), source, "one band; the source has 2"),
                 (dict(width=40000, height=2), source, "larger than the 32767 x 32767"),
                 (dict(callback=lambda *_: 0), source, "interrupted by the user"),
+                (dict(creationOptions=["DECIMALS=256"]), source, "DECIMALS=256 is not a whole number from 0 to 255"),
                 ({}, rotated, "rotated or sheared"), ({}, huge_scale, "scale 1e+39"),
                 ({}, tiny_scale, "scale 1e-12"),
                 ({}, no_range, "coded range CODED_MIN..CODED_MAX is empty")]:
@@ -391,6 +392,7 @@ class Writing(Scratch):
                                   ("no.ida", (4, 3, 1, gdal.GDT_Int16), "bytes; Int16 was asked for"),
                                   ("no.ida", (40000, 2), "larger than the 32767 x 32767"),
                                   ("/vsistdout/", (4, 3), "not a regular file"),
+                                  ("no.ida", (4, 3, 1, gdal.GDT_Byte, ["DECIMALS=-1"]), "DECIMALS=-1 is not"),
                                   ("missing/no.ida", (4, 3), "cannot create .*/missing/no.ida.*partial")]:
             with self.subTest(words):
                 with self.assertRaisesRegex(RuntimeError, words):
