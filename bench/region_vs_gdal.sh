@@ -2,15 +2,15 @@
 # quorvex region against GDAL's Python bindings on the series of a region
 # through a stack of images, in one run: each round counts the pixels of
 # every image whose centres lie in one box of longitudes and latitudes and
-# takes the minimum, maximum and mean value of the valid ones, with
-# `quorvex region --json` and with the bindings in one process (the window
-# of the box from the geotransform, read with ReadAsArray, numpy over the
-# pixels without the no-data value, scaled by the band's law).  With
-# AREAS=N, the same for each of N districts of a GeoJSON file tiling the
-# box (quadrilaterals with jittered corners), with `quorvex region --areas`
-# and with the bindings (the districts burnt into a grid of labels once
-# with gdal.RasterizeLayer, then numpy over each district's pixels of each
-# image).  Every round checks that the two agree.  Reports every round and
+# takes the minimum, maximum, mean, median and standard deviation of the
+# values of the valid ones, with `quorvex region --json` and with the
+# bindings in one process (the window of the box from the geotransform,
+# read with ReadAsArray, numpy over the pixels without the no-data value,
+# scaled by the band's law).  With AREAS=N, the same for each of N
+# districts of a GeoJSON file tiling the box (quadrilaterals with jittered
+# corners), with `quorvex region --areas` and with the bindings (the
+# districts burnt into a grid of labels once with gdal.RasterizeLayer, then
+# numpy over each district's pixels of each image).  Every round checks that the two agree.  Reports every round and
 # the medians.
 # Usage: sh bench/region_vs_gdal.sh [BUILD]
 #   BUILD holds cli/quorvex, brennix/brennix_make_ida and gdal/gdalplugins
@@ -66,7 +66,8 @@ def report(pixels, band):
     valid = pixels[pixels != band.GetNoDataValue()] * band.GetScale() + band.GetOffset()
     print(json.dumps({"count": int(pixels.size), "valid": int(valid.size)} | (
         {"minimum": float(valid.min()), "maximum": float(valid.max()),
-         "mean": float(valid.mean())} if valid.size else {})))
+         "mean": float(valid.mean()), "median": float(np.median(valid)),
+         "stddev": float(valid.std())} if valid.size else {})))
 if sys.argv[1] == "--areas":
     first = gdal.Open(sys.argv[3])
     labels = gdal.GetDriverByName("MEM").Create("", first.RasterXSize, first.RasterYSize, 1,
@@ -107,7 +108,7 @@ def agree(ours, theirs):
         o["pixels"]["count"] == t["count"] and o["pixels"]["valid"] == t["valid"] and
         (o["statistics"] is None and "mean" not in t or
          all(math.isclose(o["statistics"][k], t[k], rel_tol=1e-9, abs_tol=1e-9)
-             for k in ("minimum", "maximum", "mean")))
+             for k in ("minimum", "maximum", "mean", "median", "stddev")))
         for o, t in zip(ours, theirs))
 
 programs = [("quorvex region", run_quorvex), ("python osgeo.gdal", run_python)]

@@ -89,8 +89,9 @@ void check_same_coding(const IdaFile &first, const IdaFile &f);
 // system lets this process open.
 void allow_open_files();
 // Into report, "pixels": the count of the bytes of histogram by kind
-// under f's description, and "statistics": the minimum, maximum and mean
-// physical value of the valid ones, null where none is.
+// under f's description, and "statistics": the minimum, maximum, mean,
+// median and standard deviation of the physical values of the valid ones,
+// null where none is.
 void add_pixel_report(const IdaFile &f, const std::array<uint64_t, 256> &histogram,
                       nlohmann::ordered_json &report);
 // A report as one line of JSON, bytes that are not UTF-8 replaced.

@@ -195,7 +195,7 @@ std::string scalar_text(const std::string &key, const Json &value)
 // others as indented sections.
 bool fits_one_line(const Json &value)
 {
-    if (!value.is_object() || value.size() > 4)
+    if (!value.is_object() || value.size() > 5)
         return false;
     for (const auto &member : value.items())
         if (member.value().is_structured() || member.value().is_null())

@@ -1,9 +1,10 @@
 // quorvex region: for each image, the pixels whose centres' places lie in a
 // box of longitudes and latitudes, or in each area of a GeoJSON file,
-// counted by kind, and the minimum, maximum and mean physical value of the
-// valid ones.  Given a stack of one grid (a season of vegetation index) it
-// prints the series of a region or of each district, a row per image and
-// area; the pixels in the areas are searched once for the grid.
+// counted by kind, and the minimum, maximum, mean, median and standard
+// deviation of the physical values of the valid ones.  Given a stack of one
+// grid (a season of vegetation index) it prints the series of a region or
+// of each district, a row per image and area; the pixels in the areas are
+// searched once for the grid.
 #include "cli.h"
 
 #include <nlohmann/json.hpp>
@@ -137,7 +138,7 @@ std::string text_line(const Json &r)
     line += r["file"].get<std::string>();
     for (const char *key : {"count", "valid", "missing", "special"})
         line += '\t' + std::to_string(r["pixels"][key].get<uint64_t>());
-    for (const char *key : {"minimum", "maximum", "mean"})
+    for (const char *key : {"minimum", "maximum", "mean", "median", "stddev"})
         line +=
             '\t' + (r["statistics"].is_null() ? "-" : number(r["statistics"][key].get<double>()));
     return line;
@@ -163,8 +164,9 @@ int run_region(Options &options)
         }
     }
     if (!options.json)
-        std::cout << (names.empty() ? "" : "area\t")
-                  << "file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\n";
+        std::cout
+            << (names.empty() ? "" : "area\t")
+            << "file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\tmedian\tstddev\n";
     std::unique_ptr<Region> region;
     return report_each(options.files, [&](const std::string &path) {
         IdaFile f = open_described(path, options.tables);

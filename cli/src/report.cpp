@@ -5,9 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
-#include <limits>
+#include <utility>
+#include <vector>
 
 namespace cli {
 
@@ -17,27 +19,48 @@ void add_pixel_report(const IdaFile &f, const std::array<uint64_t, 256> &histogr
 {
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
     uint64_t count[3] = {};
-    double sum = 0.0, lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
+    // The valid pixels' values with their counts, in the order of the
+    // values (a falling law reverses the bytes').
+    std::vector<std::pair<double, uint64_t>> values;
+    double sum = 0.0;
     for (int byte = 0; byte < 256; ++byte) {
         if (histogram[byte] == 0)
             continue;
         count[static_cast<int>(kinds[byte])] += histogram[byte];
         if (kinds[byte] != PixelKind::valid)
             continue;
-        const double value = f.physical(byte);
-        sum += value * static_cast<double>(histogram[byte]);
-        lowest = std::fmin(lowest, value);
-        highest = std::fmax(highest, value);
+        values.emplace_back(f.physical(byte), histogram[byte]);
+        sum += values.back().first * static_cast<double>(histogram[byte]);
     }
     const uint64_t valid = count[static_cast<int>(PixelKind::valid)];
     report["pixels"] = {{"count", count[0] + count[1] + count[2]},
                         {"valid", valid},
                         {"missing", count[static_cast<int>(PixelKind::missing)]},
                         {"special", count[static_cast<int>(PixelKind::special)]}};
-    report["statistics"] = valid == 0 ? Json()
-                                      : Json{{"minimum", lowest},
-                                             {"maximum", highest},
-                                             {"mean", sum / static_cast<double>(valid)}};
+    if (valid == 0) {
+        report["statistics"] = Json();
+        return;
+    }
+    std::sort(values.begin(), values.end());
+    const double mean = sum / static_cast<double>(valid);
+    double squares = 0.0;
+    for (const auto &[value, n] : values)
+        squares += (value - mean) * (value - mean) * static_cast<double>(n);
+    // The value of the k-th valid pixel (from 0) in the order of values.
+    const auto kth = [&values](uint64_t k) {
+        auto v = values.begin();
+        for (; k >= v->second; ++v)
+            k -= v->second;
+        return v->first;
+    };
+    // The median of an even count is the mean of the middle two, as
+    // composite's; the deviation is the pixels' own (divided by their
+    // count, as GDAL's band statistics), not an estimate for a population.
+    report["statistics"] = {{"minimum", values.front().first},
+                            {"maximum", values.back().first},
+                            {"mean", mean},
+                            {"median", (kth((valid - 1) / 2) + kth(valid / 2)) / 2},
+                            {"stddev", std::sqrt(squares / static_cast<double>(valid))}};
 }
 
 std::string json_line(const Json &report)

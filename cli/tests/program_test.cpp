@@ -315,7 +315,7 @@ TEST_F(Program, CommandLinesGiveTheirStatusOutputAndOneErrorLine)
     // \n stands for a line end and \t for a tab.
     const std::string cases = R"(
 info a.ida | 0 |  | \n  Height: 3\n  WIDz: 4\n  Title: Test 4x3\n
-info a.ida | 0 |  | \npixels: count 12, valid 10, missing 2, special 0\nstatistics: minimum -10, maximum -5, mean -7.4\n
+info a.ida | 0 |  | \npixels: count 12, valid 10, missing 2, special 0\nstatistics: minimum -10, maximum -5, mean -7.4, median -7.25, stddev 1.62480768092719\n
 info a.ida | 0 |  | \n    position: longitude 9.8, latitude 45.05\n
 --tables t.txt info g.ida | 0 |  | position: no position
 check a.ida b.ida a.ida | 0 |  | All 3 files agree with a.ida\n
@@ -430,11 +430,11 @@ crop plain.ida --box 0,40,20,50 -o k.ida | 1 | plain.ida: the image has no proje
 crop a.ida --box 100,0,120,10 -o k.ida | 1 | a.ida: no pixel's centre lies in the box 100,0,120,10
 crop a.ida --pixels 0,0,1,1 -o a.ida | 2 | a.ida: names an input file (a.ida); name another output
 crop a.ida --pixels 0,0,4,3 -o full | 1 | full: cannot write (No space left on device)
-region --box 9.85,44.97,10.12,45.1 a.ida shifted.ida plain.ida b.ida | 1 | plain.ida: the image has no projection, so no pixel lies in a box of longitudes and latitudes | file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\na.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\nshifted.ida\t4\t3\t1\t0\t-9\t-6.5\t-7.5\nb.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\n
-region --box 100,0,120,10 a.ida | 0 |  | \na.ida\t0\t0\t0\t0\t-\t-\t-\n
-region --box 9.95,44.9,10.05,44.96 a.ida | 0 |  | \na.ida\t1\t1\t0\t0\t-5\t-5\t-5\n
+region --box 9.85,44.97,10.12,45.1 a.ida shifted.ida plain.ida b.ida | 1 | plain.ida: the image has no projection, so no pixel lies in a box of longitudes and latitudes | file\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\tmedian\tstddev\na.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\t-7.5\t1.15758369027902\nshifted.ida\t4\t3\t1\t0\t-9\t-6.5\t-7.5\t-7\t1.08012344973464\nb.ida\t6\t5\t1\t0\t-9.5\t-6.5\t-7.9\t-7.5\t1.15758369027902\n
+region --box 100,0,120,10 a.ida | 0 |  | \na.ida\t0\t0\t0\t0\t-\t-\t-\t-\t-\n
+region --box 9.95,44.9,10.05,44.96 a.ida | 0 |  | \na.ida\t1\t1\t0\t0\t-5\t-5\t-5\t-5\t0\n
 region a.ida | 2 | region takes one of --box WEST,SOUTH,EAST,NORTH and --areas FILE
-region --areas areas.geojson a.ida b.ida | 0 |  | area\tfile\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\n7\ta.ida\t11\t9\t2\t0\t-10\t-5\t-7.44444444444444\nWest\ta.ida\t4\t4\t0\t0\t-8\t-5.5\t-6.75\n3\ta.ida\t6\t4\t2\t0\t-10\t-6\t-7.625\n7\tb.ida
+region --areas areas.geojson a.ida b.ida | 0 |  | area\tfile\tpixels\tvalid\tmissing\tspecial\tminimum\tmaximum\tmean\tmedian\tstddev\n7\ta.ida\t11\t9\t2\t0\t-10\t-5\t-7.44444444444444\t-7.5\t1.70692127730414\nWest\ta.ida\t4\t4\t0\t0\t-8\t-5.5\t-6.75\t-6.75\t1.03077640640442\n3\ta.ida\t6\t4\t2\t0\t-10\t-6\t-7.625\t-7.25\t1.55623744974859\n7\tb.ida
 region --json --areas areas.geojson a.ida | 0 |  | {"area":"7","file":"a.ida","pixels":{"count":11,
 region --areas areas.geojson plain.ida | 1 | plain.ida: the image has no projection, so no pixel lies in an area of longitudes and latitudes
 region --areas bad.txt a.ida | 1 | bad.txt: not GeoJSON (parse error at line 1, column 1: syntax error while parsing value - invalid literal; last read: 'p')
@@ -664,19 +664,24 @@ TEST_F(Program, RegionTakesThePixelsInAnArea)
         [[10.75, 43.975], [12.55, 43.975], [12.55, 44.525], [10.75, 44.525]],
         [[11.25, 44.175], [11.85, 44.175], [11.85, 44.325], [11.25, 44.325]]]})";
     const std::string big = read(dir / "big.ida");
-    double sum = 0, lowest = 1e9, highest = -1e9;
+    std::vector<double> values;
     for (int y = 11; y <= 21; ++y)
-        for (int x = 10; x <= 27; ++x) {
-            if (y >= 15 && y <= 17 && x >= 15 && x <= 20)
-                continue;
-            const double value =
-                0.5 * uint8_t(big[QUORVEX_HEADER_SIZE + std::size_t(y * 300 + x)]) - 10;
-            sum += value, lowest = std::min(lowest, value), highest = std::max(highest, value);
-        }
+        for (int x = 10; x <= 27; ++x)
+            if (y < 15 || y > 17 || x < 15 || x > 20)
+                values.push_back(
+                    0.5 * uint8_t(big[QUORVEX_HEADER_SIZE + std::size_t(y * 300 + x)]) - 10);
+    std::sort(values.begin(), values.end());
+    const double mean = std::accumulate(values.begin(), values.end(), 0.0) / 180;
+    double squares = 0;
+    for (double v : values)
+        squares += (v - mean) * (v - mean);
     const Json r = Json::parse(run("region --json --areas holed.geojson big.ida").out);
     EXPECT_EQ(r["pixels"], (Json{{"count", 180}, {"valid", 180}, {"missing", 0}, {"special", 0}}));
-    EXPECT_TRUE(
-        holds(r["statistics"], {{"minimum", lowest}, {"maximum", highest}, {"mean", sum / 180}}))
+    EXPECT_TRUE(holds(r["statistics"], {{"minimum", values.front()},
+                                        {"maximum", values.back()},
+                                        {"mean", mean},
+                                        {"median", (values[89] + values[90]) / 2},
+                                        {"stddev", std::sqrt(squares / 180)}}))
         << r;
     // On the azimuthal grid, whose lines run across latitudes (its first
     // lines' first pixels lie south of the area), the pixels whose places,
@@ -791,6 +796,9 @@ TEST_F(Program, InfoReportsHeaderDescriptionStatisticsAndPositions)
             "File <type7.ida>:  File <type7.ida>: Ida Type <7> unknown.\n Please update file <IDATYPES.DAT>."}})"},
         {"p10.ida", R"({"description": {"status": 16, "rows": null, "lat_center": null,
             "message": "File <p10.ida>:  Projection <10> unknown."}})"},
+        // a's bytes under a falling law: the lowest value is the highest byte.
+        {"n1.ida", R"({"statistics": {"minimum": -15, "maximum": -10, "mean": -12.6,
+            "median": -12.75, "stddev": 1.62480768092719}})"},
     };
     for (const auto &c : cases) {
         std::string args = c.args;
