@@ -6,6 +6,7 @@
 // use, or with Create, which the bindings, gdal_calc.py and QGIS use.
 #include "colour_file.h"
 #include "ida_format.h"
+#include "pixel_kinds.h"
 #include "quorvex_tables.h"
 
 #include <cpl_string.h>
@@ -14,6 +15,7 @@
 #include <rawdataset.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -84,6 +86,43 @@ private:
     void load_colour_file(GDALOpenInfo *info);
 };
 
+// 255 where the image's band holds a value, 0 where it holds a missing or
+// special code.  GDAL's nodata is a single byte; an image whose
+// description has further codes (more missing codes, cloud, masking or
+// no-data codes) gives this mask instead, which rasterio's masked reads
+// and GDAL's mask-aware tools honour.
+class IDAMaskBand final : public GDALRasterBand {
+public:
+    IDAMaskBand(GDALRasterBand *data, const std::array<cli::PixelKind, 256> &kinds) : data_(data)
+    {
+        poDS = data->GetDataset();
+        nBand = 0;
+        nRasterXSize = data->GetXSize();
+        nRasterYSize = data->GetYSize();
+        eDataType = GDT_Byte;
+        data->GetBlockSize(&nBlockXSize, &nBlockYSize);
+        for (int byte = 0; byte < 256; ++byte)
+            mask_[std::size_t(byte)] = kinds[std::size_t(byte)] == cli::PixelKind::valid ? 255 : 0;
+    }
+
+    CPLErr IReadBlock(int x, int y, void *block) override
+    {
+        // Blocks are whole lines, as the band's own are.
+        auto *bytes = static_cast<unsigned char *>(block);
+        const int first = y * nBlockYSize, lines = std::min(nBlockYSize, nRasterYSize - first);
+        if (x != 0 || data_->RasterIO(GF_Read, 0, first, nRasterXSize, lines, bytes, nBlockXSize,
+                                      lines, GDT_Byte, 0, 0, nullptr) != CE_None)
+            return CE_Failure;
+        for (std::size_t i = 0, n = std::size_t(nBlockXSize) * std::size_t(lines); i < n; ++i)
+            bytes[i] = mask_[bytes[i]];
+        return CE_None;
+    }
+
+private:
+    GDALRasterBand *data_;
+    std::array<unsigned char, 256> mask_;
+};
+
 class IDARasterBand final : public RawRasterBand {
 public:
     IDARasterBand(IDADataset *ds, VSILFILE *fp, int columns)
@@ -91,6 +130,24 @@ public:
                         ByteOrder::ORDER_LITTLE_ENDIAN, OwnFP::NO),
           image_(ds->image), colours_(ds->colours.get()), legends_(ds->legends)
     {
+        // A mask only where the nodata value does not say it all.
+        const std::array<cli::PixelKind, 256> kinds = cli::pixel_kinds(image_);
+        int has_nodata = FALSE;
+        const double nodata = GetNoDataValue(&has_nodata);
+        for (int byte = 0; byte < 256 && !mask_; ++byte)
+            if (kinds[std::size_t(byte)] != cli::PixelKind::valid &&
+                !(has_nodata && byte == int(nodata)))
+                mask_ = std::make_unique<IDAMaskBand>(this, kinds);
+    }
+
+    int GetMaskFlags() override
+    {
+        // One band: its mask is the dataset's.
+        return mask_ ? GMF_PER_DATASET : RawRasterBand::GetMaskFlags();
+    }
+    GDALRasterBand *GetMaskBand() override
+    {
+        return mask_ ? mask_.get() : RawRasterBand::GetMaskBand();
     }
 
     double GetScale(int *success) override
@@ -128,6 +185,7 @@ private:
     const IMAGETYPE &image_;
     GDALColorTable *colours_;
     CPLStringList &legends_;
+    std::unique_ptr<IDAMaskBand> mask_;
 };
 
 IDADataset::~IDADataset()

@@ -3,6 +3,7 @@
 #ifndef QUORVEX_CLI_H
 #define QUORVEX_CLI_H
 
+#include "pixel_kinds.h"
 #include "quorvex_tables.h"
 
 #include <nlohmann/json_fwd.hpp>
@@ -39,9 +40,6 @@ constexpr int columns_offset = 32;
 // The header bytes that place an image's pixels: the projection code, the
 // size, and the centre, reference pixel, scale and parallels.
 constexpr std::pair<int, int> placing_bytes[] = {{projection_offset, 1}, {30, 4}, {120, 48}};
-
-// What a pixel byte stands for, by the codes of the image's description.
-enum class PixelKind : uint8_t { valid, missing, special };
 
 struct FileCloser {
     void operator()(std::FILE *f) const { std::fclose(f); }
@@ -80,8 +78,6 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
                     std::string *message);
 // One line naming the file and why the library refused it.
 std::string refusal(const IdaFile &file);
-// The kind of each byte value under the file's description.
-std::array<PixelKind, 256> pixel_kinds(const IMAGETYPE &image);
 // InputError unless f codes its pixels as first does (the law and the
 // kind of every byte), so that one result can code the pixels of both.
 void check_same_coding(const IdaFile &first, const IdaFile &f);
