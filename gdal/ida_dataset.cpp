@@ -1,9 +1,10 @@
 // GDAL driver "IDA": opens IDA images read-only (one Byte band read
-// straight from the file, the coding law as scale and offset, the missing
-// code as nodata, the georeference of the projection code, the colour table
-// of a Brennix colour file beside the image) and writes them, a colour
-// table as such a file, with CreateCopy, which gdal_translate and gdalwarp
-// use, or with Create, which the bindings, gdal_calc.py and QGIS use.
+// straight from the file, the coding law as scale and offset, the first
+// missing code as nodata and every code in a mask when there are more, the
+// georeference of the projection code, the colour table of a Brennix colour
+// file beside the image) and writes them, a colour table as such a file,
+// with CreateCopy, which gdal_translate and gdalwarp use, or with Create,
+// which the bindings, gdal_calc.py and QGIS use.
 #include "colour_file.h"
 #include "ida_format.h"
 #include "pixel_kinds.h"
@@ -95,26 +96,24 @@ class IDAMaskBand final : public GDALRasterBand {
 public:
     IDAMaskBand(GDALRasterBand *data, const std::array<cli::PixelKind, 256> &kinds) : data_(data)
     {
+        // A Byte band numbered 0, as mask bands are: GDALRasterBand's defaults.
         poDS = data->GetDataset();
-        nBand = 0;
         nRasterXSize = data->GetXSize();
         nRasterYSize = data->GetYSize();
-        eDataType = GDT_Byte;
-        data->GetBlockSize(&nBlockXSize, &nBlockYSize);
-        for (int byte = 0; byte < 256; ++byte)
-            mask_[std::size_t(byte)] = kinds[std::size_t(byte)] == cli::PixelKind::valid ? 255 : 0;
+        nBlockXSize = nRasterXSize; // a line a block, as the band's own
+        nBlockYSize = 1;
+        std::transform(kinds.begin(), kinds.end(), mask_.begin(),
+                       [](cli::PixelKind k) { return k == cli::PixelKind::valid ? 255 : 0; });
     }
 
-    CPLErr IReadBlock(int x, int y, void *block) override
+    CPLErr IReadBlock(int, int y, void *block) override
     {
-        // Blocks are whole lines, as the band's own are.
         auto *bytes = static_cast<unsigned char *>(block);
-        const int first = y * nBlockYSize, lines = std::min(nBlockYSize, nRasterYSize - first);
-        if (x != 0 || data_->RasterIO(GF_Read, 0, first, nRasterXSize, lines, bytes, nBlockXSize,
-                                      lines, GDT_Byte, 0, 0, nullptr) != CE_None)
+        if (data_->RasterIO(GF_Read, 0, y, nRasterXSize, 1, bytes, nRasterXSize, 1, GDT_Byte, 0, 0,
+                            nullptr) != CE_None)
             return CE_Failure;
-        for (std::size_t i = 0, n = std::size_t(nBlockXSize) * std::size_t(lines); i < n; ++i)
-            bytes[i] = mask_[bytes[i]];
+        std::transform(bytes, bytes + nRasterXSize, bytes,
+                       [this](unsigned char byte) { return mask_[byte]; });
         return CE_None;
     }
 
@@ -130,14 +129,15 @@ public:
                         ByteOrder::ORDER_LITTLE_ENDIAN, OwnFP::NO),
           image_(ds->image), colours_(ds->colours.get()), legends_(ds->legends)
     {
-        // A mask only where the nodata value does not say it all.
+        // A mask only where the nodata value, itself a code, does not say
+        // it all.
         const std::array<cli::PixelKind, 256> kinds = cli::pixel_kinds(image_);
         int has_nodata = FALSE;
-        const double nodata = GetNoDataValue(&has_nodata);
-        for (int byte = 0; byte < 256 && !mask_; ++byte)
-            if (kinds[std::size_t(byte)] != cli::PixelKind::valid &&
-                !(has_nodata && byte == int(nodata)))
-                mask_ = std::make_unique<IDAMaskBand>(this, kinds);
+        GetNoDataValue(&has_nodata);
+        if (std::count_if(kinds.begin(), kinds.end(), [](cli::PixelKind k) {
+                return k != cli::PixelKind::valid;
+            }) > (has_nodata ? 1 : 0))
+            mask_ = std::make_unique<IDAMaskBand>(this, kinds);
     }
 
     int GetMaskFlags() override

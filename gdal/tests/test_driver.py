@@ -222,19 +222,24 @@ class Identify(Scratch):
                               capture_output=True, text=True)
         self.assertEqual((over.returncode, over.stderr, Path(self.path("t12.ida")).read_bytes()[22]), (0, "", 200))
         self.assertFalse(os.path.exists(self.path("t12.clr")))
-        # A type with codes beyond the nodata value: further missing codes, a
-        # cloud code and a special code are masked out too.
-        Path(own).write_text(Path(own).read_text() + 'idatype code=13 label="Clouds" missingcodes=255,254 '
-                             'cloudcodes=251 sp1=0\n')
-        header[22] = 13
+        # Types with codes beyond the nodata value (further missing codes,
+        # cloud codes, a special code; only one more; one and no nodata
+        # value) are masked on each.
+        types = {13: ("missingcodes=255,254 cloudcodes=251 sp1=0", (255, 254, 251, 0)),
+                 14: ("missingcodes=254 cloudcodes=255", (254, 255)), 15: ("cloudcodes=0", (0,))}
+        Path(own).write_text(Path(own).read_text() + "".join(
+            'idatype code=%d label="Masked" %s\n' % (code, fields) for code, (fields, _) in types.items()))
         header[512:1024] = bytes(range(256)) * 2
-        Path(self.path("t13.ida")).write_bytes(header)
-        masked = subprocess.run([sys.executable, "-c", "import sys; from osgeo import gdal; gdal.UseExceptions(); "
-                                 "d = gdal.Open(sys.argv[1]); b = d.GetRasterBand(1); "
-                                 "print(b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex())", self.path("t13.ida")],
-                                env=dict(os.environ, QUORVEX_TABLES=own), capture_output=True, text=True, check=True)
-        self.assertEqual(masked.stdout.split(), [str(gdal.GMF_PER_DATASET), bytes(
-            0 if b in (255, 254, 251, 0) else 255 for b in header[512:]).hex()])
+        for code in types:
+            header[22] = code
+            Path(self.path("t%d.ida" % code)).write_bytes(header)
+        masks = subprocess.run([sys.executable, "-c", "import sys; from osgeo import gdal; gdal.UseExceptions()\n"
+                                "for name in sys.argv[1:]:\n    d = gdal.Open(name); b = d.GetRasterBand(1)\n"
+                                "    print(b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex())"]
+                               + [self.path("t%d.ida" % code) for code in types],
+                               env=dict(os.environ, QUORVEX_TABLES=own), capture_output=True, text=True, check=True)
+        self.assertEqual(masks.stdout.split(), [word for _, codes in types.values() for word in (
+            str(gdal.GMF_PER_DATASET), bytes(0 if b in codes else 255 for b in header[512:]).hex())])
         sample = gdal.Open(SAMPLE)   # the band needs its dataset kept
         self.assertEqual(sample.GetRasterBand(1).GetMaskFlags(), gdal.GMF_NODATA)
         bad = subprocess.run(["gdalinfo", "--config", "QUORVEX_TABLES", self.path("none.txt"), SAMPLE],
