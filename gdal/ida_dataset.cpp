@@ -117,6 +117,8 @@ public:
         return CE_None;
     }
 
+    bool valid(int byte) const { return mask_[std::size_t(byte)] != 0; }
+
 private:
     GDALRasterBand *data_;
     std::array<unsigned char, 256> mask_;
@@ -148,6 +150,42 @@ public:
     GDALRasterBand *GetMaskBand() override
     {
         return mask_ ? mask_.get() : RawRasterBand::GetMaskBand();
+    }
+
+    // GDAL's own statistics leave out the nodata value alone; with a mask
+    // they leave out every code the mask does, so that a cloud code does
+    // not stretch QGIS's display or gdalinfo -stats.  Exact: a byte a
+    // pixel is read whole in any case.
+    CPLErr ComputeStatistics(int approx, double *min, double *max, double *mean, double *stddev,
+                             GDALProgressFunc progress, void *progress_data) override
+    {
+        if (!mask_)
+            return RawRasterBand::ComputeStatistics(approx, min, max, mean, stddev, progress,
+                                                    progress_data);
+        double lowest = 0, highest = 0, sum = 0, squares = 0;
+        uint64_t valid = 0;
+        if (!valid_bytes(progress, progress_data, &lowest, &highest, &valid, &sum, &squares))
+            return CE_Failure;
+        const double m = sum / double(valid);
+        const double sd = std::sqrt(std::max(0.0, squares / double(valid) - m * m));
+        SetStatistics(lowest, highest, m, sd);
+        SetMetadataItem("STATISTICS_VALID_PERCENT",
+                        CPLSPrintf("%.4g", 100.0 * double(valid) /
+                                               (double(nRasterXSize) * double(nRasterYSize))));
+        for (auto [out, v] : {std::pair{min, lowest}, {max, highest}, {mean, m}, {stddev, sd}})
+            if (out)
+                *out = v;
+        return CE_None;
+    }
+    CPLErr ComputeRasterMinMax(int approx, double *min_max) override
+    {
+        if (!mask_)
+            return RawRasterBand::ComputeRasterMinMax(approx, min_max);
+        double sum, squares;
+        uint64_t valid;
+        return valid_bytes(nullptr, nullptr, &min_max[0], &min_max[1], &valid, &sum, &squares)
+                   ? CE_None
+                   : CE_Failure;
     }
 
     double GetScale(int *success) override
@@ -182,6 +220,46 @@ public:
     }
 
 private:
+    // The smallest and largest valid byte, their count, sum and sum of
+    // squares, from a histogram of the band; false with a GDAL error when
+    // it cannot be read, is interrupted, or has no valid pixel.
+    bool valid_bytes(GDALProgressFunc progress, void *progress_data, double *lowest,
+                     double *highest, uint64_t *valid, double *sum, double *squares)
+    {
+        std::array<uint64_t, 256> histogram{};
+        const int chunk = std::max(1, std::min(nRasterYSize, (1 << 20) / nRasterXSize));
+        std::vector<unsigned char> lines(std::size_t(chunk) * std::size_t(nRasterXSize));
+        for (int y = 0; y < nRasterYSize; y += chunk) {
+            const int n = std::min(chunk, nRasterYSize - y);
+            if (RasterIO(GF_Read, 0, y, nRasterXSize, n, lines.data(), nRasterXSize, n, GDT_Byte, 0,
+                         0, nullptr) != CE_None)
+                return false;
+            for (std::size_t i = 0; i < std::size_t(n) * std::size_t(nRasterXSize); ++i)
+                ++histogram[lines[i]];
+            if (progress && !progress(double(y + n) / nRasterYSize, nullptr, progress_data)) {
+                CPLError(CE_Failure, CPLE_UserInterrupt, "User terminated");
+                return false;
+            }
+        }
+        *valid = 0;
+        *sum = *squares = 0;
+        *lowest = 256;
+        *highest = -1;
+        for (int byte = 0; byte < 256; ++byte)
+            if (histogram[std::size_t(byte)] != 0 && mask_->valid(byte)) {
+                const double count = double(histogram[std::size_t(byte)]);
+                *valid += histogram[std::size_t(byte)];
+                *sum += count * byte;
+                *squares += count * byte * byte;
+                *lowest = std::min(*lowest, double(byte));
+                *highest = std::max(*highest, double(byte));
+            }
+        if (*valid == 0)
+            CPLError(CE_Failure, CPLE_AppDefined,
+                     "Failed to compute statistics, no valid pixels found in sampling.");
+        return *valid != 0;
+    }
+
     const IMAGETYPE &image_;
     GDALColorTable *colours_;
     CPLStringList &legends_;

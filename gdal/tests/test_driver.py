@@ -3,6 +3,7 @@
 # conversions (ida_probe).  Environment: GDAL_DRIVER_PATH (the plugin),
 # IDA_PROBE, BRENNIX and IDA_SAMPLE (paths).
 import gzip
+import json
 import math
 import os
 import random
@@ -224,7 +225,8 @@ class Identify(Scratch):
         self.assertFalse(os.path.exists(self.path("t12.clr")))
         # Types with codes beyond the nodata value (further missing codes,
         # cloud codes, a special code; only one more; one and no nodata
-        # value) are masked on each.
+        # value) are masked on each, and GDAL's statistics, which leave out
+        # the nodata value alone, leave out every code.
         types = {13: ("missingcodes=255,254 cloudcodes=251 sp1=0", (255, 254, 251, 0)),
                  14: ("missingcodes=254 cloudcodes=255", (254, 255)), 15: ("cloudcodes=0", (0,))}
         Path(own).write_text(Path(own).read_text() + "".join(
@@ -233,13 +235,21 @@ class Identify(Scratch):
         for code in types:
             header[22] = code
             Path(self.path("t%d.ida" % code)).write_bytes(header)
-        masks = subprocess.run([sys.executable, "-c", "import sys; from osgeo import gdal; gdal.UseExceptions()\n"
-                                "for name in sys.argv[1:]:\n    d = gdal.Open(name); b = d.GetRasterBand(1)\n"
-                                "    print(b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex())"]
-                               + [self.path("t%d.ida" % code) for code in types],
-                               env=dict(os.environ, QUORVEX_TABLES=own), capture_output=True, text=True, check=True)
-        self.assertEqual(masks.stdout.split(), [word for _, codes in types.values() for word in (
-            str(gdal.GMF_PER_DATASET), bytes(0 if b in codes else 255 for b in header[512:]).hex())])
+        got = subprocess.run([sys.executable, "-c", "import json, sys; from osgeo import gdal; gdal.UseExceptions()\n"
+                              "for name in sys.argv[1:]:\n    d = gdal.Open(name); b = d.GetRasterBand(1)\n"
+                              "    print(json.dumps([b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex(), "
+                              "b.ComputeStatistics(False), b.ComputeRasterMinMax(False)]))"]
+                             + [self.path("t%d.ida" % code) for code in types],
+                             env=dict(os.environ, QUORVEX_TABLES=own), capture_output=True, text=True, check=True)
+        for line, (_, codes) in zip(got.stdout.splitlines(), types.values(), strict=True):
+            values = [b for b in header[512:] if b not in codes]
+            mean = sum(values) / len(values)
+            flags, mask, statistics, min_max = json.loads(line)
+            self.assertEqual((flags, mask, min_max), (gdal.GMF_PER_DATASET, bytes(
+                0 if b in codes else 255 for b in header[512:]).hex(), [min(values), max(values)]))
+            for g, e in zip(statistics, (min(values), max(values), mean,
+                                         math.sqrt(sum((v - mean) ** 2 for v in values) / len(values)))):
+                self.assertAlmostEqual(g, e, delta=1e-9 * abs(e))
         sample = gdal.Open(SAMPLE)   # the band needs its dataset kept
         self.assertEqual(sample.GetRasterBand(1).GetMaskFlags(), gdal.GMF_NODATA)
         bad = subprocess.run(["gdalinfo", "--config", "QUORVEX_TABLES", self.path("none.txt"), SAMPLE],
