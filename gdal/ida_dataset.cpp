@@ -22,6 +22,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -162,12 +164,20 @@ public:
         if (!mask_)
             return RawRasterBand::ComputeStatistics(approx, min, max, mean, stddev, progress,
                                                     progress_data);
-        double lowest = 0, highest = 0, sum = 0, squares = 0;
-        uint64_t valid = 0;
-        if (!valid_bytes(progress, progress_data, &lowest, &highest, &valid, &sum, &squares))
+        std::array<uint64_t, 256> histogram{};
+        if (!valid_histogram(progress, progress_data, &histogram))
             return CE_Failure;
+        uint64_t valid = 0;
+        double sum = 0, squares = 0;
+        for (int byte = 0; byte < 256; ++byte) {
+            valid += histogram[std::size_t(byte)];
+            sum += double(histogram[std::size_t(byte)]) * byte;
+        }
         const double m = sum / double(valid);
-        const double sd = std::sqrt(std::max(0.0, squares / double(valid) - m * m));
+        for (int byte = 0; byte < 256; ++byte)
+            squares += double(histogram[std::size_t(byte)]) * (byte - m) * (byte - m);
+        const auto [lowest, highest] = extremes(histogram);
+        const double sd = std::sqrt(squares / double(valid));
         SetStatistics(lowest, highest, m, sd);
         SetMetadataItem("STATISTICS_VALID_PERCENT",
                         CPLSPrintf("%.4g", 100.0 * double(valid) /
@@ -181,11 +191,11 @@ public:
     {
         if (!mask_)
             return RawRasterBand::ComputeRasterMinMax(approx, min_max);
-        double sum, squares;
-        uint64_t valid;
-        return valid_bytes(nullptr, nullptr, &min_max[0], &min_max[1], &valid, &sum, &squares)
-                   ? CE_None
-                   : CE_Failure;
+        std::array<uint64_t, 256> histogram{};
+        if (!valid_histogram(nullptr, nullptr, &histogram))
+            return CE_Failure;
+        std::tie(min_max[0], min_max[1]) = extremes(histogram);
+        return CE_None;
     }
 
     double GetScale(int *success) override
@@ -220,44 +230,44 @@ public:
     }
 
 private:
-    // The smallest and largest valid byte, their count, sum and sum of
-    // squares, from a histogram of the band; false with a GDAL error when
-    // it cannot be read, is interrupted, or has no valid pixel.
-    bool valid_bytes(GDALProgressFunc progress, void *progress_data, double *lowest,
-                     double *highest, uint64_t *valid, double *sum, double *squares)
+    // The histogram of the bytes the mask keeps; false with a GDAL error
+    // when the band cannot be read, the reading is interrupted, or it keeps
+    // none.
+    bool valid_histogram(GDALProgressFunc progress, void *progress_data,
+                         std::array<uint64_t, 256> *histogram)
     {
-        std::array<uint64_t, 256> histogram{};
-        const int chunk = std::max(1, std::min(nRasterYSize, (1 << 20) / nRasterXSize));
-        std::vector<unsigned char> lines(std::size_t(chunk) * std::size_t(nRasterXSize));
-        for (int y = 0; y < nRasterYSize; y += chunk) {
-            const int n = std::min(chunk, nRasterYSize - y);
-            if (RasterIO(GF_Read, 0, y, nRasterXSize, n, lines.data(), nRasterXSize, n, GDT_Byte, 0,
+        std::vector<unsigned char> line(static_cast<std::size_t>(nRasterXSize));
+        for (int y = 0; y < nRasterYSize; ++y) {
+            if (RasterIO(GF_Read, 0, y, nRasterXSize, 1, line.data(), nRasterXSize, 1, GDT_Byte, 0,
                          0, nullptr) != CE_None)
                 return false;
-            for (std::size_t i = 0; i < std::size_t(n) * std::size_t(nRasterXSize); ++i)
-                ++histogram[lines[i]];
-            if (progress && !progress(double(y + n) / nRasterYSize, nullptr, progress_data)) {
+            for (unsigned char byte : line)
+                ++(*histogram)[byte];
+            if (progress && !progress(double(y + 1) / nRasterYSize, nullptr, progress_data)) {
                 CPLError(CE_Failure, CPLE_UserInterrupt, "User terminated");
                 return false;
             }
         }
-        *valid = 0;
-        *sum = *squares = 0;
-        *lowest = 256;
-        *highest = -1;
-        for (int byte = 0; byte < 256; ++byte)
-            if (histogram[std::size_t(byte)] != 0 && mask_->valid(byte)) {
-                const double count = double(histogram[std::size_t(byte)]);
-                *valid += histogram[std::size_t(byte)];
-                *sum += count * byte;
-                *squares += count * byte * byte;
-                *lowest = std::min(*lowest, double(byte));
-                *highest = std::max(*highest, double(byte));
-            }
-        if (*valid == 0)
+        bool any = false;
+        for (int byte = 0; byte < 256; ++byte) {
+            if (!mask_->valid(byte))
+                (*histogram)[std::size_t(byte)] = 0;
+            any = any || (*histogram)[std::size_t(byte)] != 0;
+        }
+        if (!any)
             CPLError(CE_Failure, CPLE_AppDefined,
                      "Failed to compute statistics, no valid pixels found in sampling.");
-        return *valid != 0;
+        return any;
+    }
+
+    // The smallest and largest byte a histogram counts (one at least).
+    static std::pair<double, double> extremes(const std::array<uint64_t, 256> &histogram)
+    {
+        const auto counted = [](uint64_t n) { return n != 0; };
+        return {
+            double(std::find_if(histogram.begin(), histogram.end(), counted) - histogram.begin()),
+            double(histogram.rend() - 1 -
+                   std::find_if(histogram.rbegin(), histogram.rend(), counted))};
     }
 
     const IMAGETYPE &image_;

@@ -235,23 +235,39 @@ class Identify(Scratch):
         for code in types:
             header[22] = code
             Path(self.path("t%d.ida" % code)).write_bytes(header)
-        got = subprocess.run([sys.executable, "-c", "import json, sys; from osgeo import gdal; gdal.UseExceptions()\n"
-                              "for name in sys.argv[1:]:\n    d = gdal.Open(name); b = d.GetRasterBand(1)\n"
-                              "    print(json.dumps([b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex(), "
-                              "b.ComputeStatistics(False), b.ComputeRasterMinMax(False)]))"]
-                             + [self.path("t%d.ida" % code) for code in types],
-                             env=dict(os.environ, QUORVEX_TABLES=own), capture_output=True, text=True, check=True)
-        for line, (_, codes) in zip(got.stdout.splitlines(), types.values(), strict=True):
+        header[22] = 14   # and nothing but its codes
+        Path(self.path("codes.ida")).write_bytes(header[:512] + bytes([254, 255]) * (len(header[512:]) // 2))
+        script = """import json, sys
+from osgeo import gdal
+gdal.UseExceptions()
+for name in sys.argv[1:]:
+    d = gdal.Open(name); b = d.GetRasterBand(1)
+    try:
+        print(json.dumps([b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex(), b.ComputeStatistics(False),
+                          b.GetMetadataItem("STATISTICS_VALID_PERCENT"), b.ComputeRasterMinMax(False)]))
+    except RuntimeError as e:
+        print(json.dumps(str(e)))"""
+        got = subprocess.run([sys.executable, "-c", script] + [self.path("t%d.ida" % code) for code in types]
+                             + [self.path("codes.ida")], env=dict(os.environ, QUORVEX_TABLES=own),
+                             capture_output=True, text=True, check=True).stdout.splitlines()
+        for line, (_, codes) in zip(got, types.values()):
             values = [b for b in header[512:] if b not in codes]
             mean = sum(values) / len(values)
-            flags, mask, statistics, min_max = json.loads(line)
-            self.assertEqual((flags, mask, min_max), (gdal.GMF_PER_DATASET, bytes(
-                0 if b in codes else 255 for b in header[512:]).hex(), [min(values), max(values)]))
+            flags, mask, statistics, percent, min_max = json.loads(line)
+            self.assertEqual((flags, mask, percent, min_max), (gdal.GMF_PER_DATASET, bytes(
+                0 if b in codes else 255 for b in header[512:]).hex(), "%.4g" % (100 * len(values) / 512 ** 2),
+                [min(values), max(values)]))
             for g, e in zip(statistics, (min(values), max(values), mean,
                                          math.sqrt(sum((v - mean) ** 2 for v in values) / len(values)))):
                 self.assertAlmostEqual(g, e, delta=1e-9 * abs(e))
-        sample = gdal.Open(SAMPLE)   # the band needs its dataset kept
-        self.assertEqual(sample.GetRasterBand(1).GetMaskFlags(), gdal.GMF_NODATA)
+        self.assertEqual(json.loads(got[-1]), "Failed to compute statistics, no valid pixels found in sampling.")
+        shutil.copyfile(SAMPLE, self.path("sample.ida"))   # statistics go beside it
+        sample = gdal.Open(self.path("sample.ida"))   # the band needs its dataset kept
+        values = [b for b in Path(SAMPLE).read_bytes()[512:] if b != 255]
+        self.assertEqual((sample.GetRasterBand(1).GetMaskFlags(), sample.GetRasterBand(1).ComputeRasterMinMax(False)),
+                         (gdal.GMF_NODATA, (min(values), max(values))))
+        self.assertEqual(sample.GetRasterBand(1).ComputeStatistics(False)[:3], [min(values), max(values),
+                                                                              sum(values) / len(values)])
         bad = subprocess.run(["gdalinfo", "--config", "QUORVEX_TABLES", self.path("none.txt"), SAMPLE],
                              capture_output=True, text=True)
         self.assertEqual(bad.returncode, 0)
