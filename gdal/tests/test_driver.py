@@ -243,22 +243,28 @@ gdal.UseExceptions()
 for name in sys.argv[1:]:
     d = gdal.Open(name); b = d.GetRasterBand(1)
     try:
-        print(json.dumps([b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex(), b.ComputeStatistics(False),
-                          b.GetMetadataItem("STATISTICS_VALID_PERCENT"), b.ComputeRasterMinMax(False)]))
+        seen = []
+        print(json.dumps([b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex(),
+                          b.ComputeStatistics(False, callback=lambda done, *_: seen.append(done) or 1),
+                          [b.GetMetadataItem("STATISTICS_" + k) for k in ("VALID_PERCENT", "MEAN")],
+                          b.ComputeRasterMinMax(False),
+                          seen[-1]]))
+        b.ComputeStatistics(False, callback=lambda *_: 0)
     except RuntimeError as e:
         print(json.dumps(str(e)))"""
         got = subprocess.run([sys.executable, "-c", script] + [self.path("t%d.ida" % code) for code in types]
                              + [self.path("codes.ida")], env=dict(os.environ, QUORVEX_TABLES=own),
                              capture_output=True, text=True, check=True).stdout.splitlines()
-        for line, (_, codes) in zip(got, types.values()):
+        for line, interrupted, (_, codes) in zip(got[0::2], got[1::2], types.values()):
             values = [b for b in header[512:] if b not in codes]
             mean = sum(values) / len(values)
-            flags, mask, statistics, percent, min_max = json.loads(line)
-            self.assertEqual((flags, mask, percent, min_max), (gdal.GMF_PER_DATASET, bytes(
-                0 if b in codes else 255 for b in header[512:]).hex(), "%.4g" % (100 * len(values) / 512 ** 2),
-                [min(values), max(values)]))
-            for g, e in zip(statistics, (min(values), max(values), mean,
-                                         math.sqrt(sum((v - mean) ** 2 for v in values) / len(values)))):
+            flags, mask, statistics, (percent, kept_mean), min_max, progress = json.loads(line)
+            self.assertEqual((flags, mask, percent, min_max, progress, json.loads(interrupted)), (
+                gdal.GMF_PER_DATASET, bytes(0 if b in codes else 255 for b in header[512:]).hex(),
+                "%.4g" % (100 * len(values) / 512 ** 2), [min(values), max(values)], 1, "User terminated"))
+            deviation = math.sqrt(sum((v - mean) ** 2 for v in values) / len(values))
+            for g, e in zip(statistics + [float(kept_mean)], (min(values), max(values), mean, deviation, mean),
+                            strict=True):
                 self.assertAlmostEqual(g, e, delta=1e-9 * abs(e))
         self.assertEqual(json.loads(got[-1]), "Failed to compute statistics, no valid pixels found in sampling.")
         shutil.copyfile(SAMPLE, self.path("sample.ida"))   # statistics go beside it
