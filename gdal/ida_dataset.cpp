@@ -165,7 +165,7 @@ public:
             return RawRasterBand::ComputeStatistics(approx, min, max, mean, stddev, progress,
                                                     progress_data);
         std::array<uint64_t, 256> histogram{};
-        if (!valid_histogram(progress, progress_data, &histogram))
+        if (!valid_histogram(progress, progress_data, &histogram) || !any_valid(histogram))
             return CE_Failure;
         uint64_t valid = 0;
         double sum = 0, squares = 0;
@@ -179,9 +179,11 @@ public:
         const auto [lowest, highest] = extremes(histogram);
         const double sd = std::sqrt(squares / double(valid));
         SetStatistics(lowest, highest, m, sd);
+        // As GDAL writes it: four digits, but never 100 short of every pixel.
+        const double pixels = double(nRasterXSize) * double(nRasterYSize);
+        const std::string percent = CPLSPrintf("%.4g", 100.0 * double(valid) / pixels);
         SetMetadataItem("STATISTICS_VALID_PERCENT",
-                        CPLSPrintf("%.4g", 100.0 * double(valid) /
-                                               (double(nRasterXSize) * double(nRasterYSize))));
+                        percent == "100" && double(valid) < pixels ? "99.999" : percent.c_str());
         for (auto [out, v] : {std::pair{min, lowest}, {max, highest}, {mean, m}, {stddev, sd}})
             if (out)
                 *out = v;
@@ -192,9 +194,40 @@ public:
         if (!mask_)
             return RawRasterBand::ComputeRasterMinMax(approx, min_max);
         std::array<uint64_t, 256> histogram{};
-        if (!valid_histogram(nullptr, nullptr, &histogram))
+        if (!valid_histogram(nullptr, nullptr, &histogram) || !any_valid(histogram))
             return CE_Failure;
         std::tie(min_max[0], min_max[1]) = extremes(histogram);
+        return CE_None;
+    }
+
+    // The same for histograms, which QGIS's default stretch cuts at 2% and
+    // 98%: a cloud code covering a third of an image would be its top.
+    // Each kept byte goes to the bucket GDAL's own histogram puts it in.
+    CPLErr GetHistogram(double min, double max, int buckets, GUIntBig *counts, int out_of_range,
+                        int approx, GDALProgressFunc progress, void *progress_data) override
+    {
+        if (!mask_)
+            return RawRasterBand::GetHistogram(min, max, buckets, counts, out_of_range, approx,
+                                               progress, progress_data);
+        const double scale = buckets / (max - min);
+        if (!(max > min) || buckets <= 0 || !std::isfinite(scale)) {
+            ReportError(CE_Failure, CPLE_IllegalArg,
+                        max > min ? "a histogram needs buckets over a finite range"
+                                  : "dfMax should be strictly greater than dfMin");
+            return CE_Failure;
+        }
+        std::array<uint64_t, 256> histogram{};
+        if (!valid_histogram(progress, progress_data, &histogram))
+            return CE_Failure;
+        std::fill(counts, counts + buckets, GUIntBig(0));
+        for (int byte = 0; byte < 256; ++byte) {
+            const double at = std::floor((byte - min) * scale);
+            if (!out_of_range && (at < 0 || at >= buckets))
+                continue;
+            counts[at < 0          ? 0
+                   : at >= buckets ? buckets - 1
+                                   : int(at)] += histogram[std::size_t(byte)];
+        }
         return CE_None;
     }
 
@@ -231,8 +264,7 @@ public:
 
 private:
     // The histogram of the bytes the mask keeps; false with a GDAL error
-    // when the band cannot be read, the reading is interrupted, or it keeps
-    // none.
+    // when the band cannot be read or the reading is interrupted.
     bool valid_histogram(GDALProgressFunc progress, void *progress_data,
                          std::array<uint64_t, 256> *histogram)
     {
@@ -244,20 +276,25 @@ private:
             for (unsigned char byte : line)
                 ++(*histogram)[byte];
             if (progress && !progress(double(y + 1) / nRasterYSize, nullptr, progress_data)) {
-                CPLError(CE_Failure, CPLE_UserInterrupt, "User terminated");
+                ReportError(CE_Failure, CPLE_UserInterrupt, "User terminated");
                 return false;
             }
         }
-        bool any = false;
-        for (int byte = 0; byte < 256; ++byte) {
+        for (int byte = 0; byte < 256; ++byte)
             if (!mask_->valid(byte))
                 (*histogram)[std::size_t(byte)] = 0;
-            any = any || (*histogram)[std::size_t(byte)] != 0;
-        }
-        if (!any)
-            CPLError(CE_Failure, CPLE_AppDefined,
-                     "Failed to compute statistics, no valid pixels found in sampling.");
-        return any;
+        return true;
+    }
+
+    // Whether a histogram counts a byte; if not, GDAL's error for
+    // statistics of no valid pixel.
+    bool any_valid(const std::array<uint64_t, 256> &histogram)
+    {
+        if (std::any_of(histogram.begin(), histogram.end(), [](uint64_t n) { return n != 0; }))
+            return true;
+        ReportError(CE_Failure, CPLE_AppDefined,
+                    "Failed to compute statistics, no valid pixels found in sampling.");
+        return false;
     }
 
     // The smallest and largest byte a histogram counts (one at least).

@@ -225,48 +225,60 @@ class Identify(Scratch):
         self.assertFalse(os.path.exists(self.path("t12.clr")))
         # Types with codes beyond the nodata value (further missing codes,
         # cloud codes, a special code; only one more; one and no nodata
-        # value) are masked on each, and GDAL's statistics, which leave out
-        # the nodata value alone, leave out every code.
+        # value) are masked on each, and their statistics, minimum and
+        # maximum and histograms leave out every code: they are GDAL's own
+        # of the same bytes with every code made the nodata value.
         types = {13: ("missingcodes=255,254 cloudcodes=251 sp1=0", (255, 254, 251, 0)),
                  14: ("missingcodes=254 cloudcodes=255", (254, 255)), 15: ("cloudcodes=0", (0,))}
         Path(own).write_text(Path(own).read_text() + "".join(
             'idatype code=%d label="Masked" %s\n' % (code, fields) for code, (fields, _) in types.items()))
         header[512:1024] = bytes(range(256)) * 2
-        for code in types:
-            header[22] = code
-            Path(self.path("t%d.ida" % code)).write_bytes(header)
-        header[22] = 14   # and nothing but its codes
-        Path(self.path("codes.ida")).write_bytes(header[:512] + bytes([254, 255]) * (len(header[512:]) // 2))
+        for code, (_, codes) in types.items():
+            Path(self.path("t%d.ida" % code)).write_bytes(header[:22] + bytes([code]) + header[23:])
+            Path(self.path("o%d.ida" % code)).write_bytes(
+                header[:22] + bytes([200]) + header[23:170] + bytes(codes[:1]) + header[171:512] +
+                bytes(codes[0] if b in codes else b for b in header[512:]))
+        Path(self.path("t0.ida")).write_bytes(header[:22] + bytes([14]) + header[23:512] +
+                                              bytes([254, 255]) * (len(header[512:]) // 2))
+        Path(self.path("o0.ida")).write_bytes(header[:512] + bytes([255]) * len(header[512:]))
         script = """import json, sys
 from osgeo import gdal
 gdal.UseExceptions()
+def refused(call):
+    try:
+        call()
+    except RuntimeError as e:
+        return str(e)
 for name in sys.argv[1:]:
     d = gdal.Open(name); b = d.GetRasterBand(1)
     try:
         seen = []
         print(json.dumps([b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex(),
                           b.ComputeStatistics(False, callback=lambda done, *_: seen.append(done) or 1),
-                          [b.GetMetadataItem("STATISTICS_" + k) for k in ("VALID_PERCENT", "MEAN")],
-                          b.ComputeRasterMinMax(False),
-                          seen[-1]]))
-        b.ComputeStatistics(False, callback=lambda *_: 0)
+                          float(b.GetMetadataItem("STATISTICS_MEAN")), b.GetMetadataItem("STATISTICS_VALID_PERCENT"),
+                          b.ComputeRasterMinMax(False), seen[-1], b.GetHistogram(-0.5, 255.5, 256, 0, 0),
+                          b.GetHistogram(10, 100.5, 9, 1, 0), b.GetHistogram(10, 100.5, 9, 0, 0),
+                          refused(lambda: b.ComputeStatistics(False, callback=lambda *_: 0)),
+                          refused(lambda: b.GetHistogram(5, 5, 9, 0, 0))]))
     except RuntimeError as e:
         print(json.dumps(str(e)))"""
-        got = subprocess.run([sys.executable, "-c", script] + [self.path("t%d.ida" % code) for code in types]
-                             + [self.path("codes.ida")], env=dict(os.environ, QUORVEX_TABLES=own),
-                             capture_output=True, text=True, check=True).stdout.splitlines()
-        for line, interrupted, (_, codes) in zip(got[0::2], got[1::2], types.values()):
-            values = [b for b in header[512:] if b not in codes]
-            mean = sum(values) / len(values)
-            flags, mask, statistics, (percent, kept_mean), min_max, progress = json.loads(line)
-            self.assertEqual((flags, mask, percent, min_max, progress, json.loads(interrupted)), (
-                gdal.GMF_PER_DATASET, bytes(0 if b in codes else 255 for b in header[512:]).hex(),
-                "%.4g" % (100 * len(values) / 512 ** 2), [min(values), max(values)], 1, "User terminated"))
-            deviation = math.sqrt(sum((v - mean) ** 2 for v in values) / len(values))
-            for g, e in zip(statistics + [float(kept_mean)], (min(values), max(values), mean, deviation, mean),
-                            strict=True):
-                self.assertAlmostEqual(g, e, delta=1e-9 * abs(e))
-        self.assertEqual(json.loads(got[-1]), "Failed to compute statistics, no valid pixels found in sampling.")
+        names = ["%s%d" % (kind, code) for code in [*types, 0] for kind in "to"]   # 0: nothing but codes
+        got = subprocess.run([sys.executable, "-c", script] + [self.path(name + ".ida") for name in names],
+                             env=dict(os.environ, QUORVEX_TABLES=own), capture_output=True, text=True, check=True)
+        got = dict(zip(names, map(json.loads, got.stdout.splitlines()), strict=True))
+        for code in [*types, 0]:
+            ours, gdals = (json.dumps(got[kind + str(code)]).replace("/%s%d.ida" % (kind, code), "/X")
+                           for kind in "to")
+            ours, gdals = json.loads(ours), json.loads(gdals)
+            if code == 0:
+                self.assertEqual(ours, gdals)
+                self.assertRegex(ours, "band 1: Failed to compute statistics, no valid pixels")
+                continue
+            self.assertEqual((ours[0], gdals[0]), (gdal.GMF_PER_DATASET, gdal.GMF_NODATA))
+            self.assertEqual(ours[4:], gdals[4:])
+            self.assertEqual(ours[1], gdals[1])
+            for a, b in zip(ours[2] + ours[3:4], gdals[2] + gdals[3:4], strict=True):
+                self.assertAlmostEqual(a, b, delta=1e-12 * abs(b))
         shutil.copyfile(SAMPLE, self.path("sample.ida"))   # statistics go beside it
         sample = gdal.Open(self.path("sample.ida"))   # the band needs its dataset kept
         values = [b for b in Path(SAMPLE).read_bytes()[512:] if b != 255]
