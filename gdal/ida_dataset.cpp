@@ -165,8 +165,12 @@ public:
             return RawRasterBand::ComputeStatistics(approx, min, max, mean, stddev, progress,
                                                     progress_data);
         std::array<uint64_t, 256> histogram{};
-        if (!valid_histogram(progress, progress_data, &histogram) || !any_valid(histogram))
+        if (!valid_histogram(progress, progress_data, &histogram))
             return CE_Failure;
+        if (!any_valid(histogram, "statistics")) {
+            SetMetadataItem("STATISTICS_VALID_PERCENT", "0"); // as GDAL records it
+            return CE_Failure;
+        }
         uint64_t valid = 0;
         double sum = 0, squares = 0;
         for (int byte = 0; byte < 256; ++byte) {
@@ -194,7 +198,7 @@ public:
         if (!mask_)
             return RawRasterBand::ComputeRasterMinMax(approx, min_max);
         std::array<uint64_t, 256> histogram{};
-        if (!valid_histogram(nullptr, nullptr, &histogram) || !any_valid(histogram))
+        if (!valid_histogram(nullptr, nullptr, &histogram) || !any_valid(histogram, "min/max"))
             return CE_Failure;
         std::tie(min_max[0], min_max[1]) = extremes(histogram);
         return CE_None;
@@ -286,14 +290,14 @@ private:
         return true;
     }
 
-    // Whether a histogram counts a byte; if not, GDAL's error for
-    // statistics of no valid pixel.
-    bool any_valid(const std::array<uint64_t, 256> &histogram)
+    // Whether a histogram counts a byte; if not, GDAL's error for what
+    // cannot be computed without one.
+    bool any_valid(const std::array<uint64_t, 256> &histogram, const char *what)
     {
         if (std::any_of(histogram.begin(), histogram.end(), [](uint64_t n) { return n != 0; }))
             return true;
         ReportError(CE_Failure, CPLE_AppDefined,
-                    "Failed to compute statistics, no valid pixels found in sampling.");
+                    "Failed to compute %s, no valid pixels found in sampling.", what);
         return false;
     }
 

@@ -238,47 +238,47 @@ class Identify(Scratch):
             Path(self.path("o%d.ida" % code)).write_bytes(
                 header[:22] + bytes([200]) + header[23:170] + bytes(codes[:1]) + header[171:512] +
                 bytes(codes[0] if b in codes else b for b in header[512:]))
-        Path(self.path("t0.ida")).write_bytes(header[:22] + bytes([14]) + header[23:512] +
-                                              bytes([254, 255]) * (len(header[512:]) // 2))
-        Path(self.path("o0.ida")).write_bytes(header[:512] + bytes([255]) * len(header[512:]))
+        # Two more: nothing but codes (0), and no code at all (1).
+        for code, pixels in (0, bytes([254, 255]) * (512 ** 2 // 2)), (1, bytes([7]) * 512 ** 2):
+            Path(self.path("t%d.ida" % code)).write_bytes(header[:22] + bytes([14]) + header[23:512] + pixels)
+            Path(self.path("o%d.ida" % code)).write_bytes(header[:22] + bytes([200]) + header[23:170] + bytes([254]) +
+                                                          header[171:512] + pixels.replace(b"\xff", b"\xfe"))
         script = """import json, sys
 from osgeo import gdal
 gdal.UseExceptions()
-def refused(call):
+def attempt(call):
     try:
-        call()
+        return call()
     except RuntimeError as e:
         return str(e)
 for name in sys.argv[1:]:
     d = gdal.Open(name); b = d.GetRasterBand(1)
-    try:
-        seen = []
-        print(json.dumps([b.GetMaskFlags(), b.GetMaskBand().ReadRaster().hex(),
-                          b.ComputeStatistics(False, callback=lambda done, *_: seen.append(done) or 1),
-                          float(b.GetMetadataItem("STATISTICS_MEAN")), b.GetMetadataItem("STATISTICS_VALID_PERCENT"),
-                          b.ComputeRasterMinMax(False), seen[-1], b.GetHistogram(-0.5, 255.5, 256, 0, 0),
-                          b.GetHistogram(10, 100.5, 9, 1, 0), b.GetHistogram(10, 100.5, 9, 0, 0),
-                          refused(lambda: b.ComputeStatistics(False, callback=lambda *_: 0)),
-                          refused(lambda: b.GetHistogram(5, 5, 9, 0, 0))]))
-    except RuntimeError as e:
-        print(json.dumps(str(e)))"""
-        names = ["%s%d" % (kind, code) for code in [*types, 0] for kind in "to"]   # 0: nothing but codes
+    seen = []
+    print(json.dumps([attempt(call) for call in (
+        b.GetMaskFlags, lambda: b.GetMaskBand().ReadRaster().hex(),
+        lambda: b.ComputeStatistics(False, callback=lambda done, *_: seen.append(done) or 1),
+        lambda: b.GetMetadataItem("STATISTICS_MEAN"), lambda: b.GetMetadataItem("STATISTICS_VALID_PERCENT"),
+        lambda: b.ComputeRasterMinMax(False), lambda: seen[-1:],
+        lambda: b.GetHistogram(-0.5, 255.5, 256, 0, 0), lambda: b.GetHistogram(-0.5, 255.5, 1, 0, 0),
+        lambda: b.GetHistogram(10, 100.5, 9, 1, 0), lambda: b.GetHistogram(10, 100.5, 9, 0, 0),
+        lambda: b.ComputeStatistics(False, callback=lambda *_: 0),
+        lambda: b.GetHistogram(5, 5, 9, 0, 0), lambda: b.GetHistogram(10, 5, 9, 0, 0))]))"""
+        names = ["%s%d" % (kind, code) for code in [*types, 0, 1] for kind in "to"]
         got = subprocess.run([sys.executable, "-c", script] + [self.path(name + ".ida") for name in names],
                              env=dict(os.environ, QUORVEX_TABLES=own), capture_output=True, text=True, check=True)
         got = dict(zip(names, map(json.loads, got.stdout.splitlines()), strict=True))
-        for code in [*types, 0]:
-            ours, gdals = (json.dumps(got[kind + str(code)]).replace("/%s%d.ida" % (kind, code), "/X")
+        for code in [*types, 0, 1]:
+            ours, gdals = (json.loads(json.dumps(got[kind + str(code)]).replace("/%s%d.ida" % (kind, code), "/X"))
                            for kind in "to")
-            ours, gdals = json.loads(ours), json.loads(gdals)
-            if code == 0:
-                self.assertEqual(ours, gdals)
-                self.assertRegex(ours, "band 1: Failed to compute statistics, no valid pixels")
-                continue
             self.assertEqual((ours[0], gdals[0]), (gdal.GMF_PER_DATASET, gdal.GMF_NODATA))
-            self.assertEqual(ours[4:], gdals[4:])
+            self.assertEqual(ours[4:], gdals[4:], code)
             self.assertEqual(ours[1], gdals[1])
-            for a, b in zip(ours[2] + ours[3:4], gdals[2] + gdals[3:4], strict=True):
-                self.assertAlmostEqual(a, b, delta=1e-12 * abs(b))
+            if code == 0:   # no statistics
+                self.assertEqual(ours[2:4], gdals[2:4])
+                continue
+            for a, b in zip(ours[2] + [ours[3]], gdals[2] + [gdals[3]], strict=True):
+                self.assertAlmostEqual(float(a), float(b), delta=1e-12 * abs(float(b)))
+        self.assertRegex(got["t0"][2], "/t0.ida, band 1: Failed to compute statistics, no valid pixels")
         shutil.copyfile(SAMPLE, self.path("sample.ida"))   # statistics go beside it
         sample = gdal.Open(self.path("sample.ida"))   # the band needs its dataset kept
         values = [b for b in Path(SAMPLE).read_bytes()[512:] if b != 255]
