@@ -21,8 +21,8 @@ namespace {
 constexpr int16_t source_block = QUORVEX_INPUT_BLOCK;
 constexpr int16_t grid_block = QUORVEX_OUTPUT_BLOCK;
 
-// The source lines whose grid pixels a statistic keeps at a time.
-constexpr int target_lines = 256;
+// The source pixels whose grid pixels a statistic keeps at a time (16 MiB).
+constexpr std::size_t target_pixels = std::size_t(1) << 22;
 
 // What a grid pixel holds so far, in rising order of preference: no
 // source's byte, a byte that is not valid (a missing or cloud code, which
@@ -105,7 +105,9 @@ private:
     void add_in_bands(const Source &source, Statistic &statistic)
     {
         const std::size_t columns = std::size_t(source.file->columns);
-        const int rows = source.file->rows, band = std::min(rows, target_lines);
+        const int rows = source.file->rows;
+        const int band =
+            int(std::clamp(target_pixels / columns, std::size_t(1), std::size_t(rows)));
         const SharedBytes shared(std::size_t(band) * columns * sizeof(uint32_t));
         uint32_t *const to = reinterpret_cast<uint32_t *>(shared.data());
         for (int first = 0; first < rows; first += band) {

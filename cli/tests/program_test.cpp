@@ -563,14 +563,33 @@ TEST_F(Program, WarpPutsTheImageOnTheGrid)
     EXPECT_EQ(warp("shifted.ida a.ida", "a.ida"), "\1\2\2\xff\5\6\7\7\x09\x0a\x0a\xff");
     EXPECT_EQ(warp("a.ida shifted.ida", "half.ida", "--max "), "\6\7\xff\x0a\x0a\xff");
     EXPECT_EQ(warp("a.ida shifted.ida", "half.ida", "--mean "), "\3\5\xff\x09\x0a\xff");
-    // 300 lines, in two bands shared out between processes (the median's
-    // whole): a's grid takes big's corner, low's from the second band.
+    // 300 lines shared out between processes: a's grid takes big's corner,
+    // low's its last lines.
     const std::string big = big_pixels();
     for (const char *statistic : {"--max ", "--median "}) {
         EXPECT_EQ(warp("big.ida", "a.ida", statistic),
                   big.substr(0, 4) + big.substr(300, 4) + big.substr(600, 4));
         EXPECT_EQ(warp("big.ida", "low.ida", statistic),
                   big.substr(89100, 4) + big.substr(89400, 4) + big.substr(89700, 4));
+    }
+    // More pixels than a statistic keeps the grid pixels of at a time
+    // (129 x 32767): the grids of its first and last lines take them from
+    // the first band and the second.
+    Image tall;
+    tall.columns = 129, tall.rows = 32767, tall.dx = tall.dy = 2000;
+    tall.pixels.resize(std::size_t(tall.columns) * std::size_t(tall.rows));
+    for (std::size_t k = 0; k < tall.pixels.size(); ++k)
+        tall.pixels[k] = static_cast<char>(k * 7 % 250);
+    std::ofstream(dir / "tall.ida", std::ios::binary) << tall.bytes();
+    for (const int first : {0, tall.rows - 3}) {
+        Image grid;
+        grid.dx = grid.dy = tall.dx, grid.y_center = 1 - first;
+        const std::string name = "tall" + std::to_string(first) + ".ida";
+        std::ofstream(dir / name, std::ios::binary) << grid.bytes();
+        std::string corner;
+        for (int y = first; y < first + 3; ++y)
+            corner += tall.pixels.substr(std::size_t(y) * 129, 4);
+        EXPECT_EQ(warp("tall.ida", name, "--max "), corner) << first;
     }
     // A file's columns, and its pixel k as point --pixel takes it.
     const auto columns_of = [&](const std::string &file) {
