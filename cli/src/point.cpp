@@ -65,18 +65,23 @@ std::vector<Place> read_places(const std::string &path)
         throw InputError(path + ": cannot open (" + std::strerror(errno) + ")");
     std::vector<Place> places;
     bool read_any = false; // a line other than a blank one or a comment
-    char text[longest_place + 2];
-    for (int number = 1; std::fgets(text, sizeof text, file.get()) != nullptr; ++number) {
+    std::string text;
+    for (int number = 1, c = 0; c != EOF; ++number) {
         const std::string at = path + " line " + std::to_string(number) + ": ";
-        std::size_t size = std::strlen(text);
-        if (size > 0 && text[size - 1] == '\n')
-            --size;
-        else if (!std::feof(file.get()))
-            throw InputError(at + "longer than " + std::to_string(longest_place) +
-                             " characters, not a place");
-        if (size > 0 && text[size - 1] == '\r')
-            --size;
-        const std::string line = without_blanks(std::string(text, size));
+        // A zero byte is refused as the tables and colour files refuse it:
+        // a text saved as UTF-16 holds one in every other byte.
+        text.clear();
+        while ((c = std::getc(file.get())) != EOF && c != '\n') {
+            if (c == '\0')
+                throw InputError(at + "zero byte in the line, not a place");
+            if (text.size() == longest_place)
+                throw InputError(at + "longer than " + std::to_string(longest_place) +
+                                 " characters, not a place");
+            text.push_back(static_cast<char>(c));
+        }
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        const std::string line = without_blanks(text);
         if (line.empty() || line[0] == '#')
             continue;
         const bool first = !read_any;

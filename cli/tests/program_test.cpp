@@ -237,6 +237,8 @@ protected:
             // North of a's lines, then on its last line 360 degrees west.
             {"turned.csv", "10,50\n-349.96,44.97\n"},
             {"tab.csv", "10,45,a\tb\n"},
+            // 10,45 saved as UTF-16, with its byte order mark.
+            {"utf16.csv", std::string("\xff\xfe\x31\0\x30\0\x2c\0\x34\0\x35\0", 12)},
             // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
             // columns 3 and 0, drawn 360 degrees east and west.
             {"areas.geojson",
@@ -374,6 +376,7 @@ point --places typo.csv a.ida | 1 | typo.csv line 1: a place needs LON,LAT or LO
 point --places typo2.csv a.ida | 1 | typo2.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
 point --places tab.csv a.ida | 1 | tab.csv line 1: a place's name cannot hold a tab
 point --places long.csv a.ida | 1 | long.csv line 2: longer than 1000 characters, not a place
+point --places utf16.csv a.ida | 1 | utf16.csv line 1: zero byte in the line, not a place
 point --places noplace.csv a.ida | 1 | noplace.csv: no places (a line LON,LAT or LON,LAT,NAME for each)
 point --places none.csv a.ida | 1 | none.csv: cannot open (No such file or directory)
 point --places places.csv --at 10,45 a.ida | 2 | point takes one of --at LON,LAT, --pixel COLUMN,LINE and --places FILE
