@@ -714,13 +714,18 @@ bool write_image(const char *filename, VSILFILE *fp, const unsigned char *header
 // Whether filename may take an IDA image: the finished image is renamed
 // into place, which over a device, a pipe or a folder would put a plain
 // file where the other was, and a stream (/vsistdout/) would take the whole
-// image before the rename failed.
+// image before the rename failed.  An archive can neither rename nor delete
+// what it was given: the image would stay under its temporary name.
 bool writable_name(const char *filename)
 {
     VSIStatBufL existing;
     if ((VSIStatL(filename, &existing) == 0 && !VSI_ISREG(existing.st_mode)) ||
         STARTS_WITH_CI(filename, "/vsistdout"))
         return fail(filename, "not a regular file; IDA images are written to files only");
+    for (const char *archive : {"/vsizip/", "/vsigzip/", "/vsitar/", "/vsi7z/", "/vsirar/"})
+        if (STARTS_WITH_CI(filename, archive))
+            return fail(filename, "an archive cannot take an IDA image whole; write the "
+                                  "file, then add it to the archive");
     return true;
 }
 

@@ -390,6 +390,12 @@ class Writing(Scratch):
                 gdal.Translate(target, source, format="IDA")
             self.assertIn(target + ": not a regular file", str(refused.exception))
         self.assertTrue(stat.S_ISCHR(os.stat(self.path("full.ida")).st_mode))
+        # An archive keeps what it is given under the name it was given.
+        for target in f"/vsizip/{self.path('no.zip')}/no.ida", f"/vsigzip/{self.path('no.ida.gz')}":
+            with self.assertRaises(RuntimeError) as refused:
+                gdal.Translate(target, source, format="IDA")
+            self.assertIn(target + ": an archive cannot take", str(refused.exception))
+        self.assertEqual([f for f in os.listdir(self.dir.name) if f.startswith("no.")], [])
 
 
     # A colour table goes beside the image as a colour file, category names
@@ -458,6 +464,7 @@ class Writing(Scratch):
                                   ("no.ida", (4, 3, 1, gdal.GDT_Int16), "bytes; Int16 was asked for"),
                                   ("no.ida", (40000, 2), "larger than the 32767 x 32767"),
                                   ("/vsistdout/", (4, 3), "not a regular file"),
+                                  ("/vsigzip/" + self.path("no.ida.gz"), (4, 3), "an archive cannot take"),
                                   ("no.ida", (4, 3, 1, gdal.GDT_Byte, ["DECIMALS=-1"]), "DECIMALS=-1 is not"),
                                   ("missing/no.ida", (4, 3), "cannot create .*/missing/no.ida.*partial")]:
             with self.subTest(words):
