@@ -156,21 +156,23 @@ public:
 
     // GDAL's own statistics leave out the nodata value alone; with a mask
     // they leave out every code the mask does, so that a cloud code does
-    // not stretch QGIS's display or gdalinfo -stats.  Exact: a byte a
-    // pixel is read whole in any case.
+    // not stretch QGIS's display or gdalinfo -stats.  Approximate ones (as
+    // QGIS asks for a large image) read the lines GDAL's own would sample.
     CPLErr ComputeStatistics(int approx, double *min, double *max, double *mean, double *stddev,
                              GDALProgressFunc progress, void *progress_data) override
     {
         if (!mask_)
             return RawRasterBand::ComputeStatistics(approx, min, max, mean, stddev, progress,
                                                     progress_data);
+        const int every = line_step(approx);
         std::array<uint64_t, 256> histogram{};
-        if (!valid_histogram(progress, progress_data, &histogram))
+        if (!valid_histogram(progress, progress_data, every, &histogram))
             return CE_Failure;
         if (!any_valid(histogram, "statistics")) {
             SetMetadataItem("STATISTICS_VALID_PERCENT", "0"); // as GDAL records it
             return CE_Failure;
         }
+        SetMetadataItem("STATISTICS_APPROXIMATE", every > 1 ? "YES" : nullptr);
         uint64_t valid = 0;
         double sum = 0, squares = 0;
         for (int byte = 0; byte < 256; ++byte) {
@@ -183,8 +185,9 @@ public:
         const auto [lowest, highest] = extremes(histogram);
         const double sd = std::sqrt(squares / double(valid));
         SetStatistics(lowest, highest, m, sd);
-        // As GDAL writes it: four digits, but never 100 short of every pixel.
-        const double pixels = double(nRasterXSize) * double(nRasterYSize);
+        // As GDAL writes it: four digits, but never 100 short of every pixel
+        // read.
+        const double pixels = double(nRasterXSize) * ((nRasterYSize + every - 1) / every);
         const std::string percent = CPLSPrintf("%.4g", 100.0 * double(valid) / pixels);
         SetMetadataItem("STATISTICS_VALID_PERCENT",
                         percent == "100" && double(valid) < pixels ? "99.999" : percent.c_str());
@@ -198,7 +201,8 @@ public:
         if (!mask_)
             return RawRasterBand::ComputeRasterMinMax(approx, min_max);
         std::array<uint64_t, 256> histogram{};
-        if (!valid_histogram(nullptr, nullptr, &histogram) || !any_valid(histogram, "min/max"))
+        if (!valid_histogram(nullptr, nullptr, line_step(approx), &histogram) ||
+            !any_valid(histogram, "min/max"))
             return CE_Failure;
         std::tie(min_max[0], min_max[1]) = extremes(histogram);
         return CE_None;
@@ -220,8 +224,10 @@ public:
                                   : "dfMax should be strictly greater than dfMin");
             return CE_Failure;
         }
+        if (recalled(min, max, buckets, out_of_range, approx, counts))
+            return CE_None;
         std::array<uint64_t, 256> histogram{};
-        if (!valid_histogram(progress, progress_data, &histogram))
+        if (!valid_histogram(progress, progress_data, line_step(approx), &histogram))
             return CE_Failure;
         std::fill(counts, counts + buckets, GUIntBig(0));
         for (int byte = 0; byte < 256; ++byte) {
@@ -232,6 +238,7 @@ public:
                    : at >= buckets ? buckets - 1
                                    : int(at)] += histogram[std::size_t(byte)];
         }
+        remember(min, max, buckets, counts, out_of_range, approx);
         return CE_None;
     }
 
@@ -267,19 +274,62 @@ public:
     }
 
 private:
-    // The histogram of the bytes the mask keeps; false with a GDAL error
-    // when the band cannot be read or the reading is interrupted.
-    bool valid_histogram(GDALProgressFunc progress, void *progress_data,
+    // A histogram asked for before, as GDAL's bands keep them (in the
+    // image's .aux.xml), into counts; an exact one serves an approximate
+    // request.  False where none was kept.
+    bool recalled(double min, double max, int buckets, int out_of_range, int approx,
+                  GUIntBig *counts)
+    {
+        PamInitialize();
+        if (psPam == nullptr)
+            return false;
+        CPLXMLNode *item = PamFindMatchingHistogram(psPam->psSavedHistograms, min, max, buckets,
+                                                    out_of_range, approx);
+        GUIntBig *saved = nullptr;
+        if (item == nullptr ||
+            !PamParseHistogram(item, &min, &max, &buckets, &saved, &out_of_range, &approx))
+            return false;
+        std::copy_n(saved, buckets, counts);
+        CPLFree(saved);
+        return true;
+    }
+    void remember(double min, double max, int buckets, GUIntBig *counts, int out_of_range,
+                  int approx)
+    {
+        CPLXMLNode *item =
+            psPam ? PamHistogramToXMLTree(min, max, buckets, counts, out_of_range, approx)
+                  : nullptr;
+        if (item == nullptr)
+            return;
+        if (psPam->psSavedHistograms == nullptr)
+            psPam->psSavedHistograms = CPLCreateXMLNode(nullptr, CXT_Element, "Histograms");
+        CPLAddXMLChild(psPam->psSavedHistograms, item);
+        MarkPamDirty();
+    }
+
+    // Every line, or for an approximate answer every n-th from the first,
+    // as GDAL's own bands of a line a block sample them (n the square root
+    // of the line count).  Overviews are not taken: they carry no mask.
+    int line_step(int approx) const
+    {
+        return approx ? std::max(1, int(std::sqrt(double(nRasterYSize)))) : 1;
+    }
+
+    // The histogram of the bytes the mask keeps, of every line from the
+    // first; false with a GDAL error when the band cannot be read or the
+    // reading is interrupted.
+    bool valid_histogram(GDALProgressFunc progress, void *progress_data, int every,
                          std::array<uint64_t, 256> *histogram)
     {
         std::vector<unsigned char> line(static_cast<std::size_t>(nRasterXSize));
-        for (int y = 0; y < nRasterYSize; ++y) {
+        for (int y = 0; y < nRasterYSize; y += every) {
             if (RasterIO(GF_Read, 0, y, nRasterXSize, 1, line.data(), nRasterXSize, 1, GDT_Byte, 0,
                          0, nullptr) != CE_None)
                 return false;
             for (unsigned char byte : line)
                 ++(*histogram)[byte];
-            if (progress && !progress(double(y + 1) / nRasterYSize, nullptr, progress_data)) {
+            const double done = double(std::min(y + every, nRasterYSize)) / nRasterYSize;
+            if (progress && !progress(done, nullptr, progress_data)) {
                 ReportError(CE_Failure, CPLE_UserInterrupt, "User terminated");
                 return false;
             }
