@@ -294,6 +294,17 @@ for name in sys.argv[1:]:
                     for kind in "to"]
             self.assertEqual(len(kept[1]), 5)
             self.assertEqual(*map(ElementTree.tostring, kept))
+        # A histogram asked for alone is kept too.
+        histogram = """import sys
+from osgeo import gdal
+gdal.UseExceptions()
+d = gdal.Open(sys.argv[1])
+d.GetRasterBand(1).GetHistogram(-0.5, 255.5, 64, 0, 0)"""
+        for name in "t13", "o13":
+            os.remove(self.path(name + ".ida.aux.xml"))
+            subprocess.run([sys.executable, "-c", histogram, self.path(name + ".ida")], check=True,
+                           env=dict(os.environ, QUORVEX_TABLES=own))
+        self.assertEqual(*(Path(self.path(name + ".ida.aux.xml")).read_text() for name in ("t13", "o13")))
         shutil.copyfile(SAMPLE, self.path("sample.ida"))   # statistics go beside it
         sample = gdal.Open(self.path("sample.ida"))   # the band needs its dataset kept
         values = [b for b in Path(SAMPLE).read_bytes()[512:] if b != 255]
