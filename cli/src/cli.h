@@ -362,6 +362,20 @@ std::string printable(const char *text, std::size_t size);
 // count finite numbers separated by commas ("10.5,45" or "-3 , 7") into
 // values; false for any other text.
 bool parse_numbers(const std::string &text, double *values, std::size_t count);
+// A place asked for: a longitude/latitude or a column/line, and, when it
+// comes from a places file, its name.
+struct Place {
+    double x, y;
+    std::string name;
+};
+// The places of a file of lines LON,LAT or LON,LAT,NAME in degrees; a
+// place without a name (or with an empty one) is named by its two numbers
+// as written.  Blank lines, lines starting with # and a first line naming
+// the columns are skipped.  InputError naming the file (and the line) and
+// why it is none.
+std::vector<Place> read_places(const std::string &path);
+// The same of an open file, its name for the messages.
+std::vector<Place> read_places(std::FILE *file, const std::string &path);
 // A number as the text reports show it: 15 significant digits.
 std::string number(double value);
 

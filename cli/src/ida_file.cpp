@@ -40,26 +40,6 @@ std::string printable(const char *text, std::size_t size)
     return out;
 }
 
-bool parse_numbers(const std::string &text, double *values, std::size_t count)
-{
-    std::size_t from = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::size_t comma = k + 1 < count ? text.find(',', from) : text.size();
-        if (comma == std::string::npos)
-            return false;
-        const std::string part = text.substr(from, comma - from);
-        char *end = nullptr;
-        values[k] = std::strtod(part.c_str(), &end);
-        // strtod takes the blanks before a number; these are the ones after.
-        while (end != part.c_str() && (*end == ' ' || *end == '\t'))
-            ++end;
-        if (end == part.c_str() || *end != '\0' || !std::isfinite(values[k]))
-            return false;
-        from = comma + 1;
-    }
-    return true;
-}
-
 std::string number(double value)
 {
     char text[40];

@@ -237,6 +237,9 @@ protected:
             // North of a's lines, then on its last line 360 degrees west.
             {"turned.csv", "10,50\n-349.96,44.97\n"},
             {"tab.csv", "10,45,a\tb\n"},
+            {"unnamed.csv", "10,45,\n"},
+            // Lines ended by a carriage return alone.
+            {"cr.csv", "10,45,A\r10,44.97,B\r"},
             // 10,45 saved as UTF-16, with its byte order mark.
             {"utf16.csv", std::string("\xff\xfe\x31\0\x30\0\x2c\0\x34\0\x35\0", 12)},
             // All of a but (2, 1); its columns 0 and 1 of lines 1 and 2; its
@@ -370,11 +373,13 @@ point --at 10,45 p10.ida | 1 | p10.ida: projection code 10 is not accepted by th
 point --places places.csv a.ida b.ida | 0 |  | place\tfile\tcolumn\tline\tlongitude\tlatitude\tbyte\tvalue\nCentre\ta.ida\t2\t1\t10\t45\t6\t-7\n10.04, 44.97\ta.ida\t2\t2\t10\t44.95\t10\t-5\nfar  east\ta.ida\t-\t-\t-\t-\t-\toutside\nCentre\tb.ida\t2\t1\t10\t45\t6\t-7\n10.04
 point --json --places places.csv a.ida | 0 |  | {"place":"Centre","file":"a.ida","column":2,"line":1,
 point --places turned.csv a.ida | 0 |  | \n10,50\ta.ida\t-\t-\t-\t-\t-\toutside\n-349.96,44.97\ta.ida\t2\t2\t10\t44.95\t10\t-5\n
+point --places unnamed.csv a.ida | 0 |  | \n10,45\ta.ida\t2\t1\t10\t45\t6\t-7\n
 point --places places.csv plain.ida a.ida | 1 | plain.ida: the image has no projection, so no pixel lies at a longitude/latitude | \nCentre\ta.ida\t2\t1
 point --places header.csv a.ida | 1 | header.csv line 2: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
 point --places typo.csv a.ida | 1 | typo.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
 point --places typo2.csv a.ida | 1 | typo2.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
-point --places tab.csv a.ida | 1 | tab.csv line 1: a place's name cannot hold a tab
+point --places tab.csv a.ida | 1 | tab.csv line 1: a place's name cannot hold a tab or a line break
+point --places cr.csv a.ida | 1 | cr.csv line 1: a place's name cannot hold a tab or a line break
 point --places long.csv a.ida | 1 | long.csv line 2: longer than 1000 characters, not a place
 point --places utf16.csv a.ida | 1 | utf16.csv line 1: zero byte in the line, not a place
 point --places noplace.csv a.ida | 1 | noplace.csv: no places (a line LON,LAT or LON,LAT,NAME for each)
