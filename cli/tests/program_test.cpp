@@ -234,6 +234,7 @@ protected:
             {"typo.csv", "10,4S\n"},
             {"typo2.csv", "Rome,45,Centre\n"},
             {"pole.csv", "10,90.5\n"},
+            {"far.csv", "600,45\n"},
             // North of a's lines, then on its last line 360 degrees west.
             {"turned.csv", "10,50\n-349.96,44.97\n"},
             {"tab.csv", "10,45,a\tb\n"},
@@ -415,6 +416,7 @@ point --at " 10 , 45 " a.ida | 0 |  | \na.ida\t2\t1\t10\t45\t6\t-7\n
 point --at 10 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,90.5 a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --places pole.csv a.ida | 1 | pole.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
+point --places far.csv a.ida | 1 | far.csv line 1: a place needs LON,LAT or LON,LAT,NAME in degrees, such as 10.5,45,Rome
 region --box 0,35,20,90.5 a.ida | 2 | --box needs WEST,SOUTH,EAST,NORTH in degrees, such as -10,35,30,60
 point --at 10,nan a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
 point --at 10,45x a.ida | 2 | --at needs LON,LAT in degrees, such as 10.5,45
