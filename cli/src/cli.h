@@ -100,6 +100,25 @@ int report_each(const std::vector<std::string> &files,
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
+// How an image codes values in its bytes: each byte's physical value and
+// whether it is valid, and the valid byte that codes a value best.
+class Coding {
+public:
+    explicit Coding(const IMAGETYPE &image);
+    double value(unsigned char byte) const { return value_[byte]; }
+    bool valid(unsigned char byte) const { return valid_[byte]; }
+    // The valid bytes in rising order of value.
+    const std::vector<unsigned char> &by_value() const { return by_value_; }
+    // The valid byte whose value lies nearest; of two as near, the lower
+    // value.  The coding must have a valid byte.
+    unsigned char nearest(double value) const;
+
+private:
+    std::array<double, 256> value_{};
+    std::array<bool, 256> valid_{};
+    std::vector<unsigned char> by_value_;
+};
+
 // The largest, smallest, mean or median physical value ("max", "min",
 // "mean" or "median") of the valid bytes added at each of a number of
 // places, coded back as the image codes its pixels: the best byte; for the
@@ -117,18 +136,18 @@ public:
     // A median whose places keep any number of bytes (a grid pixel of warp
     // takes every source pixel falling in it): each byte is counted at its
     // place first, then room made for those counted, then each added.
-    void count(std::size_t at, unsigned char byte) { count_[at] += valid_[byte]; }
+    void count(std::size_t at, unsigned char byte) { count_[at] += coding_.valid(byte); }
     void make_room();
     void add(std::size_t at, unsigned char byte)
     {
-        if (!valid_[byte])
+        if (!coding_.valid(byte))
             return;
         if (median_) {
             kept_[first_kept(at) + count_[at]++] = rank_[byte];
             return;
         }
-        sum_[at] += value_[byte];
-        if (count_[at]++ == 0 || sign_ * value_[byte] > sign_ * value_[best_[at]])
+        sum_[at] += coding_.value(byte);
+        if (count_[at]++ == 0 || sign_ * coding_.value(byte) > sign_ * coding_.value(best_[at]))
             best_[at] = byte;
     }
     // bytes[at] at each place at from 0 to size - 1.
@@ -142,7 +161,6 @@ public:
     void finish(std::size_t size, unsigned char *result);
 
 private:
-    unsigned char nearest(double value) const;
     unsigned char median(std::size_t at);
     std::size_t first_kept(std::size_t at) const
     {
@@ -152,10 +170,8 @@ private:
     const bool mean_, median_;
     const double sign_;
     const std::size_t layers_;
-    std::array<double, 256> value_{};
-    std::array<bool, 256> valid_{};
-    // The valid bytes in rising order of value, and each one's place there.
-    std::vector<unsigned char> by_value_;
+    const Coding coding_;
+    // Each valid byte's place in the coding's bytes by value.
     std::array<unsigned char, 256> rank_{};
     std::vector<double> sum_;
     std::vector<std::size_t> count_;

@@ -8,23 +8,40 @@
 
 namespace cli {
 
-Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
-                     std::size_t layers)
-    : mean_(name == "mean"), median_(name == "median"), sign_(name == "min" ? -1.0 : 1.0),
-      layers_(layers), sum_(places), count_(places), best_(places),
-      kept_(median_ ? places * layers : 0)
+Coding::Coding(const IMAGETYPE &image)
 {
-    const std::array<PixelKind, 256> kinds = pixel_kinds(coding.image);
+    const std::array<PixelKind, 256> kinds = pixel_kinds(image);
     for (int byte = 0; byte < 256; ++byte) {
-        value_[byte] = coding.physical(byte);
+        value_[byte] = image.slope * byte + image.intercept;
         valid_[byte] = kinds[byte] == PixelKind::valid;
         if (valid_[byte])
             by_value_.push_back(static_cast<unsigned char>(byte));
     }
     std::stable_sort(by_value_.begin(), by_value_.end(),
                      [this](unsigned char a, unsigned char b) { return value_[a] < value_[b]; });
-    for (std::size_t rank = 0; rank < by_value_.size(); ++rank)
-        rank_[by_value_[rank]] = static_cast<unsigned char>(rank);
+}
+
+unsigned char Coding::nearest(double value) const
+{
+    const auto above =
+        std::lower_bound(by_value_.begin(), by_value_.end(), value,
+                         [this](unsigned char byte, double v) { return value_[byte] < v; });
+    if (above == by_value_.end())
+        return by_value_.back();
+    if (above == by_value_.begin() || value_[*above] - value < value - value_[*(above - 1)])
+        return *above;
+    return *(above - 1);
+}
+
+Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
+                     std::size_t layers)
+    : mean_(name == "mean"), median_(name == "median"), sign_(name == "min" ? -1.0 : 1.0),
+      layers_(layers), coding_(coding.image), sum_(places), count_(places), best_(places),
+      kept_(median_ ? places * layers : 0)
+{
+    const std::vector<unsigned char> &by_value = coding_.by_value();
+    for (std::size_t rank = 0; rank < by_value.size(); ++rank)
+        rank_[by_value[rank]] = static_cast<unsigned char>(rank);
 }
 
 void Statistic::clear(std::size_t size)
@@ -49,7 +66,7 @@ void Statistic::finish(std::size_t size, unsigned char *result)
     for (std::size_t at = 0; at < size; ++at)
         if (count_[at] > 0)
             result[at] = median_ ? median(at)
-                         : mean_ ? nearest(sum_[at] / static_cast<double>(count_[at]))
+                         : mean_ ? coding_.nearest(sum_[at] / static_cast<double>(count_[at]))
                                  : best_[at];
 }
 
@@ -58,24 +75,12 @@ unsigned char Statistic::median(std::size_t at)
     unsigned char *const kept = &kept_[first_kept(at)];
     unsigned char *const middle = kept + count_[at] / 2;
     std::nth_element(kept, middle, kept + count_[at]);
-    const unsigned char upper = by_value_[*middle];
+    const std::vector<unsigned char> &by_value = coding_.by_value();
+    const unsigned char upper = by_value[*middle];
     if (count_[at] % 2 == 1)
         return upper;
-    const unsigned char lower = by_value_[*std::max_element(kept, middle)];
-    return nearest((value_[lower] + value_[upper]) / 2);
-}
-
-// The valid byte whose value lies nearest; of two as near, the lower value.
-unsigned char Statistic::nearest(double value) const
-{
-    const auto above =
-        std::lower_bound(by_value_.begin(), by_value_.end(), value,
-                         [this](unsigned char byte, double v) { return value_[byte] < v; });
-    if (above == by_value_.end())
-        return by_value_.back();
-    if (above == by_value_.begin() || value_[*above] - value < value - value_[*(above - 1)])
-        return *above;
-    return *(above - 1);
+    const unsigned char lower = by_value[*std::max_element(kept, middle)];
+    return coding_.nearest((coding_.value(lower) + coding_.value(upper)) / 2);
 }
 
 } // namespace cli
