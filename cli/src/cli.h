@@ -407,6 +407,9 @@ struct Options {
     std::string areas;       // region: the GeoJSON file of areas
     std::string statistic;   // composite: "max", "min", "mean" or "median"; warp: the first three
     std::string grid;        // warp: the image whose grid the result takes
+    std::string normal;      // anomaly: the image of the normal values
+    std::string slope, intercept; // anomaly: the result's law, when given
+    bool percent = false;         // anomaly: a percentage of the normal
     bool json = false;
     bool legend = false;
 };
@@ -419,6 +422,7 @@ int run_composite(Options &options);
 int run_warp(Options &options);
 int run_crop(Options &options);
 int run_region(Options &options);
+int run_anomaly(Options &options);
 
 } // namespace cli
 

@@ -26,6 +26,8 @@ const char general_help[] =
     "  warp FILE... --grid GRID -o OUT\n"
     "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
+    "  anomaly FILE --normal NORMAL -o OUT\n"
+    "                      the departure of each value from the normal one\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
     "                      instead of the built-in ones (any command); without\n"
@@ -152,6 +154,29 @@ const char region_help[] =
     "  --json              one JSON object per file (and area), with info's\n"
     "                      pixels and statistics\n";
 
+const char anomaly_help[] =
+    "Usage: quorvex anomaly FILE --normal NORMAL.ida -o OUT.ida [--percent]\n"
+    "                       [--slope SLOPE] [--intercept INTERCEPT] [--tables FILE]\n"
+    "Writes the departure of FILE from a normal at each place: FILE's physical\n"
+    "value less NORMAL.ida's, or with --percent FILE's as a percentage of\n"
+    "NORMAL.ida's.  NORMAL.ida needs FILE's grid and IDA type, not its coding.\n"
+    "The result codes the departures in its header (IDA type 200): bytes 0\n"
+    "to 254 stand for SLOPE x byte + INTERCEPT, each departure coded by the\n"
+    "byte of the nearest value (of two as near, the lower), and 255 is\n"
+    "missing, where FILE or NORMAL.ida has no valid pixel or, for a\n"
+    "percentage, the normal is 0.  Departures beyond the values of the bytes\n"
+    "take the nearest; the program says how many did.  The header is FILE's\n"
+    "but for the coding.\n"
+    "\n"
+    "  --normal NORMAL.ida   the normal values (the mean or median of the\n"
+    "                        years, as composite makes them)\n"
+    "  -o, --output OUT.ida  the image to write (replaced whole)\n"
+    "  --percent             FILE's value as a percentage of the normal\n"
+    "  --slope SLOPE, --intercept INTERCEPT\n"
+    "                        the result's law; by default FILE's slope (made\n"
+    "                        positive) with a departure of 0 at byte 128, or for\n"
+    "                        a percentage 1 and 0\n";
+
 struct Command {
     const char *name;
     const char *help;
@@ -159,10 +184,11 @@ struct Command {
 };
 
 const Command commands[] = {
-    {"info", info_help, cli::run_info},       {"check", check_help, cli::run_check},
-    {"render", render_help, cli::run_render}, {"point", point_help, cli::run_point},
-    {"region", region_help, cli::run_region}, {"composite", composite_help, cli::run_composite},
-    {"warp", warp_help, cli::run_warp},       {"crop", crop_help, cli::run_crop}};
+    {"info", info_help, cli::run_info},         {"check", check_help, cli::run_check},
+    {"render", render_help, cli::run_render},   {"point", point_help, cli::run_point},
+    {"region", region_help, cli::run_region},   {"composite", composite_help, cli::run_composite},
+    {"warp", warp_help, cli::run_warp},         {"crop", crop_help, cli::run_crop},
+    {"anomaly", anomaly_help, cli::run_anomaly}};
 
 void load_tables(const std::string &path, cli::Options &options)
 {
@@ -227,7 +253,8 @@ int run(int argc, char **argv)
             options.json = true;
         } else if ((arg == "-o" || arg == "--output") &&
                    (command->run == cli::run_render || command->run == cli::run_composite ||
-                    command->run == cli::run_warp || command->run == cli::run_crop)) {
+                    command->run == cli::run_warp || command->run == cli::run_crop ||
+                    command->run == cli::run_anomaly)) {
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
@@ -252,6 +279,14 @@ int run(int argc, char **argv)
             options.areas = value_of(i, argc, argv);
         } else if (arg == "--grid" && command->run == cli::run_warp) {
             options.grid = value_of(i, argc, argv);
+        } else if (arg == "--normal" && command->run == cli::run_anomaly) {
+            options.normal = value_of(i, argc, argv);
+        } else if (arg == "--slope" && command->run == cli::run_anomaly) {
+            options.slope = value_of(i, argc, argv);
+        } else if (arg == "--intercept" && command->run == cli::run_anomaly) {
+            options.intercept = value_of(i, argc, argv);
+        } else if (arg == "--percent" && command->run == cli::run_anomaly) {
+            options.percent = true;
         } else if (arg == "--legend" && command->run == cli::run_render) {
             options.legend = true;
         } else {

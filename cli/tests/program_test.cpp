@@ -138,6 +138,9 @@ protected:
             {"n2.ida", image([](Image &i) { i.slope = -0.5, i.pixels = second_pixels; })},
             {"slope.ida", image([](Image &i) { i.slope = 0.25; })},
             {"icpt.ida", image([](Image &i) { i.intercept = -9; })},
+            {"flat.ida", image([](Image &i) { i.slope = 0; })},
+            // c2 with a value of 0 at its second pixel.
+            {"c2zero.ida", image([](Image &i) { i.pixels = second_pixels, i.pixels[1] = 20; })},
             {"big.ida", image([](Image &i) { i.rows = i.columns = 300, i.pixels = big_pixels(); })},
             {"zero.ida",
              image([](Image &i) { i.rows = i.columns = 300, i.pixels.assign(90000, 0); })},
@@ -396,6 +399,14 @@ composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and -
 composite --max --median -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and --median
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
+anomaly a.ida --normal c2.ida --slope 2 --intercept 0 -o x.ida | 0 | x.ida: 2 departures lie beyond the values its bytes hold (0 to 508) and took the nearest of them
+anomaly a.ida --normal rows.ida -o x.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
+anomaly flat.ida --normal a.ida -o x.ida | 1 | flat.ida: its slope is 0, so the result's law needs --slope
+anomaly a.ida --normal c2.ida -o full | 1 | full: cannot write (No space left on device)
+anomaly a.ida -o x.ida | 2 | anomaly takes one FILE, --normal NORMAL.ida and -o OUT.ida
+anomaly a.ida --normal c2.ida -o c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
+anomaly a.ida --normal c2.ida --slope 1e-11 -o x.ida | 2 | --slope needs a number other than 0, such as 0.004
+anomaly a.ida --normal c2.ida --intercept 1e39 -o x.ida | 2 | --intercept needs a number such as -0.5
 warp a.ida --grid shifted.ida -o w.ida | 0 |  | 
 --tables t.txt warp g.ida --grid g.ida -o w.ida | 0 |  | 
 warp plain.ida --grid a.ida -o w.ida | 1 | plain.ida: the image has no projection, so it has no place to take from
@@ -535,6 +546,56 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
         for (int k = 0; k < 16; ++k)
             many += " a.ida";
         EXPECT_EQ(std::system(many.c_str()), 0) << command;
+    }
+}
+
+TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
+{
+    // a.ida's values less or as a percentage of the normal's, coded by the
+    // byte of the nearest value (of two as near, the lower), 255 where
+    // either has no valid pixel or a percentage's normal is 0.  n1.ida and
+    // n2.ida hold a's and c2's bytes under a falling law, slope.ida a's
+    // under another.
+    const struct {
+        const char *args;
+        double slope, intercept;
+        std::vector<unsigned char> pixels;
+    } cases[] = {
+        {"a.ida --normal c2.ida",
+         0.5,
+         -64,
+         {123, 129, 255, 255, 128, 124, 128, 135, 255, 128, 127, 255}},
+        {"n1.ida --normal n2.ida",
+         0.5,
+         -64,
+         {133, 127, 255, 255, 128, 132, 128, 121, 255, 128, 129, 255}},
+        {"a.ida --normal slope.ida",
+         0.5,
+         -64,
+         {128, 128, 129, 255, 130, 130, 131, 131, 132, 132, 133, 255}},
+        {"a.ida --normal c2zero.ida --percent",
+         1,
+         0,
+         {133, 255, 255, 255, 100, 136, 100, 65, 255, 100, 111, 255}},
+        {"a.ida --normal c2.ida --slope 1 --intercept -5",
+         1,
+         -5,
+         {2, 5, 255, 255, 5, 3, 5, 8, 255, 5, 4, 255}},
+        {"a.ida --normal c2.ida --slope -1 --intercept 5",
+         -1,
+         5,
+         {8, 5, 255, 255, 5, 7, 5, 2, 255, 5, 6, 255}},
+    };
+    for (const auto &c : cases) {
+        const std::string args = std::string("anomaly -o x.ida ") + c.args;
+        EXPECT_EQ(run(args).status, 0) << args;
+        std::string header = read(dir / "a.ida").substr(0, QUORVEX_HEADER_SIZE);
+        unsigned char *u = reinterpret_cast<unsigned char *>(header.data());
+        u[168] = 0, u[169] = 254, u[170] = 255;
+        _DoubleCtoRealPascal(u + 171, c.slope);
+        _DoubleCtoRealPascal(u + 177, c.intercept);
+        EXPECT_EQ(read(dir / "x.ida"), header + std::string(c.pixels.begin(), c.pixels.end()))
+            << args;
     }
 }
 
