@@ -4,7 +4,6 @@
 // the departures in its own header.
 #include "cli.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -55,28 +54,23 @@ int run_anomaly(Options &options)
     refuse_input_as_output(options.output, {options.files[0], options.normal});
     IdaFile f = open_described(options.files[0], options.tables);
     IdaFile normal = open_described(options.normal, options.tables);
-    std::string message;
-    if (check_files({f.path, normal.path}, options.tables, &message) != QUORVEX_SUCCESS) {
-        std::replace(message.begin(), message.end(), '\n', ' ');
-        throw InputError(message);
-    }
+    require_agreement({f.path, normal.path}, options.tables);
 
-    // The law as the header holds it, read back: its reals are truncated.
+    // A default intercept of 128 slopes: a power of two times the slope,
+    // which the header's reals hold as exactly as the slope, so that byte
+    // 128 stands for 0 exactly.
+    const double slope = options.slope.empty() ? (options.percent ? 1 : std::fabs(f.image.slope))
+                                               : law_number("--slope", options.slope, true);
+    const double intercept = options.intercept.empty()
+                                 ? (options.percent ? 0 : -zero_byte * slope)
+                                 : law_number("--intercept", options.intercept, false);
     IdaFile result;
-    result.path = options.output;
     std::memcpy(result.header, f.header, QUORVEX_HEADER_SIZE);
-    double slope = options.percent ? 1 : std::fabs(f.image.slope);
-    if (!options.slope.empty())
-        slope = law_number("--slope", options.slope, true);
-    put_coding(result.header, slope, 0);
-    slope = r48(result.header, slope_offset);
-    if (slope == 0)
-        throw InputError(f.path + ": its slope is 0, so the result's law needs --slope");
-    double intercept = options.percent ? 0 : -zero_byte * slope;
-    if (!options.intercept.empty())
-        intercept = law_number("--intercept", options.intercept, false);
     put_coding(result.header, slope, intercept);
+    // The law as the header holds it: its reals are truncated.
     describe(result, options.tables);
+    if (result.image.slope == 0)
+        throw InputError(f.path + ": its slope is 0, so the result's law needs --slope");
     const Coding in(f.image), of_normal(normal.image), out(result.image);
 
     // The result's byte of each pair of bytes, and whether the departure
@@ -94,7 +88,7 @@ int run_anomaly(Options &options)
             const unsigned char coded = out.nearest(departure);
             byte_of[std::size_t(a) * 256 + std::size_t(b)] = coded;
             beyond[std::size_t(a) * 256 + std::size_t(b)] =
-                std::fabs(out.value(coded) - departure) > std::fabs(slope) / 2;
+                std::fabs(out.value(coded) - departure) > std::fabs(result.image.slope) / 2;
         }
 
     uint64_t clipped = 0;
@@ -120,9 +114,10 @@ int run_anomaly(Options &options)
     });
     if (clipped > 0)
         std::fprintf(stderr,
-                     "quorvex: %s: %llu departures lie beyond the values its bytes hold "
-                     "(%s to %s) and took the nearest of them\n",
+                     "quorvex: %s: %llu %s beyond the values its bytes hold (%s to %s) and "
+                     "took the nearest of them\n",
                      options.output.c_str(), static_cast<unsigned long long>(clipped),
+                     clipped == 1 ? "departure lies" : "departures lie",
                      number(out.value(out.by_value().front())).c_str(),
                      number(out.value(out.by_value().back())).c_str());
     return 0;

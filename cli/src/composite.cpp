@@ -25,11 +25,7 @@ int run_composite(Options &options)
         files.push_back(open_described(path, options.tables));
         check_same_coding(files.front(), files.back());
     }
-    std::string message;
-    if (check_files(options.files, options.tables, &message) != QUORVEX_SUCCESS) {
-        std::replace(message.begin(), message.end(), '\n', ' ');
-        throw InputError(message);
-    }
+    require_agreement(options.files, options.tables);
 
     // The median keeps every file's bytes of a piece: smaller pieces for
     // long stacks hold that to 16 MiB, down to 4 KiB read at a time.

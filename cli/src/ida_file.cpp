@@ -96,6 +96,16 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
     return error;
 }
 
+void require_agreement(const std::vector<std::string> &paths, const QuorvexTables &tables)
+{
+    std::string message;
+    if (check_files(paths, tables, &message) != QUORVEX_SUCCESS) {
+        // The library's message runs over lines; an error takes one.
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        throw InputError(message);
+    }
+}
+
 void describe(IdaFile &file, const QuorvexTables &tables)
 {
     IMAGETYPE &it = file.image;

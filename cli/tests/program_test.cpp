@@ -399,7 +399,7 @@ composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and -
 composite --max --median -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and --median
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
-anomaly a.ida --normal c2.ida --slope 2 --intercept 0 -o x.ida | 0 | x.ida: 2 departures lie beyond the values its bytes hold (0 to 508) and took the nearest of them
+anomaly a.ida --normal c2.ida --slope 2 --intercept 1 -o x.ida | 0 | x.ida: 3 departures lie beyond the values its bytes hold (1 to 509) and took the nearest of them
 anomaly a.ida --normal rows.ida -o x.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
 anomaly flat.ida --normal a.ida -o x.ida | 1 | flat.ida: its slope is 0, so the result's law needs --slope
 anomaly a.ida --normal c2.ida -o full | 1 | full: cannot write (No space left on device)
@@ -556,46 +556,51 @@ TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
     // either has no valid pixel or a percentage's normal is 0.  n1.ida and
     // n2.ida hold a's and c2's bytes under a falling law, slope.ida a's
     // under another.
+    const auto bytes = [](std::initializer_list<unsigned char> list) {
+        return std::string(list.begin(), list.end());
+    };
     const struct {
         const char *args;
         double slope, intercept;
-        std::vector<unsigned char> pixels;
+        std::string pixels, err = "";
     } cases[] = {
-        {"a.ida --normal c2.ida",
-         0.5,
-         -64,
-         {123, 129, 255, 255, 128, 124, 128, 135, 255, 128, 127, 255}},
-        {"n1.ida --normal n2.ida",
-         0.5,
-         -64,
-         {133, 127, 255, 255, 128, 132, 128, 121, 255, 128, 129, 255}},
-        {"a.ida --normal slope.ida",
-         0.5,
-         -64,
-         {128, 128, 129, 255, 130, 130, 131, 131, 132, 132, 133, 255}},
-        {"a.ida --normal c2zero.ida --percent",
-         1,
-         0,
-         {133, 255, 255, 255, 100, 136, 100, 65, 255, 100, 111, 255}},
-        {"a.ida --normal c2.ida --slope 1 --intercept -5",
-         1,
-         -5,
-         {2, 5, 255, 255, 5, 3, 5, 8, 255, 5, 4, 255}},
-        {"a.ida --normal c2.ida --slope -1 --intercept 5",
-         -1,
-         5,
-         {8, 5, 255, 255, 5, 7, 5, 2, 255, 5, 6, 255}},
+        {"a.ida --normal c2.ida", 0.5, -64,
+         bytes({123, 129, 255, 255, 128, 124, 128, 135, 255, 128, 127, 255})},
+        {"n1.ida --normal n2.ida", 0.5, -64,
+         bytes({133, 127, 255, 255, 128, 132, 128, 121, 255, 128, 129, 255})},
+        {"a.ida --normal slope.ida", 0.5, -64,
+         bytes({128, 128, 129, 255, 130, 130, 131, 131, 132, 132, 133, 255})},
+        {"a.ida --normal c2zero.ida --percent", 1, 0,
+         bytes({133, 255, 255, 255, 100, 136, 100, 65, 255, 100, 111, 255})},
+        {"a.ida --normal c2.ida --slope 1 --intercept -5", 1, -5,
+         bytes({2, 5, 255, 255, 5, 3, 5, 8, 255, 5, 4, 255})},
+        {"a.ida --normal c2.ida --slope -1 --intercept 5", -1, 5,
+         bytes({8, 5, 255, 255, 5, 7, 5, 2, 255, 5, 6, 255})},
+        // Missing code 0: 255 is a value, whose departure of 126 lies
+        // beyond the bytes.
+        {"small.ida --normal small2.ida", 0.5, -64, bytes({255, 130, 254, 134, 128, 142}),
+         "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-64 to 63) and took "
+         "the nearest of them\n"},
+        // Type 12 codes its values in the tables, its missing code 0 and
+        // cloud code 1.
+        {"--tables t.txt g.ida --normal g.ida", 2, -256,
+         bytes({255, 255}) + std::string(41 * 41 - 2, '\x80')},
+        {"big.ida --normal big.ida", 0.5, -64, std::string(300 * 300, '\x80')},
     };
     for (const auto &c : cases) {
         const std::string args = std::string("anomaly -o x.ida ") + c.args;
-        EXPECT_EQ(run(args).status, 0) << args;
-        std::string header = read(dir / "a.ida").substr(0, QUORVEX_HEADER_SIZE);
+        const Outcome &r = run(args);
+        EXPECT_EQ(r.status, 0) << args;
+        EXPECT_EQ(r.err, c.err) << args;
+        const std::string first =
+            std::string(c.args).substr(0, std::string(c.args).find(".ida") + 4);
+        std::string header =
+            read(dir / first.substr(first.rfind(' ') + 1)).substr(0, QUORVEX_HEADER_SIZE);
         unsigned char *u = reinterpret_cast<unsigned char *>(header.data());
-        u[168] = 0, u[169] = 254, u[170] = 255;
+        u[22] = 200, u[168] = 0, u[169] = 254, u[170] = 255;
         _DoubleCtoRealPascal(u + 171, c.slope);
         _DoubleCtoRealPascal(u + 177, c.intercept);
-        EXPECT_EQ(read(dir / "x.ida"), header + std::string(c.pixels.begin(), c.pixels.end()))
-            << args;
+        EXPECT_EQ(read(dir / "x.ida"), header + c.pixels) << args;
     }
 }
 
