@@ -403,6 +403,7 @@ struct Options {
     std::vector<std::string> files;
     std::string output;
     std::string colours;
+    std::string diverge_at;  // render: the centre of a diverging ramp
     std::string at, pixel;   // point
     std::string places;      // point: a file of places
     std::string window, box; // crop; region: box

@@ -50,8 +50,8 @@ const char check_help[] = "Usage: quorvex check [--tables FILE] FILE...\n"
                           "geolocation of the first and prints the library's message.  Exit\n"
                           "status 0 when all agree, 1 otherwise.\n";
 
-const char render_help[] = "Usage: quorvex render FILE -o OUT.png [--colours FILE.CLR] [--legend]\n"
-                           "                      [--tables FILE]\n"
+const char render_help[] = "Usage: quorvex render FILE -o OUT.png [--colours FILE.CLR |\n"
+                           "                      --diverge-at VALUE] [--legend] [--tables FILE]\n"
                            "Draws the image as a PNG, one pixel per pixel; missing pixels are\n"
                            "transparent.\n"
                            "\n"
@@ -59,6 +59,10 @@ const char render_help[] = "Usage: quorvex render FILE -o OUT.png [--colours FIL
                            "  --colours FILE.CLR    colour classes in Brennix's colour-file form\n"
                            "                        (From To Red Green Blue Legend); without it a\n"
                            "                        colour ramp over the physical values\n"
+                           "  --diverge-at VALUE    a ramp from brown through white at VALUE to\n"
+                           "                        blue-green, as far either way as the value\n"
+                           "                        furthest from VALUE (an anomaly about 0, or\n"
+                           "                        100 for a percentage)\n"
                            "  --legend              a panel beside the image with each colour and\n"
                            "                        its legend text\n";
 
@@ -258,6 +262,8 @@ int run(int argc, char **argv)
             options.output = value_of(i, argc, argv);
         } else if (arg == "--colours" && command->run == cli::run_render) {
             options.colours = value_of(i, argc, argv);
+        } else if (arg == "--diverge-at" && command->run == cli::run_render) {
+            options.diverge_at = value_of(i, argc, argv);
         } else if ((arg == "--max" || arg == "--min" || arg == "--mean" || arg == "--median") &&
                    (command->run == cli::run_composite || command->run == cli::run_warp)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))

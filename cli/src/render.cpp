@@ -55,13 +55,19 @@ Colouring from_classes(const std::vector<ColourClass> &classes,
 }
 
 // A perceptually even ramp from dark violet through teal to yellow over
-// the physical values of the valid bytes present; missing and other
-// special codes, which have no physical value, stay transparent.
+// the physical values of the valid bytes present; or, about a centre, from
+// brown through white at the centre to blue-green, as far either way as
+// the value furthest from it (the departures of an anomaly, about 0 or 100
+// percent).  Missing and other special codes, which have no physical
+// value, stay transparent.
 Colouring ramp(const IdaFile &f, const std::array<PixelKind, 256> &kinds,
-               const std::array<bool, 256> &present)
+               const std::array<bool, 256> &present, const double *centre)
 {
-    static const unsigned char stops[5][3] = {
+    static const unsigned char sequential[5][3] = {
         {68, 1, 84}, {59, 82, 139}, {33, 145, 140}, {94, 201, 98}, {253, 231, 37}};
+    static const unsigned char diverging[5][3] = {
+        {166, 97, 26}, {223, 194, 125}, {245, 245, 245}, {128, 205, 193}, {1, 133, 113}};
+    const auto &stops = centre ? diverging : sequential;
     double lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
     std::vector<int> bytes;
     for (int byte = 0; byte < 256; ++byte)
@@ -71,6 +77,13 @@ Colouring ramp(const IdaFile &f, const std::array<PixelKind, 256> &kinds,
             highest = std::fmax(highest, f.physical(byte));
         }
     Colouring c;
+    if (bytes.empty())
+        return c;
+    if (centre) {
+        const double reach = std::fmax(*centre - lowest, highest - *centre);
+        lowest = *centre - reach;
+        highest = *centre + reach;
+    }
     const auto colour_of = [&](double value) {
         const double t = highest > lowest ? (value - lowest) / (highest - lowest) : 0.5;
         const double at = std::fmin(std::fmax(t, 0.0), 1.0) * 4.0;
@@ -84,11 +97,11 @@ Colouring ramp(const IdaFile &f, const std::array<PixelKind, 256> &kinds,
     };
     for (int byte : bytes)
         c.by_byte[byte] = colour_of(f.physical(byte));
-    if (bytes.empty())
-        return c;
-    // Six evenly spaced values from the lowest to the highest.
-    for (int k = 0; k < 6; ++k) {
-        const double value = lowest + (highest - lowest) * k / 5.0;
+    // Evenly spaced values from the lowest to the highest: six, or five
+    // with the centre in the middle.
+    const int values = centre ? 5 : 6;
+    for (int k = 0; k < values; ++k) {
+        const double value = lowest + (highest - lowest) * k / (values - 1);
         char text[32];
         std::snprintf(text, sizeof text, "%.6g", value);
         c.legend.push_back({colour_of(value), text});
@@ -360,6 +373,15 @@ int run_render(Options &options)
         throw UsageError("render takes one FILE and -o OUT.png");
     const std::string &output = options.output;
     refuse_input_as_output(output, {options.files[0], options.colours, options.tables_path});
+    double centre_value = 0;
+    const double *centre = nullptr;
+    if (!options.diverge_at.empty()) {
+        if (!options.colours.empty())
+            throw UsageError("render takes one of --colours FILE.CLR and --diverge-at VALUE");
+        if (!parse_numbers(options.diverge_at, &centre_value, 1))
+            throw UsageError("--diverge-at needs a number, such as 0 or 100");
+        centre = &centre_value;
+    }
     std::vector<ColourClass> classes;
     std::string error;
     if (!options.colours.empty() && !read_colour_file(options.colours, &classes, &error))
@@ -380,7 +402,7 @@ int run_render(Options &options)
     });
     const std::array<PixelKind, 256> kinds = pixel_kinds(f.image);
     const Colouring colouring =
-        options.colours.empty() ? ramp(f, kinds, present) : from_classes(classes, kinds);
+        options.colours.empty() ? ramp(f, kinds, present, centre) : from_classes(classes, kinds);
     const auto width = static_cast<std::size_t>(f.columns);
 
     if (!options.legend) {

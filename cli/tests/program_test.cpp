@@ -346,6 +346,8 @@ render a.ida -o folder | 1 | folder: cannot write (Is a directory)
 render a.ida -o full | 1 | full: cannot write (No space left on device)
 render a.ida --colours bad.clr -o out.png | 1 | bad.clr:3: Red '300' is not a whole number from 0 to 255
 render a.ida --colours none.clr -o out.png | 1 | none.clr: No such file or directory
+render a.ida --colours c.clr --diverge-at 0 -o out.png | 2 | render takes one of --colours FILE.CLR and --diverge-at VALUE
+render a.ida --diverge-at zero -o out.png | 2 | --diverge-at needs a number, such as 0 or 100
 --tables bad.txt info a.ida | 1 | bad.txt:1: bad value '300' for code (0 to 255)
  | 2 | no command (see quorvex --help)
 show a.ida | 2 | unknown command 'show' (see quorvex --help)
@@ -926,6 +928,11 @@ TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
         // The ramp's six values: the lowest first, the fourth between its
         // third and fourth stops.
         {"small.ida --legend -o rl.png", 0, 2 * 8 + 6 * 20, "15 18 ff440154 75 18 ff39a77b", 3},
+        // About -5.5 (byte 9): white there, the far end at 117.5 (byte
+        // 255); five values, the centre in the middle.
+        {"small.ida --diverge-at -5.5 -o d.png", 3, 2, "0 0 0 1 0 fff5f5f5 0 2 ff018571", 3},
+        {"small.ida --diverge-at -5.5 --legend -o dl.png", 0, 2 * 8 + 5 * 20,
+         "15 18 ffa6611a 55 18 fff5f5f5 95 18 ff018571", 3},
         // Bytes 0 to 254 along the ramp, 255 missing.
         {"many.ida --legend -o m.png", 0, 2 * 8 + 6 * 20,
          "0 0 ff440154 15 14 fffde725 15 15 0 16 0 0 2 20 ffffffff", 6},
