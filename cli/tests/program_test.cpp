@@ -928,11 +928,16 @@ TEST_F(Program, RenderColoursEachPixelByItsClassOrTheRamp)
         // The ramp's six values: the lowest first, the fourth between its
         // third and fourth stops.
         {"small.ida --legend -o rl.png", 0, 2 * 8 + 6 * 20, "15 18 ff440154 75 18 ff39a77b", 3},
+        // One value: the ramp's middle.
+        {"small2.ida -o one.png", 3, 2, "0 1 ff21918c", 3},
         // About -5.5 (byte 9): white there, the far end at 117.5 (byte
-        // 255); five values, the centre in the middle.
-        {"small.ida --diverge-at -5.5 -o d.png", 3, 2, "0 0 0 1 0 fff5f5f5 0 2 ff018571", 3},
+        // 255) and -8.5 (byte 3) near white; about 100, -8.5 is the near
+        // end and -5.5 a step from it.  Five values, one at each stop.
+        {"small.ida --diverge-at -5.5 -o d.png", 3, 2,
+         "0 0 0 1 0 fff5f5f5 0 2 ff018571 1 1 fff4f3ef", 3},
+        {"small.ida --diverge-at 100 -o d100.png", 3, 2, "1 1 ffa6611a 1 0 ffa9661f", 3},
         {"small.ida --diverge-at -5.5 --legend -o dl.png", 0, 2 * 8 + 5 * 20,
-         "15 18 ffa6611a 55 18 fff5f5f5 95 18 ff018571", 3},
+         "15 18 ffa6611a 35 18 ffdfc27d 55 18 fff5f5f5 75 18 ff80cdc1 95 18 ff018571", 3},
         // Bytes 0 to 254 along the ramp, 255 missing.
         {"many.ida --legend -o m.png", 0, 2 * 8 + 6 * 20,
          "0 0 ff440154 15 14 fffde725 15 15 0 16 0 0 2 20 ffffffff", 6},
