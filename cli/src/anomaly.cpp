@@ -79,16 +79,15 @@ int run_anomaly(Options &options)
     std::vector<bool> beyond(256 * 256);
     for (int a = 0; a < 256; ++a)
         for (int b = 0; b < 256; ++b) {
-            const double v = in.value(static_cast<unsigned char>(a)),
-                         n = of_normal.value(static_cast<unsigned char>(b));
-            if (!in.valid(static_cast<unsigned char>(a)) ||
-                !of_normal.valid(static_cast<unsigned char>(b)) || (options.percent && n == 0))
+            const auto byte = static_cast<unsigned char>(a), of = static_cast<unsigned char>(b);
+            const double v = in.value(byte), n = of_normal.value(of);
+            if (!in.valid(byte) || !of_normal.valid(of) || (options.percent && n == 0))
                 continue;
             const double departure = options.percent ? 100 * v / n : v - n;
-            const unsigned char coded = out.nearest(departure);
-            byte_of[std::size_t(a) * 256 + std::size_t(b)] = coded;
-            beyond[std::size_t(a) * 256 + std::size_t(b)] =
-                std::fabs(out.value(coded) - departure) > std::fabs(result.image.slope) / 2;
+            const std::size_t pair = std::size_t(a) * 256 + std::size_t(b);
+            byte_of[pair] = out.nearest(departure);
+            beyond[pair] =
+                std::fabs(out.value(byte_of[pair]) - departure) > std::fabs(result.image.slope) / 2;
         }
 
     uint64_t clipped = 0;
