@@ -54,7 +54,12 @@ int run_anomaly(Options &options)
     refuse_input_as_output(options.output, {options.files[0], options.normal});
     IdaFile f = open_described(options.files[0], options.tables);
     IdaFile normal = open_described(options.normal, options.tables);
-    require_agreement({f.path, normal.path}, options.tables);
+    // The library's check compares the IDA types first: a normal of
+    // another type (one another program wrote, coded in its header) is
+    // taken when its grid is FILE's to the byte.
+    if (normal.header[ida_type_offset] == f.header[ida_type_offset] ||
+        placing_of(normal) != placing_of(f))
+        require_agreement({f.path, normal.path}, options.tables);
 
     // A default intercept of 128 slopes: a power of two times the slope,
     // which the header's reals hold as exactly as the slope, so that byte

@@ -76,6 +76,8 @@ IdaFile open_described(const std::string &path, const QuorvexTables &tables);
 // status (QUORVEX_SUCCESS when they agree) and its message.
 int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &tables,
                     std::string *message);
+// The header bytes that place f's pixels (placing_bytes), one after another.
+std::string placing_of(const IdaFile &f);
 // InputError with the check's message unless the files agree.
 void require_agreement(const std::vector<std::string> &paths, const QuorvexTables &tables);
 // One line naming the file and why the library refused it.

@@ -96,6 +96,14 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
     return error;
 }
 
+std::string placing_of(const IdaFile &f)
+{
+    std::string bytes;
+    for (const auto &[at, size] : placing_bytes)
+        bytes.append(reinterpret_cast<const char *>(f.header) + at, std::size_t(size));
+    return bytes;
+}
+
 void require_agreement(const std::vector<std::string> &paths, const QuorvexTables &tables)
 {
     std::string message;

@@ -163,7 +163,7 @@ const char anomaly_help[] =
     "                       [--slope SLOPE] [--intercept INTERCEPT] [--tables FILE]\n"
     "Writes the departure of FILE from a normal at each place: FILE's physical\n"
     "value less NORMAL.ida's, or with --percent FILE's as a percentage of\n"
-    "NORMAL.ida's.  NORMAL.ida needs FILE's grid and IDA type, not its coding.\n"
+    "NORMAL.ida's.  NORMAL.ida needs FILE's grid, not its IDA type or coding.\n"
     "The result codes the departures in its header (IDA type 200): bytes 0\n"
     "to 254 stand for SLOPE x byte + INTERCEPT, each departure coded by the\n"
     "byte of the nearest value (of two as near, the lower), and 255 is\n"

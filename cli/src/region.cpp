@@ -17,15 +17,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The header bytes that place f's pixels, one after another.
-std::string placing_of(const IdaFile &f)
-{
-    std::string bytes;
-    for (const auto &[at, size] : placing_bytes)
-        bytes.append(reinterpret_cast<const char *>(f.header) + at, std::size_t(size));
-    return bytes;
-}
-
 // The pixels of a grid in each of some shapes: each line's first and last
 // column in each shape, or -1, and a bit for each pixel of the window a
 // shape spans, a line's bits in bytes of their own; the windows, not the

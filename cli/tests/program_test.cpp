@@ -139,6 +139,7 @@ protected:
             {"slope.ida", image([](Image &i) { i.slope = 0.25; })},
             {"icpt.ida", image([](Image &i) { i.intercept = -9; })},
             {"flat.ida", image([](Image &i) { i.slope = 0; })},
+            {"a12.ida", image([](Image &i) { i.type = 12; })},
             // c2 with a value of 0 at its second pixel.
             {"c2zero.ida", image([](Image &i) { i.pixels = second_pixels, i.pixels[1] = 20; })},
             {"big.ida", image([](Image &i) { i.rows = i.columns = 300, i.pixels = big_pixels(); })},
@@ -403,6 +404,7 @@ composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 anomaly a.ida --normal c2.ida --slope 2 --intercept 1 -o x.ida | 0 | x.ida: 3 departures lie beyond the values its bytes hold (1 to 509) and took the nearest of them
 anomaly a.ida --normal rows.ida -o x.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
+--tables t.txt anomaly g.ida --normal a.ida -o x.ida | 1 | File <a.ida>:  Input image <a.ida>:  not the same Ida Type.
 anomaly flat.ida --normal a.ida -o x.ida | 1 | flat.ida: its slope is 0, so the result's law needs --slope
 anomaly a.ida --normal c2.ida -o full | 1 | full: cannot write (No space left on device)
 anomaly a.ida -o x.ida | 2 | anomaly takes one FILE, --normal NORMAL.ida and -o OUT.ida
@@ -585,6 +587,9 @@ TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
          "the nearest of them\n"},
         // Type 12 codes its values in the tables, its missing code 0 and
         // cloud code 1.
+        // A normal of another type on the same grid.
+        {"a12.ida --normal a.ida --tables t.txt", 2, -256,
+         bytes({255, 255, 135, 255, 136, 137, 138, 139, 139, 140, 141, 255})},
         {"--tables t.txt g.ida --normal g.ida", 2, -256,
          bytes({255, 255}) + std::string(41 * 41 - 2, '\x80')},
         {"big.ida --normal big.ida", 0.5, -64, std::string(300 * 300, '\x80')},
