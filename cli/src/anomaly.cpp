@@ -12,10 +12,8 @@ namespace cli {
 
 namespace {
 
-constexpr int slope_offset = 171, intercept_offset = 177;
-constexpr int lowest_offset = 168, highest_offset = 169, missing_offset = 170;
-// The result's bytes: 0 to 254 values, 255 where there is none.
-constexpr unsigned char highest_byte = 254, missing_byte = 255;
+// put_coding's missing code, for a departure that has no value.
+constexpr unsigned char missing_byte = 255;
 // The byte of a departure of 0 under the default law: 128 times a slope
 // the header holds is held exactly too, so the byte's value is 0 exactly.
 constexpr int zero_byte = 128;
@@ -31,18 +29,6 @@ double law_number(const std::string &option, const std::string &text, bool slope
         throw UsageError(option + " needs a number " +
                          (slope ? "other than 0, such as 0.004" : "such as -0.5"));
     return v;
-}
-
-// FILE's header with the result's coding: IDA type 200, bytes 0 to 254
-// under the law, 255 missing.
-void put_coding(unsigned char *header, double slope, double intercept)
-{
-    header[ida_type_offset] = QUORVEX_IDA_TYPE_IN_HEADER;
-    header[lowest_offset] = 0;
-    header[highest_offset] = highest_byte;
-    header[missing_offset] = missing_byte;
-    _DoubleCtoRealPascal(header + slope_offset, slope);
-    _DoubleCtoRealPascal(header + intercept_offset, intercept);
 }
 
 } // namespace

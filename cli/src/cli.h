@@ -78,6 +78,9 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
                     std::string *message);
 // The header bytes that place f's pixels (placing_bytes), one after another.
 std::string placing_of(const IdaFile &f);
+// Makes header code its pixels in itself (IDA type 200): bytes 0 to 254
+// the values slope x byte + intercept, 255 missing.
+void put_coding(unsigned char *header, double slope, double intercept);
 // InputError with the check's message unless the files agree.
 void require_agreement(const std::vector<std::string> &paths, const QuorvexTables &tables);
 // One line naming the file and why the library refused it.
@@ -101,6 +104,9 @@ std::string json_line(const nlohmann::ordered_json &report);
 // and the files after it are still reported.  1 when any failed, else 0.
 int report_each(const std::vector<std::string> &files,
                 const std::function<void(const std::string &)> &report);
+// The usage error of a composite without one statistic.
+constexpr char composite_statistics[] =
+    "composite takes one of --max, --min, --mean, --median and --count";
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
@@ -127,7 +133,9 @@ private:
 // "mean" or "median") of the valid bytes added at each of a number of
 // places, coded back as the image codes its pixels: the best byte; for the
 // mean, and the median of an even count (the mean of the middle two), the
-// valid byte of the nearest value, of two as near the lower.
+// valid byte of the nearest value, of two as near the lower.  Or ("count")
+// the number of valid bytes added at each place, as the byte of that
+// number up to most_counted.
 class Statistic {
 public:
     // No byte added at any of the places yet.  The median keeps the bytes
@@ -161,8 +169,11 @@ public:
             add(at, bytes[at]);
     }
     // The byte of each of the first size places that a valid byte was added
-    // at into result; the others keep theirs.
+    // at into result; the others keep theirs (a count's are 0).
     void finish(std::size_t size, unsigned char *result);
+    // The places whose count went beyond most_counted, over every finish.
+    uint64_t beyond() const { return beyond_; }
+    static constexpr unsigned char most_counted = 254;
 
 private:
     unsigned char median(std::size_t at);
@@ -171,7 +182,7 @@ private:
         return first_.empty() ? at * layers_ : first_[at];
     }
 
-    const bool mean_, median_;
+    const bool mean_, median_, counting_;
     const double sign_;
     const std::size_t layers_;
     const Coding coding_;
@@ -184,6 +195,7 @@ private:
     // place or from first_[at] on.
     std::vector<unsigned char> kept_;
     std::vector<std::size_t> first_;
+    uint64_t beyond_ = 0;
 };
 
 // Reads the next size pixel bytes, or InputError.

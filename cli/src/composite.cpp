@@ -2,7 +2,8 @@
 // pixel the largest, smallest, mean or median physical value of the valid
 // pixels at its place (a maximum value composite of ten days of vegetation
 // index, the mean rainfall of a month, the median of twenty years of a
-// dekad as its normal).
+// dekad as its normal), or the number of valid pixels at each place (how
+// many clear days a ten-day composite had to choose from).
 #include "cli.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace cli {
 int run_composite(Options &options)
 {
     if (options.statistic.empty())
-        throw UsageError("composite takes one of --max, --min, --mean and --median");
+        throw UsageError(composite_statistics);
     if (options.output.empty())
         throw UsageError("composite needs -o OUT.ida");
     refuse_input_as_output(options.output, options.files);
@@ -34,10 +35,15 @@ int run_composite(Options &options)
             ? std::clamp((std::size_t(1) << 24) / files.size(), std::size_t(1) << 12, piece_size)
             : piece_size;
     Statistic statistic(files.front(), options.statistic, places, files.size());
+    // The first file's header; a count is a number of pixels, coded in the
+    // result's own header, one a byte.
+    unsigned char header[QUORVEX_HEADER_SIZE];
+    std::memcpy(header, files.front().header, sizeof header);
+    if (options.statistic == "count")
+        put_coding(header, 1, 0);
     std::vector<unsigned char> piece(places), result(places);
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
-        if (std::fwrite(files.front().header, 1, QUORVEX_HEADER_SIZE, stream) !=
-            QUORVEX_HEADER_SIZE)
+        if (std::fwrite(header, 1, sizeof header, stream) != sizeof header)
             return std::strerror(errno);
         for (uint64_t left = files.front().pixel_count(); left > 0;) {
             const std::size_t want = left < places ? static_cast<std::size_t>(left) : places;
@@ -57,6 +63,12 @@ int run_composite(Options &options)
         }
         return "";
     });
+    if (statistic.beyond() > 0)
+        std::fprintf(
+            stderr, "quorvex: %s: %llu %s more valid pixels than its bytes hold (%d) and took %d\n",
+            options.output.c_str(), static_cast<unsigned long long>(statistic.beyond()),
+            statistic.beyond() == 1 ? "place has" : "places have", Statistic::most_counted,
+            Statistic::most_counted);
     return 0;
 }
 

@@ -96,6 +96,17 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
     return error;
 }
 
+void put_coding(unsigned char *header, double slope, double intercept)
+{
+    constexpr int lowest = 168, highest = 169, missing = 170, slope_at = 171, intercept_at = 177;
+    header[ida_type_offset] = QUORVEX_IDA_TYPE_IN_HEADER;
+    header[lowest] = 0;
+    header[highest] = 254;
+    header[missing] = 255;
+    _DoubleCtoRealPascal(header + slope_at, slope);
+    _DoubleCtoRealPascal(header + intercept_at, intercept);
+}
+
 std::string placing_of(const IdaFile &f)
 {
     std::string bytes;

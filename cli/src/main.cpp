@@ -22,7 +22,7 @@ const char general_help[] =
     "                      statistics\n"
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest, mean or median value at each\n"
-    "                      place\n"
+    "                      place, or the number of valid pixels there\n"
     "  warp FILE... --grid GRID -o OUT\n"
     "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
@@ -86,16 +86,20 @@ const char point_help[] =
     "  --json              one JSON object per file and line\n";
 
 const char composite_help[] =
-    "Usage: quorvex composite (--max | --min | --mean | --median) -o OUT.ida\n"
-    "                         [--tables FILE] FILE...\n"
+    "Usage: quorvex composite (--max | --min | --mean | --median | --count)\n"
+    "                         -o OUT.ida [--tables FILE] FILE...\n"
     "Writes one IDA image from images of one grid and one coding: at each\n"
     "place the largest, smallest, mean or median physical value of the valid\n"
     "pixels, coded as the images code it (the mean, and the median of an even\n"
     "count, which is the mean of the middle two, as the valid byte of the\n"
     "nearest value, of two as near the lower).  Where no image has a valid\n"
     "pixel, the first image's byte stays.  The header is the first image's.\n"
+    "With --count, each place the number of images with a valid pixel\n"
+    "there, coded in the result's header (IDA type 200, 1 a byte, up to 254;\n"
+    "the program says how many places had more).\n"
     "\n"
     "  --max, --min, --mean, --median  the value taken\n"
+    "  --count                         the number of valid pixels\n"
     "  -o, --output OUT.ida            the image to write (replaced whole)\n";
 
 const char warp_help[] =
@@ -264,11 +268,13 @@ int run(int argc, char **argv)
             options.colours = value_of(i, argc, argv);
         } else if (arg == "--diverge-at" && command->run == cli::run_render) {
             options.diverge_at = value_of(i, argc, argv);
-        } else if ((arg == "--max" || arg == "--min" || arg == "--mean" || arg == "--median") &&
+        } else if ((arg == "--max" || arg == "--min" || arg == "--mean" || arg == "--median" ||
+                    (arg == "--count" && command->run == cli::run_composite)) &&
                    (command->run == cli::run_composite || command->run == cli::run_warp)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))
-                throw cli::UsageError(std::string(command->name) +
-                                      " takes one of --max, --min, --mean and --median");
+                throw cli::UsageError(command->run == cli::run_composite
+                                          ? cli::composite_statistics
+                                          : "warp takes one of --max, --min, --mean and --median");
             options.statistic = arg.substr(2);
         } else if (arg == "--at" && command->run == cli::run_point) {
             options.at = value_of(i, argc, argv);

@@ -35,9 +35,9 @@ unsigned char Coding::nearest(double value) const
 
 Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
                      std::size_t layers)
-    : mean_(name == "mean"), median_(name == "median"), sign_(name == "min" ? -1.0 : 1.0),
-      layers_(layers), coding_(coding.image), sum_(places), count_(places), best_(places),
-      kept_(median_ ? places * layers : 0)
+    : mean_(name == "mean"), median_(name == "median"), counting_(name == "count"),
+      sign_(name == "min" ? -1.0 : 1.0), layers_(layers), coding_(coding.image), sum_(places),
+      count_(places), best_(places), kept_(median_ ? places * layers : 0)
 {
     const std::vector<unsigned char> &by_value = coding_.by_value();
     for (std::size_t rank = 0; rank < by_value.size(); ++rank)
@@ -63,6 +63,14 @@ void Statistic::make_room()
 
 void Statistic::finish(std::size_t size, unsigned char *result)
 {
+    if (counting_) {
+        for (std::size_t at = 0; at < size; ++at) {
+            result[at] =
+                static_cast<unsigned char>(std::min<std::size_t>(count_[at], most_counted));
+            beyond_ += count_[at] > most_counted;
+        }
+        return;
+    }
     for (std::size_t at = 0; at < size; ++at)
         if (count_[at] > 0)
             result[at] = median_ ? median(at)

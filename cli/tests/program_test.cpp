@@ -292,6 +292,18 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
+    // The header of image with its coding in itself: IDA type 200, bytes 0
+    // to 254 under the law, 255 missing.
+    std::string coded_header(const std::string &image, double slope, double intercept)
+    {
+        std::string header = read(dir / image).substr(0, QUORVEX_HEADER_SIZE);
+        unsigned char *u = reinterpret_cast<unsigned char *>(header.data());
+        u[22] = 200, u[168] = 0, u[169] = 254, u[170] = 255;
+        _DoubleCtoRealPascal(u + 171, slope);
+        _DoubleCtoRealPascal(u + 177, intercept);
+        return header;
+    }
+
     // The place of a pixel's centre as point finds it, written for point
     // --at; "" where it has none.
     std::string place_of(const std::string &file, const std::string &pixel)
@@ -398,8 +410,8 @@ composite --max -o c.ida a.ida icpt.ida | 1 | icpt.ida: its pixels are coded wit
 composite --max -o c.ida a.ida small.ida | 1 | small.ida: its pixels are coded with another law or other codes than a.ida's
 composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in the tables
 composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
-composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and --median
-composite --max --median -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean and --median
+composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median and --count
+composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median and --count
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 anomaly a.ida --normal c2.ida --slope 2 --intercept 1 -o x.ida | 0 | x.ida: 3 departures lie beyond the values its bytes hold (1 to 509) and took the nearest of them
@@ -542,6 +554,19 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
                   read(dir / c.first).substr(0, QUORVEX_HEADER_SIZE) + c.pixels)
             << args;
     }
+    // The number of valid pixels at each place, coded in the result's own
+    // header; a.ida 255 times counts beyond the bytes at its 10 valid places.
+    EXPECT_EQ(run("composite --count -o k.ida a.ida c2.ida").err, "");
+    EXPECT_EQ(read(dir / "k.ida"),
+              coded_header("a.ida", 1, 0) + std::string("\2\2\1\1\2\2\2\2\1\2\2\0", 12));
+    std::string stack = "composite --count -o k255.ida";
+    for (int k = 0; k < 255; ++k)
+        stack += " a.ida";
+    EXPECT_EQ(run(stack).err, "quorvex: k255.ida: 10 places have more valid pixels than its bytes "
+                              "hold (254) and took 254\n");
+    EXPECT_EQ(read(dir / "k255.ida"),
+              coded_header("a.ida", 1, 0) +
+                  std::string("\xfe\xfe\xfe\0\xfe\xfe\xfe\xfe\xfe\xfe\xfe\0", 12));
     // A stack larger than the number of files the program may open when it
     // starts, for composite and for warp.
     for (const char *command : {"composite --max -o c.ida", "warp --grid a.ida -o w.ida"}) {
@@ -601,13 +626,9 @@ TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
         EXPECT_EQ(r.err, c.err) << args;
         const std::string first =
             std::string(c.args).substr(0, std::string(c.args).find(".ida") + 4);
-        std::string header =
-            read(dir / first.substr(first.rfind(' ') + 1)).substr(0, QUORVEX_HEADER_SIZE);
-        unsigned char *u = reinterpret_cast<unsigned char *>(header.data());
-        u[22] = 200, u[168] = 0, u[169] = 254, u[170] = 255;
-        _DoubleCtoRealPascal(u + 171, c.slope);
-        _DoubleCtoRealPascal(u + 177, c.intercept);
-        EXPECT_EQ(read(dir / "x.ida"), header + c.pixels) << args;
+        EXPECT_EQ(read(dir / "x.ida"),
+                  coded_header(first.substr(first.rfind(' ') + 1), c.slope, c.intercept) + c.pixels)
+            << args;
     }
 }
 
