@@ -140,6 +140,8 @@ protected:
             {"icpt.ida", image([](Image &i) { i.intercept = -9; })},
             {"flat.ida", image([](Image &i) { i.slope = 0; })},
             {"a12.ida", image([](Image &i) { i.type = 12; })},
+            {"lone.ida",
+             image([](Image &i) { i.pixels = std::string(1, '\0') + std::string(11, '\xff'); })},
             // c2 with a value of 0 at its second pixel.
             {"c2zero.ida", image([](Image &i) { i.pixels = second_pixels, i.pixels[1] = 20; })},
             {"big.ida", image([](Image &i) { i.rows = i.columns = 300, i.pixels = big_pixels(); })},
@@ -412,6 +414,8 @@ composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in t
 composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
 composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median and --count
 composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median and --count
+composite --max --max -o c3.ida a.ida | 0 | 
+warp --count a.ida --grid b.ida -o w.ida | 2 | unknown option '--count' for warp (see quorvex warp --help)
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 anomaly a.ida --normal c2.ida --slope 2 --intercept 1 -o x.ida | 0 | x.ida: 3 departures lie beyond the values its bytes hold (1 to 509) and took the nearest of them
@@ -555,17 +559,18 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
             << args;
     }
     // The number of valid pixels at each place, coded in the result's own
-    // header; a.ida 255 times counts beyond the bytes at its 10 valid places.
+    // header; a.ida 254 times and lone.ida count 254 at a's valid places,
+    // one beyond the bytes at the first.
     EXPECT_EQ(run("composite --count -o k.ida a.ida c2.ida").err, "");
     EXPECT_EQ(read(dir / "k.ida"),
               coded_header("a.ida", 1, 0) + std::string("\2\2\1\1\2\2\2\2\1\2\2\0", 12));
-    std::string stack = "composite --count -o k255.ida";
-    for (int k = 0; k < 255; ++k)
+    std::string stack = "composite --count -o k255.ida lone.ida";
+    for (int k = 0; k < 254; ++k)
         stack += " a.ida";
-    EXPECT_EQ(run(stack).err, "quorvex: k255.ida: 10 places have more valid pixels than its bytes "
+    EXPECT_EQ(run(stack).err, "quorvex: k255.ida: 1 place has more valid pixels than its bytes "
                               "hold (254) and took 254\n");
     EXPECT_EQ(read(dir / "k255.ida"),
-              coded_header("a.ida", 1, 0) +
+              coded_header("lone.ida", 1, 0) +
                   std::string("\xfe\xfe\xfe\0\xfe\xfe\xfe\xfe\xfe\xfe\xfe\0", 12));
     // A stack larger than the number of files the program may open when it
     // starts, for composite and for warp.
