@@ -12,8 +12,6 @@ namespace cli {
 
 namespace {
 
-// put_coding's missing code, for a departure that has no value.
-constexpr unsigned char missing_byte = 255;
 // The byte of a departure of 0 under the default law: 128 times a slope
 // the header holds is held exactly too, so the byte's value is 0 exactly.
 constexpr int zero_byte = 128;
@@ -66,7 +64,7 @@ int run_anomaly(Options &options)
 
     // The result's byte of each pair of bytes, and whether the departure
     // lay more than half a step beyond the bytes' range.
-    std::vector<unsigned char> byte_of(256 * 256, missing_byte);
+    std::vector<unsigned char> byte_of(256 * 256, coded_missing);
     std::vector<bool> beyond(256 * 256);
     for (int a = 0; a < 256; ++a)
         for (int b = 0; b < 256; ++b) {

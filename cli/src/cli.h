@@ -78,9 +78,10 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
                     std::string *message);
 // The header bytes that place f's pixels (placing_bytes), one after another.
 std::string placing_of(const IdaFile &f);
-// Makes header code its pixels in itself (IDA type 200): bytes 0 to 254
-// the values slope x byte + intercept, 255 missing.
+// Makes header code its pixels in itself (IDA type 200): bytes 0 to
+// coded_highest the values slope x byte + intercept, coded_missing missing.
 void put_coding(unsigned char *header, double slope, double intercept);
+constexpr unsigned char coded_highest = 254, coded_missing = 255;
 // InputError with the check's message unless the files agree.
 void require_agreement(const std::vector<std::string> &paths, const QuorvexTables &tables);
 // One line naming the file and why the library refused it.
@@ -173,7 +174,7 @@ public:
     void finish(std::size_t size, unsigned char *result);
     // The places whose count went beyond most_counted, over every finish.
     uint64_t beyond() const { return beyond_; }
-    static constexpr unsigned char most_counted = 254;
+    static constexpr unsigned char most_counted = coded_highest;
 
 private:
     unsigned char median(std::size_t at);

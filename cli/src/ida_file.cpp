@@ -101,8 +101,8 @@ void put_coding(unsigned char *header, double slope, double intercept)
     constexpr int lowest = 168, highest = 169, missing = 170, slope_at = 171, intercept_at = 177;
     header[ida_type_offset] = QUORVEX_IDA_TYPE_IN_HEADER;
     header[lowest] = 0;
-    header[highest] = 254;
-    header[missing] = 255;
+    header[highest] = coded_highest;
+    header[missing] = coded_missing;
     _DoubleCtoRealPascal(header + slope_at, slope);
     _DoubleCtoRealPascal(header + intercept_at, intercept);
 }
