@@ -125,6 +125,8 @@ public:
     unsigned char nearest(double value) const;
 
 private:
+    // The mean step between the valid bytes' values in rising order.
+    double spacing_ = 0;
     std::array<double, 256> value_{};
     std::array<bool, 256> valid_{};
     std::vector<unsigned char> by_value_;

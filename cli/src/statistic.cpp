@@ -19,18 +19,27 @@ Coding::Coding(const IMAGETYPE &image)
     }
     std::stable_sort(by_value_.begin(), by_value_.end(),
                      [this](unsigned char a, unsigned char b) { return value_[a] < value_[b]; });
+    if (by_value_.size() > 1)
+        spacing_ = (value_[by_value_.back()] - value_[by_value_.front()]) /
+                   static_cast<double>(by_value_.size() - 1);
 }
 
 unsigned char Coding::nearest(double value) const
 {
-    const auto above =
-        std::lower_bound(by_value_.begin(), by_value_.end(), value,
-                         [this](unsigned char byte, double v) { return value_[byte] < v; });
-    if (above == by_value_.end())
-        return by_value_.back();
-    if (above == by_value_.begin() || value_[*above] - value < value - value_[*(above - 1)])
-        return *above;
-    return *(above - 1);
+    // A first guess from the law (exact when the valid bytes' values are
+    // evenly spaced), then a step to a nearer neighbour while there is one:
+    // a search of the sorted values without its dozen branches that the
+    // processor cannot foresee, which the mean pays at every place.
+    const std::size_t last = by_value_.size() - 1;
+    const double at = (value - value_[by_value_.front()]) / spacing_;
+    std::size_t k = !(at > 0)                         ? 0
+                    : at >= static_cast<double>(last) ? last
+                                                      : static_cast<std::size_t>(at + 0.5);
+    while (k < last && value_[by_value_[k + 1]] - value < value - value_[by_value_[k]])
+        ++k;
+    while (k > 0 && value - value_[by_value_[k - 1]] <= value_[by_value_[k]] - value)
+        --k;
+    return by_value_[k];
 }
 
 Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
