@@ -1,7 +1,7 @@
 // quorvex anomaly: an image's departure from its normal at each place (this
 // dekad's vegetation index against the mean of the years, a month's rain
-// as a percentage of the long-term median), as an IDA image that codes
-// the departures in its own header.
+// as a percentage of the long-term median, or in standard deviations of
+// the years), as an IDA image that codes the departures in its own header.
 #include "cli.h"
 
 #include <cerrno>
@@ -29,27 +29,42 @@ double law_number(const std::string &option, const std::string &text, bool slope
     return v;
 }
 
+// The library's check of other against f, which compares the IDA types
+// first: another's of another type (one another program wrote, coded in
+// its header) is taken when its grid is f's to the byte.
+void require_grid(const IdaFile &f, const IdaFile &other, const QuorvexTables &tables)
+{
+    if (other.header[ida_type_offset] == f.header[ida_type_offset] ||
+        placing_of(other) != placing_of(f))
+        require_agreement({f.path, other.path}, tables);
+}
+
 } // namespace
 
 int run_anomaly(Options &options)
 {
     if (options.files.size() != 1 || options.normal.empty() || options.output.empty())
         throw UsageError("anomaly takes one FILE, --normal NORMAL.ida and -o OUT.ida");
-    refuse_input_as_output(options.output, {options.files[0], options.normal});
+    if (options.percent && !options.stddev.empty())
+        throw UsageError("anomaly takes one of --percent and --stddev");
+    refuse_input_as_output(options.output, {options.files[0], options.normal, options.stddev});
     IdaFile f = open_described(options.files[0], options.tables);
     IdaFile normal = open_described(options.normal, options.tables);
-    // The library's check compares the IDA types first: a normal of
-    // another type (one another program wrote, coded in its header) is
-    // taken when its grid is FILE's to the byte.
-    if (normal.header[ida_type_offset] == f.header[ida_type_offset] ||
-        placing_of(normal) != placing_of(f))
-        require_agreement({f.path, normal.path}, options.tables);
+    require_grid(f, normal, options.tables);
+    const bool standard = !options.stddev.empty();
+    IdaFile deviation;
+    if (standard) {
+        deviation = open_described(options.stddev, options.tables);
+        require_grid(f, deviation, options.tables);
+    }
 
     // A default intercept of 128 slopes: a power of two times the slope,
     // which the header's reals hold as exactly as the slope, so that byte
-    // 128 stands for 0 exactly.
-    const double slope = options.slope.empty() ? (options.percent ? 1 : std::fabs(f.image.slope))
-                                               : law_number("--slope", options.slope, true);
+    // 128 stands for 0 exactly.  In standard deviations, -4 to 3.97.
+    const double slope = !options.slope.empty() ? law_number("--slope", options.slope, true)
+                         : options.percent      ? 1
+                         : standard             ? 1.0 / 32
+                                                : std::fabs(f.image.slope);
     const double intercept = options.intercept.empty()
                                  ? (options.percent ? 0 : -zero_byte * slope)
                                  : law_number("--intercept", options.intercept, false);
@@ -62,25 +77,39 @@ int run_anomaly(Options &options)
         throw InputError(f.path + ": its slope is 0, so the result's law needs --slope");
     const Coding in(f.image), of_normal(normal.image), out(result.image);
 
-    // The result's byte of each pair of bytes, and whether the departure
-    // lay more than half a step beyond the bytes' range.
-    std::vector<unsigned char> byte_of(256 * 256, coded_missing);
-    std::vector<bool> beyond(256 * 256);
+    // The departure of each pair of bytes, NaN where there is none.
+    std::vector<double> departure(256 * 256, std::nan(""));
     for (int a = 0; a < 256; ++a)
         for (int b = 0; b < 256; ++b) {
             const auto byte = static_cast<unsigned char>(a), of = static_cast<unsigned char>(b);
             const double v = in.value(byte), n = of_normal.value(of);
-            if (!in.valid(byte) || !of_normal.valid(of) || (options.percent && n == 0))
-                continue;
-            const double departure = options.percent ? 100 * v / n : v - n;
-            const std::size_t pair = std::size_t(a) * 256 + std::size_t(b);
-            byte_of[pair] = out.nearest(departure);
-            beyond[pair] =
-                std::fabs(out.value(byte_of[pair]) - departure) > std::fabs(result.image.slope) / 2;
+            if (in.valid(byte) && of_normal.valid(of) && !(options.percent && n == 0))
+                departure[std::size_t(a) * 256 + std::size_t(b)] =
+                    options.percent ? 100 * v / n : v - n;
         }
+    // Without standard deviations, the result's byte of each pair and
+    // whether its departure lay beyond the bytes' values, worked out once.
+    std::vector<unsigned char> byte_of(standard ? 0 : 256 * 256, coded_missing);
+    std::vector<bool> beyond(byte_of.size());
+    for (std::size_t pair = 0; pair < byte_of.size(); ++pair)
+        if (!std::isnan(departure[pair])) {
+            byte_of[pair] = out.nearest(departure[pair]);
+            beyond[pair] = out.beyond(byte_of[pair], departure[pair]);
+        }
+    // Each standard deviation's value, NaN where it is none or 0.
+    std::array<double, 256> spread;
+    spread.fill(std::nan(""));
+    if (standard) {
+        const Coding of_deviation(deviation.image);
+        for (int c = 0; c < 256; ++c)
+            if (of_deviation.valid(static_cast<unsigned char>(c)) &&
+                of_deviation.value(static_cast<unsigned char>(c)) > 0)
+                spread[std::size_t(c)] = of_deviation.value(static_cast<unsigned char>(c));
+    }
 
     uint64_t clipped = 0;
-    std::vector<unsigned char> piece(piece_size), of_normal_piece(piece_size);
+    std::vector<unsigned char> piece(piece_size), of_normal_piece(piece_size),
+        deviation_piece(standard ? piece_size : 0);
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
         if (std::fwrite(result.header, 1, QUORVEX_HEADER_SIZE, stream) != QUORVEX_HEADER_SIZE)
             return std::strerror(errno);
@@ -89,10 +118,22 @@ int run_anomaly(Options &options)
                 left < piece_size ? static_cast<std::size_t>(left) : piece_size;
             read_exactly(f, piece.data(), want);
             read_exactly(normal, of_normal_piece.data(), want);
+            if (standard)
+                read_exactly(deviation, deviation_piece.data(), want);
             for (std::size_t k = 0; k < want; ++k) {
                 const std::size_t pair = std::size_t(piece[k]) * 256 + of_normal_piece[k];
-                piece[k] = byte_of[pair];
-                clipped += beyond[pair];
+                if (!standard) {
+                    piece[k] = byte_of[pair];
+                    clipped += beyond[pair];
+                    continue;
+                }
+                const double z = departure[pair] / spread[deviation_piece[k]];
+                if (std::isnan(z)) {
+                    piece[k] = coded_missing;
+                    continue;
+                }
+                piece[k] = out.nearest(z);
+                clipped += out.beyond(piece[k], z);
             }
             if (std::fwrite(piece.data(), 1, want, stream) != want)
                 return std::strerror(errno);
@@ -101,13 +142,7 @@ int run_anomaly(Options &options)
         return "";
     });
     if (clipped > 0)
-        std::fprintf(stderr,
-                     "quorvex: %s: %llu %s beyond the values its bytes hold (%s to %s) and "
-                     "took the nearest of them\n",
-                     options.output.c_str(), static_cast<unsigned long long>(clipped),
-                     clipped == 1 ? "departure lies" : "departures lie",
-                     number(out.value(out.by_value().front())).c_str(),
-                     number(out.value(out.by_value().back())).c_str());
+        say_beyond(options.output, clipped, "departure", out);
     return 0;
 }
 

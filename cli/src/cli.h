@@ -15,6 +15,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -107,7 +108,7 @@ int report_each(const std::vector<std::string> &files,
                 const std::function<void(const std::string &)> &report);
 // The usage error of a composite without one statistic.
 constexpr char composite_statistics[] =
-    "composite takes one of --max, --min, --mean, --median and --count";
+    "composite takes one of --max, --min, --mean, --median, --count and --stddev";
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
@@ -123,8 +124,15 @@ public:
     // The valid byte whose value lies nearest; of two as near, the lower
     // value.  The coding must have a valid byte.
     unsigned char nearest(double value) const;
+    // Whether value lies more than half a step of the law from byte's: for
+    // the byte nearest to it, beyond the values the bytes hold.
+    bool beyond(unsigned char byte, double value) const
+    {
+        return std::fabs(value_[byte] - value) > half_step_;
+    }
 
 private:
+    double half_step_;
     // The mean step between the valid bytes' values in rising order.
     double spacing_ = 0;
     std::array<double, 256> value_{};
@@ -132,20 +140,29 @@ private:
     std::vector<unsigned char> by_value_;
 };
 
+// Says on standard error that count values, each a what ("departure"),
+// lay beyond the values the bytes of output's coding hold and took the
+// nearest of them.
+void say_beyond(const std::string &output, uint64_t count, const std::string &what,
+                const Coding &coding);
+
 // The largest, smallest, mean or median physical value ("max", "min",
 // "mean" or "median") of the valid bytes added at each of a number of
 // places, coded back as the image codes its pixels: the best byte; for the
 // mean, and the median of an even count (the mean of the middle two), the
 // valid byte of the nearest value, of two as near the lower.  Or ("count")
 // the number of valid bytes added at each place, as the byte of that
-// number up to most_counted.
+// number up to most_counted.  Or ("stddev") the standard deviation of
+// their values (the deviation divided by the count), coded as the result
+// codes it.
 class Statistic {
 public:
     // No byte added at any of the places yet.  The median keeps the bytes
     // themselves: at most layers of them a place, or without layers as
-    // many as make_room left room for.
+    // many as make_room left room for.  result: the result's own coding,
+    // the standard deviation's.
     Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
-              std::size_t layers = 0);
+              std::size_t layers = 0, const IMAGETYPE *result = nullptr);
     // The first size places back to no byte added.
     void clear(std::size_t size);
     // A median whose places keep any number of bytes (a grid pixel of warp
@@ -161,7 +178,10 @@ public:
             kept_[first_kept(at) + count_[at]++] = rank_[byte];
             return;
         }
-        sum_[at] += coding_.value(byte);
+        const double value = coding_.value(byte) - centre_;
+        sum_[at] += value;
+        if (deviating_)
+            squares_[at] += value * value;
         if (count_[at]++ == 0 || sign_ * coding_.value(byte) > sign_ * coding_.value(best_[at]))
             best_[at] = byte;
     }
@@ -172,9 +192,12 @@ public:
             add(at, bytes[at]);
     }
     // The byte of each of the first size places that a valid byte was added
-    // at into result; the others keep theirs (a count's are 0).
+    // at into result; the others keep theirs (a count's are 0, a standard
+    // deviation's coded_missing).
     void finish(std::size_t size, unsigned char *result);
-    // The places whose count went beyond most_counted, over every finish.
+    // The places whose count went beyond most_counted, or whose standard
+    // deviation lay more than half a step beyond the result's values, over
+    // every finish.
     uint64_t beyond() const { return beyond_; }
     static constexpr unsigned char most_counted = coded_highest;
 
@@ -185,10 +208,16 @@ private:
         return first_.empty() ? at * layers_ : first_[at];
     }
 
-    const bool mean_, median_, counting_;
+    const bool mean_, median_, counting_, deviating_;
     const double sign_;
     const std::size_t layers_;
     const Coding coding_;
+    // The standard deviation's: the values are summed less a value amid
+    // theirs (a sum of squares about 0 would lose the deviation of values
+    // far from 0), and coded as the result codes them.
+    double centre_ = 0;
+    std::optional<Coding> result_;
+    std::vector<double> squares_;
     // Each valid byte's place in the coding's bytes by value.
     std::array<unsigned char, 256> rank_{};
     std::vector<double> sum_;
@@ -420,14 +449,16 @@ struct Options {
     std::vector<std::string> files;
     std::string output;
     std::string colours;
-    std::string diverge_at;  // render: the centre of a diverging ramp
-    std::string at, pixel;   // point
-    std::string places;      // point: a file of places
-    std::string window, box; // crop; region: box
-    std::string areas;       // region: the GeoJSON file of areas
-    std::string statistic;   // composite: "max", "min", "mean" or "median"; warp: the first three
-    std::string grid;        // warp: the image whose grid the result takes
-    std::string normal;      // anomaly: the image of the normal values
+    std::string diverge_at;       // render: the centre of a diverging ramp
+    std::string at, pixel;        // point
+    std::string places;           // point: a file of places
+    std::string window, box;      // crop; region: box
+    std::string areas;            // region: the GeoJSON file of areas
+    std::string statistic;        // composite: "max", "min", "mean", "median", "count" or "stddev";
+                                  // warp: the first four
+    std::string grid;             // warp: the image whose grid the result takes
+    std::string normal;           // anomaly: the image of the normal values
+    std::string stddev;           // anomaly: the image of the standard deviations
     std::string slope, intercept; // anomaly: the result's law, when given
     bool percent = false;         // anomaly: a percentage of the normal
     bool json = false;

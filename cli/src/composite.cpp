@@ -2,12 +2,15 @@
 // pixel the largest, smallest, mean or median physical value of the valid
 // pixels at its place (a maximum value composite of ten days of vegetation
 // index, the mean rainfall of a month, the median of twenty years of a
-// dekad as its normal), or the number of valid pixels at each place (how
-// many clear days a ten-day composite had to choose from).
+// dekad as its normal), the number of valid pixels at each place (how
+// many clear days a ten-day composite had to choose from), or the standard
+// deviation of their values (to tell how far from the normal a departure
+// is for the place).
 #include "cli.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 namespace cli {
@@ -34,16 +37,29 @@ int run_composite(Options &options)
         options.statistic == "median"
             ? std::clamp((std::size_t(1) << 24) / files.size(), std::size_t(1) << 12, piece_size)
             : piece_size;
-    Statistic statistic(files.front(), options.statistic, places, files.size());
     // The first file's header; a count is a number of pixels, coded in the
-    // result's own header, one a byte.
-    unsigned char header[QUORVEX_HEADER_SIZE];
-    std::memcpy(header, files.front().header, sizeof header);
+    // result's own header, one a byte.  A standard deviation is coded
+    // there too, at half the images' step: the values of a place are
+    // spread over at most the values the bytes hold, so that their
+    // standard deviation is at most half that range, 127 of the images'
+    // steps (254 of half a step) when the valid bytes are 0 to 254.
+    IdaFile coded;
+    std::memcpy(coded.header, files.front().header, QUORVEX_HEADER_SIZE);
     if (options.statistic == "count")
-        put_coding(header, 1, 0);
+        put_coding(coded.header, 1, 0);
+    if (options.statistic == "stddev") {
+        put_coding(coded.header, std::fabs(files.front().image.slope) / 2, 0);
+        // The law as the header holds it: its reals are truncated.
+        describe(coded, options.tables);
+        if (coded.image.slope == 0)
+            throw InputError(files.front().path +
+                             ": its slope is 0, so the standard deviation's law (half of it) is "
+                             "flat");
+    }
+    Statistic statistic(files.front(), options.statistic, places, files.size(), &coded.image);
     std::vector<unsigned char> piece(places), result(places);
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
-        if (std::fwrite(header, 1, sizeof header, stream) != sizeof header)
+        if (std::fwrite(coded.header, 1, QUORVEX_HEADER_SIZE, stream) != QUORVEX_HEADER_SIZE)
             return std::strerror(errno);
         for (uint64_t left = files.front().pixel_count(); left > 0;) {
             const std::size_t want = left < places ? static_cast<std::size_t>(left) : places;
@@ -63,7 +79,9 @@ int run_composite(Options &options)
         }
         return "";
     });
-    if (statistic.beyond() > 0)
+    if (statistic.beyond() > 0 && options.statistic == "stddev")
+        say_beyond(options.output, statistic.beyond(), "standard deviation", Coding(coded.image));
+    else if (statistic.beyond() > 0)
         std::fprintf(
             stderr, "quorvex: %s: %llu %s more valid pixels than its bytes hold (%d) and took %d\n",
             options.output.c_str(), static_cast<unsigned long long>(statistic.beyond()),

@@ -107,6 +107,18 @@ void put_coding(unsigned char *header, double slope, double intercept)
     _DoubleCtoRealPascal(header + intercept_at, intercept);
 }
 
+void say_beyond(const std::string &output, uint64_t count, const std::string &what,
+                const Coding &coding)
+{
+    std::fprintf(stderr,
+                 "quorvex: %s: %llu %s%s beyond the values its bytes hold (%s to %s) and took the "
+                 "nearest of them\n",
+                 output.c_str(), static_cast<unsigned long long>(count), what.c_str(),
+                 count == 1 ? " lies" : "s lie",
+                 number(coding.value(coding.by_value().front())).c_str(),
+                 number(coding.value(coding.by_value().back())).c_str());
+}
+
 std::string placing_of(const IdaFile &f)
 {
     std::string bytes;

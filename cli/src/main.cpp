@@ -22,7 +22,8 @@ const char general_help[] =
     "                      statistics\n"
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest, mean or median value at each\n"
-    "                      place, or the number of valid pixels there\n"
+    "                      place, the number of valid pixels there or their\n"
+    "                      standard deviation\n"
     "  warp FILE... --grid GRID -o OUT\n"
     "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
@@ -86,8 +87,8 @@ const char point_help[] =
     "  --json              one JSON object per file and line\n";
 
 const char composite_help[] =
-    "Usage: quorvex composite (--max | --min | --mean | --median | --count)\n"
-    "                         -o OUT.ida [--tables FILE] FILE...\n"
+    "Usage: quorvex composite (--max | --min | --mean | --median | --count |\n"
+    "                         --stddev) -o OUT.ida [--tables FILE] FILE...\n"
     "Writes one IDA image from images of one grid and one coding: at each\n"
     "place the largest, smallest, mean or median physical value of the valid\n"
     "pixels, coded as the images code it (the mean, and the median of an even\n"
@@ -96,10 +97,15 @@ const char composite_help[] =
     "pixel, the first image's byte stays.  The header is the first image's.\n"
     "With --count, each place the number of images with a valid pixel\n"
     "there, coded in the result's header (IDA type 200, 1 a byte, up to 254;\n"
-    "the program says how many places had more).\n"
+    "the program says how many places had more).  With --stddev, the\n"
+    "standard deviation of their values (the deviation divided by the\n"
+    "count), coded in the result's header: bytes 0 to 254 stand for half the\n"
+    "images' slope x byte, each the nearest (of two as near, the lower), and\n"
+    "255 is missing, where no image has a valid pixel.\n"
     "\n"
     "  --max, --min, --mean, --median  the value taken\n"
     "  --count                         the number of valid pixels\n"
+    "  --stddev                        the standard deviation of their values\n"
     "  -o, --output OUT.ida            the image to write (replaced whole)\n";
 
 const char warp_help[] =
@@ -163,16 +169,20 @@ const char region_help[] =
     "                      pixels and statistics\n";
 
 const char anomaly_help[] =
-    "Usage: quorvex anomaly FILE --normal NORMAL.ida -o OUT.ida [--percent]\n"
-    "                       [--slope SLOPE] [--intercept INTERCEPT] [--tables FILE]\n"
+    "Usage: quorvex anomaly FILE --normal NORMAL.ida -o OUT.ida\n"
+    "                       [--percent | --stddev STDDEV.ida] [--slope SLOPE]\n"
+    "                       [--intercept INTERCEPT] [--tables FILE]\n"
     "Writes the departure of FILE from a normal at each place: FILE's physical\n"
-    "value less NORMAL.ida's, or with --percent FILE's as a percentage of\n"
-    "NORMAL.ida's.  NORMAL.ida needs FILE's grid, not its IDA type or coding.\n"
+    "value less NORMAL.ida's, with --percent FILE's as a percentage of\n"
+    "NORMAL.ida's, or with --stddev the difference in STDDEV.ida's standard\n"
+    "deviations.  NORMAL.ida and STDDEV.ida need FILE's grid, not its IDA\n"
+    "type or coding.\n"
     "The result codes the departures in its header (IDA type 200): bytes 0\n"
     "to 254 stand for SLOPE x byte + INTERCEPT, each departure coded by the\n"
     "byte of the nearest value (of two as near, the lower), and 255 is\n"
-    "missing, where FILE or NORMAL.ida has no valid pixel or, for a\n"
-    "percentage, the normal is 0.  Departures beyond the values of the bytes\n"
+    "missing, where FILE or NORMAL.ida has no valid pixel, for a percentage\n"
+    "the normal is 0, and in standard deviations STDDEV.ida has no valid\n"
+    "pixel or one of 0.  Departures beyond the values of the bytes\n"
     "take the nearest; the program says how many did.  The header is FILE's\n"
     "but for the coding.\n"
     "\n"
@@ -180,10 +190,13 @@ const char anomaly_help[] =
     "                        years, as composite makes them)\n"
     "  -o, --output OUT.ida  the image to write (replaced whole)\n"
     "  --percent             FILE's value as a percentage of the normal\n"
+    "  --stddev STDDEV.ida   the standard deviations of the years (as\n"
+    "                        composite --stddev makes them)\n"
     "  --slope SLOPE, --intercept INTERCEPT\n"
     "                        the result's law; by default FILE's slope (made\n"
-    "                        positive) with a departure of 0 at byte 128, or for\n"
-    "                        a percentage 1 and 0\n";
+    "                        positive) with a departure of 0 at byte 128, in\n"
+    "                        standard deviations 1/32 (-4 to 3.97), or for a\n"
+    "                        percentage 1 and 0\n";
 
 struct Command {
     const char *name;
@@ -269,7 +282,8 @@ int run(int argc, char **argv)
         } else if (arg == "--diverge-at" && command->run == cli::run_render) {
             options.diverge_at = value_of(i, argc, argv);
         } else if ((arg == "--max" || arg == "--min" || arg == "--mean" || arg == "--median" ||
-                    (arg == "--count" && command->run == cli::run_composite)) &&
+                    ((arg == "--count" || arg == "--stddev") &&
+                     command->run == cli::run_composite)) &&
                    (command->run == cli::run_composite || command->run == cli::run_warp)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))
                 throw cli::UsageError(command->run == cli::run_composite
@@ -293,6 +307,8 @@ int run(int argc, char **argv)
             options.grid = value_of(i, argc, argv);
         } else if (arg == "--normal" && command->run == cli::run_anomaly) {
             options.normal = value_of(i, argc, argv);
+        } else if (arg == "--stddev" && command->run == cli::run_anomaly) {
+            options.stddev = value_of(i, argc, argv);
         } else if (arg == "--slope" && command->run == cli::run_anomaly) {
             options.slope = value_of(i, argc, argv);
         } else if (arg == "--intercept" && command->run == cli::run_anomaly) {

@@ -8,7 +8,7 @@
 
 namespace cli {
 
-Coding::Coding(const IMAGETYPE &image)
+Coding::Coding(const IMAGETYPE &image) : half_step_(std::fabs(image.slope) / 2)
 {
     const std::array<PixelKind, 256> kinds = pixel_kinds(image);
     for (int byte = 0; byte < 256; ++byte) {
@@ -43,20 +43,29 @@ unsigned char Coding::nearest(double value) const
 }
 
 Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
-                     std::size_t layers)
+                     std::size_t layers, const IMAGETYPE *result)
     : mean_(name == "mean"), median_(name == "median"), counting_(name == "count"),
-      sign_(name == "min" ? -1.0 : 1.0), layers_(layers), coding_(coding.image), sum_(places),
-      count_(places), best_(places), kept_(median_ ? places * layers : 0)
+      deviating_(name == "stddev"), sign_(name == "min" ? -1.0 : 1.0), layers_(layers),
+      coding_(coding.image), sum_(places), count_(places), best_(places),
+      kept_(median_ ? places * layers : 0)
 {
     const std::vector<unsigned char> &by_value = coding_.by_value();
     for (std::size_t rank = 0; rank < by_value.size(); ++rank)
         rank_[by_value[rank]] = static_cast<unsigned char>(rank);
+    if (deviating_) {
+        if (!by_value.empty())
+            centre_ = coding_.value(by_value[by_value.size() / 2]);
+        result_.emplace(*result);
+        squares_.resize(places);
+    }
 }
 
 void Statistic::clear(std::size_t size)
 {
     std::fill_n(sum_.begin(), size, 0.0);
     std::fill_n(count_.begin(), size, std::size_t{0});
+    if (deviating_)
+        std::fill_n(squares_.begin(), size, 0.0);
 }
 
 void Statistic::make_room()
@@ -77,6 +86,20 @@ void Statistic::finish(std::size_t size, unsigned char *result)
             result[at] =
                 static_cast<unsigned char>(std::min<std::size_t>(count_[at], most_counted));
             beyond_ += count_[at] > most_counted;
+        }
+        return;
+    }
+    if (deviating_) {
+        for (std::size_t at = 0; at < size; ++at) {
+            if (count_[at] == 0) {
+                result[at] = coded_missing;
+                continue;
+            }
+            const double n = static_cast<double>(count_[at]), mean = sum_[at] / n;
+            // Rounding can leave values all alike a variance just below 0.
+            const double deviation = std::sqrt(std::max(squares_[at] / n - mean * mean, 0.0));
+            result[at] = result_->nearest(deviation);
+            beyond_ += result_->beyond(result[at], deviation);
         }
         return;
     }

@@ -142,6 +142,14 @@ protected:
             {"a12.ida", image([](Image &i) { i.type = 12; })},
             {"lone.ida",
              image([](Image &i) { i.pixels = std::string(1, '\0') + std::string(11, '\xff'); })},
+            // a and c2 a billion higher, and standard deviations of a's grid
+            // (a quarter a byte).
+            {"far.ida", image([](Image &i) { i.intercept = 1e9; })},
+            {"far2.ida", image([](Image &i) { i.intercept = 1e9, i.pixels = second_pixels; })},
+            {"sd.ida", image([](Image &i) {
+                 i.slope = 0.25, i.intercept = 0;
+                 i.pixels = std::string("\4\2\7\x09\xff\0\1\1\xff\3\x80\xff", 12);
+             })},
             // c2 with a value of 0 at its second pixel.
             {"c2zero.ida", image([](Image &i) { i.pixels = second_pixels, i.pixels[1] = 20; })},
             {"big.ida", image([](Image &i) { i.rows = i.columns = 300, i.pixels = big_pixels(); })},
@@ -219,6 +227,11 @@ protected:
             {"tall13b.ida", image([](Image &i) {
                  i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 0.5, i.y_center = 18.5,
                  i.pixels.assign(80, 0);
+             })},
+            // tall13b's grid, a 255 and 79 ones.
+            {"top13.ida", image([](Image &i) {
+                 i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 0.5, i.y_center = 18.5,
+                 i.pixels = "\xff" + std::string(79, '\1');
              })},
             {"tall13c.ida", image([](Image &i) {
                  i.type = 13, i.rows = 40, i.columns = 2, i.x_center = 1.5, i.y_center = 19.5,
@@ -412,16 +425,20 @@ composite --max -o c.ida a.ida icpt.ida | 1 | icpt.ida: its pixels are coded wit
 composite --max -o c.ida a.ida small.ida | 1 | small.ida: its pixels are coded with another law or other codes than a.ida's
 composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in the tables
 composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
-composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median and --count
-composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median and --count
+composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count and --stddev
+composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count and --stddev
 composite --max --max -o c3.ida a.ida | 0 | 
 warp --count a.ida --grid b.ida -o w.ida | 2 | unknown option '--count' for warp (see quorvex warp --help)
+warp --stddev a.ida --grid b.ida -o w.ida | 2 | unknown option '--stddev' for warp (see quorvex warp --help)
+composite --stddev -o s.ida flat.ida | 1 | flat.ida: its slope is 0, so the standard deviation's law (half of it) is flat
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 anomaly a.ida --normal c2.ida --slope 2 --intercept 1 -o x.ida | 0 | x.ida: 3 departures lie beyond the values its bytes hold (1 to 509) and took the nearest of them
 anomaly a.ida --normal rows.ida -o x.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
 --tables t.txt anomaly g.ida --normal a.ida -o x.ida | 1 | File <a.ida>:  Input image <a.ida>:  not the same Ida Type.
 anomaly flat.ida --normal a.ida -o x.ida | 1 | flat.ida: its slope is 0, so the result's law needs --slope
+anomaly a.ida --normal c2.ida --stddev rows.ida -o x.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
+anomaly a.ida --normal c2.ida --stddev sd.ida --percent -o x.ida | 2 | anomaly takes one of --percent and --stddev
 anomaly a.ida --normal c2.ida -o full | 1 | full: cannot write (No space left on device)
 anomaly a.ida -o x.ida | 2 | anomaly takes one FILE, --normal NORMAL.ida and -o OUT.ida
 anomaly a.ida --normal c2.ida -o c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
@@ -572,6 +589,27 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
     EXPECT_EQ(read(dir / "k255.ida"),
               coded_header("lone.ida", 1, 0) +
                   std::string("\xfe\xfe\xfe\0\xfe\xfe\xfe\xfe\xfe\xfe\xfe\0", 12));
+    // The standard deviation at each place, coded at half the images' step
+    // in the result's own header: of two values half their difference,
+    // under a rising law, a falling one and one far from 0; over more than
+    // one piece, big's bytes themselves; under a law without a missing code
+    // (type 13, 1 a byte), the 255 and 0 of one place 127.5 apart, beyond
+    // the bytes.
+    for (const auto &[first, second] :
+         {std::pair("a.ida", "c2.ida"), {"n1.ida", "n2.ida"}, {"far.ida", "far2.ida"}}) {
+        EXPECT_EQ(run(std::string("composite --stddev -o s.ida ") + first + " " + second).err, "")
+            << first;
+        EXPECT_EQ(read(dir / "s.ida"),
+                  coded_header(first, 0.25, 0) + std::string("\5\1\0\0\0\4\0\7\0\0\1\xff", 12))
+            << first;
+    }
+    EXPECT_EQ(run("composite --stddev -o sb.ida big.ida zero.ida").err, "");
+    EXPECT_EQ(read(dir / "sb.ida"), coded_header("big.ida", 0.25, 0) + big_pixels());
+    EXPECT_EQ(run("composite --stddev -o s13.ida --tables t.txt tall13b.ida top13.ida").err,
+              "quorvex: s13.ida: 1 standard deviation lies beyond the values its bytes hold (0 to "
+              "127) and took the nearest of them\n");
+    EXPECT_EQ(read(dir / "s13.ida"),
+              coded_header("tall13b.ida", 0.5, 0) + "\xfe" + std::string(79, '\1'));
     // A stack larger than the number of files the program may open when it
     // starts, for composite and for warp.
     for (const char *command : {"composite --max -o c.ida", "warp --grid a.ida -o w.ida"}) {
@@ -623,6 +661,13 @@ TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
         {"--tables t.txt g.ida --normal g.ida", 2, -256,
          bytes({255, 255}) + std::string(41 * 41 - 2, '\x80')},
         {"big.ida --normal big.ida", 0.5, -64, std::string(300 * 300, '\x80')},
+        // In sd.ida's standard deviations, 255 where it has none or one of
+        // 0; a departure of -1/64 halfway between two bytes, one of 14
+        // beyond them.
+        {"a.ida --normal c2.ida --stddev sd.ida", 1.0 / 32, -4,
+         bytes({48, 160, 255, 255, 255, 255, 128, 254, 255, 128, 127, 255}),
+         "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-4 to 3.9375) and "
+         "took the nearest of them\n"},
     };
     for (const auto &c : cases) {
         const std::string args = std::string("anomaly -o x.ida ") + c.args;
