@@ -1,7 +1,7 @@
 #!/bin/sh
 # quorvex composite against gdal_calc.py on a stack of images, in one run:
-# each round makes the maximum, the mean and the median of every image with
-# both.
+# each round makes the maximum, the mean, the median and the standard
+# deviation of every image with both.
 # gdal_calc.py (numpy over the stack, -A with every file) takes the plain
 # bytes, missing code included, so it does less than composite; the first
 # round also checks composite's results against numpy with the missing code
@@ -33,12 +33,21 @@ def check(statistic, out):
     # Places with no valid pixel (the image's gap) give NaN, and a warning.
     with np.errstate(all="ignore"), warnings.catch_warnings():
         warnings.simplefilter("ignore", RuntimeWarning)
-        v = {"max": np.nanmax, "mean": np.nanmean, "median": np.nanmedian}[statistic](values, 0)
+        v = {"max": np.nanmax, "mean": np.nanmean, "median": np.nanmedian,
+             "stddev": np.nanstd}[statistic](values, 0)
+    # The standard deviation is coded in the result's own header, 0 to 254,
+    # 255 where there is none.
+    if statistic == "stddev":
+        r = json.loads(subprocess.run([quorvex, "info", "--json", out], check=True,
+                                      capture_output=True, text=True).stdout)["description"]
+        m, b, gap = r["slope"], r["intercept"], np.full(stack[0].shape, 255)
+    else:
+        gap = stack[0]
     t = (v - b) / m
     lower = np.floor(t)
     # Nearest valid byte by value, of two as near the lower value (m > 0).
-    want = np.where(t - lower <= 0.5, lower, lower + 1)
-    want = np.where(valid.any(0), want, stack[0]).astype(np.uint8)
+    want = np.clip(np.where(t - lower <= 0.5, lower, lower + 1), 0, 254)
+    want = np.where(valid.any(0), want, gap).astype(np.uint8)
     got = np.frombuffer(open(out, "rb").read()[512:], np.uint8)
     if (got != want).any():
         sys.exit(f"composite --{statistic} differs from numpy at {(got != want).sum()} pixels")
@@ -47,7 +56,7 @@ times = {}
 for r in range(1, rounds + 1):
     line = []
     for statistic, numpy_call in (("max", "numpy.max"), ("mean", "numpy.mean"),
-                                  ("median", "numpy.median")):
+                                  ("median", "numpy.median"), ("stddev", "numpy.std")):
         out = os.path.join(work, f"{statistic}.ida")
         for name, command in (
                 (f"quorvex composite --{statistic}",
