@@ -1,6 +1,7 @@
 // The statistic of composite and of warp onto a coarser grid: the best,
 // mean or median valid value at each place, coded back as the image codes
-// its pixels.
+// its pixels; or composite's count and standard deviation, coded in the
+// result's own header.
 #include "cli.h"
 
 #include <algorithm>

@@ -150,6 +150,12 @@ protected:
                  i.slope = 0.25, i.intercept = 0;
                  i.pixels = std::string("\4\2\7\x09\xff\0\1\1\xff\3\x80\xff", 12);
              })},
+            // Missing code 250 amid the valid bytes, whose values then lie
+            // unevenly.
+            {"high.ida", image([](Image &i) {
+                 i.missing = 250,
+                 i.pixels = std::string("\xc8\x8c\xfa\xf9\xfb\xff\x80\0cde\x81", 12);
+             })},
             // c2 with a value of 0 at its second pixel.
             {"c2zero.ida", image([](Image &i) { i.pixels = second_pixels, i.pixels[1] = 20; })},
             {"big.ida", image([](Image &i) { i.rows = i.columns = 300, i.pixels = big_pixels(); })},
@@ -565,6 +571,8 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
         // Missing code 0: byte 255 is valid.
         {"--max", "small.ida", "small2.ida", {3, 5, '\xff', 9, 3, 17}},
         {"--mean", "big.ida", "big.ida", big_pixels()},
+        {"--mean", "c2.ida", "a.ida a.ida", {2, 1, 2, 3, 4, 6, 6, 5, 8, 9, 10, '\xff'}},
+        {"--mean", "high.ida", "high.ida", read(dir / "high.ida").substr(QUORVEX_HEADER_SIZE)},
         {"--max", "zero.ida", "big.ida", big_pixels()},
     };
     for (const auto &c : cases) {
@@ -603,6 +611,9 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
                   coded_header(first, 0.25, 0) + std::string("\5\1\0\0\0\4\0\7\0\0\1\xff", 12))
             << first;
     }
+    EXPECT_EQ(run("composite --stddev -o s12.ida --tables t.txt a12.ida a12.ida").err, "");
+    EXPECT_EQ(read(dir / "s12.ida"),
+              coded_header("a12.ida", 1, 0) + "\xff\xff" + std::string(10, '\0'));
     EXPECT_EQ(run("composite --stddev -o sb.ida big.ida zero.ida").err, "");
     EXPECT_EQ(read(dir / "sb.ida"), coded_header("big.ida", 0.25, 0) + big_pixels());
     EXPECT_EQ(run("composite --stddev -o s13.ida --tables t.txt tall13b.ida top13.ida").err,
@@ -648,9 +659,12 @@ TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
          bytes({2, 5, 255, 255, 5, 3, 5, 8, 255, 5, 4, 255})},
         {"a.ida --normal c2.ida --slope -1 --intercept 5", -1, 5,
          bytes({8, 5, 255, 255, 5, 7, 5, 2, 255, 5, 6, 255})},
-        // Missing code 0: 255 is a value, whose departure of 126 lies
-        // beyond the bytes.
+        // Missing code 0: 255 is a value, whose departure of 126 (and from
+        // a normal of 255, of -126) lies beyond the bytes.
         {"small.ida --normal small2.ida", 0.5, -64, bytes({255, 130, 254, 134, 128, 142}),
+         "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-64 to 63) and took "
+         "the nearest of them\n"},
+        {"small2.ida --normal small.ida", 0.5, -64, bytes({255, 126, 0, 122, 128, 114}),
          "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-64 to 63) and took "
          "the nearest of them\n"},
         // Type 12 codes its values in the tables, its missing code 0 and
