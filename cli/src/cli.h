@@ -133,7 +133,8 @@ public:
 
 private:
     double half_step_;
-    // The mean step between the valid bytes' values in rising order.
+    // The mean step between the valid bytes' values in rising order; 0
+    // when they are one value.
     double spacing_ = 0;
     std::array<double, 256> value_{};
     std::array<bool, 256> valid_{};

@@ -32,7 +32,7 @@ unsigned char Coding::nearest(double value) const
     // a search of the sorted values without its dozen branches that the
     // processor cannot foresee, which the mean pays at every place.
     const std::size_t last = by_value_.size() - 1;
-    const double at = (value - value_[by_value_.front()]) / spacing_;
+    const double at = spacing_ > 0 ? (value - value_[by_value_.front()]) / spacing_ : 0;
     std::size_t k = !(at > 0)                         ? 0
                     : at >= static_cast<double>(last) ? last
                                                       : static_cast<std::size_t>(at + 0.5);
