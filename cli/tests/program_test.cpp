@@ -599,8 +599,10 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
                   std::string("\xfe\xfe\xfe\0\xfe\xfe\xfe\xfe\xfe\xfe\xfe\0", 12));
     // The standard deviation at each place, coded at half the images' step
     // in the result's own header: of two values half their difference,
-    // under a rising law, a falling one and one far from 0; over more than
-    // one piece, big's bytes themselves; under a law without a missing code
+    // under a rising law, a falling one and one far from 0; 255 where no
+    // image has a valid pixel, whatever the first one's byte (a12's missing
+    // 0 and cloud 1); over more than one piece, big's bytes themselves;
+    // under a law without a missing code
     // (type 13, 1 a byte), the 255 and 0 of one place 127.5 apart, beyond
     // the bytes.
     for (const auto &[first, second] :
