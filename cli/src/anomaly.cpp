@@ -1,7 +1,9 @@
 // quorvex anomaly: an image's departure from its normal at each place (this
 // dekad's vegetation index against the mean of the years, a month's rain
 // as a percentage of the long-term median, or in standard deviations of
-// the years), as an IDA image that codes the departures in its own header.
+// the years), or where its value lies between the years' lowest and
+// highest (a vegetation condition index), as an IDA image that codes the
+// result in its own header.
 #include "cli.h"
 
 #include <cerrno>
@@ -43,30 +45,42 @@ void require_grid(const IdaFile &f, const IdaFile &other, const QuorvexTables &t
 
 int run_anomaly(Options &options)
 {
-    if (options.files.size() != 1 || options.normal.empty() || options.output.empty())
-        throw UsageError("anomaly takes one FILE, --normal NORMAL.ida and -o OUT.ida");
-    if (options.percent && !options.stddev.empty())
-        throw UsageError("anomaly takes one of --percent and --stddev");
-    refuse_input_as_output(options.output, {options.files[0], options.normal, options.stddev});
+    // A condition takes the years' lowest and highest values in place of
+    // a normal: where FILE's value lies between them, in percent.
+    const bool condition = !options.lowest.empty() || !options.highest.empty();
+    if (options.files.size() != 1 || options.output.empty() ||
+        (condition ? options.lowest.empty() || options.highest.empty() || !options.normal.empty()
+                   : options.normal.empty()))
+        throw UsageError("anomaly takes one FILE, -o OUT.ida, and --normal NORMAL.ida or "
+                         "--lowest MIN.ida and --highest MAX.ida");
+    if (options.percent + !options.stddev.empty() + condition > 1)
+        throw UsageError("anomaly takes one of --percent, --stddev and --lowest with --highest");
+    // The image each departure is taken from, and the one it is divided by
+    // (the standard deviations, or the highest values less the lowest).
+    const std::string &from = condition ? options.lowest : options.normal;
+    const std::string &by = condition ? options.highest : options.stddev;
+    refuse_input_as_output(options.output, {options.files[0], from, by});
     IdaFile f = open_described(options.files[0], options.tables);
-    IdaFile normal = open_described(options.normal, options.tables);
+    IdaFile normal = open_described(from, options.tables);
     require_grid(f, normal, options.tables);
-    const bool standard = !options.stddev.empty();
-    IdaFile deviation;
-    if (standard) {
-        deviation = open_described(options.stddev, options.tables);
-        require_grid(f, deviation, options.tables);
+    const bool divided = !by.empty();
+    IdaFile divisor_file;
+    if (divided) {
+        divisor_file = open_described(by, options.tables);
+        require_grid(f, divisor_file, options.tables);
     }
 
     // A default intercept of 128 slopes: a power of two times the slope,
     // which the header's reals hold as exactly as the slope, so that byte
-    // 128 stands for 0 exactly.  In standard deviations, -4 to 3.97.
+    // 128 stands for 0 exactly.  In standard deviations, -4 to 3.97; a
+    // percentage or a condition 0 to 254 percent.
+    const bool in_percent = options.percent || condition;
     const double slope = !options.slope.empty() ? law_number("--slope", options.slope, true)
-                         : options.percent      ? 1
-                         : standard             ? 1.0 / 32
+                         : in_percent           ? 1
+                         : divided              ? 1.0 / 32
                                                 : std::fabs(f.image.slope);
     const double intercept = options.intercept.empty()
-                                 ? (options.percent ? 0 : -zero_byte * slope)
+                                 ? (in_percent ? 0 : -zero_byte * slope)
                                  : law_number("--intercept", options.intercept, false);
     IdaFile result;
     std::memcpy(result.header, f.header, QUORVEX_HEADER_SIZE);
@@ -84,32 +98,39 @@ int run_anomaly(Options &options)
             const auto byte = static_cast<unsigned char>(a), of = static_cast<unsigned char>(b);
             const double v = in.value(byte), n = of_normal.value(of);
             if (in.valid(byte) && of_normal.valid(of) && !(options.percent && n == 0))
-                departure[std::size_t(a) * 256 + std::size_t(b)] =
-                    options.percent ? 100 * v / n : v - n;
+                departure[std::size_t(a) * 256 + std::size_t(b)] = options.percent ? 100 * v / n
+                                                                   : condition     ? 100 * (v - n)
+                                                                                   : v - n;
         }
-    // Without standard deviations, the result's byte of each pair and
-    // whether its departure lay beyond the bytes' values, worked out once.
-    std::vector<unsigned char> byte_of(standard ? 0 : 256 * 256, coded_missing);
+    // Without a divisor, the result's byte of each pair and whether its
+    // departure lay beyond the bytes' values, worked out once.
+    std::vector<unsigned char> byte_of(divided ? 0 : 256 * 256, coded_missing);
     std::vector<bool> beyond(byte_of.size());
     for (std::size_t pair = 0; pair < byte_of.size(); ++pair)
         if (!std::isnan(departure[pair])) {
             byte_of[pair] = out.nearest(departure[pair]);
             beyond[pair] = out.beyond(byte_of[pair], departure[pair]);
         }
-    // Each standard deviation's value, NaN where it is none or 0.
-    std::array<double, 256> spread;
-    spread.fill(std::nan(""));
-    if (standard) {
-        const Coding of_deviation(deviation.image);
-        for (int c = 0; c < 256; ++c)
-            if (of_deviation.valid(static_cast<unsigned char>(c)) &&
-                of_deviation.value(static_cast<unsigned char>(c)) > 0)
-                spread[std::size_t(c)] = of_deviation.value(static_cast<unsigned char>(c));
+    // The divisor of each pair of the normal's byte and the divisor
+    // image's, NaN where it is none or not above 0.
+    std::vector<double> divisor(divided ? 256 * 256 : 0, std::nan(""));
+    if (divided) {
+        const Coding of_by(divisor_file.image);
+        for (int b = 0; b < 256; ++b)
+            for (int c = 0; c < 256; ++c) {
+                const auto of = static_cast<unsigned char>(b), byte = static_cast<unsigned char>(c);
+                if (!of_by.valid(byte) || (condition && !of_normal.valid(of)))
+                    continue;
+                const double d =
+                    condition ? of_by.value(byte) - of_normal.value(of) : of_by.value(byte);
+                if (d > 0)
+                    divisor[std::size_t(b) * 256 + std::size_t(c)] = d;
+            }
     }
 
     uint64_t clipped = 0;
     std::vector<unsigned char> piece(piece_size), of_normal_piece(piece_size),
-        deviation_piece(standard ? piece_size : 0);
+        by_piece(divided ? piece_size : 0);
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
         if (std::fwrite(result.header, 1, QUORVEX_HEADER_SIZE, stream) != QUORVEX_HEADER_SIZE)
             return std::strerror(errno);
@@ -118,16 +139,17 @@ int run_anomaly(Options &options)
                 left < piece_size ? static_cast<std::size_t>(left) : piece_size;
             read_exactly(f, piece.data(), want);
             read_exactly(normal, of_normal_piece.data(), want);
-            if (standard)
-                read_exactly(deviation, deviation_piece.data(), want);
+            if (divided)
+                read_exactly(divisor_file, by_piece.data(), want);
             for (std::size_t k = 0; k < want; ++k) {
                 const std::size_t pair = std::size_t(piece[k]) * 256 + of_normal_piece[k];
-                if (!standard) {
+                if (!divided) {
                     piece[k] = byte_of[pair];
                     clipped += beyond[pair];
                     continue;
                 }
-                const double z = departure[pair] / spread[deviation_piece[k]];
+                const double z =
+                    departure[pair] / divisor[std::size_t(of_normal_piece[k]) * 256 + by_piece[k]];
                 if (std::isnan(z)) {
                     piece[k] = coded_missing;
                     continue;

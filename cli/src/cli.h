@@ -460,6 +460,7 @@ struct Options {
     std::string grid;             // warp: the image whose grid the result takes
     std::string normal;           // anomaly: the image of the normal values
     std::string stddev;           // anomaly: the image of the standard deviations
+    std::string lowest, highest;  // anomaly: the years' lowest and highest values
     std::string slope, intercept; // anomaly: the result's law, when given
     bool percent = false;         // anomaly: a percentage of the normal
     bool json = false;

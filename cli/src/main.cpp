@@ -28,7 +28,8 @@ const char general_help[] =
     "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
     "  anomaly FILE --normal NORMAL -o OUT\n"
-    "                      the departure of each value from the normal one\n"
+    "                      the departure of each value from the normal one, or\n"
+    "                      where it lies between the years' lowest and highest\n"
     "\n"
     "  --tables FILE       tables of IDA types, projections and spheroids to use\n"
     "                      instead of the built-in ones (any command); without\n"
@@ -172,19 +173,22 @@ const char anomaly_help[] =
     "Usage: quorvex anomaly FILE --normal NORMAL.ida -o OUT.ida\n"
     "                       [--percent | --stddev STDDEV.ida] [--slope SLOPE]\n"
     "                       [--intercept INTERCEPT] [--tables FILE]\n"
+    "       quorvex anomaly FILE --lowest MIN.ida --highest MAX.ida -o OUT.ida\n"
+    "                       [--slope SLOPE] [--intercept INTERCEPT] [--tables FILE]\n"
     "Writes the departure of FILE from a normal at each place: FILE's physical\n"
     "value less NORMAL.ida's, with --percent FILE's as a percentage of\n"
     "NORMAL.ida's, or with --stddev the difference in STDDEV.ida's standard\n"
-    "deviations.  NORMAL.ida and STDDEV.ida need FILE's grid, not its IDA\n"
-    "type or coding.\n"
+    "deviations.  Or where FILE's value lies between the years' lowest and\n"
+    "highest, in percent of their difference (a vegetation condition index).\n"
+    "The other images need FILE's grid, not its IDA type or coding.\n"
     "The result codes the departures in its header (IDA type 200): bytes 0\n"
     "to 254 stand for SLOPE x byte + INTERCEPT, each departure coded by the\n"
     "byte of the nearest value (of two as near, the lower), and 255 is\n"
-    "missing where FILE or NORMAL.ida has no valid pixel, for a percentage\n"
-    "where the normal is 0, and in standard deviations where STDDEV.ida has\n"
-    "no valid pixel or one of 0.  Departures beyond the values of the bytes\n"
-    "take the nearest; the program says how many did.  The header is FILE's\n"
-    "but for the coding.\n"
+    "missing where an image has no valid pixel, for a percentage where the\n"
+    "normal is 0, in standard deviations where the standard deviation is 0,\n"
+    "and for a condition where the highest is not above the lowest.\n"
+    "Departures beyond the values of the bytes take the nearest; the program\n"
+    "says how many did.  The header is FILE's but for the coding.\n"
     "\n"
     "  --normal NORMAL.ida   the normal values (the mean or median of the\n"
     "                        years, as composite makes them)\n"
@@ -192,11 +196,14 @@ const char anomaly_help[] =
     "  --percent             FILE's value as a percentage of the normal\n"
     "  --stddev STDDEV.ida   the standard deviations of the years (as\n"
     "                        composite --stddev makes them)\n"
+    "  --lowest MIN.ida, --highest MAX.ida\n"
+    "                        the years' lowest and highest values (as\n"
+    "                        composite --min and --max make them)\n"
     "  --slope SLOPE, --intercept INTERCEPT\n"
     "                        the result's law; by default FILE's slope (made\n"
     "                        positive) with a departure of 0 at byte 128, in\n"
-    "                        standard deviations 1/32 (-4 to 3.97), or for a\n"
-    "                        percentage 1 and 0\n";
+    "                        standard deviations 1/32 (-4 to 3.97), or in\n"
+    "                        percent 1 and 0\n";
 
 struct Command {
     const char *name;
@@ -307,6 +314,10 @@ int run(int argc, char **argv)
             options.grid = value_of(i, argc, argv);
         } else if (arg == "--normal" && command->run == cli::run_anomaly) {
             options.normal = value_of(i, argc, argv);
+        } else if (arg == "--lowest" && command->run == cli::run_anomaly) {
+            options.lowest = value_of(i, argc, argv);
+        } else if (arg == "--highest" && command->run == cli::run_anomaly) {
+            options.highest = value_of(i, argc, argv);
         } else if (arg == "--stddev" && command->run == cli::run_anomaly) {
             options.stddev = value_of(i, argc, argv);
         } else if (arg == "--slope" && command->run == cli::run_anomaly) {

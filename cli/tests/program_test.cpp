@@ -150,6 +150,12 @@ protected:
                  i.slope = 0.25, i.intercept = 0;
                  i.pixels = std::string("\4\2\7\x09\xff\0\1\1\xff\3\x80\xff", 12);
              })},
+            // The lowest and highest values of years on a's grid.
+            {"lo.ida",
+             image([](Image &i) { i.pixels = std::string("\1\0\0\0\4\1\5\3\xff\x09\2\0", 12); })},
+            {"hi.ida", image([](Image &i) {
+                 i.pixels = std::string("\5\5\6\x09\4\x09\x0d\x09\x09\x08\x09\x09", 12);
+             })},
             // Missing code 250 amid the valid bytes, whose values then lie
             // unevenly.
             {"high.ida", image([](Image &i) {
@@ -444,9 +450,15 @@ anomaly a.ida --normal rows.ida -o x.ida | 1 | File <rows.ida>:  Input image <ro
 --tables t.txt anomaly g.ida --normal a.ida -o x.ida | 1 | File <a.ida>:  Input image <a.ida>:  not the same Ida Type.
 anomaly flat.ida --normal a.ida -o x.ida | 1 | flat.ida: its slope is 0, so the result's law needs --slope
 anomaly a.ida --normal c2.ida --stddev rows.ida -o x.ida | 1 | File <rows.ida>:  Input image <rows.ida>:  not the same size.
-anomaly a.ida --normal c2.ida --stddev sd.ida --percent -o x.ida | 2 | anomaly takes one of --percent and --stddev
+anomaly a.ida --normal c2.ida --stddev sd.ida --percent -o x.ida | 2 | anomaly takes one of --percent, --stddev and --lowest with --highest
+anomaly a.ida --lowest lo.ida --highest hi.ida --percent -o x.ida | 2 | anomaly takes one of --percent, --stddev and --lowest with --highest
+anomaly a.ida --lowest lo.ida -o x.ida | 2 | anomaly takes one FILE, -o OUT.ida, and --normal NORMAL.ida or --lowest MIN.ida and --highest MAX.ida
+anomaly a.ida --normal c2.ida --lowest lo.ida --highest hi.ida -o x.ida | 2 | anomaly takes one FILE, -o OUT.ida, and --normal NORMAL.ida or --lowest MIN.ida and --highest MAX.ida
+anomaly a.ida --normal c2.ida --lowest lo.ida -o x.ida | 2 | anomaly takes one FILE, -o OUT.ida, and --normal NORMAL.ida or --lowest MIN.ida and --highest MAX.ida
+anomaly a.ida c2.ida --normal c2.ida -o x.ida | 2 | anomaly takes one FILE, -o OUT.ida, and --normal NORMAL.ida or --lowest MIN.ida and --highest MAX.ida
+anomaly a.ida --lowest lo.ida --highest hi.ida -o hi.ida | 2 | hi.ida: names an input file (hi.ida); name another output
 anomaly a.ida --normal c2.ida -o full | 1 | full: cannot write (No space left on device)
-anomaly a.ida -o x.ida | 2 | anomaly takes one FILE, --normal NORMAL.ida and -o OUT.ida
+anomaly a.ida -o x.ida | 2 | anomaly takes one FILE, -o OUT.ida, and --normal NORMAL.ida or --lowest MIN.ida and --highest MAX.ida
 anomaly a.ida --normal c2.ida -o c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 anomaly a.ida --normal c2.ida --slope 1e-11 -o x.ida | 2 | --slope needs a number other than 0, such as 0.004
 anomaly a.ida --normal c2.ida --intercept 1e39 -o x.ida | 2 | --intercept needs a number such as -0.5
@@ -684,6 +696,19 @@ TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
          bytes({48, 160, 255, 255, 255, 255, 128, 254, 255, 128, 127, 255}),
          "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-4 to 3.9375) and "
          "took the nearest of them\n"},
+        // Where a's value lies between the years' lowest and highest, in
+        // percent: 255 where any has no valid pixel or the highest is not
+        // above the lowest; 12.5 halfway between two bytes, 114 above the
+        // highest, -25 beyond the bytes.
+        {"a.ida --lowest lo.ida --highest hi.ida", 1, 0,
+         bytes({0, 20, 33, 255, 255, 50, 12, 67, 255, 255, 114, 255}),
+         "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (0 to 254) and took "
+         "the nearest of them\n"},
+        // The highest of another coding, whose byte 0 stands for 0.
+        {"a.ida --lowest lo.ida --highest sd.ida", 1, 0,
+         bytes({0, 5, 9, 255, 255, 21, 6, 23, 255, 0, 10, 255}),
+         "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (0 to 254) and took "
+         "the nearest of them\n"},
     };
     for (const auto &c : cases) {
         const std::string args = std::string("anomaly -o x.ida ") + c.args;
