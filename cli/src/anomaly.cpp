@@ -85,9 +85,7 @@ int run_anomaly(Options &options)
                                  : law_number("--intercept", options.intercept, false);
     IdaFile result;
     std::memcpy(result.header, f.header, QUORVEX_HEADER_SIZE);
-    put_coding(result.header, slope, intercept);
-    // The law as the header holds it: its reals are truncated.
-    describe(result, options.tables);
+    put_coding(result, slope, intercept, options.tables);
     if (result.image.slope == 0)
         throw InputError(f.path + ": its slope is 0, so the result's law needs --slope");
     const Coding in(f.image), of_normal(normal.image), out(result.image);

@@ -79,9 +79,11 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
                     std::string *message);
 // The header bytes that place f's pixels (placing_bytes), one after another.
 std::string placing_of(const IdaFile &f);
-// Makes header code its pixels in itself (IDA type 200): bytes 0 to
-// coded_highest the values slope x byte + intercept, coded_missing missing.
-void put_coding(unsigned char *header, double slope, double intercept);
+// Makes file's header code its pixels in itself (IDA type 200): bytes 0
+// to coded_highest the values slope x byte + intercept, coded_missing
+// missing; then describes it, with the law as the header holds it (its
+// reals are truncated: a slope below what they hold becomes 0).
+void put_coding(IdaFile &file, double slope, double intercept, const QuorvexTables &tables);
 constexpr unsigned char coded_highest = 254, coded_missing = 255;
 // InputError with the check's message unless the files agree.
 void require_agreement(const std::vector<std::string> &paths, const QuorvexTables &tables);

@@ -46,11 +46,9 @@ int run_composite(Options &options)
     IdaFile coded;
     std::memcpy(coded.header, files.front().header, QUORVEX_HEADER_SIZE);
     if (options.statistic == "count")
-        put_coding(coded.header, 1, 0);
+        put_coding(coded, 1, 0, options.tables);
     if (options.statistic == "stddev") {
-        put_coding(coded.header, std::fabs(files.front().image.slope) / 2, 0);
-        // The law as the header holds it: its reals are truncated.
-        describe(coded, options.tables);
+        put_coding(coded, std::fabs(files.front().image.slope) / 2, 0, options.tables);
         if (coded.image.slope == 0)
             throw InputError(files.front().path +
                              ": its slope is 0, so the standard deviation's law (half of it) is "

@@ -96,15 +96,17 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
     return error;
 }
 
-void put_coding(unsigned char *header, double slope, double intercept)
+void put_coding(IdaFile &file, double slope, double intercept, const QuorvexTables &tables)
 {
     constexpr int lowest = 168, highest = 169, missing = 170, slope_at = 171, intercept_at = 177;
+    unsigned char *const header = file.header;
     header[ida_type_offset] = QUORVEX_IDA_TYPE_IN_HEADER;
     header[lowest] = 0;
     header[highest] = coded_highest;
     header[missing] = coded_missing;
     _DoubleCtoRealPascal(header + slope_at, slope);
     _DoubleCtoRealPascal(header + intercept_at, intercept);
+    describe(file, tables);
 }
 
 void say_beyond(const std::string &output, uint64_t count, const std::string &what,
