@@ -110,7 +110,7 @@ int report_each(const std::vector<std::string> &files,
                 const std::function<void(const std::string &)> &report);
 // The usage error of a composite without one statistic.
 constexpr char composite_statistics[] =
-    "composite takes one of --max, --min, --mean, --median, --count and --stddev";
+    "composite takes one of --max, --min, --mean, --median, --count, --stddev and --trend";
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
@@ -156,17 +156,20 @@ void say_beyond(const std::string &output, uint64_t count, const std::string &wh
 // valid byte of the nearest value, of two as near the lower.  Or ("count")
 // the number of valid bytes added at each place, as the byte of that
 // number up to most_counted.  Or ("stddev") the standard deviation of
-// their values (the deviation divided by the count), coded as the result
-// codes it.
+// their values (the deviation divided by the count), or ("trend") the
+// slope of the least-squares line through them against the image each
+// came from (0, 1, 2... as they were added), coded as the result codes
+// it.
 class Statistic {
 public:
     // No byte added at any of the places yet.  The median keeps the bytes
     // themselves: at most layers of them a place, or without layers as
     // many as make_room left room for.  result: the result's own coding,
-    // the standard deviation's.
+    // the standard deviation's or the trend's.
     Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
               std::size_t layers = 0, const IMAGETYPE *result = nullptr);
-    // The first size places back to no byte added.
+    // The first size places back to no byte added, the next bytes those
+    // of image 0.
     void clear(std::size_t size);
     // A median whose places keep any number of bytes (a grid pixel of warp
     // takes every source pixel falling in it): each byte is counted at its
@@ -185,42 +188,61 @@ public:
         sum_[at] += value;
         if (deviating_)
             squares_[at] += value * value;
+        if (trending_)
+            line_[at] += {image_, image_ * image_, image_ * value};
         if (count_[at]++ == 0 || sign_ * coding_.value(byte) > sign_ * coding_.value(best_[at]))
             best_[at] = byte;
     }
-    // bytes[at] at each place at from 0 to size - 1.
+    // bytes[at] at each place at from 0 to size - 1, the bytes of the
+    // next image.
     void add(const unsigned char *bytes, std::size_t size)
     {
         for (std::size_t at = 0; at < size; ++at)
             add(at, bytes[at]);
+        ++image_;
     }
     // The byte of each of the first size places that a valid byte was added
     // at into result; the others keep theirs (a count's are 0, a standard
-    // deviation's coded_missing).
+    // deviation's and a trend's coded_missing, a trend's too where one
+    // valid byte was).
     void finish(std::size_t size, unsigned char *result);
     // The places whose count went beyond most_counted, or whose standard
-    // deviation lay more than half a step beyond the result's values, over
-    // every finish.
+    // deviation or trend lay more than half a step beyond the result's
+    // values, over every finish.
     uint64_t beyond() const { return beyond_; }
     static constexpr unsigned char most_counted = coded_highest;
 
 private:
     unsigned char median(std::size_t at);
+    // The standard deviation and the trend of the values added at a place.
+    double deviation(std::size_t at) const;
+    double trend(std::size_t at) const;
     std::size_t first_kept(std::size_t at) const
     {
         return first_.empty() ? at * layers_ : first_[at];
     }
 
-    const bool mean_, median_, counting_, deviating_;
+    // A trend's sums at a place, of the images' numbers, their squares and
+    // their products with the values.
+    struct Line {
+        double x = 0, xx = 0, xy = 0;
+        void operator+=(const Line &more) { x += more.x, xx += more.xx, xy += more.xy; }
+    };
+
+    const bool mean_, median_, counting_, deviating_, trending_;
     const double sign_;
     const std::size_t layers_;
     const Coding coding_;
-    // The standard deviation's: the values are summed less a value amid
-    // theirs (a sum of squares about 0 would lose the deviation of values
-    // far from 0), and coded as the result codes them.
+    // The standard deviation's and the trend's: the values are summed less
+    // a value amid theirs (sums of squares and products about 0 would lose
+    // the deviations of values far from 0), and coded as the result codes
+    // them.
     double centre_ = 0;
     std::optional<Coding> result_;
     std::vector<double> squares_;
+    std::vector<Line> line_;
+    // The number of the image whose bytes are being added.
+    double image_ = 0;
     // Each valid byte's place in the coding's bytes by value.
     std::array<unsigned char, 256> rank_{};
     std::vector<double> sum_;

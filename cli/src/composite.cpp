@@ -5,7 +5,7 @@
 // dekad as its normal), the number of valid pixels at each place (how
 // many clear days a ten-day composite had to choose from), or the standard
 // deviation of their values (to tell how far from the normal a departure
-// is for the place).
+// is for the place), or their trend over the years.
 #include "cli.h"
 
 #include <algorithm>
@@ -21,6 +21,8 @@ int run_composite(Options &options)
         throw UsageError(composite_statistics);
     if (options.output.empty())
         throw UsageError("composite needs -o OUT.ida");
+    if (options.statistic == "trend" && options.files.size() < 2)
+        throw UsageError("composite --trend needs two FILEs or more");
     refuse_input_as_output(options.output, options.files);
 
     allow_open_files();
@@ -42,18 +44,29 @@ int run_composite(Options &options)
     // there too, at half the images' step: the values of a place are
     // spread over at most the values the bytes hold, so that their
     // standard deviation is at most half that range, 127 of the images'
-    // steps (254 of half a step) when the valid bytes are 0 to 254.
+    // steps (254 of half a step) when the valid bytes are 0 to 254.  A
+    // trend, a change per image about 0 at byte 128, at the images' step
+    // over a power of two no smaller than the images less one: over the
+    // stack, changes of more than 63 steps either way in steps of one or
+    // less.  Steps a power of two apart are held exactly by the header's
+    // reals when the images' is, and so is 128 of them.
     IdaFile coded;
     std::memcpy(coded.header, files.front().header, QUORVEX_HEADER_SIZE);
+    const double step = std::fabs(files.front().image.slope);
+    double per_image = 1;
+    while (per_image < static_cast<double>(files.size() - 1))
+        per_image *= 2;
     if (options.statistic == "count")
         put_coding(coded, 1, 0, options.tables);
-    if (options.statistic == "stddev") {
-        put_coding(coded, std::fabs(files.front().image.slope) / 2, 0, options.tables);
-        if (coded.image.slope == 0)
-            throw InputError(files.front().path +
-                             ": its slope is 0, so the standard deviation's law (half of it) is "
-                             "flat");
-    }
+    if (options.statistic == "stddev")
+        put_coding(coded, step / 2, 0, options.tables);
+    if (options.statistic == "trend")
+        put_coding(coded, step / per_image, -128 * step / per_image, options.tables);
+    if (coded.image.slope == 0 && (options.statistic == "stddev" || options.statistic == "trend"))
+        throw InputError(files.front().path + ": its slope is 0, so the " +
+                         (options.statistic == "trend" ? "trend's law"
+                                                       : "standard deviation's law (half of it)") +
+                         " is flat");
     Statistic statistic(files.front(), options.statistic, places, files.size(), &coded.image);
     std::vector<unsigned char> piece(places), result(places);
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
@@ -77,8 +90,10 @@ int run_composite(Options &options)
         }
         return "";
     });
-    if (statistic.beyond() > 0 && options.statistic == "stddev")
-        say_beyond(options.output, statistic.beyond(), "standard deviation", Coding(coded.image));
+    if (statistic.beyond() > 0 && options.statistic != "count")
+        say_beyond(options.output, statistic.beyond(),
+                   options.statistic == "trend" ? "trend" : "standard deviation",
+                   Coding(coded.image));
     else if (statistic.beyond() > 0)
         std::fprintf(
             stderr, "quorvex: %s: %llu %s more valid pixels than its bytes hold (%d) and took %d\n",

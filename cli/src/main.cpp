@@ -22,8 +22,8 @@ const char general_help[] =
     "                      statistics\n"
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest, mean or median value at each\n"
-    "                      place, the number of valid pixels there or their\n"
-    "                      standard deviation\n"
+    "                      place, the number of valid pixels there, their\n"
+    "                      standard deviation or their trend\n"
     "  warp FILE... --grid GRID -o OUT\n"
     "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
@@ -89,7 +89,8 @@ const char point_help[] =
 
 const char composite_help[] =
     "Usage: quorvex composite (--max | --min | --mean | --median | --count |\n"
-    "                         --stddev) -o OUT.ida [--tables FILE] FILE...\n"
+    "                         --stddev | --trend) -o OUT.ida [--tables FILE]\n"
+    "                         FILE...\n"
     "Writes one IDA image from images of one grid and one coding: at each\n"
     "place the largest, smallest, mean or median physical value of the valid\n"
     "pixels, coded as the images code it (the mean, and the median of an even\n"
@@ -102,11 +103,19 @@ const char composite_help[] =
     "standard deviation of their values (the deviation divided by the\n"
     "count), coded in the result's header: bytes 0 to 254 stand for half the\n"
     "images' slope x byte, each the nearest (of two as near, the lower), and\n"
-    "255 is missing, where no image has a valid pixel.\n"
+    "255 is missing, where no image has a valid pixel.  With --trend, the\n"
+    "change per image of the least-squares line through their values, the\n"
+    "images one step apart in the order given (per year for a dekad of each\n"
+    "year), coded in the result's header: bytes 0 to 254 stand for\n"
+    "(byte - 128) x the images' slope / P, P the smallest power of two not\n"
+    "below the number of images less one, each the nearest, and 255 is\n"
+    "missing, where fewer than two images have a valid pixel.  Values beyond\n"
+    "the bytes' take the nearest; the program says how many did.\n"
     "\n"
     "  --max, --min, --mean, --median  the value taken\n"
     "  --count                         the number of valid pixels\n"
     "  --stddev                        the standard deviation of their values\n"
+    "  --trend                         the change per image of their values\n"
     "  -o, --output OUT.ida            the image to write (replaced whole)\n";
 
 const char warp_help[] =
@@ -289,7 +298,7 @@ int run(int argc, char **argv)
         } else if (arg == "--diverge-at" && command->run == cli::run_render) {
             options.diverge_at = value_of(i, argc, argv);
         } else if ((arg == "--max" || arg == "--min" || arg == "--mean" || arg == "--median" ||
-                    ((arg == "--count" || arg == "--stddev") &&
+                    ((arg == "--count" || arg == "--stddev" || arg == "--trend") &&
                      command->run == cli::run_composite)) &&
                    (command->run == cli::run_composite || command->run == cli::run_warp)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))

@@ -1,7 +1,7 @@
 // The statistic of composite and of warp onto a coarser grid: the best,
 // mean or median valid value at each place, coded back as the image codes
-// its pixels; or composite's count and standard deviation, coded in the
-// result's own header.
+// its pixels; or composite's count, standard deviation and trend, coded in
+// the result's own header.
 #include "cli.h"
 
 #include <algorithm>
@@ -46,19 +46,20 @@ unsigned char Coding::nearest(double value) const
 Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
                      std::size_t layers, const IMAGETYPE *result)
     : mean_(name == "mean"), median_(name == "median"), counting_(name == "count"),
-      deviating_(name == "stddev"), sign_(name == "min" ? -1.0 : 1.0), layers_(layers),
-      coding_(coding.image), sum_(places), count_(places), best_(places),
+      deviating_(name == "stddev"), trending_(name == "trend"), sign_(name == "min" ? -1.0 : 1.0),
+      layers_(layers), coding_(coding.image), sum_(places), count_(places), best_(places),
       kept_(median_ ? places * layers : 0)
 {
     const std::vector<unsigned char> &by_value = coding_.by_value();
     for (std::size_t rank = 0; rank < by_value.size(); ++rank)
         rank_[by_value[rank]] = static_cast<unsigned char>(rank);
-    if (deviating_) {
+    if (deviating_ || trending_) {
         if (!by_value.empty())
             centre_ = coding_.value(by_value[by_value.size() / 2]);
         result_.emplace(*result);
-        squares_.resize(places);
     }
+    squares_.resize(deviating_ ? places : 0);
+    line_.resize(trending_ ? places : 0);
 }
 
 void Statistic::clear(std::size_t size)
@@ -67,6 +68,9 @@ void Statistic::clear(std::size_t size)
     std::fill_n(count_.begin(), size, std::size_t{0});
     if (deviating_)
         std::fill_n(squares_.begin(), size, 0.0);
+    if (trending_)
+        std::fill_n(line_.begin(), size, Line{});
+    image_ = 0;
 }
 
 void Statistic::make_room()
@@ -90,17 +94,17 @@ void Statistic::finish(std::size_t size, unsigned char *result)
         }
         return;
     }
-    if (deviating_) {
+    if (deviating_ || trending_) {
+        // One value has a deviation of its own but no line.
+        const std::size_t fewest = trending_ ? 2 : 1;
         for (std::size_t at = 0; at < size; ++at) {
-            if (count_[at] == 0) {
+            if (count_[at] < fewest) {
                 result[at] = coded_missing;
                 continue;
             }
-            const double n = static_cast<double>(count_[at]), mean = sum_[at] / n;
-            // Rounding can leave values all alike a variance just below 0.
-            const double deviation = std::sqrt(std::max(squares_[at] / n - mean * mean, 0.0));
-            result[at] = result_->nearest(deviation);
-            beyond_ += result_->beyond(result[at], deviation);
+            const double value = trending_ ? trend(at) : deviation(at);
+            result[at] = result_->nearest(value);
+            beyond_ += result_->beyond(result[at], value);
         }
         return;
     }
@@ -109,6 +113,22 @@ void Statistic::finish(std::size_t size, unsigned char *result)
             result[at] = median_ ? median(at)
                          : mean_ ? coding_.nearest(sum_[at] / static_cast<double>(count_[at]))
                                  : best_[at];
+}
+
+double Statistic::deviation(std::size_t at) const
+{
+    const double n = static_cast<double>(count_[at]), mean = sum_[at] / n;
+    // Rounding can leave values all alike a variance just below 0.
+    return std::sqrt(std::max(squares_[at] / n - mean * mean, 0.0));
+}
+
+double Statistic::trend(std::size_t at) const
+{
+    // The images' numbers differ, so two values or more make a line; the
+    // sums of the numbers are whole and exact.
+    const double n = static_cast<double>(count_[at]);
+    const Line &line = line_[at];
+    return (n * line.xy - line.x * sum_[at]) / (n * line.xx - line.x * line.x);
 }
 
 unsigned char Statistic::median(std::size_t at)

@@ -437,12 +437,15 @@ composite --max -o c.ida a.ida icpt.ida | 1 | icpt.ida: its pixels are coded wit
 composite --max -o c.ida a.ida small.ida | 1 | small.ida: its pixels are coded with another law or other codes than a.ida's
 composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in the tables
 composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
-composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count and --stddev
-composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count and --stddev
+composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count, --stddev and --trend
+composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count, --stddev and --trend
+composite --trend -o t.ida a.ida | 2 | composite --trend needs two FILEs or more
 composite --max --max -o c3.ida a.ida | 0 | 
 warp --count a.ida --grid b.ida -o w.ida | 2 | unknown option '--count' for warp (see quorvex warp --help)
 warp --stddev a.ida --grid b.ida -o w.ida | 2 | unknown option '--stddev' for warp (see quorvex warp --help)
 composite --stddev -o s.ida flat.ida | 1 | flat.ida: its slope is 0, so the standard deviation's law (half of it) is flat
+composite --trend -o t.ida flat.ida flat.ida | 1 | flat.ida: its slope is 0, so the trend's law is flat
+warp --trend a.ida --grid b.ida -o w.ida | 2 | unknown option '--trend' for warp (see quorvex warp --help)
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
 anomaly a.ida --normal c2.ida --slope 2 --intercept 1 -o x.ida | 0 | x.ida: 3 departures lie beyond the values its bytes hold (1 to 509) and took the nearest of them
@@ -635,6 +638,44 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
               "127) and took the nearest of them\n");
     EXPECT_EQ(read(dir / "s13.ida"),
               coded_header("tall13b.ida", 0.5, 0) + "\xfe" + std::string(79, '\1'));
+    // The trend: the slope of the least-squares line through a place's
+    // values against the images' order, coded at the images' step over a
+    // power of two (a, c2: 0.5 a byte, 0 at byte 128), 255 where fewer
+    // than two values are; under a rising law, a falling one and one far
+    // from 0.  The images are numbered in the order given, the missing
+    // ones too: of four, a place with values at 0, 2 and 3, one at 2 and
+    // 3 alone; the values between bytes take the nearest.
+    const struct {
+        const char *stack;
+        double step;
+        std::string pixels;
+    } trends[] = {
+        {"a.ida c2.ida", 0.5, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
+        {"n1.ida n2.ida", 0.5, "\x7b\x81\xff\xff\x80\x7c\x80\x87\xff\x80\x7f\xff"},
+        {"far.ida far2.ida", 0.5, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
+        {"a.ida c2.ida hi.ida lo.ida", 0.125, "\x81\x81\x7f\x7a\x80\x7b\x82\x7f\x82\x80\x76\x5c"},
+    };
+    for (const auto &t : trends) {
+        const std::string first = std::string(t.stack).substr(0, std::string(t.stack).find(' '));
+        EXPECT_EQ(run(std::string("composite --trend -o t.ida ") + t.stack).err, "") << t.stack;
+        EXPECT_EQ(read(dir / "t.ida"), coded_header(first, t.step, -128 * t.step) + t.pixels)
+            << t.stack;
+    }
+    // Trends of more than one piece beyond the bytes either way: big's
+    // bytes as changes from zero's, and as changes to zero's.
+    std::string rising, falling;
+    for (const char byte : big_pixels()) {
+        rising.push_back(static_cast<char>(std::min(128 + uint8_t(byte), 254)));
+        falling.push_back(static_cast<char>(std::max(128 - uint8_t(byte), 0)));
+    }
+    EXPECT_EQ(run("composite --trend -o tr.ida zero.ida big.ida").err,
+              "quorvex: tr.ida: 44280 trends lie beyond the values its bytes hold (-64 to 63) and "
+              "took the nearest of them\n");
+    EXPECT_EQ(read(dir / "tr.ida"), coded_header("zero.ida", 0.5, -64) + rising);
+    EXPECT_EQ(run("composite --trend -o tf.ida big.ida zero.ida").err,
+              "quorvex: tf.ida: 43560 trends lie beyond the values its bytes hold (-64 to 63) and "
+              "took the nearest of them\n");
+    EXPECT_EQ(read(dir / "tf.ida"), coded_header("big.ida", 0.5, -64) + falling);
     // A stack larger than the number of files the program may open when it
     // starts, for composite and for warp.
     for (const char *command : {"composite --max -o c.ida", "warp --grid a.ida -o w.ida"}) {
