@@ -1,7 +1,8 @@
 #!/bin/sh
 # quorvex composite against gdal_calc.py on a stack of images, in one run:
-# each round makes the maximum, the mean, the median and the standard
-# deviation of every image with both.
+# each round makes the maximum, the mean, the median, the standard
+# deviation and the trend (the least-squares slope against the images'
+# order) of every image with both.
 # gdal_calc.py (numpy over the stack, -A with every file) takes the plain
 # bytes, missing code included, so it does less than composite; the first
 # round also checks composite's results against numpy with the missing code
@@ -22,6 +23,17 @@ quorvex, work, rounds, calc = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.ar
 images = sorted(glob.glob(os.path.join(work, "day*.ida")))
 count = len(images)
 
+def nantrend(values, axis):
+    """The least-squares slope of the values that are not NaN against their index."""
+    x = np.arange(values.shape[axis], dtype=float)[:, None] * ~np.isnan(values)
+    y, n = np.nan_to_num(values), (~np.isnan(values)).sum(axis)
+    sx, sy = x.sum(axis), y.sum(axis)
+    return (n * (x * y).sum(axis) - sx * sy) / (n * (x * x).sum(axis) - sx * sx)
+
+# The same with the missing code taken as a value, as gdal_calc.py is given it.
+x = "(numpy.arange(A.shape[0])-(A.shape[0]-1)/2)"
+calc_trend = f"({x}[:,None,None]*A).sum(0)/({x}**2).sum()"
+
 def check(statistic, out):
     """composite's result against numpy, the missing code left out."""
     d = json.loads(subprocess.run([quorvex, "info", "--json", images[0]], check=True,
@@ -34,10 +46,10 @@ def check(statistic, out):
     with np.errstate(all="ignore"), warnings.catch_warnings():
         warnings.simplefilter("ignore", RuntimeWarning)
         v = {"max": np.nanmax, "mean": np.nanmean, "median": np.nanmedian,
-             "stddev": np.nanstd}[statistic](values, 0)
-    # The standard deviation is coded in the result's own header, 0 to 254,
-    # 255 where there is none.
-    if statistic == "stddev":
+             "stddev": np.nanstd, "trend": nantrend}[statistic](values, 0)
+    # The standard deviation and the trend are coded in the result's own
+    # header, 0 to 254, 255 where there is none (a trend needs two values).
+    if statistic in ("stddev", "trend"):
         r = json.loads(subprocess.run([quorvex, "info", "--json", out], check=True,
                                       capture_output=True, text=True).stdout)["description"]
         m, b, gap = r["slope"], r["intercept"], np.full(stack[0].shape, 255)
@@ -47,7 +59,8 @@ def check(statistic, out):
     lower = np.floor(t)
     # Nearest valid byte by value, of two as near the lower value (m > 0).
     want = np.clip(np.where(t - lower <= 0.5, lower, lower + 1), 0, 254)
-    want = np.where(valid.any(0), want, gap).astype(np.uint8)
+    fewest = 2 if statistic == "trend" else 1
+    want = np.where(valid.sum(0) >= fewest, want, gap).astype(np.uint8)
     got = np.frombuffer(open(out, "rb").read()[512:], np.uint8)
     if (got != want).any():
         sys.exit(f"composite --{statistic} differs from numpy at {(got != want).sum()} pixels")
@@ -56,14 +69,16 @@ times = {}
 for r in range(1, rounds + 1):
     line = []
     for statistic, numpy_call in (("max", "numpy.max"), ("mean", "numpy.mean"),
-                                  ("median", "numpy.median"), ("stddev", "numpy.std")):
+                                  ("median", "numpy.median"), ("stddev", "numpy.std"),
+                                  ("trend", "slope")):
+        expression = calc_trend if statistic == "trend" else f"{numpy_call}(A,axis=0)"
         out = os.path.join(work, f"{statistic}.ida")
         for name, command in (
                 (f"quorvex composite --{statistic}",
                  [quorvex, "composite", f"--{statistic}", "-o", out, *images]),
                 (f"gdal_calc.py {numpy_call}",
                  [sys.executable, calc, "--quiet", "--overwrite", "--hideNoData", "--type=Byte",
-                  f"--calc={numpy_call}(A,axis=0)", f"--outfile={work}/calc.tif", "-A", *images])):
+                  f"--calc={expression}", f"--outfile={work}/calc.tif", "-A", *images])):
             start = time.perf_counter()
             subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
             seconds = time.perf_counter() - start
