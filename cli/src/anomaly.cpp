@@ -18,20 +18,6 @@ namespace {
 // The byte of a departure of 0 under the default law: 128 times a slope
 // the header holds is held exactly too, so the byte's value is 0 exactly.
 constexpr int zero_byte = 128;
-// The magnitudes the header's reals hold.
-constexpr double smallest_real = 1e-10, largest_real = 1.7e38;
-
-// The number of a --slope or --intercept, or UsageError.
-double law_number(const std::string &option, const std::string &text, bool slope)
-{
-    double v = 0;
-    if (!parse_numbers(text, &v, 1) || std::fabs(v) > largest_real ||
-        (slope && std::fabs(v) < smallest_real))
-        throw UsageError(option + " needs a number " +
-                         (slope ? "other than 0, such as 0.004" : "such as -0.5"));
-    return v;
-}
-
 // The library's check of other against f, which compares the IDA types
 // first: another's of another type (one another program wrote, coded in
 // its header) is taken when its grid is f's to the byte.

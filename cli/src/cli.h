@@ -85,6 +85,9 @@ std::string placing_of(const IdaFile &f);
 // reals are truncated: a slope below what they hold becomes 0).
 void put_coding(IdaFile &file, double slope, double intercept, const QuorvexTables &tables);
 constexpr unsigned char coded_highest = 254, coded_missing = 255;
+// The number of a --slope or --intercept (option) of a result's law, or
+// UsageError.
+double law_number(const std::string &option, const std::string &text, bool slope);
 // InputError with the check's message unless the files agree.
 void require_agreement(const std::vector<std::string> &paths, const QuorvexTables &tables);
 // One line naming the file and why the library refused it.
@@ -110,7 +113,7 @@ int report_each(const std::vector<std::string> &files,
                 const std::function<void(const std::string &)> &report);
 // The usage error of a composite without one statistic.
 constexpr char composite_statistics[] =
-    "composite takes one of --max, --min, --mean, --median, --count, --stddev and --trend";
+    "composite takes one of --max, --min, --mean, --median, --count, --stddev, --trend and --sum";
 // Pixel bytes read at a time from a file.
 constexpr std::size_t piece_size = 1 << 16;
 
@@ -158,14 +161,14 @@ void say_beyond(const std::string &output, uint64_t count, const std::string &wh
 // number up to most_counted.  Or ("stddev") the standard deviation of
 // their values (the deviation divided by the count), or ("trend") the
 // slope of the least-squares line through them against the image each
-// came from (0, 1, 2... as they were added), coded as the result codes
-// it.
+// came from (0, 1, 2... as they were added), or ("sum") their sum where
+// each of the layers added a valid byte, coded as the result codes it.
 class Statistic {
 public:
     // No byte added at any of the places yet.  The median keeps the bytes
     // themselves: at most layers of them a place, or without layers as
     // many as make_room left room for.  result: the result's own coding,
-    // the standard deviation's or the trend's.
+    // the standard deviation's, the trend's or the sum's.
     Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
               std::size_t layers = 0, const IMAGETYPE *result = nullptr);
     // The first size places back to no byte added, the next bytes those
@@ -203,12 +206,12 @@ public:
     }
     // The byte of each of the first size places that a valid byte was added
     // at into result; the others keep theirs (a count's are 0, a standard
-    // deviation's and a trend's coded_missing, a trend's too where one
-    // valid byte was).
+    // deviation's, a trend's and a sum's coded_missing, a trend's too
+    // where one valid byte was and a sum's where fewer than layers were).
     void finish(std::size_t size, unsigned char *result);
     // The places whose count went beyond most_counted, or whose standard
-    // deviation or trend lay more than half a step beyond the result's
-    // values, over every finish.
+    // deviation, trend or sum lay more than half a step beyond the
+    // result's values, over every finish.
     uint64_t beyond() const { return beyond_; }
     static constexpr unsigned char most_counted = coded_highest;
 
@@ -229,7 +232,7 @@ private:
         void operator+=(const Line &more) { x += more.x, xx += more.xx, xy += more.xy; }
     };
 
-    const bool mean_, median_, counting_, deviating_, trending_;
+    const bool mean_, median_, counting_, deviating_, trending_, summing_;
     const double sign_;
     const std::size_t layers_;
     const Coding coding_;
@@ -479,13 +482,14 @@ struct Options {
     std::string places;           // point: a file of places
     std::string window, box;      // crop; region: box
     std::string areas;            // region: the GeoJSON file of areas
-    std::string statistic;        // composite: "max", "min", "mean", "median", "count" or "stddev";
+    std::string statistic;        // composite: "max", "min", "mean", "median", "count", "stddev",
+                                  // "trend" or "sum";
                                   // warp: the first four
     std::string grid;             // warp: the image whose grid the result takes
     std::string normal;           // anomaly: the image of the normal values
     std::string stddev;           // anomaly: the image of the standard deviations
     std::string lowest, highest;  // anomaly: the years' lowest and highest values
-    std::string slope, intercept; // anomaly: the result's law, when given
+    std::string slope, intercept; // anomaly, composite: the result's law, when given
     bool percent = false;         // anomaly: a percentage of the normal
     bool json = false;
     bool legend = false;

@@ -5,7 +5,8 @@
 // dekad as its normal), the number of valid pixels at each place (how
 // many clear days a ten-day composite had to choose from), or the standard
 // deviation of their values (to tell how far from the normal a departure
-// is for the place), or their trend over the years.
+// is for the place), their trend over the years, or their sum (a season's
+// rainfall from its dekads).
 #include "cli.h"
 
 #include <algorithm>
@@ -14,6 +15,67 @@
 #include <cstring>
 
 namespace cli {
+
+namespace {
+
+// The smallest power of two not below n.
+double power_of_two_from(double n)
+{
+    double power = 1;
+    while (power < n)
+        power *= 2;
+    return power;
+}
+
+// Makes coded's header code the result's values in itself when they are
+// not the images' values: a count, one a byte; a standard deviation, a
+// trend or a sum under the law given, else under one that holds the values
+// the images' bytes can give.
+void put_own_coding(IdaFile &coded, const Options &options, const std::vector<IdaFile> &files)
+{
+    const std::string &statistic = options.statistic;
+    const bool lawful = statistic == "stddev" || statistic == "trend" || statistic == "sum";
+    if (!lawful && (!options.slope.empty() || !options.intercept.empty()))
+        throw UsageError(
+            "composite takes --slope and --intercept with --stddev, --trend and --sum");
+    if (statistic == "count")
+        put_coding(coded, 1, 0, options.tables);
+    if (!lawful)
+        return;
+    // A standard deviation at half the images' step: the values of a place
+    // are spread over at most the values the bytes hold, so that their
+    // standard deviation is at most half that range, 127 of the images'
+    // steps (254 of half a step) when the valid bytes are 0 to 254.  A
+    // trend, a change per image about 0 at byte 128, at the images' step
+    // over a power of two no smaller than the images less one: over the
+    // stack, changes of more than 63 steps either way in steps of one or
+    // less.  A sum from the images' lowest values, at their step times a
+    // power of two no smaller than their number: every sum of values 0 to
+    // 254 steps from the lowest.  Steps a power of two apart are held
+    // exactly by the header's reals when the images' is, and so is 128 of
+    // them.
+    const IdaFile &first = files.front();
+    const double step = std::fabs(first.image.slope), images = static_cast<double>(files.size());
+    const double slope = !options.slope.empty()  ? law_number("--slope", options.slope, true)
+                         : statistic == "stddev" ? step / 2
+                         : statistic == "trend"  ? step / power_of_two_from(images - 1)
+                                                 : step * power_of_two_from(images);
+    const Coding coding(first.image);
+    const double lowest = coding.by_value().empty() ? 0 : coding.value(coding.by_value().front());
+    const double intercept = !options.intercept.empty()
+                                 ? law_number("--intercept", options.intercept, false)
+                             : statistic == "stddev" ? 0
+                             : statistic == "trend"  ? -128 * slope
+                                                     : images * lowest;
+    put_coding(coded, slope, intercept, options.tables);
+    if (coded.image.slope == 0)
+        throw InputError(first.path + ": its slope is 0, so the " +
+                         (statistic == "stddev" ? "standard deviation's law (half of it)"
+                                                : statistic + "'s law") +
+                         " is flat");
+}
+
+} // namespace
 
 int run_composite(Options &options)
 {
@@ -39,34 +101,11 @@ int run_composite(Options &options)
         options.statistic == "median"
             ? std::clamp((std::size_t(1) << 24) / files.size(), std::size_t(1) << 12, piece_size)
             : piece_size;
-    // The first file's header; a count is a number of pixels, coded in the
-    // result's own header, one a byte.  A standard deviation is coded
-    // there too, at half the images' step: the values of a place are
-    // spread over at most the values the bytes hold, so that their
-    // standard deviation is at most half that range, 127 of the images'
-    // steps (254 of half a step) when the valid bytes are 0 to 254.  A
-    // trend, a change per image about 0 at byte 128, at the images' step
-    // over a power of two no smaller than the images less one: over the
-    // stack, changes of more than 63 steps either way in steps of one or
-    // less.  Steps a power of two apart are held exactly by the header's
-    // reals when the images' is, and so is 128 of them.
+    // The first file's header, which a count, a standard deviation, a trend
+    // and a sum code their values in.
     IdaFile coded;
     std::memcpy(coded.header, files.front().header, QUORVEX_HEADER_SIZE);
-    const double step = std::fabs(files.front().image.slope);
-    double per_image = 1;
-    while (per_image < static_cast<double>(files.size() - 1))
-        per_image *= 2;
-    if (options.statistic == "count")
-        put_coding(coded, 1, 0, options.tables);
-    if (options.statistic == "stddev")
-        put_coding(coded, step / 2, 0, options.tables);
-    if (options.statistic == "trend")
-        put_coding(coded, step / per_image, -128 * step / per_image, options.tables);
-    if (coded.image.slope == 0 && (options.statistic == "stddev" || options.statistic == "trend"))
-        throw InputError(files.front().path + ": its slope is 0, so the " +
-                         (options.statistic == "trend" ? "trend's law"
-                                                       : "standard deviation's law (half of it)") +
-                         " is flat");
+    put_own_coding(coded, options, files);
     Statistic statistic(files.front(), options.statistic, places, files.size(), &coded.image);
     std::vector<unsigned char> piece(places), result(places);
     replace_file(options.output, [&](std::FILE *stream) -> std::string {
@@ -92,7 +131,7 @@ int run_composite(Options &options)
     });
     if (statistic.beyond() > 0 && options.statistic != "count")
         say_beyond(options.output, statistic.beyond(),
-                   options.statistic == "trend" ? "trend" : "standard deviation",
+                   options.statistic == "stddev" ? "standard deviation" : options.statistic,
                    Coding(coded.image));
     else if (statistic.beyond() > 0)
         std::fprintf(

@@ -96,6 +96,18 @@ int16_t check_files(const std::vector<std::string> &paths, const QuorvexTables &
     return error;
 }
 
+double law_number(const std::string &option, const std::string &text, bool slope)
+{
+    // The magnitudes the header's reals hold.
+    constexpr double smallest_real = 1e-10, largest_real = 1.7e38;
+    double v = 0;
+    if (!parse_numbers(text, &v, 1) || std::fabs(v) > largest_real ||
+        (slope && std::fabs(v) < smallest_real))
+        throw UsageError(option + " needs a number " +
+                         (slope ? "other than 0, such as 0.004" : "such as -0.5"));
+    return v;
+}
+
 void put_coding(IdaFile &file, double slope, double intercept, const QuorvexTables &tables)
 {
     constexpr int lowest = 168, highest = 169, missing = 170, slope_at = 171, intercept_at = 177;

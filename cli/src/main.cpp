@@ -23,7 +23,7 @@ const char general_help[] =
     "  composite FILE... -o OUT\n"
     "                      the largest, smallest, mean or median value at each\n"
     "                      place, the number of valid pixels there, their\n"
-    "                      standard deviation or their trend\n"
+    "                      standard deviation, their trend or their sum\n"
     "  warp FILE... --grid GRID -o OUT\n"
     "                      the images put on the grid of another\n"
     "  crop FILE -o OUT    a window of the image as an image of its own\n"
@@ -89,8 +89,9 @@ const char point_help[] =
 
 const char composite_help[] =
     "Usage: quorvex composite (--max | --min | --mean | --median | --count |\n"
-    "                         --stddev | --trend) -o OUT.ida [--tables FILE]\n"
-    "                         FILE...\n"
+    "                         --stddev | --trend | --sum) -o OUT.ida\n"
+    "                         [--slope SLOPE] [--intercept INTERCEPT]\n"
+    "                         [--tables FILE] FILE...\n"
     "Writes one IDA image from images of one grid and one coding: at each\n"
     "place the largest, smallest, mean or median physical value of the valid\n"
     "pixels, coded as the images code it (the mean, and the median of an even\n"
@@ -99,23 +100,31 @@ const char composite_help[] =
     "pixel, the first image's byte stays.  The header is the first image's.\n"
     "With --count, each place the number of images with a valid pixel\n"
     "there, coded in the result's header (IDA type 200, 1 a byte, up to 254;\n"
-    "the program says how many places had more).  With --stddev, the\n"
-    "standard deviation of their values (the deviation divided by the\n"
-    "count), coded in the result's header: bytes 0 to 254 stand for half the\n"
-    "images' slope x byte, each the nearest (of two as near, the lower), and\n"
-    "255 is missing, where no image has a valid pixel.  With --trend, the\n"
+    "the program says how many places had more).  With --stddev, --trend\n"
+    "and --sum, values coded in the result's header: bytes 0 to 254 stand\n"
+    "for SLOPE x byte + INTERCEPT, each the nearest (of two as near, the\n"
+    "lower), and 255 is missing.  --stddev: the standard deviation of their\n"
+    "values (the deviation divided by the count), by default at half the\n"
+    "images' slope, missing where no image has a valid pixel.  --trend: the\n"
     "change per image of the least-squares line through their values, the\n"
     "images one step apart in the order given (per year for a dekad of each\n"
-    "year), coded in the result's header: bytes 0 to 254 stand for\n"
-    "(byte - 128) x the images' slope / P, P the smallest power of two not\n"
-    "below the number of images less one, each the nearest, and 255 is\n"
-    "missing, where fewer than two images have a valid pixel.  Values beyond\n"
-    "the bytes' take the nearest; the program says how many did.\n"
+    "year), by default (byte - 128) x the images' slope / P, P the smallest\n"
+    "power of two not below the number of images less one, missing where\n"
+    "fewer than two images have a valid pixel.  --sum: their sum (a season's\n"
+    "rainfall from its dekads), by default from the number of images times\n"
+    "their lowest value, at their slope x P, P the smallest power of two not\n"
+    "below their number, missing where any image has no valid pixel.\n"
+    "Values beyond the bytes' take the nearest; the program says how many\n"
+    "did.\n"
     "\n"
     "  --max, --min, --mean, --median  the value taken\n"
     "  --count                         the number of valid pixels\n"
     "  --stddev                        the standard deviation of their values\n"
     "  --trend                         the change per image of their values\n"
+    "  --sum                           the sum of their values\n"
+    "  --slope SLOPE, --intercept INTERCEPT\n"
+    "                                  the law of a standard deviation, a\n"
+    "                                  trend or a sum\n"
     "  -o, --output OUT.ida            the image to write (replaced whole)\n";
 
 const char warp_help[] =
@@ -298,7 +307,8 @@ int run(int argc, char **argv)
         } else if (arg == "--diverge-at" && command->run == cli::run_render) {
             options.diverge_at = value_of(i, argc, argv);
         } else if ((arg == "--max" || arg == "--min" || arg == "--mean" || arg == "--median" ||
-                    ((arg == "--count" || arg == "--stddev" || arg == "--trend") &&
+                    ((arg == "--count" || arg == "--stddev" || arg == "--trend" ||
+                      arg == "--sum") &&
                      command->run == cli::run_composite)) &&
                    (command->run == cli::run_composite || command->run == cli::run_warp)) {
             if (!options.statistic.empty() && options.statistic != arg.substr(2))
@@ -329,9 +339,11 @@ int run(int argc, char **argv)
             options.highest = value_of(i, argc, argv);
         } else if (arg == "--stddev" && command->run == cli::run_anomaly) {
             options.stddev = value_of(i, argc, argv);
-        } else if (arg == "--slope" && command->run == cli::run_anomaly) {
+        } else if (arg == "--slope" &&
+                   (command->run == cli::run_anomaly || command->run == cli::run_composite)) {
             options.slope = value_of(i, argc, argv);
-        } else if (arg == "--intercept" && command->run == cli::run_anomaly) {
+        } else if (arg == "--intercept" &&
+                   (command->run == cli::run_anomaly || command->run == cli::run_composite)) {
             options.intercept = value_of(i, argc, argv);
         } else if (arg == "--percent" && command->run == cli::run_anomaly) {
             options.percent = true;

@@ -1,7 +1,7 @@
 // The statistic of composite and of warp onto a coarser grid: the best,
 // mean or median valid value at each place, coded back as the image codes
-// its pixels; or composite's count, standard deviation and trend, coded in
-// the result's own header.
+// its pixels; or composite's count, standard deviation, trend and sum,
+// coded in the result's own header.
 #include "cli.h"
 
 #include <algorithm>
@@ -46,18 +46,17 @@ unsigned char Coding::nearest(double value) const
 Statistic::Statistic(const IdaFile &coding, const std::string &name, std::size_t places,
                      std::size_t layers, const IMAGETYPE *result)
     : mean_(name == "mean"), median_(name == "median"), counting_(name == "count"),
-      deviating_(name == "stddev"), trending_(name == "trend"), sign_(name == "min" ? -1.0 : 1.0),
-      layers_(layers), coding_(coding.image), sum_(places), count_(places), best_(places),
-      kept_(median_ ? places * layers : 0)
+      deviating_(name == "stddev"), trending_(name == "trend"), summing_(name == "sum"),
+      sign_(name == "min" ? -1.0 : 1.0), layers_(layers), coding_(coding.image), sum_(places),
+      count_(places), best_(places), kept_(median_ ? places * layers : 0)
 {
     const std::vector<unsigned char> &by_value = coding_.by_value();
     for (std::size_t rank = 0; rank < by_value.size(); ++rank)
         rank_[by_value[rank]] = static_cast<unsigned char>(rank);
-    if (deviating_ || trending_) {
-        if (!by_value.empty())
-            centre_ = coding_.value(by_value[by_value.size() / 2]);
+    if ((deviating_ || trending_) && !by_value.empty())
+        centre_ = coding_.value(by_value[by_value.size() / 2]);
+    if (deviating_ || trending_ || summing_)
         result_.emplace(*result);
-    }
     squares_.resize(deviating_ ? places : 0);
     line_.resize(trending_ ? places : 0);
 }
@@ -94,15 +93,16 @@ void Statistic::finish(std::size_t size, unsigned char *result)
         }
         return;
     }
-    if (deviating_ || trending_) {
-        // One value has a deviation of its own but no line.
-        const std::size_t fewest = trending_ ? 2 : 1;
+    if (deviating_ || trending_ || summing_) {
+        // One value has a deviation of its own but no line; a sum is a
+        // total only of a value of every image.
+        const std::size_t fewest = summing_ ? layers_ : trending_ ? 2 : 1;
         for (std::size_t at = 0; at < size; ++at) {
             if (count_[at] < fewest) {
                 result[at] = coded_missing;
                 continue;
             }
-            const double value = trending_ ? trend(at) : deviation(at);
+            const double value = trending_ ? trend(at) : deviating_ ? deviation(at) : sum_[at];
             result[at] = result_->nearest(value);
             beyond_ += result_->beyond(result[at], value);
         }

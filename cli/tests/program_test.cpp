@@ -437,14 +437,19 @@ composite --max -o c.ida a.ida icpt.ida | 1 | icpt.ida: its pixels are coded wit
 composite --max -o c.ida a.ida small.ida | 1 | small.ida: its pixels are coded with another law or other codes than a.ida's
 composite --max -o c.ida a.ida type7.ida | 1 | type7.ida: IDA type 7 is not in the tables
 composite --mean -o full a.ida c2.ida | 1 | full: cannot write (No space left on device)
-composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count, --stddev and --trend
-composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count, --stddev and --trend
+composite -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count, --stddev, --trend and --sum
+composite --max --count -o c.ida a.ida | 2 | composite takes one of --max, --min, --mean, --median, --count, --stddev, --trend and --sum
 composite --trend -o t.ida a.ida | 2 | composite --trend needs two FILEs or more
 composite --max --max -o c3.ida a.ida | 0 | 
 warp --count a.ida --grid b.ida -o w.ida | 2 | unknown option '--count' for warp (see quorvex warp --help)
 warp --stddev a.ida --grid b.ida -o w.ida | 2 | unknown option '--stddev' for warp (see quorvex warp --help)
 composite --stddev -o s.ida flat.ida | 1 | flat.ida: its slope is 0, so the standard deviation's law (half of it) is flat
 composite --trend -o t.ida flat.ida flat.ida | 1 | flat.ida: its slope is 0, so the trend's law is flat
+composite --sum -o u.ida flat.ida | 1 | flat.ida: its slope is 0, so the sum's law is flat
+composite --sum --intercept 0 -o u.ida a.ida c2.ida | 0 | u.ida: 8 sums lie beyond the values its bytes hold (0 to 254) and took the nearest of them
+composite --max --slope 1 -o u.ida a.ida | 2 | composite takes --slope and --intercept with --stddev, --trend and --sum
+composite --count --intercept 1 -o u.ida a.ida | 2 | composite takes --slope and --intercept with --stddev, --trend and --sum
+composite --sum --slope 0 -o u.ida a.ida | 2 | --slope needs a number other than 0, such as 0.004
 warp --trend a.ida --grid b.ida -o w.ida | 2 | unknown option '--trend' for warp (see quorvex warp --help)
 composite --max a.ida | 2 | composite needs -o OUT.ida
 composite --max -o c2.ida a.ida c2.ida | 2 | c2.ida: names an input file (c2.ida); name another output
@@ -654,11 +659,33 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
         {"n1.ida n2.ida", 0.5, "\x7b\x81\xff\xff\x80\x7c\x80\x87\xff\x80\x7f\xff"},
         {"far.ida far2.ida", 0.5, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
         {"a.ida c2.ida hi.ida lo.ida", 0.125, "\x81\x81\x7f\x7a\x80\x7b\x82\x7f\x82\x80\x76\x5c"},
+        {"a.ida c2.ida --slope 0.25", 0.25, "\x8a\x7e\xff\xff\x80\x88\x80\x72\xff\x80\x82\xff"},
     };
     for (const auto &t : trends) {
         const std::string first = std::string(t.stack).substr(0, std::string(t.stack).find(' '));
         EXPECT_EQ(run(std::string("composite --trend -o t.ida ") + t.stack).err, "") << t.stack;
         EXPECT_EQ(read(dir / "t.ida"), coded_header(first, t.step, -128 * t.step) + t.pixels)
+            << t.stack;
+    }
+    // The sum where every image has a valid pixel, by default from twice
+    // the lowest value at twice the step (a, c2: -20, 1 a byte; under a
+    // falling law its lowest is byte 254's), or under a law given; the
+    // halves go to the lower value.
+    const struct {
+        const char *stack;
+        double slope, intercept;
+        const char *pixels;
+    } sums[] = {
+        {"a.ida c2.ida", 1, -20, "\2\0\xff\xff\4\7\6\3\xff\x09\x0a\xff"},
+        {"n1.ida n2.ida", 1, -274, "\xfb\xfd\xff\xff\xfa\xf7\xf8\xfa\xff\xf5\xf3\xff"},
+        {"a.ida c2.ida --slope 0.25 --intercept -20", 0.25, -20,
+         "\x0a\2\xff\xff\x10\x1c\x18\x0e\xff\x24\x2a\xff"},
+    };
+    for (const auto &t : sums) {
+        const std::string first = std::string(t.stack).substr(0, std::string(t.stack).find(' '));
+        EXPECT_EQ(run(std::string("composite --sum -o u.ida ") + t.stack).err, "") << t.stack;
+        EXPECT_EQ(read(dir / "u.ida"),
+                  coded_header(first, t.slope, t.intercept) + std::string(t.pixels, 12))
             << t.stack;
     }
     // Trends of more than one piece beyond the bytes either way: big's
