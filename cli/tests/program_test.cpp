@@ -617,25 +617,52 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
     EXPECT_EQ(read(dir / "k255.ida"),
               coded_header("lone.ida", 1, 0) +
                   std::string("\xfe\xfe\xfe\0\xfe\xfe\xfe\xfe\xfe\xfe\xfe\0", 12));
-    // The standard deviation at each place, coded at half the images' step
-    // in the result's own header: of two values half their difference,
-    // under a rising law, a falling one and one far from 0; 255 where no
-    // image has a valid pixel, whatever the first one's byte (a12's missing
-    // 0 and cloud 1); over more than one piece, big's bytes themselves;
-    // under a law without a missing code
-    // (type 13, 1 a byte), the 255 and 0 of one place 127.5 apart, beyond
-    // the bytes.
-    for (const auto &[first, second] :
-         {std::pair("a.ida", "c2.ida"), {"n1.ida", "n2.ida"}, {"far.ida", "far2.ida"}}) {
-        EXPECT_EQ(run(std::string("composite --stddev -o s.ida ") + first + " " + second).err, "")
-            << first;
+    // Values coded in the result's own header (the first image's header
+    // else), each the nearest byte, of two as near the lower.  The
+    // standard deviation at half the images' step: of two values half
+    // their difference, under a rising law, a falling one and one far from
+    // 0; 255 where no image has a valid pixel, whatever the first one's
+    // byte (a12's missing 0 and cloud 1).  The trend, the slope of the
+    // least-squares line through a place's values against the images'
+    // order, at the images' step over a power of two (a, c2: 0.5 a byte, 0
+    // at byte 128), 255 where fewer than two values are; the images are
+    // numbered in the order given, the missing ones too: of four, a place
+    // with values at 0, 2 and 3, one at 2 and 3 alone.  The sum where every
+    // image has a valid pixel, from twice the lowest value at twice the
+    // step (a, c2: -20, 1 a byte; under a falling law its lowest is byte
+    // 254's).  Or under a law given, one of its numbers or both.
+    const struct {
+        const char *args; // the statistic, the first image, the others
+        double slope, intercept;
+        const char *pixels;
+    } coded[] = {
+        {"--stddev a.ida c2.ida", 0.25, 0, "\5\1\0\0\0\4\0\7\0\0\1\xff"},
+        {"--stddev n1.ida n2.ida", 0.25, 0, "\5\1\0\0\0\4\0\7\0\0\1\xff"},
+        {"--stddev far.ida far2.ida", 0.25, 0, "\5\1\0\0\0\4\0\7\0\0\1\xff"},
+        {"--stddev a12.ida a12.ida --tables t.txt", 1, 0, "\xff\xff\0\0\0\0\0\0\0\0\0\0"},
+        {"--trend a.ida c2.ida", 0.5, -64, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
+        {"--trend n1.ida n2.ida", 0.5, -64, "\x7b\x81\xff\xff\x80\x7c\x80\x87\xff\x80\x7f\xff"},
+        {"--trend far.ida far2.ida", 0.5, -64, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
+        {"--trend a.ida c2.ida hi.ida lo.ida", 0.125, -16,
+         "\x81\x81\x7f\x7a\x80\x7b\x82\x7f\x82\x80\x76\x5c"},
+        {"--trend a.ida c2.ida --slope 0.25", 0.25, -32,
+         "\x8a\x7e\xff\xff\x80\x88\x80\x72\xff\x80\x82\xff"},
+        {"--sum a.ida c2.ida", 1, -20, "\2\0\xff\xff\4\7\6\3\xff\x09\x0a\xff"},
+        {"--sum n1.ida n2.ida", 1, -274, "\xfb\xfd\xff\xff\xfa\xf7\xf8\xfa\xff\xf5\xf3\xff"},
+        {"--sum a.ida c2.ida --slope 0.25 --intercept -20", 0.25, -20,
+         "\x0a\2\xff\xff\x10\x1c\x18\x0e\xff\x24\x2a\xff"},
+    };
+    for (const auto &c : coded) {
+        std::string statistic, first;
+        std::istringstream(c.args) >> statistic >> first;
+        EXPECT_EQ(run(std::string("composite -o s.ida ") + c.args).err, "") << c.args;
         EXPECT_EQ(read(dir / "s.ida"),
-                  coded_header(first, 0.25, 0) + std::string("\5\1\0\0\0\4\0\7\0\0\1\xff", 12))
-            << first;
+                  coded_header(first, c.slope, c.intercept) + std::string(c.pixels, 12))
+            << c.args;
     }
-    EXPECT_EQ(run("composite --stddev -o s12.ida --tables t.txt a12.ida a12.ida").err, "");
-    EXPECT_EQ(read(dir / "s12.ida"),
-              coded_header("a12.ida", 1, 0) + "\xff\xff" + std::string(10, '\0'));
+    // Over more than one piece, big's bytes themselves as standard
+    // deviations; under a law without a missing code (type 13, 1 a byte),
+    // the 255 and 0 of one place 127.5 apart, beyond the bytes.
     EXPECT_EQ(run("composite --stddev -o sb.ida big.ida zero.ida").err, "");
     EXPECT_EQ(read(dir / "sb.ida"), coded_header("big.ida", 0.25, 0) + big_pixels());
     EXPECT_EQ(run("composite --stddev -o s13.ida --tables t.txt tall13b.ida top13.ida").err,
@@ -643,51 +670,6 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
               "127) and took the nearest of them\n");
     EXPECT_EQ(read(dir / "s13.ida"),
               coded_header("tall13b.ida", 0.5, 0) + "\xfe" + std::string(79, '\1'));
-    // The trend: the slope of the least-squares line through a place's
-    // values against the images' order, coded at the images' step over a
-    // power of two (a, c2: 0.5 a byte, 0 at byte 128), 255 where fewer
-    // than two values are; under a rising law, a falling one and one far
-    // from 0.  The images are numbered in the order given, the missing
-    // ones too: of four, a place with values at 0, 2 and 3, one at 2 and
-    // 3 alone; the values between bytes take the nearest.
-    const struct {
-        const char *stack;
-        double step;
-        std::string pixels;
-    } trends[] = {
-        {"a.ida c2.ida", 0.5, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
-        {"n1.ida n2.ida", 0.5, "\x7b\x81\xff\xff\x80\x7c\x80\x87\xff\x80\x7f\xff"},
-        {"far.ida far2.ida", 0.5, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
-        {"a.ida c2.ida hi.ida lo.ida", 0.125, "\x81\x81\x7f\x7a\x80\x7b\x82\x7f\x82\x80\x76\x5c"},
-        {"a.ida c2.ida --slope 0.25", 0.25, "\x8a\x7e\xff\xff\x80\x88\x80\x72\xff\x80\x82\xff"},
-    };
-    for (const auto &t : trends) {
-        const std::string first = std::string(t.stack).substr(0, std::string(t.stack).find(' '));
-        EXPECT_EQ(run(std::string("composite --trend -o t.ida ") + t.stack).err, "") << t.stack;
-        EXPECT_EQ(read(dir / "t.ida"), coded_header(first, t.step, -128 * t.step) + t.pixels)
-            << t.stack;
-    }
-    // The sum where every image has a valid pixel, by default from twice
-    // the lowest value at twice the step (a, c2: -20, 1 a byte; under a
-    // falling law its lowest is byte 254's), or under a law given; the
-    // halves go to the lower value.
-    const struct {
-        const char *stack;
-        double slope, intercept;
-        const char *pixels;
-    } sums[] = {
-        {"a.ida c2.ida", 1, -20, "\2\0\xff\xff\4\7\6\3\xff\x09\x0a\xff"},
-        {"n1.ida n2.ida", 1, -274, "\xfb\xfd\xff\xff\xfa\xf7\xf8\xfa\xff\xf5\xf3\xff"},
-        {"a.ida c2.ida --slope 0.25 --intercept -20", 0.25, -20,
-         "\x0a\2\xff\xff\x10\x1c\x18\x0e\xff\x24\x2a\xff"},
-    };
-    for (const auto &t : sums) {
-        const std::string first = std::string(t.stack).substr(0, std::string(t.stack).find(' '));
-        EXPECT_EQ(run(std::string("composite --sum -o u.ida ") + t.stack).err, "") << t.stack;
-        EXPECT_EQ(read(dir / "u.ida"),
-                  coded_header(first, t.slope, t.intercept) + std::string(t.pixels, 12))
-            << t.stack;
-    }
     // Trends of more than one piece beyond the bytes either way: big's
     // bytes as changes from zero's, and as changes to zero's.
     std::string rising, falling;
