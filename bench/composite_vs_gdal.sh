@@ -1,8 +1,8 @@
 #!/bin/sh
 # quorvex composite against gdal_calc.py on a stack of images, in one run:
 # each round makes the maximum, the mean, the median, the standard
-# deviation and the trend (the least-squares slope against the images'
-# order) of every image with both.
+# deviation, the trend (the least-squares slope against the images' order)
+# and the sum of every image with both.
 # gdal_calc.py (numpy over the stack, -A with every file) takes the plain
 # bytes, missing code included, so it does less than composite; the first
 # round also checks composite's results against numpy with the missing code
@@ -46,10 +46,11 @@ def check(statistic, out):
     with np.errstate(all="ignore"), warnings.catch_warnings():
         warnings.simplefilter("ignore", RuntimeWarning)
         v = {"max": np.nanmax, "mean": np.nanmean, "median": np.nanmedian,
-             "stddev": np.nanstd, "trend": nantrend}[statistic](values, 0)
-    # The standard deviation and the trend are coded in the result's own
-    # header, 0 to 254, 255 where there is none (a trend needs two values).
-    if statistic in ("stddev", "trend"):
+             "stddev": np.nanstd, "trend": nantrend, "sum": np.sum}[statistic](values, 0)
+    # The standard deviation, the trend and the sum are coded in the
+    # result's own header, 0 to 254, 255 where there is none (a trend needs
+    # two values, a sum one of every image).
+    if statistic in ("stddev", "trend", "sum"):
         r = json.loads(subprocess.run([quorvex, "info", "--json", out], check=True,
                                       capture_output=True, text=True).stdout)["description"]
         m, b, gap = r["slope"], r["intercept"], np.full(stack[0].shape, 255)
@@ -59,7 +60,7 @@ def check(statistic, out):
     lower = np.floor(t)
     # Nearest valid byte by value, of two as near the lower value (m > 0).
     want = np.clip(np.where(t - lower <= 0.5, lower, lower + 1), 0, 254)
-    fewest = 2 if statistic == "trend" else 1
+    fewest = {"trend": 2, "sum": count}.get(statistic, 1)
     want = np.where(valid.sum(0) >= fewest, want, gap).astype(np.uint8)
     got = np.frombuffer(open(out, "rb").read()[512:], np.uint8)
     if (got != want).any():
@@ -70,7 +71,7 @@ for r in range(1, rounds + 1):
     line = []
     for statistic, numpy_call in (("max", "numpy.max"), ("mean", "numpy.mean"),
                                   ("median", "numpy.median"), ("stddev", "numpy.std"),
-                                  ("trend", "slope")):
+                                  ("trend", "slope"), ("sum", "numpy.sum")):
         expression = calc_trend if statistic == "trend" else f"{numpy_call}(A,axis=0)"
         out = os.path.join(work, f"{statistic}.ida")
         for name, command in (
