@@ -604,7 +604,7 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
             << args;
     }
     // The number of valid pixels at each place, coded in the result's own
-    // header (and in the table below); a.ida 254 times and lone.ida count
+    // header (and in the table of coded results); a.ida 254 times and lone.ida count
     // 254 at a's valid places, one beyond the bytes at the first.
     std::string stack = "composite --count -o k255.ida lone.ida";
     for (int k = 0; k < 254; ++k)
@@ -614,76 +614,6 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
     EXPECT_EQ(read(dir / "k255.ida"),
               coded_header("lone.ida", 1, 0) +
                   std::string("\xfe\xfe\xfe\0\xfe\xfe\xfe\xfe\xfe\xfe\xfe\0", 12));
-    // Values coded in the result's own header (its other bytes the first
-    // image's), each the nearest byte, of two as near the lower.  The
-    // count, one a byte.  The standard deviation at half the images' step:
-    // of two values half their difference, under a rising law, a falling
-    // one and one far from 0; 255 where no image has a valid pixel,
-    // whatever the first one's byte (a12's missing 0 and cloud 1).  The
-    // trend, the slope of the least-squares line through a place's values
-    // against the images' order, at the images' step over a power of two
-    // (a, c2: 0.5 a byte, 0 at byte 128), 255 where fewer than two values
-    // are; the images are numbered in the order given, the missing ones
-    // too: of four, a place with values at 0, 2 and 3, one at 2 and 3
-    // alone.  The sum where every image has a valid pixel, from twice the
-    // lowest value at twice the step (a, c2: -20, 1 a byte; under a
-    // falling law its lowest is byte 254's).  Or under a law given, one of
-    // its numbers or both.
-    const struct {
-        const char *args; // the statistic, the first image, the others
-        double slope, intercept;
-        const char *pixels;
-    } coded[] = {
-        {"--count a.ida c2.ida", 1, 0, "\2\2\1\1\2\2\2\2\1\2\2\0"},
-        {"--stddev a.ida c2.ida", 0.25, 0, "\5\1\0\0\0\4\0\7\0\0\1\xff"},
-        {"--stddev n1.ida n2.ida", 0.25, 0, "\5\1\0\0\0\4\0\7\0\0\1\xff"},
-        {"--stddev far.ida far2.ida", 0.25, 0, "\5\1\0\0\0\4\0\7\0\0\1\xff"},
-        {"--stddev a12.ida a12.ida --tables t.txt", 1, 0, "\xff\xff\0\0\0\0\0\0\0\0\0\0"},
-        {"--trend a.ida c2.ida", 0.5, -64, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
-        {"--trend n1.ida n2.ida", 0.5, -64, "\x7b\x81\xff\xff\x80\x7c\x80\x87\xff\x80\x7f\xff"},
-        {"--trend far.ida far2.ida", 0.5, -64, "\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff"},
-        {"--trend a.ida c2.ida hi.ida lo.ida", 0.125, -16,
-         "\x81\x81\x7f\x7a\x80\x7b\x82\x7f\x82\x80\x76\x5c"},
-        {"--trend a.ida c2.ida --slope 0.25", 0.25, -32,
-         "\x8a\x7e\xff\xff\x80\x88\x80\x72\xff\x80\x82\xff"},
-        {"--sum a.ida c2.ida", 1, -20, "\2\0\xff\xff\4\7\6\3\xff\x09\x0a\xff"},
-        {"--sum n1.ida n2.ida", 1, -274, "\xfb\xfd\xff\xff\xfa\xf7\xf8\xfa\xff\xf5\xf3\xff"},
-        {"--sum a.ida c2.ida --slope 0.25 --intercept -20", 0.25, -20,
-         "\x0a\2\xff\xff\x10\x1c\x18\x0e\xff\x24\x2a\xff"},
-    };
-    for (const auto &c : coded) {
-        std::string statistic, first;
-        std::istringstream(c.args) >> statistic >> first;
-        EXPECT_EQ(run(std::string("composite -o s.ida ") + c.args).err, "") << c.args;
-        EXPECT_EQ(read(dir / "s.ida"),
-                  coded_header(first, c.slope, c.intercept) + std::string(c.pixels, 12))
-            << c.args;
-    }
-    // Over more than one piece, big's bytes themselves as standard
-    // deviations; under a law without a missing code (type 13, 1 a byte),
-    // the 255 and 0 of one place 127.5 apart, beyond the bytes.
-    EXPECT_EQ(run("composite --stddev -o sb.ida big.ida zero.ida").err, "");
-    EXPECT_EQ(read(dir / "sb.ida"), coded_header("big.ida", 0.25, 0) + big_pixels());
-    EXPECT_EQ(run("composite --stddev -o s13.ida --tables t.txt tall13b.ida top13.ida").err,
-              "quorvex: s13.ida: 1 standard deviation lies beyond the values its bytes hold (0 to "
-              "127) and took the nearest of them\n");
-    EXPECT_EQ(read(dir / "s13.ida"),
-              coded_header("tall13b.ida", 0.5, 0) + "\xfe" + std::string(79, '\1'));
-    // Trends of more than one piece beyond the bytes either way: big's
-    // bytes as changes from zero's, and as changes to zero's.
-    std::string rising, falling;
-    for (const char byte : big_pixels()) {
-        rising.push_back(static_cast<char>(std::min(128 + uint8_t(byte), 254)));
-        falling.push_back(static_cast<char>(std::max(128 - uint8_t(byte), 0)));
-    }
-    EXPECT_EQ(run("composite --trend -o tr.ida zero.ida big.ida").err,
-              "quorvex: tr.ida: 44280 trends lie beyond the values its bytes hold (-64 to 63) and "
-              "took the nearest of them\n");
-    EXPECT_EQ(read(dir / "tr.ida"), coded_header("zero.ida", 0.5, -64) + rising);
-    EXPECT_EQ(run("composite --trend -o tf.ida big.ida zero.ida").err,
-              "quorvex: tf.ida: 43560 trends lie beyond the values its bytes hold (-64 to 63) and "
-              "took the nearest of them\n");
-    EXPECT_EQ(read(dir / "tf.ida"), coded_header("big.ida", 0.5, -64) + falling);
     // A stack larger than the number of files the program may open when it
     // starts, for composite and for warp.
     for (const char *command : {"composite --max -o c.ida", "warp --grid a.ida -o w.ida"}) {
@@ -695,53 +625,63 @@ TEST_F(Program, CompositeTakesTheValueOfEachPlace)
     }
 }
 
-TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
+TEST_F(Program, CodedResultsHoldTheirValuesInTheirOwnHeader)
 {
-    // a.ida's values less or as a percentage of the normal's, coded by the
-    // byte of the nearest value (of two as near, the lower), 255 where
-    // either has no valid pixel or a percentage's normal is 0.  n1.ida and
-    // n2.ida hold a's and c2's bytes under a falling law, slope.ida a's
-    // under another.
+    // Values coded in the result's own header (its other bytes the first
+    // image's), each the byte of the nearest value, of two as near the
+    // lower; those beyond the bytes take the nearest, and are counted.
+    // n1.ida and n2.ida hold a's and c2's bytes under a falling law,
+    // slope.ida a's under another, far.ida and far2.ida a billion higher.
     const auto bytes = [](std::initializer_list<unsigned char> list) {
         return std::string(list.begin(), list.end());
     };
+    const auto twelve = [](const char *pixels) { return std::string(pixels, 12); };
+    // Trends beyond the bytes either way: big's bytes as changes from
+    // zero's, and as changes to zero's.
+    std::string rising, falling;
+    for (const char byte : big_pixels()) {
+        rising.push_back(static_cast<char>(std::min(128 + uint8_t(byte), 254)));
+        falling.push_back(static_cast<char>(std::max(128 - uint8_t(byte), 0)));
+    }
     const struct {
         const char *args;
         double slope, intercept;
         std::string pixels, err = "";
     } cases[] = {
-        {"a.ida --normal c2.ida", 0.5, -64,
+        // a.ida's values less or as a percentage of the normal's, 255 where
+        // either has no valid pixel or a percentage's normal is 0.
+        {"anomaly a.ida --normal c2.ida", 0.5, -64,
          bytes({123, 129, 255, 255, 128, 124, 128, 135, 255, 128, 127, 255})},
-        {"n1.ida --normal n2.ida", 0.5, -64,
+        {"anomaly n1.ida --normal n2.ida", 0.5, -64,
          bytes({133, 127, 255, 255, 128, 132, 128, 121, 255, 128, 129, 255})},
-        {"a.ida --normal slope.ida", 0.5, -64,
+        {"anomaly a.ida --normal slope.ida", 0.5, -64,
          bytes({128, 128, 129, 255, 130, 130, 131, 131, 132, 132, 133, 255})},
-        {"a.ida --normal c2zero.ida --percent", 1, 0,
+        {"anomaly a.ida --normal c2zero.ida --percent", 1, 0,
          bytes({133, 255, 255, 255, 100, 136, 100, 65, 255, 100, 111, 255})},
-        {"a.ida --normal c2.ida --slope 1 --intercept -5", 1, -5,
+        {"anomaly a.ida --normal c2.ida --slope 1 --intercept -5", 1, -5,
          bytes({2, 5, 255, 255, 5, 3, 5, 8, 255, 5, 4, 255})},
-        {"a.ida --normal c2.ida --slope -1 --intercept 5", -1, 5,
+        {"anomaly a.ida --normal c2.ida --slope -1 --intercept 5", -1, 5,
          bytes({8, 5, 255, 255, 5, 7, 5, 2, 255, 5, 6, 255})},
         // Missing code 0: 255 is a value, whose departure of 126 (and from
         // a normal of 255, of -126) lies beyond the bytes.
-        {"small.ida --normal small2.ida", 0.5, -64, bytes({255, 130, 254, 134, 128, 142}),
+        {"anomaly small.ida --normal small2.ida", 0.5, -64, bytes({255, 130, 254, 134, 128, 142}),
          "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-64 to 63) and took "
          "the nearest of them\n"},
-        {"small2.ida --normal small.ida", 0.5, -64, bytes({255, 126, 0, 122, 128, 114}),
+        {"anomaly small2.ida --normal small.ida", 0.5, -64, bytes({255, 126, 0, 122, 128, 114}),
          "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-64 to 63) and took "
          "the nearest of them\n"},
         // Type 12 codes its values in the tables, its missing code 0 and
         // cloud code 1.
         // A normal of another type on the same grid.
-        {"a12.ida --normal a.ida --tables t.txt", 2, -256,
+        {"anomaly a12.ida --normal a.ida --tables t.txt", 2, -256,
          bytes({255, 255, 135, 255, 136, 137, 138, 139, 139, 140, 141, 255})},
-        {"--tables t.txt g.ida --normal g.ida", 2, -256,
+        {"anomaly --tables t.txt g.ida --normal g.ida", 2, -256,
          bytes({255, 255}) + std::string(41 * 41 - 2, '\x80')},
-        {"big.ida --normal big.ida", 0.5, -64, std::string(300 * 300, '\x80')},
+        {"anomaly big.ida --normal big.ida", 0.5, -64, std::string(300 * 300, '\x80')},
         // In sd.ida's standard deviations, 255 where it has none or one of
         // 0; a departure of -1/64 halfway between two bytes, one of 14
         // beyond them.
-        {"a.ida --normal c2.ida --stddev sd.ida", 1.0 / 32, -4,
+        {"anomaly a.ida --normal c2.ida --stddev sd.ida", 1.0 / 32, -4,
          bytes({48, 160, 255, 255, 255, 255, 128, 254, 255, 128, 127, 255}),
          "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (-4 to 3.9375) and "
          "took the nearest of them\n"},
@@ -749,18 +689,66 @@ TEST_F(Program, AnomalyCodesTheDepartureFromTheNormal)
         // percent: 255 where any has no valid pixel or the highest is not
         // above the lowest; 12.5 halfway between two bytes, 114 above the
         // highest, -25 beyond the bytes.
-        {"a.ida --lowest lo.ida --highest hi.ida", 1, 0,
+        {"anomaly a.ida --lowest lo.ida --highest hi.ida", 1, 0,
          bytes({0, 20, 33, 255, 255, 50, 12, 67, 255, 255, 114, 255}),
          "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (0 to 254) and took "
          "the nearest of them\n"},
         // The highest of another coding, whose byte 0 stands for 0.
-        {"a.ida --lowest lo.ida --highest sd.ida", 1, 0,
+        {"anomaly a.ida --lowest lo.ida --highest sd.ida", 1, 0,
          bytes({0, 5, 9, 255, 255, 21, 6, 23, 255, 0, 10, 255}),
          "quorvex: x.ida: 1 departure lies beyond the values its bytes hold (0 to 254) and took "
          "the nearest of them\n"},
+        // The number of valid pixels at each place, one a byte.  The
+        // standard deviation at half the images' step: of two values half
+        // their difference, under a rising law, a falling one and one far
+        // from 0; 255 where no image has a valid pixel, whatever the first
+        // one's byte (a12's missing 0 and cloud 1); over more than one
+        // piece, big's bytes themselves; under a law without a missing code
+        // (type 13, 1 a byte), the 255 and 0 of one place 127.5 apart.
+        {"composite --count a.ida c2.ida", 1, 0, twelve("\2\2\1\1\2\2\2\2\1\2\2\0")},
+        {"composite --stddev a.ida c2.ida", 0.25, 0, twelve("\5\1\0\0\0\4\0\7\0\0\1\xff")},
+        {"composite --stddev n1.ida n2.ida", 0.25, 0, twelve("\5\1\0\0\0\4\0\7\0\0\1\xff")},
+        {"composite --stddev far.ida far2.ida", 0.25, 0, twelve("\5\1\0\0\0\4\0\7\0\0\1\xff")},
+        {"composite --stddev a12.ida a12.ida --tables t.txt", 1, 0,
+         twelve("\xff\xff\0\0\0\0\0\0\0\0\0\0")},
+        {"composite --stddev big.ida zero.ida", 0.25, 0, big_pixels()},
+        {"composite --stddev --tables t.txt tall13b.ida top13.ida", 0.5, 0,
+         "\xfe" + std::string(79, '\1'),
+         "quorvex: x.ida: 1 standard deviation lies beyond the values its bytes hold (0 to 127) "
+         "and took the nearest of them\n"},
+        // The trend, the slope of the least-squares line through a place's
+        // values against the images' order, at the images' step over a
+        // power of two (a, c2: 0.5 a byte, 0 at byte 128), 255 where fewer
+        // than two values are; the images are numbered in the order given,
+        // the missing ones too: of four, a place with values at 0, 2 and 3,
+        // one at 2 and 3 alone.
+        {"composite --trend a.ida c2.ida", 0.5, -64,
+         twelve("\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff")},
+        {"composite --trend n1.ida n2.ida", 0.5, -64,
+         twelve("\x7b\x81\xff\xff\x80\x7c\x80\x87\xff\x80\x7f\xff")},
+        {"composite --trend far.ida far2.ida", 0.5, -64,
+         twelve("\x85\x7f\xff\xff\x80\x84\x80\x79\xff\x80\x81\xff")},
+        {"composite --trend a.ida c2.ida hi.ida lo.ida", 0.125, -16,
+         twelve("\x81\x81\x7f\x7a\x80\x7b\x82\x7f\x82\x80\x76\x5c")},
+        {"composite --trend a.ida c2.ida --slope 0.25", 0.25, -32,
+         twelve("\x8a\x7e\xff\xff\x80\x88\x80\x72\xff\x80\x82\xff")},
+        {"composite --trend zero.ida big.ida", 0.5, -64, rising,
+         "quorvex: x.ida: 44280 trends lie beyond the values its bytes hold (-64 to 63) and took "
+         "the nearest of them\n"},
+        {"composite --trend big.ida zero.ida", 0.5, -64, falling,
+         "quorvex: x.ida: 43560 trends lie beyond the values its bytes hold (-64 to 63) and took "
+         "the nearest of them\n"},
+        // The sum where every image has a valid pixel, from twice the
+        // lowest value at twice the step (a, c2: -20, 1 a byte; under a
+        // falling law its lowest is byte 254's), or under a law given.
+        {"composite --sum a.ida c2.ida", 1, -20, twelve("\2\0\xff\xff\4\7\6\3\xff\x09\x0a\xff")},
+        {"composite --sum n1.ida n2.ida", 1, -274,
+         twelve("\xfb\xfd\xff\xff\xfa\xf7\xf8\xfa\xff\xf5\xf3\xff")},
+        {"composite --sum a.ida c2.ida --slope 0.25 --intercept -20", 0.25, -20,
+         twelve("\x0a\2\xff\xff\x10\x1c\x18\x0e\xff\x24\x2a\xff")},
     };
     for (const auto &c : cases) {
-        const std::string args = std::string("anomaly -o x.ida ") + c.args;
+        const std::string args = std::string(c.args) + " -o x.ida";
         const Outcome &r = run(args);
         EXPECT_EQ(r.status, 0) << args;
         EXPECT_EQ(r.err, c.err) << args;
