@@ -15,9 +15,6 @@ namespace cli {
 
 namespace {
 
-// The byte of a departure of 0 under the default law: 128 times a slope
-// the header holds is held exactly too, so the byte's value is 0 exactly.
-constexpr int zero_byte = 128;
 // The library's check of other against f, which compares the IDA types
 // first: another's of another type (one another program wrote, coded in
 // its header) is taken when its grid is f's to the byte.

@@ -85,6 +85,10 @@ std::string placing_of(const IdaFile &f);
 // reals are truncated: a slope below what they hold becomes 0).
 void put_coding(IdaFile &file, double slope, double intercept, const QuorvexTables &tables);
 constexpr unsigned char coded_highest = 254, coded_missing = 255;
+// The byte of 0 under a self-coded law about 0 (a departure, a trend):
+// 128 times a slope the header holds is held exactly too, so the byte's
+// value is 0 exactly.
+constexpr int zero_byte = 128;
 // The number of a --slope or --intercept (option) of a result's law, or
 // UsageError.
 double law_number(const std::string &option, const std::string &text, bool slope);
@@ -213,6 +217,9 @@ public:
     // deviation, trend or sum lay more than half a step beyond the
     // result's values, over every finish.
     uint64_t beyond() const { return beyond_; }
+    // The result's own coding (a standard deviation's, a trend's or a
+    // sum's).
+    const Coding &result_coding() const { return *result_; }
     static constexpr unsigned char most_counted = coded_highest;
 
 private:

@@ -52,8 +52,8 @@ void put_own_coding(IdaFile &coded, const Options &options, const std::vector<Id
     // less.  A sum from the images' lowest values, at their step times a
     // power of two no smaller than their number: every sum of values 0 to
     // 254 steps from the lowest.  Steps a power of two apart are held
-    // exactly by the header's reals when the images' is, and so is 128 of
-    // them.
+    // exactly by the header's reals when the images' is, and so is
+    // zero_byte of them.
     const IdaFile &first = files.front();
     const double step = std::fabs(first.image.slope), images = static_cast<double>(files.size());
     const double slope = !options.slope.empty()  ? law_number("--slope", options.slope, true)
@@ -65,7 +65,7 @@ void put_own_coding(IdaFile &coded, const Options &options, const std::vector<Id
     const double intercept = !options.intercept.empty()
                                  ? law_number("--intercept", options.intercept, false)
                              : statistic == "stddev" ? 0
-                             : statistic == "trend"  ? -128 * slope
+                             : statistic == "trend"  ? -zero_byte * slope
                                                      : images * lowest;
     put_coding(coded, slope, intercept, options.tables);
     if (coded.image.slope == 0)
@@ -132,7 +132,7 @@ int run_composite(Options &options)
     if (statistic.beyond() > 0 && options.statistic != "count")
         say_beyond(options.output, statistic.beyond(),
                    options.statistic == "stddev" ? "standard deviation" : options.statistic,
-                   Coding(coded.image));
+                   statistic.result_coding());
     else if (statistic.beyond() > 0)
         std::fprintf(
             stderr, "quorvex: %s: %llu %s more valid pixels than its bytes hold (%d) and took %d\n",
